@@ -1,0 +1,230 @@
+#include "data/Database.h"
+
+#include <QAtomicInt>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUuid>
+
+namespace Database {
+
+namespace {
+
+QAtomicInt g_counter;
+
+// A connection that is closed and removed when it goes out of scope.
+class ScopedConnection {
+public:
+    ScopedConnection(const QString& filePath, bool readOnly)
+        : m_name(QStringLiteral("db-start-%1").arg(g_counter.fetchAndAddRelaxed(1)))
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        db.setDatabaseName(filePath);
+        QString opts = connectOptions();
+        if (readOnly)
+            opts += QStringLiteral(";QSQLITE_OPEN_READONLY");
+        db.setConnectOptions(opts);
+        m_ok = db.open();
+        if (!m_ok)
+            m_error = db.lastError().text();
+    }
+    ~ScopedConnection()
+    {
+        {
+            QSqlDatabase db = QSqlDatabase::database(m_name, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    QSqlDatabase db() const { return QSqlDatabase::database(m_name, false); }
+    bool ok() const { return m_ok; }
+    QString error() const { return m_error; }
+
+private:
+    QString m_name;
+    bool m_ok = false;
+    QString m_error;
+};
+
+// Splits one line of the default data's CSV (no quoting is used in them).
+QStringList csvFields(const QString& line)
+{
+    return line.split(QLatin1Char(','));
+}
+
+QString loadCsv(QSqlDatabase& db, const Table& table)
+{
+    QFile f(QStringLiteral(":/data/%1.csv").arg(table.name));
+    if (!f.open(QIODevice::ReadOnly))
+        return QStringLiteral("нет встроенных данных для таблицы %1").arg(table.name);
+    const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QStringList marks;
+    for (int i = 0; i < table.columns.size(); ++i)
+        marks << QStringLiteral("?");
+    QSqlQuery q(db);
+    if (!q.prepare(QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(table.name, marks.join(QLatin1Char(',')))))
+        return q.lastError().text();
+    for (int n = 1; n < lines.size(); ++n) {   // line 0 is the header
+        const QStringList fields = csvFields(lines.at(n).trimmed());
+        if (fields.size() != table.columns.size())
+            return QStringLiteral("строка %1 встроенной таблицы %2 не разобрана").arg(n + 1).arg(table.name);
+        for (int i = 0; i < fields.size(); ++i) {
+            if (table.types.at(i) == QLatin1String("REAL")) {
+                bool ok = false;
+                const double v = fields.at(i).toDouble(&ok);
+                if (!ok)
+                    return QStringLiteral("строка %1 встроенной таблицы %2: не число").arg(n + 1).arg(table.name);
+                q.bindValue(i, v);
+            } else {
+                q.bindValue(i, fields.at(i));
+            }
+        }
+        if (!q.exec())
+            return q.lastError().text();
+    }
+    return QString();
+}
+
+} // namespace
+
+const QList<Table>& tables()
+{
+    static const QList<Table> t = {
+        {QStringLiteral("basa"),
+         {QStringLiteral("basa_name_kormow"), QStringLiteral("ob_en"), QStringLiteral("protein"),
+          QStringLiteral("calciy_"), QStringLiteral("pospor"), QStringLiteral("natriy"), QStringLiteral("A"),
+          QStringLiteral("D"), QStringLiteral("B3"), QStringLiteral("granic"), QStringLiteral("gruppa")},
+         {QStringLiteral("TEXT"), QStringLiteral("REAL"), QStringLiteral("REAL"), QStringLiteral("REAL"),
+          QStringLiteral("REAL"), QStringLiteral("REAL"), QStringLiteral("REAL"), QStringLiteral("REAL"),
+          QStringLiteral("REAL"), QStringLiteral("REAL"), QStringLiteral("TEXT")}},
+        {QStringLiteral("kurwi"),
+         {QStringLiteral("kategoriy_ptici"), QStringLiteral("obm_en"), QStringLiteral("protein"),
+          QStringLiteral("calciy_"), QStringLiteral("pospor"), QStringLiteral("natriy"), QStringLiteral("A"),
+          QStringLiteral("D"), QStringLiteral("B3"), QStringLiteral("dawat_gr")},
+         {QStringLiteral("TEXT"), QStringLiteral("REAL"), QStringLiteral("REAL"), QStringLiteral("REAL"),
+          QStringLiteral("REAL"), QStringLiteral("REAL"), QStringLiteral("REAL"), QStringLiteral("REAL"),
+          QStringLiteral("REAL"), QStringLiteral("REAL")}},
+        {QStringLiteral("granica"),
+         {QStringLiteral("gruppa"), QStringLiteral("procent")},
+         {QStringLiteral("TEXT"), QStringLiteral("REAL")}},
+    };
+    return t;
+}
+
+QString path()
+{
+    return QDir::current().absoluteFilePath(kFileName);
+}
+
+QString connectOptions()
+{
+    return QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000");
+}
+
+QString check(const QString& filePath)
+{
+    QFile f(filePath);
+    if (!f.open(QIODevice::ReadOnly))
+        return QStringLiteral("Файл базы данных %1 не удается прочитать: %2").arg(filePath, f.errorString());
+    const QByteArray head = f.read(16);
+    f.close();
+    if (head != QByteArray("SQLite format 3\0", 16))
+        return QStringLiteral("Файл %1 не является базой данных этой программы (это не база SQLite). "
+                              "Файл оставлен без изменений.").arg(filePath);
+    ScopedConnection c(filePath, true);
+    if (!c.ok())
+        return QStringLiteral("Базу данных %1 не удается открыть: %2").arg(filePath, c.error());
+    for (const Table& t : tables()) {
+        QSqlQuery q(c.db());
+        if (!q.exec(QStringLiteral("PRAGMA table_info(\"%1\")").arg(t.name)))
+            return QStringLiteral("Базу данных %1 не удается прочитать (она занята или повреждена): %2")
+                .arg(filePath, q.lastError().text());
+        QStringList cols;
+        while (q.next())
+            cols << q.value(1).toString();
+        if (cols.isEmpty())
+            return QStringLiteral("В базе данных %1 нет таблицы %2. Файл оставлен без изменений.").arg(filePath, t.name);
+        for (int i = 0; i < t.columns.size(); ++i) {
+            if (i >= cols.size() || cols.at(i).compare(t.columns.at(i), Qt::CaseInsensitive) != 0)
+                return QStringLiteral("В таблице %1 базы данных %2 нет столбца %3 на месте %4. "
+                                      "Файл оставлен без изменений.")
+                    .arg(t.name, filePath, t.columns.at(i)).arg(i + 1);
+        }
+        // A real read, so that a locked or damaged file shows up now.
+        QSqlQuery probe(c.db());
+        if (!probe.exec(QStringLiteral("SELECT COUNT(*) FROM \"%1\"").arg(t.name)))
+            return QStringLiteral("Базу данных %1 не удается прочитать (она занята или повреждена): %2")
+                .arg(filePath, probe.lastError().text());
+    }
+    return QString();
+}
+
+QString create(const QString& filePath, bool withDefaultData)
+{
+    ScopedConnection c(filePath, false);
+    if (!c.ok())
+        return c.error();
+    QSqlDatabase db = c.db();
+    if (!db.transaction())
+        return db.lastError().text();
+    for (const Table& t : tables()) {
+        QStringList cols;
+        for (int i = 0; i < t.columns.size(); ++i)
+            cols << t.columns.at(i) + QLatin1Char(' ') + t.types.at(i);
+        QSqlQuery q(db);
+        if (!q.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(t.name, cols.join(QStringLiteral(", ")))))
+            return q.lastError().text();
+        // Lookups go by name; an index keeps them fast. No unique key: the
+        // first row found is the one used.
+        if (!q.exec(QStringLiteral("CREATE INDEX %1_name ON %1 (%2)").arg(t.name, t.columns.first())))
+            return q.lastError().text();
+        if (withDefaultData) {
+            const QString err = loadCsv(db, t);
+            if (!err.isEmpty()) {
+                db.rollback();
+                return err;
+            }
+        }
+    }
+    if (!db.commit())
+        return db.lastError().text();
+    return QString();
+}
+
+StartupResult ensure(const QString& filePath)
+{
+    const QString target = filePath.isEmpty() ? path() : filePath;
+    StartupResult r;
+    if (QFileInfo::exists(target) || QFileInfo(target).isSymLink()) {
+        r.message = check(target);
+        r.ok = r.message.isEmpty();
+        return r;
+    }
+    // Built under another name and moved into place only when complete, so
+    // an interrupted start never leaves a half-made treba.mdb behind.
+    const QString temp = target + QStringLiteral(".new-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const QString err = create(temp, true);
+    if (!err.isEmpty()) {
+        QFile::remove(temp);
+        r.message = QStringLiteral("Не удалось создать базу данных %1: %2").arg(target, err);
+        return r;
+    }
+    if (!QFile::rename(temp, target)) {
+        QFile::remove(temp);
+        if (QFileInfo::exists(target)) {   // made by someone else meanwhile
+            r.message = check(target);
+            r.ok = r.message.isEmpty();
+            return r;
+        }
+        r.message = QStringLiteral("Не удалось создать базу данных %1.").arg(target);
+        return r;
+    }
+    r.ok = true;
+    r.created = true;
+    return r;
+}
+
+} // namespace Database

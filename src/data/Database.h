@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The reference database treba.mdb: its three tables with their columns in
+// fixed order, the start-up check, and the default data set that a new user
+// gets when the file is absent.
+namespace Database {
+
+inline const QString kFileName = QStringLiteral("treba.mdb");
+
+struct Table {
+    QString name;
+    QStringList columns;   // in table order
+    QStringList types;     // SQLite column types, same order
+};
+const QList<Table>& tables();
+
+// treba.mdb in the current working directory, as an absolute path.
+QString path();
+// The connection options every connection uses (a short wait on a lock).
+QString connectOptions();
+// Record counts are 16-bit: a table with more rows than this is refused.
+constexpr int kMaxRecords = 32767;
+
+struct StartupResult {
+    bool ok = false;
+    bool created = false;   // the file was absent and has been made with the default data
+    QString message;        // Russian, names the file and what is wrong; empty when ok
+};
+
+// Makes sure the file at `filePath` (default: path()) can serve. An absent file
+// is created with the default data set (built beside it and moved into place
+// only when complete). A file that exists is only read: it is never
+// overwritten, altered or deleted, whatever is wrong with it.
+StartupResult ensure(const QString& filePath = QString());
+
+// Checks an existing file: an SQLite database with the three tables and their
+// columns in order. Empty when it can serve, else the reason in Russian.
+QString check(const QString& filePath);
+
+// Creates a new database at filePath with the three tables (and an index on
+// each name column), filled from the CSV files of the default data set when
+// withDefaultData is set. Empty when done, else the reason.
+QString create(const QString& filePath, bool withDefaultData = true);
+
+} // namespace Database

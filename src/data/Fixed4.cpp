@@ -1,0 +1,135 @@
+#include "data/Fixed4.h"
+
+#include "data/NumText.h"
+
+#include <QLocale>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Divides by a positive divisor, rounding the quotient to nearest, ties to even.
+std::int64_t divRoundHalfEven(__int128 num, __int128 den)
+{
+    __int128 q = num / den;
+    __int128 r = num % den;
+    if (r < 0) { r = -r; }
+    const __int128 twice = 2 * r;
+    const bool negative = num < 0;
+    if (twice > den || (twice == den && (q % 2 != 0)))
+        q += negative ? -1 : 1;
+    return static_cast<std::int64_t>(q);
+}
+
+} // namespace
+
+std::optional<Fixed4> Fixed4::fromDouble(double value)
+{
+    if (!std::isfinite(value))
+        return std::nullopt;
+    const double scaled = value * double(Scale);
+    // 2^63 is exactly representable; anything at or beyond it does not fit.
+    if (scaled >= 9223372036854775808.0 || scaled < -9223372036854775808.0)
+        return std::nullopt;
+    // nearbyint rounds in the current mode, which is to nearest, ties to even.
+    const double r = std::nearbyint(scaled);
+    if (r >= 9223372036854775808.0 || r < -9223372036854775808.0)
+        return std::nullopt;
+    return fromRaw(static_cast<std::int64_t>(r));
+}
+
+std::optional<Fixed4> Fixed4::fromText(const QString& text, const QLocale& locale, bool acceptPoint)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return std::nullopt;
+    const QString dec = locale.decimalPoint();
+    int pos = 0;
+    bool negative = false;
+    if (t.startsWith(locale.negativeSign()) || t.startsWith(QLatin1Char('-'))) {
+        negative = true;
+        pos = t.startsWith(locale.negativeSign()) ? int(locale.negativeSign().size()) : 1;
+    } else if (t.startsWith(locale.positiveSign()) || t.startsWith(QLatin1Char('+'))) {
+        pos = t.startsWith(locale.positiveSign()) ? int(locale.positiveSign().size()) : 1;
+    }
+    QString whole, frac;
+    bool seenSep = false;
+    for (; pos < t.size(); ++pos) {
+        const QChar c = t.at(pos);
+        if (c.isDigit() && c.unicode() < 128) {
+            (seenSep ? frac : whole).append(c);
+        } else if (!seenSep && (t.mid(pos, dec.size()) == dec || (acceptPoint && c == QLatin1Char('.')))) {
+            seenSep = true;
+            if (c != QLatin1Char('.') || dec == QLatin1String("."))
+                pos += int(dec.size()) - 1;
+        } else {
+            break;
+        }
+    }
+    if (pos < t.size()) {
+        // An exponent or anything unusual: let the double reader decide.
+        const auto d = acceptPoint ? NumText::toDoubleLenient(t) : NumText::toDouble(t);
+        if (!d)
+            return std::nullopt;
+        return fromDouble(*d);
+    }
+    if (whole.isEmpty() && frac.isEmpty())
+        return std::nullopt;
+    // Strip leading zeros so that a long run of them does not overflow.
+    int firstNonZero = 0;
+    while (firstNonZero < whole.size() && whole.at(firstNonZero) == QLatin1Char('0'))
+        ++firstNonZero;
+    whole = whole.mid(firstNonZero);
+    if (whole.size() > 15)
+        return std::nullopt;
+    __int128 raw = 0;
+    for (QChar c : whole)
+        raw = raw * 10 + (c.unicode() - '0');
+    for (int i = 0; i < 4; ++i)
+        raw = raw * 10 + (i < frac.size() ? frac.at(i).unicode() - '0' : 0);
+    if (frac.size() > 4) {
+        const int first = frac.at(4).unicode() - '0';
+        bool restNonZero = false;
+        for (int i = 5; i < frac.size(); ++i)
+            restNonZero = restNonZero || frac.at(i) != QLatin1Char('0');
+        if (first > 5 || (first == 5 && (restNonZero || raw % 2 != 0)))
+            raw += 1;
+    }
+    if (raw > std::numeric_limits<std::int64_t>::max())
+        return std::nullopt;
+    return fromRaw(static_cast<std::int64_t>(negative ? -raw : raw));
+}
+
+std::optional<Fixed4> Fixed4::fromText(const QString& text)
+{
+    return fromText(text, NumText::locale());
+}
+
+QString Fixed4::toText(const QLocale& locale) const
+{
+    const bool negative = m_raw < 0;
+    const unsigned long long a = negative ? 0ULL - static_cast<unsigned long long>(m_raw)
+                                          : static_cast<unsigned long long>(m_raw);
+    const unsigned long long whole = a / Scale;
+    unsigned long long frac = a % Scale;
+    QString out = QString::number(whole);
+    if (frac != 0) {
+        QString digits = QString::number(frac).rightJustified(4, QLatin1Char('0'));
+        while (digits.endsWith(QLatin1Char('0')))
+            digits.chop(1);
+        out += locale.decimalPoint() + digits;
+    }
+    if (negative)
+        out.prepend(locale.negativeSign());
+    return out;
+}
+
+QString Fixed4::toText() const
+{
+    return toText(NumText::locale());
+}
+
+Fixed4 Fixed4::operator*(Fixed4 o) const
+{
+    return fromRaw(divRoundHalfEven(static_cast<__int128>(m_raw) * o.m_raw, Scale));
+}

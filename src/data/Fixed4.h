@@ -1,0 +1,53 @@
+#pragma once
+// The data folder holds what every other part stands on: the numeric kernel
+// (the four-place fixed-point decimal, numbers as text in the user's locale),
+// single-byte Windows-1251 text files, the reference database with its data
+// controls and loaders, and the program-wide ration state.
+
+#include <QString>
+#include <cstdint>
+#include <compare>
+#include <optional>
+
+class QLocale;
+
+// A decimal with exactly four places, held as a 64-bit integer scaled by 10 000.
+// Weights, sums, contributions and tolerances are kept in it. Every conversion
+// into it rounds to four places with ties to even.
+class Fixed4 {
+public:
+    static constexpr std::int64_t Scale = 10000;
+
+    constexpr Fixed4() = default;
+    static constexpr Fixed4 fromRaw(std::int64_t raw) { Fixed4 f; f.m_raw = raw; return f; }
+    static constexpr Fixed4 fromInt(std::int64_t whole) { return fromRaw(whole * Scale); }
+    // Rounds the double to four places, ties to even. Out-of-range values give nullopt.
+    static std::optional<Fixed4> fromDouble(double value);
+    // Same, for callers that have already checked the range; out of range gives 0.
+    static Fixed4 fromDoubleOrZero(double value) { return fromDouble(value).value_or(Fixed4()); }
+    // Reads a number written with the locale's decimal separator (or, when
+    // acceptPoint is set, also with a point), rounding exactly on the decimal
+    // digits, ties to even. Anything that is not a number gives nullopt.
+    static std::optional<Fixed4> fromText(const QString& text, const QLocale& locale, bool acceptPoint = false);
+    static std::optional<Fixed4> fromText(const QString& text);   // default locale
+
+    constexpr std::int64_t raw() const { return m_raw; }
+    double toDouble() const { return double(m_raw) / double(Scale); }
+
+    // Plain text: the locale's decimal separator, no trailing zeros, no grouping.
+    QString toText(const QLocale& locale) const;
+    QString toText() const;   // default locale
+
+    constexpr Fixed4 operator+(Fixed4 o) const { return fromRaw(m_raw + o.m_raw); }
+    constexpr Fixed4 operator-(Fixed4 o) const { return fromRaw(m_raw - o.m_raw); }
+    constexpr Fixed4 operator-() const { return fromRaw(-m_raw); }
+    Fixed4& operator+=(Fixed4 o) { m_raw += o.m_raw; return *this; }
+    Fixed4& operator-=(Fixed4 o) { m_raw -= o.m_raw; return *this; }
+    // The product is rounded back to four places, ties to even.
+    Fixed4 operator*(Fixed4 o) const;
+
+    constexpr auto operator<=>(const Fixed4&) const = default;
+
+private:
+    std::int64_t m_raw = 0;
+};

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+// Every statement the program issues against treba.mdb, with its exact text.
+// A name goes between the apostrophes with each apostrophe in it doubled, so it
+// is looked up exactly and can never change the statement; a name without an
+// apostrophe gives the text unchanged.
+namespace Statements {
+
+inline QString quoted(const QString& name)
+{
+    QString n = name;
+    n.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return n + QLatin1Char('\'');
+}
+
+inline const QString kurwiList = QStringLiteral("Select * from kurwi order by 1");
+inline const QString basaList = QStringLiteral("Select * from basa order by 1");
+inline QString korm(const QString& feedName)
+{
+    return QStringLiteral("Select *  From basa  Where basa_name_kormow  =  '") + quoted(feedName);
+}
+inline QString kurwi(const QString& categoryName)
+{
+    return QStringLiteral("Select *  From kurwi  Where kategoriy_ptici  =  '") + quoted(categoryName);
+}
+inline QString groupLimit(const QString& groupName)
+{
+    return QStringLiteral("Select procent from granica where gruppa =  '") + quoted(groupName);
+}
+inline const QString allGroups = QStringLiteral("Select * from granica ");
+inline const QString kurwiEditor = QStringLiteral("Select * from kurwi order by kategoriy_ptici");
+inline const QString basaEditor = QStringLiteral("Select * from basa order by basa_name_kormow");
+inline const QString granicaEditor = QStringLiteral("granica");
+
+} // namespace Statements

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// Single-byte Windows-1251 text with CR LF after every line, the form of every
+// file the program writes (calculation files, text reports). Readers also take
+// LF alone. A character that Windows-1251 cannot hold is an error for the
+// caller, never replaced.
+namespace TextFile {
+
+struct Error {
+    QString message;   // Russian, ready to show; names the file where there is one
+    int line = 0;      // 1-based line of the offending character, 0 if none
+};
+
+// Encodes one string; nullopt with the position of the first character that
+// has no Windows-1251 code.
+std::optional<QByteArray> encode1251(const QString& text, int* badIndex = nullptr);
+QString decode1251(const QByteArray& bytes);
+// True when the bytes are valid UTF-8 holding at least one non-ASCII character.
+bool looksLikeUtf8(const QByteArray& bytes);
+
+// Every line followed by CR LF.
+std::optional<QByteArray> encodeLines(const QStringList& lines, Error* error = nullptr);
+// Splits on CR LF or LF; a last line without an ending counts as a line.
+QStringList decodeLines(const QByteArray& bytes);
+
+// Writes through a temporary file that replaces the target only when all of
+// it is written, so a failure leaves an existing file as it was.
+bool writeLines(const QString& path, const QStringList& lines, Error* error = nullptr);
+std::optional<QStringList> readLines(const QString& path, Error* error = nullptr);
+
+} // namespace TextFile

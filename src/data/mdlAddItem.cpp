@@ -1,0 +1,94 @@
+#include "data/mdlAddItem.h"
+
+#include "data/Adodc.h"
+#include "data/Database.h"
+#include "data/NumText.h"
+#include "data/RationState.h"
+#include "data/Statements.h"
+
+#include <QListWidget>
+
+namespace mdlAddItem {
+
+Result ZapolnitSpisok(Adodc& adodc, QStringList& names)
+{
+    Result r;
+    Recordset& rs = adodc.recordset();
+    rs.MoveLast();
+    rs.MoveFirst();
+    if (rs.RecordCount() > Database::kMaxRecords) {
+        r.ok = false;
+        r.error = QStringLiteral("В таблице %1 записей, а программа работает не более чем с %2. "
+                                 "Список не заполнен.")
+                      .arg(rs.RecordCount()).arg(Database::kMaxRecords);
+        return r;
+    }
+    const auto n = static_cast<std::int16_t>(rs.RecordCount());
+    names.clear();
+    names.reserve(n);
+    for (std::int16_t i = 1; i <= n; ++i) {
+        names.append(NumText::variantText(rs.Fields(0)));
+        rs.MoveNext();
+    }
+    return r;
+}
+
+Result ZapolnitSpisok(Adodc& adodc, QListWidget& list)
+{
+    QStringList names;
+    Result r = ZapolnitSpisok(adodc, names);
+    if (!r.ok)
+        return r;
+    list.setUpdatesEnabled(false);
+    list.clear();
+    list.addItems(names);
+    list.setUpdatesEnabled(true);
+    return r;
+}
+
+Result ZagruzitKorm(Adodc& adodc)
+{
+    Result r;
+    RationState& s = ration();
+    for (int i = 0; i < s.feedCount(); ++i) {
+        adodc.setRecordSource(Statements::korm(s.sKorm[i]));
+        if (!adodc.Refresh()) {
+            r.ok = false;
+            r.error = adodc.lastError();
+            return r;
+        }
+        const Recordset& rs = adodc.recordset();
+        if (!rs.hasCurrent()) {
+            r.notFound << s.sKorm[i];
+            continue;
+        }
+        for (int j = 0; j < RationState::kFeedFields; ++j)
+            s.DataKorm[i][j] = rs.Fields(j);
+    }
+    return r;
+}
+
+Result ZagruzitKurwi(Adodc& adodc, RequirementCaptions* captions)
+{
+    Result r;
+    RationState& s = ration();
+    adodc.setRecordSource(Statements::kurwi(s.sKurwi));
+    if (!adodc.Refresh()) {
+        r.ok = false;
+        r.error = adodc.lastError();
+        return r;
+    }
+    const Recordset& rs = adodc.recordset();
+    if (rs.hasCurrent()) {
+        for (int k = 0; k < RationState::kKurwiFields; ++k)
+            s.NormaKur[k] = rs.Fields(k);
+    } else {
+        r.notFound << s.sKurwi;
+    }
+    if (captions)
+        for (int k = 0; k <= 8; ++k)
+            captions->setKuriCaption(k, NumText::variantText(s.NormaKur[k]));
+    return r;
+}
+
+} // namespace mdlAddItem

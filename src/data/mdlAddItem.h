@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class Adodc;
+class QListWidget;
+
+// The reading the wizard screens share: filling a list from a data control,
+// and loading the chosen feeds' rows and the chosen category's row into the
+// ration state by name. Nothing here shows a message; the result says what
+// went wrong and which names were not found, and the screen tells the user.
+namespace mdlAddItem {
+
+struct Result {
+    bool ok = true;          // false: the statement failed or the table is too large
+    QString error;           // Russian, when !ok
+    QStringList notFound;    // names with no row in the database (their values were kept)
+};
+
+// Receives the requirement captions that ZagruzitKurwi writes (the worksheet's
+// lblKuri(0..8)): element 0 the category's name, 1..8 the requirement values.
+class RequirementCaptions {
+public:
+    virtual ~RequirementCaptions() = default;
+    virtual void setKuriCaption(int k, const QString& text) = 0;
+};
+
+// Fills the list with column 0 of every row of the data control's current
+// recordset (the caller has set the record source and refreshed). The list is
+// emptied first, so a second fill never shows the names twice. A null name
+// shows as an empty entry. More than 32 767 rows is refused and the list is
+// left as it was.
+Result ZapolnitSpisok(Adodc& adodc, QListWidget& list);
+// The same, into a list of texts (for callers without a list box).
+Result ZapolnitSpisok(Adodc& adodc, QStringList& names);
+
+// For each chosen feed 0..iMaxKorm, looks its row up by sKorm(i) and stores
+// columns 0..10 in DataKorm(i, ..). A feed with no row keeps what DataKorm
+// held and is reported in notFound.
+Result ZagruzitKorm(Adodc& adodc);
+// Looks up the row of sKurwi, stores columns 0..9 in NormaKur and writes
+// columns 0..8 as text to the captions (when given). A category with no row
+// keeps what NormaKur held (the captions show those values) and is reported.
+Result ZagruzitKurwi(Adodc& adodc, RequirementCaptions* captions);
+
+} // namespace mdlAddItem

@@ -1,0 +1,92 @@
+#include "shell/MenuRules.h"
+
+MenuRules::MenuRules()
+{
+    reset();
+}
+
+bool MenuRules::isEnabled(MenuItem item) const
+{
+    return m_enabled[int(item)];
+}
+
+void MenuRules::set(MenuItem item, bool enabled)
+{
+    if (m_enabled[int(item)] == enabled)
+        return;
+    m_enabled[int(item)] = enabled;
+    Q_EMIT changed(item, enabled);
+}
+
+void MenuRules::reset()
+{
+    for (bool& e : m_enabled)
+        e = true;
+    m_enabled[int(MenuItem::SaveR)] = false;
+    m_enabled[int(MenuItem::SaveRacion)] = false;
+    for (int i = 0; i < 6; ++i)
+        Q_EMIT changed(MenuItem(i), m_enabled[i]);
+}
+
+void MenuRules::report(MenuEvent event)
+{
+    switch (event) {
+    case MenuEvent::NewCalcChosen:
+    case MenuEvent::OpenCalcChosen:
+    case MenuEvent::KurwiActivated:
+    case MenuEvent::BasaLoaded:
+    case MenuEvent::RacionActivated:
+        set(MenuItem::Racion, false);
+        break;
+    case MenuEvent::OpenCalcFailed:
+    case MenuEvent::KurwiClosed:
+    case MenuEvent::BasaClosed:
+        set(MenuItem::Racion, true);
+        break;
+    case MenuEvent::RacionWeightChanged:
+        set(MenuItem::SaveR, true);
+        break;
+    case MenuEvent::RacionClosed:
+        set(MenuItem::Racion, true);
+        set(MenuItem::SaveR, false);
+        break;
+    case MenuEvent::OtshetLoaded:
+        set(MenuItem::SaveRacion, true);
+        break;
+    case MenuEvent::OtshetActivated:
+        set(MenuItem::SaveRacion, true);
+        set(MenuItem::SaveR, false);
+        break;
+    case MenuEvent::OtshetBack:
+        set(MenuItem::SaveR, true);
+        break;
+    case MenuEvent::OtshetClosed:
+        set(MenuItem::Racion, true);
+        set(MenuItem::SaveRacion, false);
+        break;
+    case MenuEvent::KormEditorOpened:
+        set(MenuItem::Korm, false);
+        break;
+    case MenuEvent::KormEditorClosed:
+        set(MenuItem::Korm, true);
+        break;
+    case MenuEvent::VargoEditorOpened:
+        set(MenuItem::Vargo, false);
+        break;
+    case MenuEvent::VargoEditorClosed:
+        set(MenuItem::Vargo, true);
+        break;
+    case MenuEvent::AboutLoaded:
+        set(MenuItem::Programm, false);
+        break;
+    case MenuEvent::AboutClosed:
+        set(MenuItem::Programm, true);
+        break;
+    }
+}
+
+MenuRules& menuRules()
+{
+    static MenuRules rules;
+    return rules;
+}

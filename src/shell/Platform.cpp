@@ -1,0 +1,61 @@
+#include "shell/Platform.h"
+
+#include "shell/FileFilters.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+
+QWidget* dialogParent()
+{
+    return QApplication::activeWindow();
+}
+
+class RealPlatform : public Platform {
+public:
+    void message(const QString& text) override
+    {
+        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
+                        QMessageBox::Ok, dialogParent());
+        box.exec();
+    }
+    QString saveFileName(const QString& filter, const QString& initialDir) override
+    {
+        return QFileDialog::getSaveFileName(dialogParent(), QString(), initialDir,
+                                            FileFilters::toQtFilter(filter));
+    }
+    QString openFileName(const QString& filter, const QString& initialDir) override
+    {
+        return QFileDialog::getOpenFileName(dialogParent(), QString(), initialDir,
+                                            FileFilters::toQtFilter(filter));
+    }
+    bool openUrl(const QUrl& url) override
+    {
+        return QDesktopServices::openUrl(url);
+    }
+    bool viewTextFile(const QString& path) override;
+};
+
+Platform* g_current = nullptr;
+
+} // namespace
+
+// The text viewer lives with the main window; see TextViewer.
+bool RealPlatform::viewTextFile(const QString& /*path*/)
+{
+    return false;
+}
+
+Platform& platform()
+{
+    static RealPlatform real;
+    return g_current ? *g_current : real;
+}
+
+void setPlatform(Platform* p)
+{
+    g_current = p;
+}

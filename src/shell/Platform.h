@@ -1,0 +1,21 @@
+#pragma once
+// The shell folder holds the main window with its menus and their enabling
+// rules, help, the about box, the hosting of child screens, and the platform
+// seam through which message boxes, file dialogs, the URL handler and the text
+// viewer are reached (tests install a fake so nothing blocks).
+
+#include <QString>
+#include <QUrl>
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+    virtual void message(const QString& text) = 0;   // one OK button, the application's title
+    virtual QString saveFileName(const QString& filter, const QString& initialDir) = 0;  // empty: cancelled
+    virtual QString openFileName(const QString& filter, const QString& initialDir) = 0;  // empty: cancelled
+    virtual bool openUrl(const QUrl& url) = 0;         // false: could not be opened
+    virtual bool viewTextFile(const QString& path) = 0; // false: could not be shown
+};
+
+Platform& platform();            // the one in use
+void setPlatform(Platform* p);   // a test installs its own; nullptr restores the real one

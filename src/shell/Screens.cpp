@@ -1,0 +1,99 @@
+#include "shell/Screens.h"
+
+#include <QEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+
+namespace {
+QPointer<QMdiArea> g_area;
+QPointer<QWidget> g_lastActivated;
+
+// Remembers the active screen (of any kind), so that a screen's activation
+// step runs once each time it becomes active, not on every repeated report.
+void runActivation(QWidget* w)
+{
+    g_lastActivated = w;
+    if (auto* f = qobject_cast<Form*>(w))
+        f->Form_Activate();
+}
+} // namespace
+
+Form::Form(QWidget* parent)
+    : QWidget(parent)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+}
+
+bool Form::event(QEvent* e)
+{
+    // A screen shown as a window of its own hears of its activation directly;
+    // one inside the frame hears of it from the frame (setMdiArea).
+    if (e->type() == QEvent::WindowActivate && isWindow() && g_lastActivated != this)
+        runActivation(this);
+    return QWidget::event(e);
+}
+
+namespace Screens {
+
+void setMdiArea(QMdiArea* area)
+{
+    g_area = area;
+    if (!area)
+        return;
+    QObject::connect(area, &QMdiArea::subWindowActivated, area, [](QMdiSubWindow* sub) {
+        if (!sub || !sub->widget())
+            return;
+        if (g_lastActivated == sub->widget())
+            return;
+        runActivation(sub->widget());
+    });
+}
+
+QMdiArea* mdiArea()
+{
+    return g_area;
+}
+
+QMdiSubWindow* subWindowOf(QWidget* screen)
+{
+    if (!screen)
+        return nullptr;
+    return qobject_cast<QMdiSubWindow*>(screen->parentWidget());
+}
+
+void showChild(QWidget* screen)
+{
+    if (g_area) {
+        QMdiSubWindow* sub = subWindowOf(screen);
+        if (!sub) {
+            sub = g_area->addSubWindow(screen);
+            sub->setAttribute(Qt::WA_DeleteOnClose);
+            sub->setWindowIcon(screen->windowIcon());
+        }
+        screen->show();
+        sub->show();
+        activate(screen);
+    } else {
+        screen->show();
+        activate(screen);
+    }
+}
+
+void activate(QWidget* screen)
+{
+    if (!screen)
+        return;
+    if (QMdiSubWindow* sub = subWindowOf(screen); sub && g_area) {
+        if (g_area->activeSubWindow() != sub)
+            g_area->setActiveSubWindow(sub);
+    } else {
+        screen->activateWindow();
+    }
+    // The window system may not report activation (offscreen, or a window
+    // already active); the step runs here once for every explicit activation.
+    if (g_lastActivated != screen)
+        runActivation(screen);
+}
+
+} // namespace Screens

@@ -1,0 +1,15 @@
+#pragma once
+
+class QApplication;
+
+// What the program does before its main window is shown: the application's
+// names and locale, and the check (or creation) of treba.mdb.
+namespace Startup {
+
+void configureApplication(QApplication& app);
+// Checks treba.mdb in the working directory, creating it with the default data
+// when absent; a file that cannot serve gets a clear message (and is left as
+// it is). Returns false in that case.
+bool checkDatabase();
+
+} // namespace Startup
