@@ -1,0 +1,7 @@
+#include "shell/Navigation.h"
+
+// Filled in with the editors.
+namespace Navigation {
+void showFeedEditor() {}
+void showPoultryEditor() {}
+} // namespace Navigation
