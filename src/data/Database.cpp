@@ -9,6 +9,14 @@
 #include <QSqlQuery>
 #include <QUuid>
 
+// The default data are compiled into the core library, a static library, so
+// its resources must be registered by hand before the first use.
+static void initDefaultDataResource()
+{
+    static const bool done = [] { Q_INIT_RESOURCE(racion); return true; }();
+    (void)done;
+}
+
 namespace Database {
 
 namespace {
@@ -57,6 +65,7 @@ QStringList csvFields(const QString& line)
 
 QString loadCsv(QSqlDatabase& db, const Table& table)
 {
+    initDefaultDataResource();
     QFile f(QStringLiteral(":/data/%1.csv").arg(table.name));
     if (!f.open(QIODevice::ReadOnly))
         return QStringLiteral("нет встроенных данных для таблицы %1").arg(table.name);
