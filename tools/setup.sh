@@ -9,7 +9,8 @@ build="${RACION_BUILD_DIR:-$root/build}"
 
 packages=(g++ cmake ninja-build pkg-config
           qt6-base-dev libqt6sql6-sqlite qt6-qpa-plugins libgl-dev
-          fonts-dejavu-core glpk-utils libglpk-dev)
+          fonts-dejavu-core glpk-utils libglpk-dev
+          dpkg-dev file desktop-file-utils appstream)
 
 missing=()
 for p in "${packages[@]}"; do
