@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+class RacionSheet;
+
+// The balance recalculation that keeps the worksheet in step with its
+// weights: contributions of the changed feed, totals, deviations from the
+// category's requirement with their colours, the feeding and group limits,
+// and the cut of a weight sum above 100. Works on the ration state and on the
+// worksheet through RacionSheet; shows no message.
+namespace mdlRashet {
+
+// What a value shows when it cannot be computed (a missing requirement, a
+// feed value that is not a number): never a made-up number.
+inline const QString kUndefined = QStringLiteral("\u2014");
+
+// Recalculates after txtWes(Index) changed; the caller has made sure the box
+// holds a non-negative number. Index 0..9.
+void Rashet(RacionSheet& sheet, std::int16_t Index);
+
+// Sums the weights into SumWes, shows the sum in lblSumWes and cuts a sum
+// above 100 back from the box recalculated last (iIndexWes); the cut runs that
+// box's change handling, nested, before this returns. A box holding no
+// number makes the sum undefined ("—"), and nothing is cut then.
+void RashetSumWes(RacionSheet& sheet);
+
+// Prepares the worksheet rows of the chosen feeds 0..iMaxKorm: makes them
+// visible and writes each feed's name.
+void PokazatKorm(RacionSheet& sheet);
+
+// Every feed's contributions back to zero, as a fresh worksheet shows them,
+// so no row of an earlier calculation leaks into the totals.
+void clearContributions();
+
+// True when the contribution of feed i to nutrient j (1..8) could not be
+// computed on its last recalculation.
+bool contributionUndefined(int i, int j);
+
+} // namespace mdlRashet
