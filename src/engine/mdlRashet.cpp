@@ -1,0 +1,220 @@
+#include "engine/mdlRashet.h"
+
+#include "data/Fixed4.h"
+#include "data/NumText.h"
+#include "data/RationState.h"
+#include "engine/RacionSheet.h"
+
+#include <array>
+#include <cmath>
+#include <optional>
+
+namespace mdlRashet {
+
+namespace {
+
+// Contributions that could not be computed (a feed value that is not a
+// number), kept beside VkladKorm for the same rows and columns. A total that
+// includes one of them is not shown as a number.
+std::array<std::array<bool, 9>, RationState::kMaxFeeds> g_undefined{};
+
+const Fixed4 kHundred = Fixed4::fromInt(100);
+
+Fixed4 absolute(Fixed4 v)
+{
+    return v < Fixed4() ? -v : v;
+}
+
+// The deviation of a total from the requirement in percent, rounded to one
+// place (ties to even), as the text the label shows. nullopt when either
+// side is missing or the requirement is 0.
+std::optional<QString> deviationText(const QString& totalCaption, const QVariant& requirement)
+{
+    const auto s = NumText::toDouble(totalCaption);
+    const auto r = NumText::variantNumber(requirement);
+    if (!s || !r || *r == 0.0)
+        return std::nullopt;
+    const double p = (*s - *r) / (*r / 100.0);
+    if (!std::isfinite(p))
+        return std::nullopt;
+    return NumText::plain(NumText::roundHalfEven(p, 1));
+}
+
+void checkGroupLimit(RacionSheet& sheet, int index)
+{
+    RationState& s = ration();
+    const QString group = NumText::variantText(s.DataKorm[index][10]);
+    double groupSum = 0.0;
+    for (int i = 0; i < s.feedCount(); ++i) {
+        if (NumText::variantText(s.DataKorm[i][10]) != group)
+            continue;
+        // A box that holds no number adds nothing; the sum label says so.
+        if (const auto w = NumText::toDouble(sheet.weightText(i)))
+            groupSum += *w;
+    }
+    const std::optional<std::int16_t> limit = sheet.groupLimit(group);
+    // A group without a row in granica has no limit.
+    const bool over = limit && groupSum > double(*limit);
+    for (int i = 0; i < s.feedCount(); ++i)
+        if (NumText::variantText(s.DataKorm[i][10]) == group)
+            sheet.setWeightColor(i, over ? SheetColor::LightRed : SheetColor::White);
+}
+
+} // namespace
+
+void Rashet(RacionSheet& sheet, std::int16_t Index)
+{
+    RationState& s = ration();
+    s.iIndexWes = Index;
+    if (Index < 0 || Index >= RationState::kMaxFeeds)
+        return;
+
+    if (!s.bOpenKalk)
+        checkGroupLimit(sheet, Index);
+
+    RashetSumWes(sheet);
+
+    // Read again: the sum cut above may have lowered this very box.
+    const auto x = NumText::toDouble(sheet.weightText(Index));
+    if (!x)
+        return;
+    const Fixed4 w = Fixed4::fromDoubleOrZero(*x / 100.0);
+
+    // A tolerance that is not a number leaves the last good one in force.
+    if (const auto t = Fixed4::fromText(sheet.toleranceText()))
+        s.cyPogr = *t;
+    if (const auto t = Fixed4::fromText(sheet.vitaminSurplusText()))
+        s.cyPogrWit = *t;
+
+    // The changed feed's row: its feeding limit, then its contributions.
+    const auto granic = NumText::variantNumber(s.DataKorm[Index][9]);
+    if (granic && *x > *granic) {
+        sheet.setFeedNameColor(Index, SheetColor::LightRed);
+        s.bNarushenie = true;
+    } else {
+        sheet.setFeedNameColor(Index, SheetColor::ButtonFace);
+    }
+    for (int j = 1; j <= 8; ++j) {
+        const auto content = NumText::variantNumber(s.DataKorm[Index][j]);
+        std::optional<Fixed4> v;
+        if (content)
+            v = Fixed4::fromDouble(w.toDouble() * *content);
+        g_undefined[Index][j] = !v.has_value();
+        s.VkladKorm[Index][j] = v.value_or(Fixed4());
+        sheet.setFeedCaption(Index, j, v ? v->toText() : kUndefined);
+    }
+
+    // Totals over every chosen row as it stands (other rows keep the
+    // contributions of their own last recalculation).
+    for (int j = 1; j <= 8; ++j) {
+        Fixed4 total;
+        bool undefined = false;
+        for (int i = 0; i < s.feedCount(); ++i) {
+            undefined = undefined || g_undefined[i][j];
+            total += s.VkladKorm[i][j];
+            sheet.setSumCaption(j - 1, undefined ? kUndefined : total.toText());
+        }
+        if (s.feedCount() == 0)
+            sheet.setSumCaption(j - 1, total.toText());
+    }
+
+    // Deviations, judged on the value as shown (rounded to one place).
+    for (int j = 1; j <= 8; ++j) {
+        const int k = j - 1;
+        const auto text = deviationText(sheet.sumCaption(k), s.NormaKur[j]);
+        if (!text) {
+            sheet.setProcentCaption(k, kUndefined);
+            sheet.setProcentColor(k, SheetColor::LightRed);
+            if (j <= 5)
+                s.bNarushenie = true;
+            continue;
+        }
+        sheet.setProcentCaption(k, *text);
+        const auto shown = Fixed4::fromText(sheet.procentCaption(k));
+        if (shown && absolute(*shown) <= s.cyPogr) {
+            sheet.setProcentColor(k, SheetColor::LightGreen);
+        } else {
+            sheet.setProcentColor(k, SheetColor::LightRed);
+            if (j <= 5)
+                s.bNarushenie = true;
+        }
+    }
+
+    // A vitamin in surplus is judged against its own, wider bound; a
+    // shortfall keeps the judgement above. Vitamins never mark the ration.
+    for (int j = 6; j <= 8; ++j) {
+        const int k = j - 1;
+        const auto shown = Fixed4::fromText(sheet.procentCaption(k));
+        if (!shown || *shown <= Fixed4())
+            continue;
+        const auto text = deviationText(sheet.sumCaption(k), s.NormaKur[j]);
+        if (!text)
+            continue;
+        sheet.setProcentCaption(k, *text);
+        const auto p = Fixed4::fromText(*text);
+        sheet.setProcentColor(k, p && *p > s.cyPogrWit ? SheetColor::LightRed : SheetColor::LightGreen);
+    }
+}
+
+void RashetSumWes(RacionSheet& sheet)
+{
+    RationState& s = ration();
+    s.SumWes = Fixed4();
+    bool undefined = false;
+    for (int i = 0; i < s.feedCount(); ++i) {
+        if (const auto w = Fixed4::fromText(sheet.weightText(i)))
+            s.SumWes += *w;
+        else
+            undefined = true;
+        sheet.setSumWesCaption(undefined ? kUndefined : s.SumWes.toText());
+    }
+    if (s.feedCount() == 0)
+        sheet.setSumWesCaption(s.SumWes.toText());
+    if (undefined || s.SumWes <= kHundred)
+        return;
+
+    // The excess is cut from the box recalculated last. Writing its text runs
+    // that box's change handling, and the nested recalculation finds the sum
+    // at 100. The box never goes below 0: when the other boxes alone pass 100
+    // the sum stays above it (shown in red) rather than cutting forever.
+    const int last = s.iIndexWes;
+    if (last < 0 || last >= s.feedCount())
+        return;
+    const auto current = Fixed4::fromText(sheet.weightText(last));
+    if (!current)
+        return;
+    Fixed4 cut = *current - (s.SumWes - kHundred);
+    if (cut < Fixed4())
+        cut = Fixed4();
+    const QString text = cut.toText();
+    if (text != sheet.weightText(last))
+        sheet.setWeightText(last, text);
+}
+
+void PokazatKorm(RacionSheet& sheet)
+{
+    const RationState& s = ration();
+    for (int i = 0; i < s.feedCount(); ++i) {
+        sheet.showFeedRow(i);
+        sheet.setFeedCaption(i, 0, NumText::variantText(s.DataKorm[i][0]));
+    }
+}
+
+void clearContributions()
+{
+    RationState& s = ration();
+    for (auto& row : s.VkladKorm)
+        row.fill(Fixed4());
+    for (auto& row : g_undefined)
+        row.fill(false);
+    s.SumWes = Fixed4();
+}
+
+bool contributionUndefined(int i, int j)
+{
+    if (i < 0 || i >= RationState::kMaxFeeds || j < 0 || j > 8)
+        return false;
+    return g_undefined[i][j];
+}
+
+} // namespace mdlRashet
