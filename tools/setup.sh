@@ -11,6 +11,8 @@ packages=(g++ cmake ninja-build pkg-config
           qt6-base-dev libqt6sql6-sqlite qt6-qpa-plugins libgl-dev
           fonts-dejavu-core glpk-utils libglpk-dev
           dpkg-dev file desktop-file-utils appstream)
+# The test run also builds with the sanitizers and fuzzes with libFuzzer (clang).
+[ "$mode" = test ] && packages+=(clang libclang-rt-14-dev)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -33,10 +35,24 @@ run)
     exec "$build/racion"
     ;;
 test)
+    export QT_QPA_PLATFORM=offscreen
+    # 1. The release build and every test, the package included.
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
     cmake --build "$build"
-    cd "$build"
-    QT_QPA_PLATFORM=offscreen ctest --output-on-failure
+    (cd "$build" && ctest --output-on-failure)
+    # 2. The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+    cmake -S "$root" -B "$build-asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRACION_SANITIZE=ON -DRACION_BUILD_BENCH=OFF
+    cmake --build "$build-asan"
+    (cd "$build-asan" &&
+     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+     LSAN_OPTIONS="suppressions=$root/tools/lsan.supp:print_suppressions=0" \
+     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+     ctest --output-on-failure)
+    # 3. Each fuzz target for a fixed number of runs from its committed seeds.
+    CXX=clang++ cmake -S "$root" -B "$build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=Release -DRACION_FUZZ=ON \
+        -DRACION_BUILD_TESTS=OFF -DRACION_BUILD_BENCH=OFF
+    cmake --build "$build-fuzz"
+    "$root/tools/fuzz.sh" "$build-fuzz" "${RACION_FUZZ_RUNS:-200000}"
     ;;
 *)
     echo "usage: $0 run|test" >&2
