@@ -23,5 +23,5 @@ for target in "$build"/fuzz_*; do
     fi
     rm -rf "$work" "$work/../$name.log"
 done
-echo "fuzz: $passed passed, $failed failed"
+echo "fuzz targets: $passed clean, $failed with findings"
 [ "$failed" -eq 0 ]

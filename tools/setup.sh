@@ -36,11 +36,12 @@ run)
     ;;
 test)
     export QT_QPA_PLATFORM=offscreen
-    # 1. The release build and every test, the package included.
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
-    cmake --build "$build"
-    (cd "$build" && ctest --output-on-failure)
-    # 2. The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+    # 1. Each fuzz target for a fixed number of runs from its committed seeds.
+    CXX=clang++ cmake -S "$root" -B "$build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=Release -DRACION_FUZZ=ON \
+        -DRACION_BUILD_TESTS=OFF -DRACION_BUILD_BENCH=OFF
+    cmake --build "$build-fuzz"
+    "$root/tools/fuzz.sh" "$build-fuzz" "${RACION_FUZZ_RUNS:-200000}"
+    # 2. Every test under AddressSanitizer and UndefinedBehaviorSanitizer.
     cmake -S "$root" -B "$build-asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRACION_SANITIZE=ON -DRACION_BUILD_BENCH=OFF
     cmake --build "$build-asan"
     (cd "$build-asan" &&
@@ -48,11 +49,10 @@ test)
      LSAN_OPTIONS="suppressions=$root/tools/lsan.supp:print_suppressions=0" \
      UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
      ctest --output-on-failure)
-    # 3. Each fuzz target for a fixed number of runs from its committed seeds.
-    CXX=clang++ cmake -S "$root" -B "$build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=Release -DRACION_FUZZ=ON \
-        -DRACION_BUILD_TESTS=OFF -DRACION_BUILD_BENCH=OFF
-    cmake --build "$build-fuzz"
-    "$root/tools/fuzz.sh" "$build-fuzz" "${RACION_FUZZ_RUNS:-200000}"
+    # 3. The release build and every test, the package included.
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
+    cmake --build "$build"
+    (cd "$build" && ctest --output-on-failure)
     ;;
 *)
     echo "usage: $0 run|test" >&2
