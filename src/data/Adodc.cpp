@@ -19,6 +19,12 @@ QVariant Recordset::Fields(int i) const
     return m_rows.at(m_current).at(i);
 }
 
+void Recordset::AddNew()
+{
+    m_rows.append(QVector<QVariant>(m_fieldNames.size()));
+    m_current = int(m_rows.size()) - 1;
+}
+
 Adodc::Adodc(const QString& databasePath)
     : m_connectionName(QStringLiteral("adodc-%1").arg(g_connectionCounter.fetchAndAddRelaxed(1)))
     , m_path(databasePath.isEmpty() ? Database::path() : databasePath)

@@ -27,6 +27,11 @@ public:
     // current row or no such column. Never reads outside the rows.
     QVariant Fields(int i) const;
 
+    // Appends an empty row (every field null) and makes it the current row.
+    // It lives in this recordset only: writing a new row to its table is the
+    // work of the grid's model (QSqlTableModel) that the editors bind.
+    void AddNew();
+
 private:
     friend class Adodc;
     QStringList m_fieldNames;

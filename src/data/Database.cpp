@@ -130,7 +130,9 @@ QString path()
 
 QString connectOptions()
 {
-    return QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000");
+    // Another connection writing holds the file only for a moment; a lock held
+    // longer than this is reported rather than waited out.
+    return QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs);
 }
 
 QString check(const QString& filePath)

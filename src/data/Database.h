@@ -21,6 +21,8 @@ const QList<Table>& tables();
 QString path();
 // The connection options every connection uses (a short wait on a lock).
 QString connectOptions();
+// How long a statement waits for a lock another connection holds.
+constexpr int kBusyTimeoutMs = 2000;
 // Record counts are 16-bit: a table with more rows than this is refused.
 constexpr int kMaxRecords = 32767;
 

@@ -25,17 +25,13 @@ std::int64_t divRoundHalfEven(__int128 num, __int128 den)
 
 std::optional<Fixed4> Fixed4::fromDouble(double value)
 {
-    if (!std::isfinite(value))
+    // Four places, ties to even, judged on the digits the double prints with:
+    // 0.00015 is a tie and gives 0.0002, although the double nearest it lies a
+    // hair below (multiplying by 10 000 in binary would give 0.0001).
+    const auto raw = NumText::scaledRound(value, 4, true);
+    if (!raw)
         return std::nullopt;
-    const double scaled = value * double(Scale);
-    // 2^63 is exactly representable; anything at or beyond it does not fit.
-    if (scaled >= 9223372036854775808.0 || scaled < -9223372036854775808.0)
-        return std::nullopt;
-    // nearbyint rounds in the current mode, which is to nearest, ties to even.
-    const double r = std::nearbyint(scaled);
-    if (r >= 9223372036854775808.0 || r < -9223372036854775808.0)
-        return std::nullopt;
-    return fromRaw(static_cast<std::int64_t>(r));
+    return fromRaw(*raw);
 }
 
 std::optional<Fixed4> Fixed4::fromText(const QString& text, const QLocale& locale, bool acceptPoint)
@@ -95,7 +91,9 @@ std::optional<Fixed4> Fixed4::fromText(const QString& text, const QLocale& local
         if (first > 5 || (first == 5 && (restNonZero || raw % 2 != 0)))
             raw += 1;
     }
-    if (raw > std::numeric_limits<std::int64_t>::max())
+    // The negative side reaches one unit further than the positive one.
+    const __int128 limit = static_cast<__int128>(std::numeric_limits<std::int64_t>::max()) + (negative ? 1 : 0);
+    if (raw > limit)
         return std::nullopt;
     return fromRaw(static_cast<std::int64_t>(negative ? -raw : raw));
 }

@@ -1,7 +1,12 @@
 #include "data/NumText.h"
 
 #include <QRegularExpression>
+
+#include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <limits>
+#include <string>
 
 namespace NumText {
 
@@ -88,23 +93,157 @@ QString plainF(float value)
     return significant(double(value), 7);
 }
 
+namespace {
+
+// The shortest decimal form of a finite double: value = ±mantissa × 10^exponent,
+// with the digits that print the number back exactly (at most 17 of them).
+struct ShortDecimal {
+    bool negative = false;
+    std::uint64_t mantissa = 0;
+    int digits = 1;      // digits in mantissa
+    int exponent = 0;
+};
+
+template <typename Real>
+ShortDecimal shortDecimal(Real value)
+{
+    ShortDecimal d;
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
+    const char* p = buf;
+    if (p < res.ptr && *p == '-') {
+        d.negative = true;
+        ++p;
+    }
+    int count = 0;
+    std::uint64_t m = 0;
+    for (; p < res.ptr && *p != 'e'; ++p) {
+        if (*p >= '0' && *p <= '9') {
+            m = m * 10 + std::uint64_t(*p - '0');
+            ++count;
+        }
+    }
+    int e = 0;
+    if (p < res.ptr && *p == 'e')
+        std::from_chars(p + 1 + (p[1] == '+' ? 1 : 0), res.ptr, e);
+    d.mantissa = m;
+    d.digits = count > 0 ? count : 1;
+    d.exponent = e - (d.digits - 1);
+    return d;
+}
+
+// 10^n for 0 <= n <= 38.
+unsigned __int128 pow10u(int n)
+{
+    unsigned __int128 r = 1;
+    while (n-- > 0)
+        r *= 10;
+    return r;
+}
+
+// Magnitude of value × 10^places, rounded; nullopt when beyond 10^38.
+std::optional<unsigned __int128> scaledMagnitude(const ShortDecimal& d, int places, bool tiesToEven)
+{
+    const int k = d.exponent + places;
+    if (d.mantissa == 0)
+        return 0;
+    if (k >= 0) {
+        if (d.digits + k > 38)
+            return std::nullopt;
+        return static_cast<unsigned __int128>(d.mantissa) * pow10u(k);
+    }
+    const int m = -k;
+    if (m > d.digits)   // below a twentieth of the last place: never a tie, always 0
+        return 0;
+    const unsigned __int128 div = pow10u(m);
+    unsigned __int128 q = d.mantissa / div;
+    const unsigned __int128 r = d.mantissa % div;
+    if (2 * r > div || (2 * r == div && (!tiesToEven || q % 2 != 0)))
+        ++q;
+    return q;
+}
+
+QString digitsOf(unsigned __int128 v)
+{
+    if (v == 0)
+        return QStringLiteral("0");
+    QString s;
+    while (v > 0) {
+        s.prepend(QChar(char16_t(u'0' + int(v % 10))));
+        v /= 10;
+    }
+    return s;
+}
+
+} // namespace
+
+std::optional<std::int64_t> scaledRound(double value, int places, bool tiesToEven)
+{
+    if (!std::isfinite(value))
+        return std::nullopt;
+    const ShortDecimal d = shortDecimal(value);
+    const auto mag = scaledMagnitude(d, places, tiesToEven);
+    if (!mag || *mag > static_cast<unsigned __int128>(std::numeric_limits<std::int64_t>::max()))
+        return std::nullopt;
+    const auto v = static_cast<std::int64_t>(*mag);
+    return d.negative ? -v : v;
+}
+
+namespace {
+
+template <typename Real>
+QString fixedImpl(Real value, int decimals)
+{
+    decimals = std::clamp(decimals, 0, 15);
+    const QLocale l = locale();
+    if (!std::isfinite(value))
+        return l.toString(double(value), 'f', decimals);
+    const ShortDecimal d = shortDecimal(value);
+    const auto mag = scaledMagnitude(d, decimals, false);
+    if (!mag) {
+        // Far beyond anything a ration holds; the locale's own rounding serves.
+        return l.toString(double(value), 'f', decimals);
+    }
+    QString s = digitsOf(*mag);
+    if (decimals > 0) {
+        if (s.size() <= decimals)
+            s = s.rightJustified(decimals + 1, QLatin1Char('0'));
+        s.insert(s.size() - decimals, l.decimalPoint());
+    }
+    if (d.negative && *mag != 0)
+        s.prepend(l.negativeSign());
+    return s;
+}
+
+} // namespace
+
 QString fixed(double value, int decimals)
 {
-    QString s = locale().toString(value, 'f', decimals);
-    // A negative value that rounds to zero shows as zero, not "-0,00".
-    bool allZero = true;
-    for (QChar c : s)
-        if (c.isDigit() && c != QLatin1Char('0'))
-            allZero = false;
-    if (allZero && s.startsWith(locale().negativeSign()))
-        s.remove(0, locale().negativeSign().size());
-    return s;
+    return fixedImpl(value, decimals);
+}
+
+QString fixedF(float value, int decimals)
+{
+    return fixedImpl(value, decimals);
 }
 
 double roundHalfEven(double value, int decimals)
 {
-    const double p = std::pow(10.0, decimals);
-    return std::nearbyint(value * p) / p;
+    decimals = std::clamp(decimals, 0, 15);
+    if (!std::isfinite(value))
+        return value;
+    const ShortDecimal d = shortDecimal(value);
+    if (d.exponent + decimals >= 0)
+        return value;   // no more places than asked for
+    const auto mag = scaledMagnitude(d, decimals, true);
+    if (!mag || *mag == 0)
+        return 0.0;
+    // Back to the double nearest the rounded decimal.
+    const std::string text = (d.negative ? std::string("-") : std::string())
+        + digitsOf(*mag).toStdString() + "e-" + std::to_string(decimals);
+    double out = 0.0;
+    std::from_chars(text.data(), text.data() + text.size(), out);
+    return out;
 }
 
 std::optional<std::int16_t> toInt16(double value)

@@ -9,12 +9,14 @@ namespace TextFile {
 
 namespace {
 
-// Unicode of the Windows-1251 bytes 0x80..0xFF; 0 marks the one unused byte (0x98).
+// Unicode of the Windows-1251 bytes 0x80..0xFF. The one unused byte, 0x98,
+// reads as the control character U+0098 and writes back as 0x98, so a file
+// read and written again keeps every byte.
 constexpr char16_t kHigh[128] = {
     0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,
     0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,
     0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x0000, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,
+    0x0098, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,
     0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7,
     0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,
     0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7,
@@ -67,7 +69,7 @@ QString decode1251(const QByteArray& bytes)
         if (b < 0x80)
             out.append(QChar(b));
         else
-            out.append(kHigh[b - 0x80] ? QChar(kHigh[b - 0x80]) : QChar(QChar::ReplacementCharacter));
+            out.append(QChar(kHigh[b - 0x80]));
     }
     return out;
 }
@@ -93,10 +95,13 @@ std::optional<QByteArray> encodeLines(const QStringList& lines, Error* error)
         const auto bytes = encode1251(lines.at(n), &bad);
         if (!bytes) {
             if (error) {
-                const QChar c = lines.at(n).at(bad);
+                // A character beyond the 16-bit plane is two UTF-16 units; show it whole.
+                const QString& line = lines.at(n);
+                const int len = line.at(bad).isHighSurrogate() && bad + 1 < line.size()
+                        && line.at(bad + 1).isLowSurrogate() ? 2 : 1;
                 error->line = n + 1;
                 error->message = QStringLiteral("Символ «%1» (строка %2) нельзя записать в кодировке Windows-1251.")
-                                     .arg(c, QString::number(n + 1));
+                                     .arg(line.mid(bad, len), QString::number(n + 1));
             }
             return std::nullopt;
         }
@@ -126,8 +131,11 @@ QStringList decodeLines(const QByteArray& bytes)
 bool writeLines(const QString& path, const QStringList& lines, Error* error)
 {
     const auto bytes = encodeLines(lines, error);
-    if (!bytes)
+    if (!bytes) {
+        if (error)
+            error->message = QStringLiteral("Файл %1 не записан. ").arg(path) + error->message;
         return false;
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         if (error)

@@ -50,11 +50,15 @@ Result ZagruzitKorm(Adodc& adodc)
 {
     Result r;
     RationState& s = ration();
+    // Rows are gathered first and stored only when every statement ran, so a
+    // failure half-way leaves DataKorm as it was.
+    auto rows = s.DataKorm;
     for (int i = 0; i < s.feedCount(); ++i) {
         adodc.setRecordSource(Statements::korm(s.sKorm[i]));
         if (!adodc.Refresh()) {
             r.ok = false;
             r.error = adodc.lastError();
+            r.notFound.clear();
             return r;
         }
         const Recordset& rs = adodc.recordset();
@@ -63,8 +67,9 @@ Result ZagruzitKorm(Adodc& adodc)
             continue;
         }
         for (int j = 0; j < RationState::kFeedFields; ++j)
-            s.DataKorm[i][j] = rs.Fields(j);
+            rows[i][j] = rs.Fields(j);
     }
+    s.DataKorm = rows;
     return r;
 }
 

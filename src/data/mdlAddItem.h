@@ -37,7 +37,8 @@ Result ZapolnitSpisok(Adodc& adodc, QStringList& names);
 
 // For each chosen feed 0..iMaxKorm, looks its row up by sKorm(i) and stores
 // columns 0..10 in DataKorm(i, ..). A feed with no row keeps what DataKorm
-// held and is reported in notFound.
+// held and is reported in notFound. When a statement fails, DataKorm is left
+// entirely as it was.
 Result ZagruzitKorm(Adodc& adodc);
 // Looks up the row of sKurwi, stores columns 0..9 in NormaKur and writes
 // columns 0..8 as text to the captions (when given). A category with no row
