@@ -112,16 +112,19 @@ void Pivot(Tableau& t, const Shape& s, int row, int column)
 
     // Each new value is worked out in double and stored as a float, in four
     // sub-steps in this order, each on the tableau the previous one left.
-    // 1. Every other row, every other column.
+    // 1. Every other row, every other column. The quotients A(pr, j) / A(pr, pc)
+    //    are the same for every row, so they are formed once.
+    std::vector<double> quotient(cols);
+    for (std::size_t j = 0; j < cols; ++j)
+        quotient[j] = double(p[j]) / double(p[pc]);
     for (std::size_t i = 0; i < rows; ++i) {
         if (i == pr)
             continue;
         std::vector<float>& r = t[i];
         const double factor = double(r[pc]);
         for (std::size_t j = 0; j < cols; ++j) {
-            if (j == pc)
-                continue;
-            r[j] = float(double(r[j]) - double(p[j]) / double(p[pc]) * factor);
+            if (j != pc)
+                r[j] = float(double(r[j]) - quotient[j] * factor);
         }
     }
     // 2. The pivot row, but for the pivot element.
