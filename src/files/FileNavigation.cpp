@@ -1,9 +1,162 @@
 #include "shell/Navigation.h"
 
-// Filled in with the calculation file and the text report.
+#include "data/RationState.h"
+#include "data/TextFile.h"
+#include "engine/RacionSheet.h"
+#include "files/CalcFile.h"
+#include "files/LastDirs.h"
+#include "files/TextReport.h"
+#include "shell/FileFilters.h"
+#include "shell/MenuRules.h"
+#include "shell/Platform.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QWidget>
+
+// The File menu's actions and "Открыть старый...". A cancelled dialog does
+// nothing and says nothing; every real failure says what went wrong and with
+// which file, and leaves files and the ration state as they were.
+namespace {
+
+QString weightText(QWidget* sheet, int i)
+{
+    if (auto* s = dynamic_cast<RacionSheet*>(sheet))
+        return s->weightText(i);
+    if (auto* box = sheet->findChild<QLineEdit*>(QStringLiteral("txtWes(%1)").arg(i)))
+        return box->text();
+    return QString();
+}
+
+void setWeightText(QWidget* sheet, int i, const QString& text)
+{
+    if (auto* s = dynamic_cast<RacionSheet*>(sheet)) {
+        s->setWeightText(i, text);
+        return;
+    }
+    if (auto* box = sheet->findChild<QLineEdit*>(QStringLiteral("txtWes(%1)").arg(i)))
+        box->setText(text);
+}
+
+// A name typed without an extension gets the one of its kind of file.
+QString withSuffix(const QString& path, const QString& suffix)
+{
+    if (QFileInfo(path).suffix().isEmpty())
+        return path + QLatin1Char('.') + suffix;
+    return path;
+}
+
+QString shown(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+} // namespace
+
 namespace Navigation {
-void saveCalculation() {}
-void openCalculation() {}
-void writeReport() {}
-void viewReport() {}
+
+void saveCalculation()
+{
+    QWidget* sheet = racion();
+    if (!sheet)
+        return;
+    QStringList weights;
+    for (int i = 0; i < ration().feedCount(); ++i)
+        weights << weightText(sheet, i);
+    CalcFile::Error error;
+    const auto lines = CalcFile::toLines(CalcFile::fromRation(ration(), weights), &error);
+    if (!lines) {
+        platform().message(error.message);
+        return;
+    }
+    QString path = platform().saveFileName(FileFilters::kalk, LastDirs::dir(LastDirs::Kind::Calculation));
+    if (path.isEmpty())
+        return;
+    path = withSuffix(path, QStringLiteral("kalk"));
+    LastDirs::remember(LastDirs::Kind::Calculation, path);
+    TextFile::Error writeError;
+    if (!TextFile::writeLines(path, *lines, &writeError))
+        platform().message(writeError.message);
+}
+
+void openCalculation()
+{
+    menuRules().report(MenuEvent::OpenCalcChosen);
+    const QString path = platform().openFileName(FileFilters::kalk, LastDirs::dir(LastDirs::Kind::Calculation));
+    if (path.isEmpty()) {
+        menuRules().report(MenuEvent::OpenCalcFailed);
+        return;
+    }
+    LastDirs::remember(LastDirs::Kind::Calculation, path);
+
+    // The whole file is read and checked before the ration state is touched.
+    TextFile::Error readError;
+    const auto lines = TextFile::readLines(path, &readError);
+    if (!lines) {
+        platform().message(readError.message);
+        menuRules().report(MenuEvent::OpenCalcFailed);
+        return;
+    }
+    CalcFile::Error error;
+    const auto contents = CalcFile::fromLines(*lines, &error);
+    if (!contents) {
+        platform().message(QStringLiteral("Файл %1 не открыт: это не файл расчета или он испорчен.\n"
+                                          "Строка %2: %3.")
+                               .arg(shown(path)).arg(error.line).arg(error.message));
+        menuRules().report(MenuEvent::OpenCalcFailed);
+        return;
+    }
+
+    RationState& r = ration();
+    CalcFile::applyTo(*contents, r);
+    // The file's weights, not those kept from an earlier return to the feed
+    // selection, go into the boxes.
+    r.bNazad = false;
+    r.bOpenKalk = true;
+    QWidget* sheet = showRacion();
+    if (!sheet) {
+        r.bOpenKalk = false;
+        menuRules().report(MenuEvent::OpenCalcFailed);
+        return;
+    }
+    // The worksheet's activation has reloaded the rows from the database and
+    // cleared the flag; the restored weights still skip the group-limit step,
+    // which would otherwise cut a stored weight before the others are in.
+    r.bOpenKalk = true;
+    for (int i = 0; i < contents->feedCount(); ++i)
+        setWeightText(sheet, i, contents->weights.at(i));
+    r.bOpenKalk = false;
+}
+
+void writeReport()
+{
+    QWidget* sheet = otshet();
+    if (!sheet)
+        return;
+    const TextReport::Captions captions = TextReport::fromScreens(sheet, racion(), ration().feedCount());
+    const QStringList lines = TextReport::lines(captions);
+    TextFile::Error error;
+    if (!TextFile::encodeLines(lines, &error)) {
+        platform().message(QStringLiteral("Отчет нельзя записать: ") + error.message);
+        return;
+    }
+    QString path = platform().saveFileName(FileFilters::txt, LastDirs::dir(LastDirs::Kind::Report));
+    if (path.isEmpty())
+        return;
+    path = withSuffix(path, QStringLiteral("txt"));
+    LastDirs::remember(LastDirs::Kind::Report, path);
+    if (!TextFile::writeLines(path, lines, &error))
+        platform().message(error.message);
+}
+
+void viewReport()
+{
+    const QString path = platform().openFileName(FileFilters::txt, LastDirs::dir(LastDirs::Kind::Report));
+    if (path.isEmpty())
+        return;
+    LastDirs::remember(LastDirs::Kind::Report, path);
+    platform().viewTextFile(path);
+}
+
 } // namespace Navigation

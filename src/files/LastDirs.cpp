@@ -1,0 +1,56 @@
+#include "files/LastDirs.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace LastDirs {
+
+namespace {
+
+QHash<int, QString>& memory()
+{
+    static QHash<int, QString> dirs;
+    return dirs;
+}
+
+QString key(Kind kind)
+{
+    return kind == Kind::Calculation ? QStringLiteral("lastDirs/kalk") : QStringLiteral("lastDirs/txt");
+}
+
+bool persistent()
+{
+    return !QCoreApplication::organizationName().isEmpty();
+}
+
+} // namespace
+
+QString dir(Kind kind)
+{
+    QString d = memory().value(int(kind));
+    if (d.isEmpty() && persistent())
+        d = QSettings().value(key(kind)).toString();
+    if (!d.isEmpty() && QFileInfo(d).isDir())
+        return d;
+    const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return docs.isEmpty() ? QDir::homePath() : docs;
+}
+
+void remember(Kind kind, const QString& filePath)
+{
+    const QString d = QFileInfo(filePath).absolutePath();
+    memory().insert(int(kind), d);
+    if (persistent())
+        QSettings().setValue(key(kind), d);
+}
+
+void reset()
+{
+    memory().clear();
+}
+
+} // namespace LastDirs

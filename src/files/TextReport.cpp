@@ -1,0 +1,102 @@
+#include "files/TextReport.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QWidget>
+
+namespace TextReport {
+
+namespace {
+
+QString blanks(int n)
+{
+    return QString(qMax(0, n), QLatin1Char(' '));
+}
+
+// Moves on to `column` (from 1); a line already that long or longer is ended
+// and the text goes on in a new line, after blanks up to the column.
+void tabTo(QStringList& out, QString& line, int column)
+{
+    if (line.size() >= column) {
+        out << line;
+        line = blanks(column - 1);
+    } else {
+        line += blanks(column - 1 - int(line.size()));
+    }
+}
+
+QString caption(const QWidget* screen, const QString& name)
+{
+    if (!screen)
+        return QString();
+    if (const auto* l = screen->findChild<const QLabel*>(name))
+        return l->text();
+    if (const auto* e = screen->findChild<const QLineEdit*>(name))
+        return e->text();
+    return QString();
+}
+
+} // namespace
+
+QStringList feedLines(const QString& name, const QString& amount, const QString& unit)
+{
+    QStringList out;
+    QString line = blanks(6) + name;
+    tabTo(out, line, kAmountColumn);
+    line += amount;
+    tabTo(out, line, kUnitColumn);
+    line += unit;
+    out << line;
+    return out;
+}
+
+QStringList lines(const Captions& c)
+{
+    const QString p0 = c.lblProcent[0], p1 = c.lblProcent[1], p2 = c.lblProcent[2], p3 = c.lblProcent[3];
+    const QString p4 = c.lblProcent[4], p5 = c.lblProcent[5], p6 = c.lblProcent[6], p7 = c.lblProcent[7];
+    QStringList out;
+    out << QString() << QString()
+        << QStringLiteral("      Суточная потребность птицы в O/Э: ") + c.Label6 + QStringLiteral(" ккалл.")
+        << QString()
+        << QStringLiteral("         Погрешность балансирования нормированного корма %")
+        << QString()
+        << QStringLiteral("       О/Э  Протеин  Кальций  Фосфор  Натрий  Вит.А  Вит.D3  Вит.B3")
+        << QString()
+        << blanks(7) + p0 + blanks(4) + p1 + blanks(7) + p2 + blanks(6) + p3 + blanks(8) + p4 + blanks(3) + p5
+               + blanks(4) + p6 + blanks(4) + p7
+        << QString() << QString()
+        << blanks(6) + c.Label1 + blanks(2) + c.Label3 + QStringLiteral(" в колличестве ") + c.Text1
+               + QLatin1Char(' ') + c.Label2
+        << QString()
+        << blanks(35) + QStringLiteral("Рецепт")
+        << QString();
+    for (int i = 0; i < c.lbl_1.size(); ++i) {
+        out << feedLines(c.lbl_1.at(i), c.lblWes.value(i), c.lblGramm.value(i));
+        out << QString();
+    }
+    out << QString();
+    out << blanks(6) + c.Label10 + QStringLiteral(" : ") + c.lblObqiWes + QStringLiteral(" грамм ");
+    return out;
+}
+
+Captions fromScreens(const QWidget* otshet, const QWidget* racion, int feeds)
+{
+    Captions c;
+    c.Label6 = caption(otshet, QStringLiteral("Label6"));
+    c.Label1 = caption(otshet, QStringLiteral("Label1"));
+    c.Label3 = caption(otshet, QStringLiteral("Label3"));
+    c.Text1 = caption(otshet, QStringLiteral("Text1"));
+    c.Label2 = caption(otshet, QStringLiteral("Label2"));
+    for (int i = 0; i < feeds; ++i) {
+        c.lbl_1 << caption(otshet, QStringLiteral("lbl_1(%1)").arg(i));
+        c.lblWes << caption(otshet, QStringLiteral("lblWes(%1)").arg(i));
+        c.lblGramm << caption(otshet, QStringLiteral("lblGramm(%1)").arg(i));
+    }
+    c.Label10 = caption(otshet, QStringLiteral("Label10"));
+    c.lblObqiWes = caption(otshet, QStringLiteral("lblObqiWes"));
+    for (int k = 0; k < 8; ++k)
+        c.lblProcent[k] = caption(racion, QStringLiteral("lblProcent(%1)").arg(k));
+    return c;
+}
+
+} // namespace TextReport

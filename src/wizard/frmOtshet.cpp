@@ -1,0 +1,302 @@
+#include "wizard/frmOtshet.h"
+
+#include "data/NumText.h"
+#include "data/RationState.h"
+#include "engine/mdlRashet.h"
+#include "shell/MenuRules.h"
+#include "shell/Navigation.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QValidator>
+#include <cmath>
+
+namespace {
+
+const QString kDigits = QStringLiteral("1234567890");
+
+// The quantity is a 16-bit number: digits only, at most 32 767. A paste of
+// anything else is refused as a whole, so the box never holds a quantity
+// that cannot be stored.
+class QuantityValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override
+    {
+        for (QChar c : input)
+            if (!kDigits.contains(c))
+                return Invalid;
+        if (input.isEmpty())
+            return Acceptable;
+        bool ok = false;
+        const int v = input.toInt(&ok);
+        return ok && v <= 32767 ? Acceptable : Invalid;
+    }
+};
+
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& geometry)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    l->setGeometry(geometry);
+    return l;
+}
+
+void closeScreen(QWidget* screen)
+{
+    if (!screen)
+        return;
+    if (QMdiSubWindow* sub = Screens::subWindowOf(screen))
+        sub->close();
+    else
+        screen->close();
+}
+
+} // namespace
+
+frmOtshet::frmOtshet(QWidget* worksheet, QWidget* parent)
+    : Form(parent)
+    , m_worksheet(worksheet)
+{
+    setObjectName(QStringLiteral("frmOtshet"));
+    setWindowTitle(QStringLiteral("Лист отчета"));
+    buildControls();
+
+    // Loading: the quantity of the previous use comes back ("0" on the first
+    // opening of a run, which the change handling turns into "1").
+    connect(Text1, &QLineEdit::textChanged, this, &frmOtshet::Text1_Change);
+    Text1->setText(QString::number(iKolGolov));
+    menuRules().report(MenuEvent::OtshetLoaded);
+}
+
+frmOtshet::~frmOtshet() = default;
+
+void frmOtshet::buildControls()
+{
+    setFixedSize(720, 560);
+    QFont bold = font();
+    bold.setBold(true);
+    bold.setPointSizeF(bold.pointSizeF() + 1);
+
+    Label1 = makeLabel(this, QStringLiteral("Label1"), QStringLiteral("Рацион для кормления"), {16, 12, 190, 24});
+    Label1->setFont(bold);
+    Label3 = makeLabel(this, QStringLiteral("Label3"), QString(), {210, 12, 494, 24});
+    Label3->setFont(bold);
+
+    Text1 = new QLineEdit(QStringLiteral("1"), this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setGeometry(16, 46, 80, 24);
+    Text1->setMaxLength(5);
+    Text1->setValidator(new QuantityValidator(Text1));
+    Text1->installEventFilter(this);
+    Label2 = makeLabel(this, QStringLiteral("Label2"), QStringLiteral("едениц(цы)"), {104, 48, 160, 20});
+
+    Label4 = makeLabel(this, QStringLiteral("Label4"), QStringLiteral("Суточная потребность птицы в O/Э:"),
+                       {16, 80, 250, 20});
+    Label6 = makeLabel(this, QStringLiteral("Label6"), QString(), {268, 80, 70, 20});
+    Label7 = makeLabel(this, QStringLiteral("Label7"), QStringLiteral("ккалл"), {342, 80, 60, 20});
+
+    Label5 = makeLabel(this, QStringLiteral("Label5"), QString(), {16, 108, 688, 68});
+    Label5->setWordWrap(true);
+    Label5->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    for (int i = 0; i < 10; ++i) {
+        const int y = 184 + 28 * i;
+        lbl_1[i] = makeLabel(this, QStringLiteral("lbl_1(%1)").arg(i), QString(), {16, y, 380, 22});
+        lblWes[i] = makeLabel(this, QStringLiteral("lblWes(%1)").arg(i), QString(), {404, y, 110, 22});
+        lblWes[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        lblWes[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        lblGramm[i] = makeLabel(this, QStringLiteral("lblGramm(%1)").arg(i), QStringLiteral("грамм"), {522, y, 60, 22});
+        lbl_1[i]->hide();
+        lblWes[i]->hide();
+        lblGramm[i]->hide();
+    }
+
+    Label10 = makeLabel(this, QStringLiteral("Label10"), QStringLiteral("Рекомендуемая суточная норма дачи комбикорма"),
+                        {16, 468, 380, 40});
+    Label10->setWordWrap(true);
+    lblObqiWes = makeLabel(this, QStringLiteral("lblObqiWes"), QString(), {404, 474, 110, 22});
+    lblObqiWes->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    lblObqiWes->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblObqiWes->setFont(bold);
+    Label11 = makeLabel(this, QStringLiteral("Label11"), QStringLiteral("грамм"), {522, 474, 60, 22});
+
+    cmdNazad = new QPushButton(QStringLiteral("Назад"), this);
+    cmdNazad->setObjectName(QStringLiteral("cmdNazad"));
+    cmdNazad->setGeometry(504, 520, 96, 28);
+    Command1 = new QPushButton(QStringLiteral("Закрыть"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(608, 520, 96, 28);
+    connect(cmdNazad, &QPushButton::clicked, this, &frmOtshet::cmdNazad_Click);
+    connect(Command1, &QPushButton::clicked, this, &frmOtshet::Command1_Click);
+}
+
+int frmOtshet::Only_Number(int theParam)
+{
+    if (theParam == 8 || (theParam > 0 && kDigits.contains(QChar(theParam))))
+        return theParam;
+    return 0;
+}
+
+bool frmOtshet::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == Text1 && e->type() == QEvent::KeyPress) {
+        const auto* k = static_cast<QKeyEvent*>(e);
+        // Keys that type a character go through the filter; moving, deleting
+        // and the clipboard keys do not type one (a paste is checked by the
+        // box's validator).
+        const QString t = k->text();
+        if (!t.isEmpty() && t.at(0).unicode() >= 32 && Only_Number(t.at(0).unicode()) == 0)
+            return true;
+    }
+    return Form::eventFilter(watched, e);
+}
+
+QWidget* frmOtshet::worksheet() const
+{
+    return m_worksheet ? m_worksheet.data() : Navigation::racion();
+}
+
+std::optional<double> frmOtshet::weight(int i) const
+{
+    const QWidget* w = worksheet();
+    if (!w)
+        return std::nullopt;
+    const auto* box = w->findChild<const QLineEdit*>(QStringLiteral("txtWes(%1)").arg(i));
+    return box ? NumText::toDouble(box->text()) : std::nullopt;
+}
+
+std::optional<double> frmOtshet::energy() const
+{
+    const QWidget* w = worksheet();
+    if (!w)
+        return std::nullopt;
+    const auto* l = w->findChild<const QLabel*>(QStringLiteral("lblSum(0)"));
+    return l ? NumText::toDouble(l->text()) : std::nullopt;
+}
+
+void frmOtshet::Form_Activate()
+{
+    recalculate();
+}
+
+// Rebuilds every caption from the worksheet and the ration state. An amount
+// that cannot be computed (no energy in the mix, a weight or requirement that
+// is not a number) shows as "—", never as a made-up number.
+void frmOtshet::recalculate()
+{
+    menuRules().report(MenuEvent::OtshetActivated);
+    const RationState& r = ration();
+    Label6->setText(NumText::variantText(r.NormaKur[9]));
+    Label3->setText(r.sKurwi);
+
+    const std::optional<double> n9 = NumText::variantNumber(r.NormaKur[9]);
+    const std::optional<double> e = energy();
+    const std::optional<double> q = NumText::toDouble(Text1->text());
+    // A mix without energy has no daily amount: E = 0 exactly is the case.
+    const bool perBird = n9 && e && *e != 0.0;
+    const QString undefined = mdlRashet::kUndefined;
+    const int n = r.feedCount();
+
+    if (r.bRacion) {
+        Label1->setText(QStringLiteral("Рацион для кормления"));
+        Label2->setText(QStringLiteral("едениц(цы)"));
+        Label10->setText(QStringLiteral("Общий вес рациона"));
+        Label5->setText(QStringLiteral(
+            "На этой странице Вы вводите  количество голов птицы. Потребность птицы в обменной энергии в сутки, "
+            "при необходимости  меняется  в базе данных по птице.  Суточный рацион готов."));
+        float total = 0.0f;
+        bool totalKnown = true;
+        for (int i = 0; i < n; ++i) {
+            const std::optional<double> a = weight(i);
+            QString text = undefined;
+            if (a && q && perBird) {
+                const double amount = ((*a * *q) * *n9) / *e;
+                if (std::isfinite(amount))
+                    text = NumText::format00(amount);
+            }
+            lblWes[i]->setText(text);
+            lblGramm[i]->setText(QStringLiteral("грамм"));
+            lbl_1[i]->setText(r.sKorm[i]);
+            lbl_1[i]->show();
+            lblWes[i]->show();
+            lblGramm[i]->show();
+            // The total adds the amounts as shown, rounded, in single precision.
+            if (const auto shown = NumText::toDouble(lblWes[i]->text()))
+                total = float(double(total) + *shown);
+            else
+                totalKnown = false;
+        }
+        lblObqiWes->setText(totalKnown && std::isfinite(total) ? NumText::format0(total) : undefined);
+        lblObqiWes->show();
+    } else {
+        Label1->setText(QStringLiteral("Комбикорм для"));
+        Label2->setText(QStringLiteral("т"));
+        Label10->setText(QStringLiteral("Рекомендуемая суточная норма дачи комбикорма на одну птицу"));
+        Label5->setText(QStringLiteral(
+            "На этой странице Вы вводите вес комбикорма, которое хотите получить и программа расчитает "
+            "колличество необходимого корма. Потребность птицы в обменной энергии в сутки, при необходимости  "
+            "меняется  в базе данных по птице. Внизу появится рекоммендация, которая действитльна если весь "
+            "суточный рацион состоит только из рассчитанного комбикорма"));
+        for (int i = 0; i < n; ++i) {
+            const std::optional<double> a = weight(i);
+            QString text = undefined;
+            if (a && q) {
+                // Rounded to two places first, then times 10: at most one decimal.
+                if (const auto rounded = NumText::toDouble(NumText::format00(*a * *q)))
+                    text = NumText::plain(*rounded * 10);
+            }
+            lblWes[i]->setText(text);
+            lblGramm[i]->setText(QStringLiteral("кг"));
+            lbl_1[i]->setText(r.sKorm[i]);
+            lbl_1[i]->show();
+            lblWes[i]->show();
+            lblGramm[i]->show();
+        }
+        const double perDay = perBird ? *n9 / *e * 100 : 0.0;
+        lblObqiWes->setText(perBird && std::isfinite(perDay) ? NumText::format0(perDay) : undefined);
+    }
+    for (int i = n; i < 10; ++i) {
+        lbl_1[i]->hide();
+        lblWes[i]->hide();
+        lblGramm[i]->hide();
+    }
+}
+
+void frmOtshet::Text1_Change()
+{
+    if (Text1->text().isEmpty() || Text1->text() == QLatin1String("0"))
+        Text1->setText(QStringLiteral("1"));   // runs this handling once more, nested
+    if (const auto v = NumText::toInt16(Text1->text()))
+        iKolGolov = *v;
+    recalculate();
+}
+
+void frmOtshet::cmdNazad_Click()
+{
+    if (const auto v = NumText::toInt16(Text1->text()))
+        iKolGolov = *v;
+    closeScreen(this);
+    if (Navigation::racion())
+        Navigation::showRacion();
+    menuRules().report(MenuEvent::OtshetBack);
+}
+
+void frmOtshet::Command1_Click()
+{
+    closeScreen(this);
+    closeScreen(Navigation::racion());
+}
+
+void frmOtshet::closeEvent(QCloseEvent* e)
+{
+    if (!m_unloaded) {
+        m_unloaded = true;
+        menuRules().report(MenuEvent::OtshetClosed);
+    }
+    Form::closeEvent(e);
+}

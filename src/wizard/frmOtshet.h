@@ -1,0 +1,71 @@
+#pragma once
+
+#include "shell/Screens.h"
+
+#include <QPointer>
+#include <array>
+#include <cstdint>
+#include <optional>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The report sheet "Лист отчета": the balanced ration of the worksheet scaled
+// to a number of birds (grams of each feed a day, and their total) or to
+// tonnes of compound feed (kilograms of each feed, and the daily amount for
+// one bird). Its captions are also what the text report writes.
+class frmOtshet : public Form {
+    Q_OBJECT
+public:
+    // `worksheet` is where the weights (txtWes(i)) and the energy of the mix
+    // (lblSum(0)) are read; by default the loaded worksheet.
+    explicit frmOtshet(QWidget* worksheet = nullptr, QWidget* parent = nullptr);
+    ~frmOtshet() override;
+
+    void Form_Activate() override;
+    // True once the sheet has run its closing step (it is deleted soon after).
+    bool unloaded() const { return m_unloaded; }
+
+    // The quantity typed last; kept for the whole run, also while the sheet
+    // is closed, so it reopens with it.
+    static inline std::int16_t iKolGolov = 0;
+
+    // The sheet's key filter: a digit or backspace (8) passes, any other
+    // character becomes 0 and is dropped.
+    static int Only_Number(int theParam);
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void buildControls();
+    void recalculate();
+    void Text1_Change();
+    void cmdNazad_Click();
+    void Command1_Click();
+    QWidget* worksheet() const;
+    std::optional<double> weight(int i) const;
+    std::optional<double> energy() const;
+
+    QPointer<QWidget> m_worksheet;
+    bool m_unloaded = false;
+
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label7 = nullptr;
+    QLabel* Label10 = nullptr;
+    QLabel* Label11 = nullptr;
+    QLabel* lblObqiWes = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QPushButton* cmdNazad = nullptr;
+    QPushButton* Command1 = nullptr;
+    std::array<QLabel*, 10> lbl_1{};
+    std::array<QLabel*, 10> lblWes{};
+    std::array<QLabel*, 10> lblGramm{};
+};
