@@ -156,6 +156,24 @@ void Rashet(RacionSheet& sheet, std::int16_t Index)
     }
 }
 
+WeightChange txtWes_Change(RacionSheet& sheet, std::int16_t Index)
+{
+    const QString text = sheet.weightText(Index);
+    if (text.isEmpty()) {
+        sheet.setWeightText(Index, QStringLiteral("0"));
+        return WeightChange::Replaced;
+    }
+    const auto number = NumText::toDouble(text);
+    if (!number)
+        return WeightChange::NotANumber;
+    if (*number < 0.0) {
+        sheet.setWeightText(Index, QStringLiteral("0"));
+        return WeightChange::Replaced;
+    }
+    Rashet(sheet, Index);
+    return WeightChange::Recalculated;
+}
+
 void RashetSumWes(RacionSheet& sheet)
 {
     RationState& s = ration();

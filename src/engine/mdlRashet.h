@@ -20,6 +20,15 @@ inline const QString kUndefined = QStringLiteral("\u2014");
 // holds a non-negative number. Index 0..9.
 void Rashet(RacionSheet& sheet, std::int16_t Index);
 
+// The change handling of txtWes(Index), run each time the box's text
+// changes (typed, stepped, restored, cut or written by the composition):
+// an empty text or a negative number is replaced by "0" (that write runs
+// this handling again, nested, and the nested run recalculates); a number
+// runs Rashet(Index). The screen adds the message for NotANumber and the
+// menu switch for Recalculated.
+enum class WeightChange { Recalculated, Replaced, NotANumber };
+WeightChange txtWes_Change(RacionSheet& sheet, std::int16_t Index);
+
 // Sums the weights into SumWes, shows the sum in lblSumWes and cuts a sum
 // above 100 back from the box recalculated last (iIndexWes); the cut runs that
 // box's change handling, nested, before this returns. A box holding no
