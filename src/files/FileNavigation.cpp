@@ -156,7 +156,8 @@ void viewReport()
     if (path.isEmpty())
         return;
     LastDirs::remember(LastDirs::Kind::Report, path);
-    platform().viewTextFile(path);
+    if (!platform().viewTextFile(path))
+        platform().message(QStringLiteral("Не удалось показать файл %1.").arg(shown(path)));
 }
 
 } // namespace Navigation

@@ -117,8 +117,9 @@ void frmOtshet::buildControls()
     }
 
     Label10 = makeLabel(this, QStringLiteral("Label10"), QStringLiteral("Рекомендуемая суточная норма дачи комбикорма"),
-                        {16, 468, 380, 40});
+                        {16, 466, 380, 38});
     Label10->setWordWrap(true);
+    Label10->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     lblObqiWes = makeLabel(this, QStringLiteral("lblObqiWes"), QString(), {404, 474, 110, 22});
     lblObqiWes->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     lblObqiWes->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

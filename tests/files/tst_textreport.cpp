@@ -166,6 +166,12 @@ private Q_SLOTS:
         Navigation::viewReport();
         QCOMPARE(fake.viewedFiles, QStringList{name});
         QCOMPARE(fake.openFilters, QStringList({FileFilters::txt, FileFilters::txt}));
+        QVERIFY(fake.messages.isEmpty());
+        fake.viewResult = false;   // the viewer could not show it: the user hears of it
+        fake.openAnswers << name;
+        Navigation::viewReport();
+        QCOMPARE(fake.messages.size(), 1);
+        QVERIFY(fake.messages.at(0).contains(name));
     }
 };
 
