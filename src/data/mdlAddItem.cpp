@@ -26,7 +26,9 @@ Result ZapolnitSpisok(Adodc& adodc, QStringList& names)
     const auto n = static_cast<std::int16_t>(rs.RecordCount());
     names.clear();
     names.reserve(n);
-    for (std::int16_t i = 1; i <= n; ++i) {
+    // The counter is wider than the count: a 16-bit counter could never pass
+    // 32 767 and would run on for ever at the limit.
+    for (int i = 1; i <= n; ++i) {
         names.append(NumText::variantText(rs.Fields(0)));
         rs.MoveNext();
     }
