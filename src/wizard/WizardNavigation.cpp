@@ -1,10 +1,51 @@
+#include "shell/MenuRules.h"
 #include "shell/Navigation.h"
+#include "shell/Screens.h"
+#include "wizard/frmBasa.h"
+#include "wizard/frmKurwi.h"
+#include "wizard/frmRacion.h"
 
-// Filled in with the wizard screens.
+#include <QPointer>
+
 namespace Navigation {
-void newCalculation() {}
-void showKurwi() {}
-void showBasa() {}
-QWidget* showRacion() { return nullptr; }
-QWidget* racion() { return nullptr; }
+
+namespace {
+QPointer<frmKurwi> g_kurwi;
+QPointer<frmBasa> g_basa;
+} // namespace
+
+void newCalculation()
+{
+    menuRules().report(MenuEvent::NewCalcChosen);
+    showKurwi();
+}
+
+void showKurwi()
+{
+    if (!g_kurwi || !g_kurwi->isVisible())
+        g_kurwi = new frmKurwi;
+    Screens::showChild(g_kurwi);
+}
+
+void showBasa()
+{
+    if (!g_basa || !g_basa->isVisible())
+        g_basa = new frmBasa;
+    Screens::showChild(g_basa);
+}
+
+QWidget* showRacion()
+{
+    frmRacion* sheet = frmRacion::instance();
+    if (!sheet)
+        sheet = new frmRacion;
+    Screens::showChild(sheet);
+    return sheet;
+}
+
+QWidget* racion()
+{
+    return frmRacion::instance();
+}
+
 } // namespace Navigation

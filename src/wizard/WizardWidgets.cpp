@@ -1,0 +1,41 @@
+#include "wizard/WizardWidgets.h"
+
+#include "shell/Screens.h"
+
+#include <QMdiSubWindow>
+#include <QPalette>
+#include <QWidget>
+
+namespace Wizard {
+
+void setLabelBack(QWidget* label, const QColor& colour)
+{
+    QPalette p = label->palette();
+    p.setColor(QPalette::Window, colour);
+    label->setPalette(p);
+    label->setAutoFillBackground(true);
+}
+
+void setBoxBack(QWidget* box, const QColor& colour)
+{
+    QPalette p = box->palette();
+    p.setColor(QPalette::Base, colour);
+    box->setPalette(p);
+}
+
+void closeScreen(QWidget* screen)
+{
+    if (QMdiSubWindow* sub = Screens::subWindowOf(screen))
+        sub->close();
+    else
+        screen->close();
+}
+
+void hideScreen(QWidget* screen)
+{
+    if (QMdiSubWindow* sub = Screens::subWindowOf(screen))
+        sub->hide();
+    screen->hide();
+}
+
+} // namespace Wizard

@@ -1,0 +1,34 @@
+#pragma once
+// The wizard folder holds the screens a calculation runs through: the
+// category choice, the feed selection, the worksheet, the recipe-kind dialog
+// and the report sheet, and the navigation between them.
+
+#include <QColor>
+#include <QRect>
+
+class QWidget;
+
+namespace Wizard {
+
+inline const QColor kLightRed(255, 192, 192);
+inline const QColor kLightGreen(192, 255, 192);
+inline const QColor kLightYellow(255, 255, 192);
+
+// A rectangle given in twips, in pixels (15 twips to the pixel).
+constexpr QRect twips(int left, int top, int width, int height)
+{
+    return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+// A label's back colour (its palette's window role, filled); a text box's
+// (the base role).
+void setLabelBack(QWidget* label, const QColor& colour);
+void setBoxBack(QWidget* box, const QColor& colour);
+
+// Closes a screen: its sub-window when it lives in the frame, else itself.
+// The screen's closing step runs either way.
+void closeScreen(QWidget* screen);
+// Hides a screen (and its sub-window) without closing it.
+void hideScreen(QWidget* screen);
+
+} // namespace Wizard

@@ -1,0 +1,229 @@
+#include "wizard/frmBasa.h"
+
+#include "data/Adodc.h"
+#include "data/RationState.h"
+#include "data/Statements.h"
+#include "data/mdlAddItem.h"
+#include "shell/MenuRules.h"
+#include "shell/Navigation.h"
+#include "shell/Platform.h"
+#include "wizard/WizardWidgets.h"
+
+#include <QCloseEvent>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPushButton>
+
+void ClickLabel::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
+        Q_EMIT clicked();
+    QLabel::mouseReleaseEvent(e);
+}
+
+namespace {
+
+QLabel* heading(QWidget* parent, const char* name, const QString& text, QRect r)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setGeometry(r);
+    return l;
+}
+
+QString selectedText(const QListWidget* list)
+{
+    const QListWidgetItem* item = list->currentItem();
+    return item && item->isSelected() ? item->text() : QString();
+}
+
+} // namespace
+
+frmBasa::frmBasa(QWidget* parent)
+    : Form(parent)
+    , Adodc1(std::make_unique<Adodc>())
+{
+    setObjectName(QStringLiteral("frmBasa"));
+    setWindowTitle(QStringLiteral("Выбор кормов"));
+
+    // Both lists are wider than 3015 twips so the longest feed names fit; the
+    // arrows and the right-hand column move right with them.
+    heading(this, "Label3", QStringLiteral("База данных по кормам"), Wizard::twips(120, 120, 4650, 300));
+    lstBasa = new QListWidget(this);
+    lstBasa->setObjectName(QStringLiteral("lstBasa"));
+    lstBasa->setGeometry(Wizard::twips(120, 480, 4650, 7470));
+    lstBasa->setToolTip(QStringLiteral("Список кормов, доступных для рассчета рациона"));
+
+    lblWibrat = new ClickLabel(QStringLiteral("> > >"), this);
+    lblWibrat->setObjectName(QStringLiteral("lblWibrat"));
+    lblWibrat->setGeometry(Wizard::twips(4890, 1320, 855, 375));
+    lblUdalit = new ClickLabel(QStringLiteral("< < <"), this);
+    lblUdalit->setObjectName(QStringLiteral("lblUdalit"));
+    lblUdalit->setGeometry(Wizard::twips(4890, 1920, 855, 495));
+    for (QLabel* arrow : {static_cast<QLabel*>(lblWibrat), static_cast<QLabel*>(lblUdalit)}) {
+        arrow->setAlignment(Qt::AlignCenter);
+        arrow->setFrameShape(QFrame::Panel);
+        arrow->setFrameShadow(QFrame::Raised);
+        arrow->setCursor(Qt::PointingHandCursor);
+        QFont f = arrow->font();
+        f.setBold(true);
+        arrow->setFont(f);
+    }
+
+    heading(this, "Label4", QStringLiteral("Выбранные корма"), Wizard::twips(5880, 120, 4650, 300));
+    lstWibor = new QListWidget(this);
+    lstWibor->setObjectName(QStringLiteral("lstWibor"));
+    lstWibor->setGeometry(Wizard::twips(5880, 480, 4650, 2460));
+    lstWibor->setToolTip(QStringLiteral("Выбранные корма"));
+
+    auto* label5 = heading(this, "Label5",
+        QStringLiteral("В столбце с лева выберите имеющийся у Вас корм и двойным кликом на выбранном корме или "
+                       "нажатием стрелки направо перенесите его в правый столбец, и так пока не выберете все "
+                       "имеющиеся у Вас корма, но не более 10.  При неправильном выборе, отметье ошибочный корм "
+                       "в правом столбце и нажатием стрелки влево (или двойным кликом) удалите его из выбранного "
+                       "корма. После выбора всех кормов нажмите кнопку \"Далее\""),
+        Wizard::twips(5880, 3840, 4950, 2900));
+    label5->setWordWrap(true);
+    label5->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    cmdNasad = new QPushButton(QStringLiteral("Назад"), this);
+    cmdNasad->setObjectName(QStringLiteral("cmdNasad"));
+    cmdNasad->setGeometry(Wizard::twips(7680, 8040, 975, 375));
+    cmdDalee = new QPushButton(QStringLiteral("Далее"), this);
+    cmdDalee->setObjectName(QStringLiteral("cmdDalee"));
+    cmdDalee->setGeometry(Wizard::twips(8760, 8040, 915, 375));
+    cmdDalee->setEnabled(false);
+    cmdExit = new QPushButton(QStringLiteral("Закрыть"), this);
+    cmdExit->setObjectName(QStringLiteral("cmdExit"));
+    cmdExit->setGeometry(Wizard::twips(9720, 8040, 1035, 375));
+
+    setFixedSize(Wizard::twips(0, 0, 10875, 8580).size());
+
+    for (QListWidget* list : {lstBasa, lstWibor}) {
+        QFont f = list->font();
+        f.setPointSizeF(8);
+        list->setFont(f);
+    }
+
+    connect(lblWibrat, &ClickLabel::clicked, this, &frmBasa::lblWibrat_Click);
+    connect(lstBasa, &QListWidget::itemDoubleClicked, this, &frmBasa::lblWibrat_Click);
+    connect(lblUdalit, &ClickLabel::clicked, this, &frmBasa::lblUdalit_Click);
+    connect(lstWibor, &QListWidget::itemDoubleClicked, this, &frmBasa::lblUdalit_Click);
+    connect(cmdDalee, &QPushButton::clicked, this, &frmBasa::cmdDalee_Click);
+    connect(cmdNasad, &QPushButton::clicked, this, &frmBasa::cmdNasad_Click);
+    connect(cmdExit, &QPushButton::clicked, this, [this] { Wizard::closeScreen(this); });
+
+    Form_Load();
+}
+
+frmBasa::~frmBasa() = default;
+
+void frmBasa::Form_Load()
+{
+    Adodc1->setRecordSource(Statements::basaList);
+    const bool refreshed = Adodc1->Refresh();
+    menuRules().report(MenuEvent::BasaLoaded);
+    const RationState& s = ration();
+    if (s.bNazad)
+        for (int i = 0; i < s.feedCount(); ++i)
+            lstWibor->addItem(s.sKorm[i]);
+    if (!refreshed) {
+        platform().message(Adodc1->lastError());
+    } else {
+        const mdlAddItem::Result r = mdlAddItem::ZapolnitSpisok(*Adodc1, *lstBasa);
+        if (!r.ok)
+            platform().message(r.error);
+    }
+    if (lstWibor->count() > 0) {
+        // No feed stands in both lists.
+        for (int i = 0; i < lstWibor->count(); ++i) {
+            const QString name = lstWibor->item(i)->text();
+            for (int k = 0; k < lstBasa->count(); ++k) {
+                if (lstBasa->item(k)->text() == name) {
+                    delete lstBasa->takeItem(k);
+                    break;
+                }
+            }
+        }
+        cmdDalee->setEnabled(true);
+    }
+}
+
+void frmBasa::lblWibrat_Click()
+{
+    if (lstWibor->count() >= kMaxChosen) {
+        platform().message(QStringLiteral("Извените, не больше 10 видов кормов"));
+        return;
+    }
+    const QString name = selectedText(lstBasa);
+    if (name.isEmpty())
+        return;
+    lstWibor->addItem(name);
+    delete lstBasa->takeItem(lstBasa->currentRow());
+    // A feed added after a return has no saved weight: it starts at 0 rather
+    // than taking a weight left in that slot by an earlier worksheet.
+    if (ration().bNazad)
+        ration().SaveWes[lstWibor->count() - 1] = Fixed4();
+    cmdDalee->setEnabled(true);
+}
+
+void frmBasa::lblUdalit_Click()
+{
+    const QString name = selectedText(lstWibor);
+    if (name.isEmpty())
+        return;
+    // Back into the left list at its place in the statement's order (by code
+    // point, as "order by 1" sorts the names).
+    int at = 0;
+    while (at < lstBasa->count() && lstBasa->item(at)->text() < name)
+        ++at;
+    lstBasa->insertItem(at, name);
+
+    const int r = lstWibor->currentRow();
+    delete lstWibor->takeItem(r);
+    const int n = lstWibor->count();
+
+    // The saved weights keep step with the list.
+    RationState& s = ration();
+    for (int k = 0; k < s.feedCount(); ++k) {
+        if (k < r)
+            continue;
+        if (k == n)
+            s.SaveWes[k] = Fixed4();
+        else
+            s.SaveWes[k] = k + 1 < RationState::kMaxFeeds ? s.SaveWes[k + 1] : Fixed4();
+    }
+    if (n == 0)
+        cmdDalee->setEnabled(false);
+}
+
+void frmBasa::copyChoice()
+{
+    RationState& s = ration();
+    for (int i = 0; i < lstWibor->count() && i < RationState::kMaxFeeds; ++i)
+        s.sKorm[i] = lstWibor->item(i)->text();
+}
+
+void frmBasa::cmdDalee_Click()
+{
+    copyChoice();
+    ration().iMaxKorm = std::int16_t(lstWibor->count() - 1);
+    Wizard::closeScreen(this);
+    Navigation::showRacion();
+}
+
+void frmBasa::cmdNasad_Click()
+{
+    copyChoice();
+    // The count goes with the names: a shorter list must not bring back a
+    // stale name from beyond it on the next visit.
+    ration().iMaxKorm = std::int16_t(lstWibor->count() - 1);
+    Wizard::closeScreen(this);
+    Navigation::showKurwi();
+}
+
+void frmBasa::closeEvent(QCloseEvent* e)
+{
+    menuRules().report(MenuEvent::BasaClosed);
+    Form::closeEvent(e);
+}

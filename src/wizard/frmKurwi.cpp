@@ -1,0 +1,116 @@
+#include "wizard/frmKurwi.h"
+
+#include "data/Adodc.h"
+#include "data/RationState.h"
+#include "data/Statements.h"
+#include "data/mdlAddItem.h"
+#include "shell/MenuRules.h"
+#include "shell/Navigation.h"
+#include "shell/Platform.h"
+#include "wizard/WizardWidgets.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace {
+const QString kNotChosen = QStringLiteral("Не выбрано");
+}
+
+frmKurwi::frmKurwi(QWidget* parent)
+    : Form(parent)
+    , Adodc1(std::make_unique<Adodc>())
+{
+    setObjectName(QStringLiteral("frmKurwi"));
+    setWindowTitle(QStringLiteral("Выбор категории птицы для рассчета рациона"));
+
+    lstKurwi = new QListWidget(this);
+    lstKurwi->setObjectName(QStringLiteral("lstKurwi"));
+    // Wider than 3975 twips, so the longest category names fit.
+    lstKurwi->setGeometry(Wizard::twips(360, 120, 5010, 6690));
+    lstKurwi->setToolTip(QStringLiteral("Список птиц, для которых можно создать рацион. "));
+
+    auto* label3 = new QLabel(this);
+    label3->setObjectName(QStringLiteral("Label3"));
+    label3->setText(QStringLiteral("Выберите в левом столбце категорию птицы для которой хотите рассчитать рацион.  "
+                                   "После выбора нажмите кнопку \"Далее\""));
+    label3->setWordWrap(true);
+    label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label3->setGeometry(Wizard::twips(5640, 120, 3375, 1500));
+
+    auto* label2 = new QLabel(QStringLiteral("Выбрана категория"), this);
+    label2->setObjectName(QStringLiteral("Label2"));
+    label2->setGeometry(Wizard::twips(600, 7200, 3615, 300));
+
+    Label1 = new QLabel(kNotChosen, this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    // As wide as the list and taller than 3615 x 255, so long names fit.
+    Label1->setGeometry(Wizard::twips(360, 7560, 5010, 375));
+    Label1->setToolTip(QStringLiteral("Выбранная категория птицы."));
+    Wizard::setLabelBack(Label1, Wizard::kLightYellow);
+
+    cmdDalee = new QPushButton(QStringLiteral("Далее"), this);
+    cmdDalee->setObjectName(QStringLiteral("cmdDalee"));
+    cmdDalee->setGeometry(Wizard::twips(5640, 7440, 1215, 495));
+    cmdDalee->setEnabled(false);
+
+    cmdZakrit = new QPushButton(QStringLiteral("Закрыть"), this);
+    cmdZakrit->setObjectName(QStringLiteral("cmdZakrit"));
+    cmdZakrit->setGeometry(Wizard::twips(6960, 7440, 1215, 495));
+
+    setFixedSize(Wizard::twips(0, 0, 9240, 8160).size());
+
+    connect(lstKurwi, &QListWidget::currentRowChanged, this, &frmKurwi::lstKurwi_Click);
+    connect(lstKurwi, &QListWidget::itemClicked, this, &frmKurwi::lstKurwi_Click);
+    connect(cmdDalee, &QPushButton::clicked, this, &frmKurwi::cmdDalee_Click);
+    connect(cmdZakrit, &QPushButton::clicked, this, [this] { Wizard::closeScreen(this); });
+}
+
+frmKurwi::~frmKurwi() = default;
+
+void frmKurwi::Form_Activate()
+{
+    Adodc1->setRecordSource(Statements::kurwiList);
+    const bool refreshed = Adodc1->Refresh();
+    menuRules().report(MenuEvent::KurwiActivated);
+    if (!refreshed) {
+        platform().message(Adodc1->lastError());
+    } else {
+        // The list is refilled, never appended to.
+        const mdlAddItem::Result r = mdlAddItem::ZapolnitSpisok(*Adodc1, *lstKurwi);
+        if (!r.ok)
+            platform().message(r.error);
+    }
+    const QString chosen = ration().sKurwi;
+    if (!chosen.isEmpty()) {
+        Label1->setText(chosen);
+        cmdDalee->setEnabled(true);
+    } else {
+        Label1->setText(kNotChosen);
+    }
+}
+
+void frmKurwi::lstKurwi_Click()
+{
+    const QListWidgetItem* item = lstKurwi->currentItem();
+    if (!item)
+        return;
+    Label1->setText(item->text());
+    if (!Label1->text().isEmpty())
+        cmdDalee->setEnabled(true);
+}
+
+void frmKurwi::cmdDalee_Click()
+{
+    Wizard::closeScreen(this);
+    Navigation::showBasa();
+}
+
+void frmKurwi::closeEvent(QCloseEvent* e)
+{
+    if (Label1->text() != kNotChosen)
+        ration().sKurwi = Label1->text();
+    menuRules().report(MenuEvent::KurwiClosed);
+    Form::closeEvent(e);
+}

@@ -1,0 +1,609 @@
+#include "wizard/frmRacion.h"
+
+#include "data/Adodc.h"
+#include "data/NumText.h"
+#include "data/RationState.h"
+#include "data/Statements.h"
+#include "engine/Composition.h"
+#include "engine/mdlRashet.h"
+#include "shell/MenuRules.h"
+#include "shell/Navigation.h"
+#include "shell/Platform.h"
+#include "wizard/WizardWidgets.h"
+#include "wizard/frmWiborRecept.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+QPointer<frmRacion> g_instance;
+
+const QString kNotANumber = QStringLiteral("Проверте правильность ввода числа");
+
+// Column k (0..7) of the requirement, difference and feed rows; the totals
+// stand 120 twips further right.
+constexpr int columnLeft(int k) { return 4920 / 15 + k * 720 / 15; }
+constexpr int totalLeft(int k) { return 5040 / 15 + k * 720 / 15; }
+constexpr int rowTop(int i) { return 2640 / 15 + i * 360 / 15; }
+constexpr int kColumnWidth = 46;
+constexpr int kCellHeight = 20;
+
+QString indexed(const char* name, int i)
+{
+    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(i);
+}
+
+QLabel* label(QWidget* parent, const QString& name, const QString& text, QRect r,
+              Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    l->setGeometry(r);
+    l->setAlignment(align);
+    return l;
+}
+
+// A number cell: small enough that a total such as "1234,5678" fits the
+// 720-twip column.
+QLabel* cell(QWidget* parent, const QString& name, QRect r)
+{
+    QLabel* l = label(parent, name, QStringLiteral("0"), r, Qt::AlignCenter);
+    l->setFrameShape(QFrame::Panel);
+    l->setFrameShadow(QFrame::Sunken);
+    l->setMargin(0);
+    QFont f = l->font();
+    f.setPointSizeF(7);
+    l->setFont(f);
+    return l;
+}
+
+// Places a label at (left, top) as wide as its text needs, at least minWidth;
+// returns its right edge.
+int placeFitting(QWidget* w, int left, int top, int height, int minWidth = 0)
+{
+    const int width = std::max(minWidth, w->sizeHint().width() + 2);
+    w->setGeometry(left, top, width, height);
+    return left + width;
+}
+
+void line(QWidget* parent, int n, QRect r, bool horizontal)
+{
+    auto* f = new QFrame(parent);
+    f->setObjectName(QStringLiteral("Line%1").arg(n));
+    f->setFrameShape(horizontal ? QFrame::HLine : QFrame::VLine);
+    f->setFrameShadow(QFrame::Sunken);
+    f->setGeometry(r);
+    f->lower();
+}
+
+} // namespace
+
+SpinButton::SpinButton(QWidget* parent)
+    : QWidget(parent)
+    , m_up(new QToolButton(this))
+    , m_down(new QToolButton(this))
+{
+    m_up->setObjectName(QStringLiteral("up"));
+    m_down->setObjectName(QStringLiteral("down"));
+    m_up->setArrowType(Qt::UpArrow);
+    m_down->setArrowType(Qt::DownArrow);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    for (QToolButton* b : {m_up, m_down}) {
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setAutoRepeat(true);
+        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        b->setIconSize(QSize(7, 7));
+        layout->addWidget(b);
+    }
+    connect(m_up, &QToolButton::clicked, this, &SpinButton::SpinUp);
+    connect(m_down, &QToolButton::clicked, this, &SpinButton::SpinDown);
+}
+
+frmRacion::frmRacion(QWidget* parent)
+    : Form(parent)
+    , Adodc1(std::make_unique<Adodc>())
+    , Adodc2(std::make_unique<Adodc>())
+    , Adodc3(std::make_unique<Adodc>())
+{
+    setObjectName(QStringLiteral("frmRacion"));
+    setWindowTitle(QStringLiteral("Расчет рациона на 1 еденицу"));
+    QFont f = font();
+    f.setPointSizeF(8);
+    setFont(f);
+
+    buildHeadings();
+    buildRows();
+    buildTotalsAndButtons();
+    setFixedSize(736, 596);
+
+    // A new worksheet starts from zero contributions: nothing of an earlier
+    // calculation leaks into its totals.
+    mdlRashet::clearContributions();
+    g_instance = this;
+}
+
+frmRacion::~frmRacion()
+{
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+frmRacion* frmRacion::instance()
+{
+    return g_instance;
+}
+
+void frmRacion::buildHeadings()
+{
+    label(this, QStringLiteral("Label2"), QStringLiteral("Необходимо в 100гр. корма для"), QRect(8, 16, 300, 20));
+    const QStringList main = {QStringLiteral("обменная энергия"), QStringLiteral("протеин"),
+                              QStringLiteral("кальций"), QStringLiteral("фосфор"), QStringLiteral("натрий")};
+    QFont small = font();
+    small.setPointSizeF(7);
+    for (int k = 0; k < 5; ++k) {
+        QLabel* l = label(this, indexed("lblWeshestwo", k), main[k], QRect(columnLeft(k) - 1, 6, 48, 36),
+                          Qt::AlignHCenter | Qt::AlignBottom);
+        l->setWordWrap(true);
+        l->setFont(small);
+    }
+    const QStringList vit = {QStringLiteral("вит.А"), QStringLiteral("вит.D3"), QStringLiteral("вит.B2")};
+    for (int n = 0; n < 3; ++n)
+        label(this, indexed("lblSoderganie", 8 + n), vit[n], QRect(columnLeft(5 + n), 22, kColumnWidth, 20),
+              Qt::AlignHCenter | Qt::AlignBottom)->setFont(small);
+
+    lblKuri[0] = label(this, indexed("lblKuri", 0), QString(), QRect(8, 48, 4335 / 15, kCellHeight));
+    QFont bold = font();
+    bold.setBold(true);
+    lblKuri[0]->setFont(bold);
+    for (int k = 1; k <= 8; ++k)
+        lblKuri[k] = cell(this, indexed("lblKuri", k), QRect(columnLeft(k - 1), 48, kColumnWidth, kCellHeight));
+    for (int k = 1; k <= 8; ++k)
+        lblKuri[k]->setText(QString());
+
+    label(this, QStringLiteral("Label7"), QStringLiteral("Разница между необход. и рассч. в %"),
+          QRect(8, 96, 300, kCellHeight));
+    for (int k = 0; k < 8; ++k) {
+        lblProcent[k] = cell(this, indexed("lblProcent", k), QRect(columnLeft(k), 96, kColumnWidth, kCellHeight));
+        lblProcent[k]->setToolTip(QStringLiteral("Красный-не набрали нормы, зеленый-в пределах нормы"));
+    }
+
+    label(this, QStringLiteral("Label9"), QStringLiteral(" содержание в %"), QRect(3120 / 15 - 8, 144, 112, 20));
+    const QStringList cols = {QStringLiteral("О/Э"), QStringLiteral("протеин"), QStringLiteral("кальций"),
+                              QStringLiteral("фосфор"), QStringLiteral("натрий"), QStringLiteral("вит.А"),
+                              QStringLiteral("вит.D3"), QStringLiteral("вит.B2")};
+    for (int k = 0; k < 8; ++k)
+        label(this, indexed("lblSoderganie", k), cols[k], QRect(columnLeft(k) - 1, 152, 48, 20), Qt::AlignCenter)
+            ->setFont(small);
+
+    line(this, 1, QRect(8, 76, 720, 3), true);
+    line(this, 2, QRect(8, 124, 720, 3), true);
+    line(this, 3, QRect(8, 172, 720, 3), true);
+    line(this, 4, QRect(8, 430, 720, 3), true);
+    line(this, 5, QRect(8, 470, 720, 3), true);
+    for (int k = 0; k < 8; ++k)
+        line(this, 6 + k, QRect(columnLeft(k) - 3, 44, 3, 428), false);
+}
+
+void frmRacion::buildRows()
+{
+    const QString nameTip = QStringLiteral("Красный фон-превысили норму дачи данного");
+    for (int i = 0; i < 10; ++i) {
+        const int top = rowTop(i);
+        const QString arrayName = QStringLiteral("lbl_%1").arg(i + 1);
+        // The name is wider than 2415 twips and wraps, so long feed names fit.
+        QLabel* name = label(this, QStringLiteral("%1(0)").arg(arrayName), QStringLiteral("0"),
+                             QRect(8, top, 188, 22));
+        name->setWordWrap(true);
+        name->setToolTip(nameTip);
+        QFont nf = name->font();
+        nf.setPointSizeF(7.5);
+        name->setFont(nf);
+        Wizard::setLabelBack(name, colourOf(SheetColor::ButtonFace));
+        lblFeed[i][0] = name;
+        for (int j = 1; j <= 8; ++j)
+            lblFeed[i][j] = cell(this, QStringLiteral("%1(%2)").arg(arrayName).arg(j),
+                                 QRect(columnLeft(j - 1), top + 1, kColumnWidth, kCellHeight));
+
+        // Wider than 495 twips, so four decimals fit; it starts a little
+        // further left to keep the spin button at its place.
+        auto* box = new QLineEdit(QStringLiteral("0"), this);
+        box->setObjectName(indexed("txtWes", i));
+        box->setGeometry(3120 / 15 - 12, top, 60, 22);
+        box->setToolTip(QStringLiteral("Окно для ввода веса компонента"));
+        box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        Wizard::setBoxBack(box, Qt::white);
+        box->installEventFilter(this);
+        txtWes[i] = box;
+
+        auto* s = new SpinButton(this);
+        s->setObjectName(indexed("SpinButton", i));
+        s->setGeometry(3840 / 15, top + 2, 17, 18);
+        spin[i] = s;
+
+        box->hide();
+        s->hide();
+        for (QLabel* l : lblFeed[i])
+            l->hide();
+
+        connect(box, &QLineEdit::textChanged, this, [this, i] { txtWes_Change(i); });
+        connect(s, &SpinButton::SpinUp, this, [this, i] { SpinButton_SpinUp(i); });
+        connect(s, &SpinButton::SpinDown, this, [this, i] { SpinButton_SpinDown(i); });
+    }
+    for (int i = 1; i < 10; ++i)
+        setTabOrder(txtWes[i - 1], txtWes[i]);
+}
+
+void frmRacion::buildTotalsAndButtons()
+{
+    QLabel* l13 = label(this, QStringLiteral("Label13"),
+                        QStringLiteral("Общий вес(грамм)  и сумм. содежание веществ в корме"),
+                        QRect(8, 434, 196, 34));
+    l13->setWordWrap(true);
+
+    lblSumWes = cell(this, QStringLiteral("lblSumWes"), QRect(3120 / 15 - 12, 440, 60, kCellHeight));
+    lblSumWes->setToolTip(QStringLiteral("Красный-корм не набран, зеленый-вес достигнут"));
+    Wizard::setLabelBack(lblSumWes, QColor(255, 128, 128));
+    for (int k = 0; k < 8; ++k)
+        lblSum[k] = cell(this, indexed("lblSum", k), QRect(totalLeft(k) - 6, 440, kColumnWidth, kCellHeight));
+    lblSum[0]->setToolTip(QStringLiteral("Суммарное содержание О/Э в компонентах"));
+
+    // The bottom lines are laid out left to right in the order of their
+    // twip positions, each text as wide as it needs.
+    Check1 = new QCheckBox(QStringLiteral("авторасчет с учетом витаминов"), this);
+    Check1->setObjectName(QStringLiteral("Check1"));
+    placeFitting(Check1, 4680 / 15 - 24, 494, 22);
+    cmdS = new QPushButton(QStringLiteral("Расчитать"), this);
+    cmdS->setObjectName(QStringLiteral("cmdS"));
+    cmdS->setGeometry(7680 / 15, 7320 / 15 + 2, 100, 27);
+
+    int x = placeFitting(label(this, QStringLiteral("Lbel7"), QStringLiteral("Считать с погрешностью не более (в %):"),
+                               QRect()), 8, 538, 22);
+    Combo1 = new QComboBox(this);
+    Combo1->setObjectName(QStringLiteral("Combo1"));
+    Combo1->setEditable(true);
+    Combo1->setInsertPolicy(QComboBox::NoInsert);
+    Combo1->addItems({QStringLiteral("3"), QStringLiteral("5"), QStringLiteral("10"), QStringLiteral("15"),
+                      QStringLiteral("30")});
+    Combo1->setEditText(QStringLiteral("30"));
+    Combo1->setGeometry(x + 2, 536, 50, 24);
+    const int combo1Left = x + 2;
+
+    x = placeFitting(label(this, QStringLiteral("Label6"), QStringLiteral("Витамины  с погрешностью (в %) не <"),
+                           QRect()), 8, 564, 22);
+    label(this, QStringLiteral("Label8"), QStringLiteral("_"), QRect(std::max(x, combo1Left - 14), 558, 12, 22),
+          Qt::AlignCenter);
+
+    x = placeFitting(label(this, QStringLiteral("Label3"), QStringLiteral("Витамины (в %) не   >"), QRect()),
+                     combo1Left + 56, 538, 22);
+    x = placeFitting(label(this, QStringLiteral("Label5"), QStringLiteral("+"), QRect(), Qt::AlignCenter), x, 538, 22);
+    Combo2 = new QComboBox(this);
+    Combo2->setObjectName(QStringLiteral("Combo2"));
+    Combo2->setEditable(true);
+    Combo2->setInsertPolicy(QComboBox::NoInsert);
+    Combo2->addItems({QStringLiteral("30"), QStringLiteral("50"), QStringLiteral("75"), QStringLiteral("100"),
+                      QStringLiteral("150")});
+    Combo2->setEditText(QStringLiteral("100"));
+    Combo2->setGeometry(x + 1, 536, 54, 24);
+
+    cmdNasad = new QPushButton(QStringLiteral("Назад"), this);
+    cmdNasad->setObjectName(QStringLiteral("cmdNasad"));
+    cmdNasad->setGeometry(7680 / 15, 536, 62, 27);
+    cmdDalee = new QPushButton(QStringLiteral("Далее"), this);
+    cmdDalee->setObjectName(QStringLiteral("cmdDalee"));
+    cmdDalee->setGeometry(8760 / 15 - 6, 536, 62, 27);
+    cmdDalee->setEnabled(false);
+    cmdExit = new QPushButton(QStringLiteral("Закрыть"), this);
+    cmdExit->setObjectName(QStringLiteral("cmdExit"));
+    cmdExit->setGeometry(9720 / 15 - 4, 536, 76, 27);
+
+    connect(Combo1->lineEdit(), &QLineEdit::editingFinished, this, [this] { checkTolerance(Combo1, m_lastCombo1); });
+    connect(Combo2->lineEdit(), &QLineEdit::editingFinished, this, [this] { checkTolerance(Combo2, m_lastCombo2); });
+    connect(cmdS, &QPushButton::clicked, this, &frmRacion::cmdS_Click);
+    connect(cmdNasad, &QPushButton::clicked, this, &frmRacion::cmdNasad_Click);
+    connect(cmdDalee, &QPushButton::clicked, this, &frmRacion::cmdDalee_Click);
+    connect(cmdExit, &QPushButton::clicked, this, [this] { Wizard::closeScreen(this); });
+}
+
+// ---- colours ----
+
+QColor frmRacion::colourOf(SheetColor c)
+{
+    switch (c) {
+    case SheetColor::LightRed: return Wizard::kLightRed;
+    case SheetColor::LightGreen: return Wizard::kLightGreen;
+    case SheetColor::White: return QColor(Qt::white);
+    case SheetColor::ButtonFace: return QApplication::palette().color(QPalette::Button);
+    case SheetColor::Other: break;
+    }
+    return QColor();
+}
+
+SheetColor frmRacion::sheetColourOf(const QColor& c)
+{
+    for (SheetColor s : {SheetColor::LightRed, SheetColor::LightGreen, SheetColor::White, SheetColor::ButtonFace})
+        if (colourOf(s).rgb() == c.rgb())
+            return s;
+    return SheetColor::Other;
+}
+
+// ---- RacionSheet ----
+
+QString frmRacion::weightText(int i) const { return txtWes[i]->text(); }
+
+void frmRacion::setWeightText(int i, const QString& text)
+{
+    // QLineEdit reports the change at once, so the change handling runs
+    // nested, before this returns.
+    if (txtWes[i]->text() != text)
+        txtWes[i]->setText(text);
+}
+
+void frmRacion::setWeightColor(int i, SheetColor c) { Wizard::setBoxBack(txtWes[i], colourOf(c)); }
+SheetColor frmRacion::weightColor(int i) const { return sheetColourOf(txtWes[i]->palette().color(QPalette::Base)); }
+
+void frmRacion::showFeedRow(int i)
+{
+    txtWes[i]->show();
+    spin[i]->show();
+    for (QLabel* l : lblFeed[i])
+        l->show();
+}
+
+void frmRacion::setFeedCaption(int i, int element, const QString& text) { lblFeed[i][element]->setText(text); }
+QString frmRacion::feedCaption(int i, int element) const { return lblFeed[i][element]->text(); }
+void frmRacion::setFeedNameColor(int i, SheetColor c) { Wizard::setLabelBack(lblFeed[i][0], colourOf(c)); }
+SheetColor frmRacion::feedNameColor(int i) const
+{
+    return sheetColourOf(lblFeed[i][0]->palette().color(QPalette::Window));
+}
+void frmRacion::setSumCaption(int k, const QString& text) { lblSum[k]->setText(text); }
+QString frmRacion::sumCaption(int k) const { return lblSum[k]->text(); }
+void frmRacion::setProcentCaption(int k, const QString& text) { lblProcent[k]->setText(text); }
+QString frmRacion::procentCaption(int k) const { return lblProcent[k]->text(); }
+void frmRacion::setProcentColor(int k, SheetColor c) { Wizard::setLabelBack(lblProcent[k], colourOf(c)); }
+SheetColor frmRacion::procentColor(int k) const
+{
+    return sheetColourOf(lblProcent[k]->palette().color(QPalette::Window));
+}
+
+void frmRacion::setSumWesCaption(const QString& text)
+{
+    lblSumWes->setText(text);
+    lblSumWes_Change();
+}
+
+QString frmRacion::sumWesCaption() const { return lblSumWes->text(); }
+QString frmRacion::toleranceText() const { return Combo1->currentText(); }
+QString frmRacion::vitaminSurplusText() const { return Combo2->currentText(); }
+bool frmRacion::vitaminsChecked() const { return Check1->isChecked(); }
+
+std::optional<std::int16_t> frmRacion::groupLimit(const QString& group)
+{
+    Adodc3->setRecordSource(Statements::groupLimit(group));
+    if (!Adodc3->Refresh() || !Adodc3->recordset().hasCurrent())
+        return std::nullopt;
+    const auto limit = NumText::variantNumber(Adodc3->recordset().Fields(0));
+    if (!limit)
+        return std::nullopt;
+    return NumText::toInt16(*limit);
+}
+
+void frmRacion::setKuriCaption(int k, const QString& text)
+{
+    if (k >= 0 && k <= 8)
+        lblKuri[k]->setText(text);
+}
+
+// ---- events ----
+
+int frmRacion::Only_Number(int theParam)
+{
+    static const QString allowed = QStringLiteral(".1234567890,");
+    if (theParam == 8)
+        return theParam;
+    if (theParam <= 0 || theParam > 0xFFFF || !allowed.contains(QChar(theParam)))
+        return 0;
+    if (theParam == '.' || theParam == ',') {
+        const QString dec = NumText::locale().decimalPoint();
+        return dec.isEmpty() ? ',' : dec.at(0).unicode();
+    }
+    return theParam;
+}
+
+bool frmRacion::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* box = qobject_cast<QLineEdit*>(watched);
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        // Only typed characters are filtered; editing keys and shortcuts
+        // (paste included, which the change handling checks) pass.
+        if (box && text.size() == 1 && text.at(0).isPrint()
+            && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            const int code = Only_Number(text.at(0).unicode());
+            if (code == 0)
+                return true;
+            if (code != text.at(0).unicode()) {
+                box->insert(QString(QChar(code)));
+                return true;
+            }
+        }
+    }
+    return Form::eventFilter(watched, event);
+}
+
+void frmRacion::txtWes_Change(int index)
+{
+    switch (mdlRashet::txtWes_Change(*this, std::int16_t(index))) {
+    case mdlRashet::WeightChange::Recalculated:
+        menuRules().report(MenuEvent::RacionWeightChanged);
+        break;
+    case mdlRashet::WeightChange::NotANumber:
+        platform().message(kNotANumber);
+        break;
+    case mdlRashet::WeightChange::Replaced:
+        break;
+    }
+}
+
+void frmRacion::SpinButton_SpinUp(int index)
+{
+    if (lblSumWes->text() == QLatin1String("100"))
+        return;
+    const QString t = txtWes[index]->text();
+    const auto v = Fixed4::fromText(t);
+    if (!v)
+        return;   // a box without a number is left to its message
+    // The step is chosen by comparing the texts, character by character.
+    const bool small = QString::compare(t, QStringLiteral("1"), Qt::CaseSensitive) < 0 || t == QLatin1String("0");
+    const Fixed4 step = small ? Fixed4::fromRaw(Fixed4::Scale / 10) : Fixed4::fromInt(1);
+    setWeightText(index, (*v + step).toText());
+}
+
+void frmRacion::SpinButton_SpinDown(int index)
+{
+    const QString t = txtWes[index]->text();
+    const auto v = Fixed4::fromText(t);
+    if (!v || *v == Fixed4())
+        return;
+    const bool small = QString::compare(t, QStringLiteral("0"), Qt::CaseSensitive) > 0
+                       && QString::compare(t, QStringLiteral("1"), Qt::CaseSensitive) <= 0;
+    const Fixed4 step = small ? Fixed4::fromRaw(Fixed4::Scale / 10) : Fixed4::fromInt(1);
+    setWeightText(index, (*v - step).toText());
+}
+
+void frmRacion::lblSumWes_Change()
+{
+    const bool complete = lblSumWes->text() == QLatin1String("100");
+    cmdDalee->setEnabled(complete);
+    Wizard::setLabelBack(lblSumWes, complete ? Wizard::kLightGreen : Wizard::kLightRed);
+}
+
+void frmRacion::checkTolerance(QComboBox* combo, QString& lastGood)
+{
+    const QString text = combo->currentText();
+    if (Fixed4::fromText(text)) {
+        lastGood = text;
+        return;
+    }
+    // The last good tolerance stays in force, and the box shows it again.
+    combo->setEditText(lastGood);
+    platform().message(kNotANumber);
+}
+
+void frmRacion::loadRows()
+{
+    RationState& s = ration();
+    const mdlAddItem::Result feeds = mdlAddItem::ZagruzitKorm(*Adodc1);
+    const mdlAddItem::Result category = mdlAddItem::ZagruzitKurwi(*Adodc2, this);
+    QStringList errors;
+    for (const auto* r : {&feeds, &category})
+        if (!r->ok && !errors.contains(r->error))
+            errors << r->error;
+
+    // A row that was not found keeps what it held only when that is the same
+    // feed (a calculation file's values); another feed's values would be
+    // made-up numbers, so the row shows its name and nothing else.
+    for (int i = 0; i < s.feedCount(); ++i) {
+        if (NumText::variantText(s.DataKorm[i][0]) == s.sKorm[i])
+            continue;
+        for (QVariant& v : s.DataKorm[i])
+            v = QVariant();
+        s.DataKorm[i][0] = s.sKorm[i];
+    }
+    if (NumText::variantText(s.NormaKur[0]) != s.sKurwi) {
+        for (QVariant& v : s.NormaKur)
+            v = QVariant();
+        s.NormaKur[0] = s.sKurwi;
+        for (int k = 0; k <= 8; ++k)
+            setKuriCaption(k, NumText::variantText(s.NormaKur[k]));
+    }
+
+    const QStringList missing = feeds.notFound + category.notFound;
+    if (!missing.isEmpty() && missing != m_reportedMissing)
+        errors << QStringLiteral("В базе данных не найдены по названию: %1. "
+                                 "Для них оставлены прежние значения, а где их нет, стоит прочерк.")
+                      .arg(missing.join(QStringLiteral(", ")));
+    m_reportedMissing = missing;
+    for (const QString& e : errors)
+        platform().message(e);
+}
+
+void frmRacion::Form_Activate()
+{
+    RationState& s = ration();
+    menuRules().report(MenuEvent::RacionActivated);
+    loadRows();
+    mdlRashet::PokazatKorm(*this);
+    if (s.bNazad) {
+        for (int i = 0; i < s.feedCount(); ++i)
+            setWeightText(i, s.SaveWes[i].toText());
+        for (int i = 0; i < s.feedCount(); ++i)
+            mdlRashet::Rashet(*this, std::int16_t(i));
+    }
+    s.bNazad = false;
+    // A calculation being opened writes its weights right after this returns,
+    // in the same handler; the group check stays skipped until it is done.
+    if (s.bOpenKalk)
+        QTimer::singleShot(0, qApp, &frmRacion::endOpening);
+}
+
+void frmRacion::endOpening()
+{
+    ration().bOpenKalk = false;
+}
+
+void frmRacion::cmdDalee_Click()
+{
+    const auto daily = NumText::variantNumber(ration().NormaKur[9]);
+    if (!daily || *daily == 0.0) {
+        platform().message(
+            QStringLiteral("Для расчета рациона введите в базу данных суточную потребность птицы в О/Э"));
+        Navigation::showPoultryEditor();
+        return;
+    }
+    Wizard::hideScreen(this);
+    frmWiborRecept::choose();
+}
+
+void frmRacion::cmdNasad_Click()
+{
+    RationState& s = ration();
+    for (int i = 0; i < RationState::kMaxFeeds; ++i) {
+        // A box without a number saves 0; slots beyond the chosen feeds are
+        // cleared so that none of them returns with a feed added later.
+        s.SaveWes[i] = i < s.feedCount() ? Fixed4::fromText(txtWes[i]->text()).value_or(Fixed4()) : Fixed4();
+    }
+    s.bNazad = true;
+    Wizard::closeScreen(this);
+    Navigation::showBasa();
+}
+
+void frmRacion::cmdS_Click()
+{
+    Composition::cmdS_Click(*this);
+}
+
+void frmRacion::closeEvent(QCloseEvent* e)
+{
+    if (g_instance == this)
+        g_instance = nullptr;
+    menuRules().report(MenuEvent::RacionClosed);
+    Form::closeEvent(e);
+}
