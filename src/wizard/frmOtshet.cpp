@@ -77,7 +77,7 @@ frmOtshet::~frmOtshet() = default;
 
 void frmOtshet::buildControls()
 {
-    setFixedSize(720, 560);
+    setFixedSize(720, 540);
     QFont bold = font();
     bold.setBold(true);
     bold.setPointSizeF(bold.pointSizeF() + 1);
@@ -105,7 +105,7 @@ void frmOtshet::buildControls()
     Label5->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     for (int i = 0; i < 10; ++i) {
-        const int y = 184 + 28 * i;
+        const int y = 178 + 27 * i;
         lbl_1[i] = makeLabel(this, QStringLiteral("lbl_1(%1)").arg(i), QString(), {16, y, 380, 22});
         lblWes[i] = makeLabel(this, QStringLiteral("lblWes(%1)").arg(i), QString(), {404, y, 110, 22});
         lblWes[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -117,21 +117,21 @@ void frmOtshet::buildControls()
     }
 
     Label10 = makeLabel(this, QStringLiteral("Label10"), QStringLiteral("Рекомендуемая суточная норма дачи комбикорма"),
-                        {16, 466, 380, 38});
+                        {16, 452, 380, 38});
     Label10->setWordWrap(true);
     Label10->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    lblObqiWes = makeLabel(this, QStringLiteral("lblObqiWes"), QString(), {404, 474, 110, 22});
+    lblObqiWes = makeLabel(this, QStringLiteral("lblObqiWes"), QString(), {404, 460, 110, 22});
     lblObqiWes->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     lblObqiWes->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblObqiWes->setFont(bold);
-    Label11 = makeLabel(this, QStringLiteral("Label11"), QStringLiteral("грамм"), {522, 474, 60, 22});
+    Label11 = makeLabel(this, QStringLiteral("Label11"), QStringLiteral("грамм"), {522, 460, 60, 22});
 
     cmdNazad = new QPushButton(QStringLiteral("Назад"), this);
     cmdNazad->setObjectName(QStringLiteral("cmdNazad"));
-    cmdNazad->setGeometry(504, 520, 96, 28);
+    cmdNazad->setGeometry(504, 500, 96, 28);
     Command1 = new QPushButton(QStringLiteral("Закрыть"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(608, 520, 96, 28);
+    Command1->setGeometry(608, 500, 96, 28);
     connect(cmdNazad, &QPushButton::clicked, this, &frmOtshet::cmdNazad_Click);
     connect(Command1, &QPushButton::clicked, this, &frmOtshet::Command1_Click);
 }
