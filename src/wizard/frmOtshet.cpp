@@ -5,12 +5,12 @@
 #include "engine/mdlRashet.h"
 #include "shell/MenuRules.h"
 #include "shell/Navigation.h"
+#include "wizard/WizardWidgets.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QValidator>
 #include <cmath>
@@ -44,16 +44,6 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, con
     l->setObjectName(name);
     l->setGeometry(geometry);
     return l;
-}
-
-void closeScreen(QWidget* screen)
-{
-    if (!screen)
-        return;
-    if (QMdiSubWindow* sub = Screens::subWindowOf(screen))
-        sub->close();
-    else
-        screen->close();
 }
 
 } // namespace
@@ -281,7 +271,7 @@ void frmOtshet::cmdNazad_Click()
 {
     if (const auto v = NumText::toInt16(Text1->text()))
         iKolGolov = *v;
-    closeScreen(this);
+    Wizard::closeScreen(this);
     if (Navigation::racion())
         Navigation::showRacion();
     menuRules().report(MenuEvent::OtshetBack);
@@ -289,8 +279,9 @@ void frmOtshet::cmdNazad_Click()
 
 void frmOtshet::Command1_Click()
 {
-    closeScreen(this);
-    closeScreen(Navigation::racion());
+    Wizard::closeScreen(this);
+    if (QWidget* sheet = Navigation::racion())
+        Wizard::closeScreen(sheet);
 }
 
 void frmOtshet::closeEvent(QCloseEvent* e)
