@@ -21,7 +21,9 @@ public:
     constexpr Fixed4() = default;
     static constexpr Fixed4 fromRaw(std::int64_t raw) { Fixed4 f; f.m_raw = raw; return f; }
     static constexpr Fixed4 fromInt(std::int64_t whole) { return fromRaw(whole * Scale); }
-    // Rounds the double to four places, ties to even. Out-of-range values give nullopt.
+    // Rounds the double to four places, ties to even, judging a tie on the
+    // digits the double prints with (0.00015 gives 0.0002, 0.00005 gives 0).
+    // A value beyond ±922 337 203 685 477 or not finite gives nullopt.
     static std::optional<Fixed4> fromDouble(double value);
     // Same, for callers that have already checked the range; out of range gives 0.
     static Fixed4 fromDoubleOrZero(double value) { return fromDouble(value).value_or(Fixed4()); }

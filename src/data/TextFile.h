@@ -19,6 +19,8 @@ struct Error {
 // Encodes one string; nullopt with the position of the first character that
 // has no Windows-1251 code.
 std::optional<QByteArray> encode1251(const QString& text, int* badIndex = nullptr);
+// Every byte has a character (the unused 0x98 reads as U+0098), so a file read
+// and written again keeps every byte.
 QString decode1251(const QByteArray& bytes);
 // True when the bytes are valid UTF-8 holding at least one non-ASCII character.
 bool looksLikeUtf8(const QByteArray& bytes);
