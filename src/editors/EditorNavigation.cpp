@@ -1,7 +1,49 @@
 #include "shell/Navigation.h"
 
-// Filled in with the editors.
+#include "editors/frmBasaKorm.h"
+#include "editors/frmBasaKurwi.h"
+#include "shell/MenuRules.h"
+#include "shell/Platform.h"
+#include "shell/Screens.h"
+
+#include <QPointer>
+
+namespace {
+
+QPointer<frmBasaKorm> g_feedEditor;
+QPointer<frmBasaKurwi> g_poultryEditor;
+
+// One editor of each kind at a time: asked again, the open one comes forward.
+template <typename Editor>
+void showEditor(QPointer<Editor>& open, MenuEvent opened)
+{
+    if (!open) {
+        auto* editor = new Editor;
+        if (!editor->isReady()) {
+            platform().message(editor->errorText());
+            delete editor;
+            return;
+        }
+        open = editor;
+        Screens::showChild(editor);
+    } else {
+        Screens::activate(open);
+    }
+    menuRules().report(opened);
+}
+
+} // namespace
+
 namespace Navigation {
-void showFeedEditor() {}
-void showPoultryEditor() {}
+
+void showFeedEditor()
+{
+    showEditor(g_feedEditor, MenuEvent::KormEditorOpened);
+}
+
+void showPoultryEditor()
+{
+    showEditor(g_poultryEditor, MenuEvent::VargoEditorOpened);
+}
+
 } // namespace Navigation

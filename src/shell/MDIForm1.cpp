@@ -1,8 +1,28 @@
 #include "shell/MDIForm1.h"
 
+#include "shell/AppInfo.h"
+#include "shell/Navigation.h"
+#include "shell/Platform.h"
 #include "shell/Screens.h"
+#include "shell/frmProgramm.h"
 
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QScreen>
+#include <QUrl>
+
+#ifndef RACION_DATA_INSTALL_DIR
+#define RACION_DATA_INSTALL_DIR "/usr/share/racion"
+#endif
+
+namespace {
+QStringList g_helpDirectories;
+}
 
 MDIForm1::MDIForm1(QWidget* parent)
     : QMainWindow(parent)
@@ -10,11 +30,186 @@ MDIForm1::MDIForm1(QWidget* parent)
     setObjectName(QStringLiteral("MDIForm1"));
     setWindowTitle(QStringLiteral("Программа для составления рациона"));
     m_area = new QMdiArea(this);
+    m_area->setObjectName(QStringLiteral("mdiArea"));
     setCentralWidget(m_area);
     Screens::setMdiArea(m_area);
+
+    createMenus();
+    applyMenuRules();
+
+    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    if (QScreen* s = screen()) {
+        QRect r = rect();
+        r.moveCenter(s->availableGeometry().center());
+        move(r.topLeft());
+    }
 }
 
 MDIForm1::~MDIForm1()
 {
-    Screens::setMdiArea(nullptr);
+    if (Screens::mdiArea() == m_area)
+        Screens::setMdiArea(nullptr);
 }
+
+QAction* MDIForm1::addItem(QMenu* menu, const char* name, const QString& caption)
+{
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(QString::fromLatin1(name));
+    return a;
+}
+
+void MDIForm1::addSeparator(QMenu* menu, const char* name)
+{
+    menu->addSeparator()->setObjectName(QString::fromLatin1(name));
+}
+
+void MDIForm1::createMenus()
+{
+    mnuFile = menuBar()->addMenu(QStringLiteral("Файл"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    mnuSaveR = addItem(mnuFile, "mnuSaveR", QStringLiteral("Сохранить расчет..."));
+    addSeparator(mnuFile, "mnu5");
+    mnuSaveRacion = addItem(mnuFile, "mnuSaveRacion", QStringLiteral("Записать рацион в файл..."));
+    QAction* mnuOpenRacion =
+        addItem(mnuFile, "mnuOpenRacion", QStringLiteral("Смотреть\\Печатать  рацион..."));
+    addSeparator(mnuFile, "mnu2");
+    QAction* mnuExit = addItem(mnuFile, "mnuExit", QStringLiteral("Закрыть"));
+
+    mnuRacion = menuBar()->addMenu(QStringLiteral("Расчет рациона"));
+    mnuRacion->setObjectName(QStringLiteral("mnuRacion"));
+    mnuRacion->menuAction()->setObjectName(QStringLiteral("mnuRacion"));
+    QAction* mnuNRaschet = addItem(mnuRacion, "mnuNRaschet", QStringLiteral("Новый расчет"));
+    QAction* mnuSRachet = addItem(mnuRacion, "mnuSRachet", QStringLiteral("Открыть старый..."));
+
+    mnuBasa = menuBar()->addMenu(QStringLiteral("База данных"));
+    mnuBasa->setObjectName(QStringLiteral("mnuBasa"));
+    mnuKorm = addItem(mnuBasa, "mnuKorm", QStringLiteral("кормов"));
+    mnuVargo = addItem(mnuBasa, "mnuVargo", QStringLiteral("птицы"));
+
+    lblHelp = menuBar()->addMenu(QStringLiteral("Помощь"));
+    lblHelp->setObjectName(QStringLiteral("lblHelp"));
+    QAction* lblRabota = addItem(lblHelp, "lblRabota", QStringLiteral("Работа с программой"));
+    QAction* lblFaq = addItem(lblHelp, "lblFaq", QStringLiteral("FAQ"));
+    mnuProgramm = addItem(lblHelp, "mnuProgramm", QStringLiteral("О программе"));
+
+    connect(mnuSaveR, &QAction::triggered, this, [] { Navigation::saveCalculation(); });
+    connect(mnuSaveRacion, &QAction::triggered, this, [] { Navigation::writeReport(); });
+    connect(mnuOpenRacion, &QAction::triggered, this, [] { Navigation::viewReport(); });
+    connect(mnuExit, &QAction::triggered, this, &QWidget::close);
+    connect(mnuNRaschet, &QAction::triggered, this, &MDIForm1::mnuNRaschet_Click);
+    connect(mnuSRachet, &QAction::triggered, this, [] { Navigation::openCalculation(); });
+    connect(mnuKorm, &QAction::triggered, this, [] { Navigation::showFeedEditor(); });
+    connect(mnuVargo, &QAction::triggered, this, [] { Navigation::showPoultryEditor(); });
+    connect(lblRabota, &QAction::triggered, this, &MDIForm1::lblRabota_Click);
+    connect(lblFaq, &QAction::triggered, this, &MDIForm1::lblFaq_Click);
+    connect(mnuProgramm, &QAction::triggered, this, &MDIForm1::mnuProgramm_Click);
+}
+
+QAction* MDIForm1::actionFor(MenuItem item) const
+{
+    switch (item) {
+    case MenuItem::Racion: return mnuRacion->menuAction();
+    case MenuItem::SaveR: return mnuSaveR;
+    case MenuItem::SaveRacion: return mnuSaveRacion;
+    case MenuItem::Korm: return mnuKorm;
+    case MenuItem::Vargo: return mnuVargo;
+    case MenuItem::Programm: return mnuProgramm;
+    }
+    return nullptr;
+}
+
+void MDIForm1::applyMenuRules()
+{
+    for (MenuItem item : {MenuItem::Racion, MenuItem::SaveR, MenuItem::SaveRacion, MenuItem::Korm,
+                          MenuItem::Vargo, MenuItem::Programm})
+        actionFor(item)->setEnabled(menuRules().isEnabled(item));
+    connect(&menuRules(), &MenuRules::changed, this, [this](MenuItem item, bool enabled) {
+        if (QAction* a = actionFor(item))
+            a->setEnabled(enabled);
+    });
+}
+
+void MDIForm1::mnuNRaschet_Click()
+{
+    menuRules().report(MenuEvent::NewCalcChosen);
+    Navigation::newCalculation();
+}
+
+QStringList MDIForm1::helpDirectories()
+{
+    if (!g_helpDirectories.isEmpty())
+        return g_helpDirectories;
+    return {QCoreApplication::applicationDirPath(), QStringLiteral(RACION_DATA_INSTALL_DIR)};
+}
+
+void MDIForm1::setHelpDirectories(const QStringList& dirs)
+{
+    g_helpDirectories = dirs;
+}
+
+QString MDIForm1::helpFilePath()
+{
+    for (const QString& dir : helpDirectories()) {
+        const QString candidate = QDir(dir).filePath(AppInfo::kHelpFileName);
+        if (QFileInfo(candidate).isFile())
+            return candidate;
+    }
+    return QString();
+}
+
+void MDIForm1::lblRabota_Click()
+{
+    const QString path = helpFilePath();
+    if (path.isEmpty()) {
+        QStringList dirs;
+        for (const QString& d : helpDirectories())
+            dirs << QDir::toNativeSeparators(d);
+        platform().message(QStringLiteral("Файл справки %1 не найден. Он должен лежать в папке "
+                                          "программы или в папке ее данных: %2.")
+                               .arg(AppInfo::kHelpFileName, dirs.join(QStringLiteral(", "))));
+        return;
+    }
+    if (!platform().viewTextFile(path))
+        platform().message(QStringLiteral("Не удалось открыть файл справки %1.")
+                               .arg(QDir::toNativeSeparators(path)));
+}
+
+void MDIForm1::lblFaq_Click()
+{
+    Shell::openWebAddress(AppInfo::kForumUrl);
+}
+
+void MDIForm1::mnuProgramm_Click()
+{
+    frmProgramm box(this);
+    box.exec();
+}
+
+void MDIForm1::closeEvent(QCloseEvent* event)
+{
+    // Each child runs its own closing step; one that refuses (an editor with
+    // a row it cannot write) keeps the program open.
+    m_area->closeAllSubWindows();
+    for (QMdiSubWindow* sub : m_area->subWindowList()) {
+        if (!sub->isHidden()) {
+            event->ignore();
+            return;
+        }
+    }
+    event->accept();
+}
+
+namespace Shell {
+
+bool openWebAddress(const QString& address)
+{
+    const QUrl url(address, QUrl::StrictMode);
+    if (url.isValid() && platform().openUrl(url))
+        return true;
+    platform().message(QStringLiteral("Не удалось открыть адрес %1 в браузере. "
+                                      "Откройте его в браузере вручную.")
+                           .arg(address));
+    return false;
+}
+
+} // namespace Shell

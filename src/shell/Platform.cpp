@@ -1,6 +1,7 @@
 #include "shell/Platform.h"
 
 #include "shell/FileFilters.h"
+#include "shell/TextViewer.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -43,10 +44,11 @@ Platform* g_current = nullptr;
 
 } // namespace
 
-// The text viewer lives with the main window; see TextViewer.
-bool RealPlatform::viewTextFile(const QString& /*path*/)
+// The program's own viewer stands in for the platform's text editor; it opens
+// inside the main frame when there is one.
+bool RealPlatform::viewTextFile(const QString& path)
 {
-    return false;
+    return TextViewer::open(path);
 }
 
 Platform& platform()

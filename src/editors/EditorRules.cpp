@@ -1,0 +1,148 @@
+#include "editors/EditorRules.h"
+
+#include <QLocale>
+#include <cmath>
+#include <optional>
+
+namespace EditorRules {
+
+namespace {
+
+QString quoted(const QString& caption)
+{
+    return QStringLiteral("«") + caption + QStringLiteral("»");
+}
+
+bool isNumberKind(Kind kind)
+{
+    return kind == Kind::Number || kind == Kind::OptionalNumber;
+}
+
+// The text of a name or group must survive a calculation file (one value per
+// line, names between double quotes) and the lookups by name.
+QString textProblem(const QString& caption, const QString& text)
+{
+    if (text.contains(QLatin1Char('"')))
+        return QStringLiteral("В графе %1 не может быть двойной кавычки (\"): такое название "
+                              "нельзя записать в файл расчета. Уберите кавычку.")
+            .arg(quoted(caption));
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c.category() == QChar::Other_Control
+            || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            return QStringLiteral("В графе %1 не может быть перевода строки или других "
+                                  "управляющих символов. Введите название в одну строку.")
+                .arg(quoted(caption));
+    }
+    return QString();
+}
+
+std::optional<double> parseNumber(QString text)
+{
+    text = text.trimmed();
+    text.replace(QLatin1Char(','), QLatin1Char('.'));
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::RejectGroupSeparator | QLocale::OmitGroupSeparator);
+    bool ok = false;
+    const double v = c.toDouble(text, &ok);
+    if (!ok || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+QString notANumber(const QString& caption, const QString& text)
+{
+    return QStringLiteral("В графе %1 должно быть число, например 12.5 (дробная часть "
+                          "через точку). Введено: «%2». Прежнее значение оставлено.")
+        .arg(quoted(caption), text);
+}
+
+QString negative(const QString& caption)
+{
+    return QStringLiteral("В графе %1 не может быть отрицательного числа. "
+                          "Прежнее значение оставлено.")
+        .arg(quoted(caption));
+}
+
+} // namespace
+
+QString numberText(double value)
+{
+    return QLocale::c().toString(value, 'f', QLocale::FloatingPointShortest);
+}
+
+Check cell(Kind kind, const QString& caption, const QVariant& input)
+{
+    Check r;
+    if (isNumberKind(kind)) {
+        const bool isText = input.typeId() == QMetaType::QString;
+        const QString text = isText ? input.toString() : QString();
+        if (input.isNull() || (isText && text.trimmed().isEmpty())) {
+            if (kind == Kind::OptionalNumber) {
+                r.ok = true;
+                r.value = QVariant(QMetaType::fromType<double>());
+                return r;
+            }
+            r.message = QStringLiteral("Графа %1 не может быть пустой: введите число "
+                                       "(0, если данных нет). Прежнее значение оставлено.")
+                            .arg(quoted(caption));
+            return r;
+        }
+        std::optional<double> v;
+        if (isText) {
+            v = parseNumber(text);
+        } else {
+            bool ok = false;
+            const double d = input.toDouble(&ok);
+            if (ok && std::isfinite(d))
+                v = d;
+        }
+        if (!v) {
+            r.message = notANumber(caption, isText ? text : input.toString());
+            return r;
+        }
+        if (*v < 0) {
+            r.message = negative(caption);
+            return r;
+        }
+        r.ok = true;
+        r.value = *v == 0 ? 0.0 : *v;   // never a negative zero
+        return r;
+    }
+
+    const QString text = input.isNull() ? QString() : input.toString();
+    if (kind == Kind::Name && text.trimmed().isEmpty()) {
+        r.message = QStringLiteral("Графа %1 не может быть пустой. Прежнее значение оставлено.")
+                        .arg(quoted(caption));
+        return r;
+    }
+    r.message = textProblem(caption, text);
+    if (!r.message.isEmpty())
+        return r;
+    r.ok = true;
+    r.value = text;
+    return r;
+}
+
+QString rowValue(Kind kind, const QString& caption, const QVariant& value)
+{
+    const bool empty = value.isNull()
+        || (value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty());
+    if (empty) {
+        if (kind == Kind::Name)
+            return QStringLiteral("Не заполнена графа %1.").arg(quoted(caption));
+        if (kind == Kind::Number)
+            return QStringLiteral("Не заполнена графа %1: введите число (0, если данных нет).")
+                .arg(quoted(caption));
+        return QString();
+    }
+    const Check c = cell(kind, caption, value);
+    if (c.ok)
+        return QString();
+    // The cell's message speaks of a value just typed; here the value is the
+    // one the row holds.
+    QString m = c.message;
+    m.remove(QStringLiteral(" Прежнее значение оставлено."));
+    return m;
+}
+
+} // namespace EditorRules

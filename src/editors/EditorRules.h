@@ -1,0 +1,37 @@
+#pragma once
+// The editors folder holds the grids over the three reference tables (feeds,
+// poultry categories, group limits) and what they accept: a value the
+// calculation could not use is refused with a message before it reaches the
+// database, and a row is written only when all of it is sound.
+
+#include <QString>
+#include <QVariant>
+
+namespace EditorRules {
+
+enum class Kind {
+    Name,            // the row's name: text, not empty, no double quote or line break
+    Text,            // other text (a feed's group): may be empty, no double quote or line break
+    Number,          // a number not below zero, required
+    OptionalNumber,  // the same, but may stay empty (the daily requirement)
+};
+
+struct Check {
+    bool ok = false;
+    QVariant value;   // what is stored when ok: a QString, a double, or null
+    QString message;  // why not, in Russian, naming the column
+};
+
+// A value typed into a cell of the column headed `caption`. Numbers are taken
+// with a point (a comma is taken too) and are stored as numbers.
+Check cell(Kind kind, const QString& caption, const QVariant& input);
+
+// A value as a row is written: the same rules, and a required value must be
+// there. Empty message when the value may be written.
+QString rowValue(Kind kind, const QString& caption, const QVariant& value);
+
+// A number as the grids show it and take it back: a point, no exponent, no
+// trailing zeros ("8.5", "0.00012", "335").
+QString numberText(double value);
+
+} // namespace EditorRules

@@ -1,0 +1,235 @@
+#include "editors/GridEditor.h"
+
+#include "shell/Platform.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSqlError>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+// Wide enough for the caption's longest word, so a wrapped label never cuts one.
+int widthFor(const QFontMetrics& fm, const GridColumn& col)
+{
+    int widest = 0;
+    for (const QString& word : col.caption.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        widest = qMax(widest, fm.horizontalAdvance(word));
+    return qMax(col.width, widest + 4);
+}
+
+} // namespace
+
+GridEditor::GridEditor(const QString& table, const QList<GridColumn>& columns, int sortColumn,
+                       const Heading& heading, std::optional<MenuEvent> closedEvent,
+                       QWidget* parent)
+    : Form(parent)
+    , m_headingSpan(heading)
+    , m_closedEvent(closedEvent)
+{
+    if (!m_adodc.isOpen()) {
+        m_error = m_adodc.lastError();
+        return;
+    }
+    m_model = new EditorModel(m_adodc.database(), table, columns, this);
+    if (!m_model->load(sortColumn)) {
+        m_error = QStringLiteral("Не удалось прочитать таблицу %1 базы данных %2: %3")
+                      .arg(table, m_adodc.databasePath(), m_model->lastError().text());
+        return;
+    }
+    connect(m_model, &EditorModel::inputRefused, this,
+            [](const QString& message) { platform().message(message); });
+
+    m_header = new QWidget(this);
+    m_grid = new DataGrid(this);
+    m_grid->setModel(m_model);
+    m_grid->horizontalHeader()->hide();   // the labels above stand for it
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
+    const QFontMetrics fm = fontMetrics();
+    for (int c = 0; c < columns.size(); ++c)
+        m_grid->setColumnWidth(c, widthFor(fm, columns.at(c)));
+    buildHeader(heading);
+
+    m_buttons = new QHBoxLayout;
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->setSpacing(0);
+    layout->addWidget(m_header);
+    layout->addWidget(m_grid, 1);
+    layout->addSpacing(8);
+    layout->addLayout(m_buttons);
+
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &GridEditor::onCurrentRowChanged);
+    connect(m_grid, &DataGrid::revertRowRequested, this, &GridEditor::revertPendingRow);
+    connect(m_grid->horizontalHeader(), &QHeaderView::sectionResized, this,
+            &GridEditor::placeLabels);
+    connect(m_grid->horizontalScrollBar(), &QScrollBar::valueChanged, this,
+            &GridEditor::placeLabels);
+
+    if (m_model->rowCount() > 0)
+        m_grid->setCurrentIndex(m_model->index(0, 0));
+    m_ready = true;
+}
+
+// The grid and its model go before the connection they use.
+GridEditor::~GridEditor()
+{
+    delete m_grid;
+    delete m_model;
+}
+
+void GridEditor::buildHeader(const Heading& heading)
+{
+    const QList<GridColumn>& columns = m_model->columns();
+    const QFontMetrics fm = fontMetrics();
+    int labelHeight = 0;
+    for (int c = 0; c < columns.size(); ++c) {
+        auto* label = new QLabel(columns.at(c).caption, m_header);
+        label->setObjectName(QStringLiteral("lblColumn(%1)").arg(c));
+        label->setWordWrap(true);
+        label->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+        m_labels << label;
+        const QRect r = fm.boundingRect(QRect(0, 0, m_grid->columnWidth(c) - 2, 1000),
+                                        Qt::TextWordWrap | Qt::AlignHCenter, columns.at(c).caption);
+        labelHeight = qMax(labelHeight, r.height());
+    }
+    int headingHeight = 0;
+    if (heading.first >= 0) {
+        m_heading = new QLabel(heading.text, m_header);
+        m_heading->setObjectName(QStringLiteral("lblHeading"));
+        m_heading->setAlignment(Qt::AlignCenter);
+        headingHeight = fm.height() + 6;
+    }
+    m_header->setFixedHeight(headingHeight + labelHeight + 4);
+}
+
+void GridEditor::placeLabels()
+{
+    if (!m_ready)
+        return;
+    const int origin = m_grid->x() - m_header->x() + m_grid->viewport()->x();
+    const int headingHeight = m_heading ? fontMetrics().height() + 6 : 0;
+    const int labelHeight = m_header->height() - headingHeight - 2;
+    QHeaderView* h = m_grid->horizontalHeader();
+    for (int c = 0; c < m_labels.size(); ++c)
+        m_labels.at(c)->setGeometry(origin + h->sectionViewportPosition(c) + 1, headingHeight,
+                                    h->sectionSize(c) - 2, labelHeight);
+    if (m_heading) {
+        const int left = origin + h->sectionViewportPosition(m_headingSpan.first);
+        const int right = origin + h->sectionViewportPosition(m_headingSpan.last)
+            + h->sectionSize(m_headingSpan.last);
+        m_heading->setGeometry(left, 0, right - left, headingHeight);
+    }
+}
+
+QSize GridEditor::sizeHint() const
+{
+    if (!m_ready)
+        return Form::sizeHint();
+    int width = 0;
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        width += m_grid->columnWidth(c);
+    const int rowHeight = m_grid->verticalHeader()->defaultSectionSize();
+    const QMargins margins = contentsMargins() + layout()->contentsMargins();
+    width += m_grid->verticalHeader()->sizeHint().width() + 2 * m_grid->frameWidth()
+        + m_grid->verticalScrollBar()->sizeHint().width() + margins.left() + margins.right();
+    const int height = m_header->height() + 14 * rowHeight + 2 * m_grid->frameWidth() + 8
+        + m_buttons->sizeHint().height() + margins.top() + margins.bottom();
+    // Inside the frame the window fits its client area; the grid scrolls.
+    if (QWidget* area = Screens::mdiArea(); area && !isWindow())
+        width = qMin(width, area->width() - 12);
+    return {width, height};
+}
+
+QPushButton* GridEditor::addButton(const char* name, const QString& caption)
+{
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+void GridEditor::resizeEvent(QResizeEvent* event)
+{
+    Form::resizeEvent(event);
+    placeLabels();
+}
+
+void GridEditor::showEvent(QShowEvent* event)
+{
+    Form::showEvent(event);
+    // The layout settles once the window is shown.
+    QTimer::singleShot(0, this, &GridEditor::placeLabels);
+    placeLabels();
+}
+
+void GridEditor::onCurrentRowChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    const int pending = m_model->pendingRow();
+    if (pending < 0 || !previous.isValid() || previous.row() != pending || current.row() == pending)
+        return;
+    if (m_model->pendingRowIsUntouchedNew()) {
+        revertPendingRow();
+        return;
+    }
+    QString reason;
+    if (m_model->writePending(&reason))
+        return;
+    platform().message(reason);
+    // Back to the row that still has to be put right; after this change of
+    // the current row has run its course.
+    const QPersistentModelIndex back(previous);
+    QTimer::singleShot(0, this, [this, back] {
+        if (back.isValid())
+            m_grid->setCurrentIndex(back);
+    });
+}
+
+bool GridEditor::writePendingRow()
+{
+    if (!m_ready)
+        return true;
+    m_grid->commitOpenEditor();
+    if (m_model->pendingRowIsUntouchedNew()) {
+        revertPendingRow();
+        return true;
+    }
+    QString reason;
+    if (m_model->writePending(&reason))
+        return true;
+    platform().message(reason);
+    return false;
+}
+
+void GridEditor::revertPendingRow()
+{
+    if (m_model->pendingRow() < 0)
+        return;
+    const bool wasNew = m_model->pendingRowIsNew();
+    m_model->revertPending();
+    if (wasNew)
+        newRowDropped();
+}
+
+void GridEditor::closeEvent(QCloseEvent* event)
+{
+    if (m_closed) {
+        event->accept();
+        return;
+    }
+    if (!writePendingRow()) {
+        event->ignore();
+        return;
+    }
+    m_closed = true;
+    if (m_closedEvent)
+        menuRules().report(*m_closedEvent);
+    event->accept();
+}

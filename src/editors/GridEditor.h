@@ -1,0 +1,77 @@
+#pragma once
+
+#include "data/Adodc.h"
+#include "editors/ReferenceGrid.h"
+#include "shell/MenuRules.h"
+#include "shell/Screens.h"
+
+#include <optional>
+
+class QLabel;
+class QHBoxLayout;
+class QPushButton;
+
+// What the three reference editors share: their own connection to treba.mdb,
+// a row of labels (and a heading) over the grid's columns, the grid itself,
+// and the rule that a changed row is written when it is left or when the
+// window closes — a row that cannot be written keeps the user in it, with a
+// message, so nothing typed is lost.
+class GridEditor : public Form {
+    Q_OBJECT
+public:
+    // The heading stands over the columns first..last (inclusive); -1: none.
+    struct Heading {
+        QString text;
+        int first = -1;
+        int last = -1;
+    };
+
+    GridEditor(const QString& table, const QList<GridColumn>& columns, int sortColumn,
+               const Heading& heading, std::optional<MenuEvent> closedEvent,
+               QWidget* parent = nullptr);
+    ~GridEditor() override;
+
+    // False when the table could not be read; errorText() says why.
+    bool isReady() const { return m_ready; }
+    QString errorText() const { return m_error; }
+
+    DataGrid* grid() const { return m_grid; }
+    EditorModel* model() const { return m_model; }
+
+    // Writes the row being edited, if any (the open cell first). On failure
+    // the user is told why and the row stays as typed.
+    bool writePendingRow();
+
+    QSize sizeHint() const override;
+
+protected:
+    // The row of buttons under the grid; each editor fills it.
+    QHBoxLayout* buttonRow() const { return m_buttons; }
+    QPushButton* addButton(const char* name, const QString& caption);
+    // Called when a new row that nobody typed into is dropped again.
+    virtual void newRowDropped() {}
+
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildHeader(const Heading& heading);
+    void placeLabels();
+    void onCurrentRowChanged(const QModelIndex& current, const QModelIndex& previous);
+    void revertPendingRow();
+
+    Adodc m_adodc;
+    EditorModel* m_model = nullptr;
+    DataGrid* m_grid = nullptr;
+    QWidget* m_header = nullptr;
+    QLabel* m_heading = nullptr;
+    Heading m_headingSpan;
+    QList<QLabel*> m_labels;
+    QHBoxLayout* m_buttons = nullptr;
+    std::optional<MenuEvent> m_closedEvent;
+    bool m_ready = false;
+    bool m_closed = false;
+    bool m_returning = false;
+    QString m_error;
+};

@@ -1,0 +1,247 @@
+#include "editors/ReferenceGrid.h"
+
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QSqlError>
+#include <QSqlRecord>
+
+namespace {
+const char* const kNumberCell = "numberCell";
+}
+
+EditorModel::EditorModel(const QSqlDatabase& db, const QString& table,
+                         const QList<GridColumn>& columns, QObject* parent)
+    : QSqlTableModel(parent, db)
+    , m_columns(columns)
+{
+    // A row is written as a whole when it is left; until then the other rows
+    // wait (the model refuses edits elsewhere while one row is pending).
+    setEditStrategy(QSqlTableModel::OnRowChange);
+    setTable(table);
+}
+
+bool EditorModel::load(int sortColumn)
+{
+    if (sortColumn >= 0)
+        setSort(sortColumn, Qt::AscendingOrder);
+    if (!select())
+        return false;
+    // Everything is read at once, so no statement stays open on the file and
+    // other connections can write to it.
+    while (canFetchMore())
+        fetchMore();
+    m_pendingRow = -1;
+    return true;
+}
+
+QVariant EditorModel::data(const QModelIndex& index, int role) const
+{
+    if (role == Qt::ToolTipRole) {
+        if (isNumberColumn(index.column()))
+            return QVariant();
+        return QSqlTableModel::data(index, Qt::DisplayRole);
+    }
+    return QSqlTableModel::data(index, role);
+}
+
+bool EditorModel::isNumberColumn(int column) const
+{
+    if (column < 0 || column >= m_columns.size())
+        return false;
+    const auto kind = m_columns.at(column).kind;
+    return kind == EditorRules::Kind::Number || kind == EditorRules::Kind::OptionalNumber;
+}
+
+bool EditorModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole)
+        return QSqlTableModel::setData(index, value, role);
+    if (!index.isValid() || index.column() >= m_columns.size())
+        return false;
+    if (m_pendingRow >= 0 && m_pendingRow != index.row())
+        return false;   // another row has to be written first
+    const GridColumn& col = m_columns.at(index.column());
+    const EditorRules::Check check = EditorRules::cell(col.kind, col.caption, value);
+    if (!check.ok) {
+        Q_EMIT inputRefused(check.message);
+        return false;
+    }
+    if (!QSqlTableModel::setData(index, check.value, role))
+        return false;
+    if (isDirty(index))
+        m_pendingRow = index.row();
+    return true;
+}
+
+// The model marks a row it has not yet inserted into the table with "*".
+bool EditorModel::pendingRowIsNew() const
+{
+    return m_pendingRow >= 0
+        && headerData(m_pendingRow, Qt::Vertical).toString() == QLatin1String("*");
+}
+
+bool EditorModel::pendingRowIsUntouchedNew() const
+{
+    if (!pendingRowIsNew())
+        return false;
+    const QSqlRecord rec = record(m_pendingRow);
+    for (int c = 0; c < rec.count(); ++c) {
+        const QVariant v = rec.value(c);
+        if (!v.isNull() && !v.toString().isEmpty())
+            return false;
+    }
+    return true;
+}
+
+bool EditorModel::writePending(QString* reason)
+{
+    if (m_pendingRow < 0)
+        return true;
+    const QSqlRecord rec = record(m_pendingRow);
+    for (int c = 0; c < m_columns.size() && c < rec.count(); ++c) {
+        const GridColumn& col = m_columns.at(c);
+        const QString problem = EditorRules::rowValue(col.kind, col.caption, rec.value(c));
+        if (!problem.isEmpty()) {
+            if (reason)
+                *reason = QStringLiteral("Строка %1 не записана в базу данных. %2 Исправьте строку "
+                                         "или нажмите Esc, чтобы отменить ее изменения.")
+                              .arg(m_pendingRow + 1)
+                              .arg(problem);
+            return false;
+        }
+    }
+    if (!submitAll()) {
+        // The model keeps the row's values when the database refuses them.
+        if (reason)
+            *reason = QStringLiteral("База данных не приняла строку %1: %2. Введенные данные "
+                                     "остались в таблице; повторите попытку позже или нажмите "
+                                     "Esc, чтобы отменить изменения строки.")
+                          .arg(m_pendingRow + 1)
+                          .arg(lastError().text());
+        return false;
+    }
+    m_pendingRow = -1;
+    return true;
+}
+
+void EditorModel::revertPending()
+{
+    if (m_pendingRow < 0)
+        return;
+    const int row = m_pendingRow;
+    m_pendingRow = -1;
+    revertRow(row);
+}
+
+bool EditorModel::appendRow()
+{
+    if (m_pendingRow >= 0)
+        return false;
+    const int row = rowCount();
+    if (!insertRow(row))
+        return false;
+    m_pendingRow = row;
+    return true;
+}
+
+QString CellDelegate::displayText(const QVariant& value, const QLocale& locale) const
+{
+    const int type = value.typeId();
+    if (type == QMetaType::Double || type == QMetaType::Float)
+        return value.isNull() ? QString() : EditorRules::numberText(value.toDouble());
+    if (type == QMetaType::LongLong || type == QMetaType::Int)
+        return QString::number(value.toLongLong());
+    return QStyledItemDelegate::displayText(value, locale);
+}
+
+QWidget* CellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& /*option*/,
+                                    const QModelIndex& index) const
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setFrame(false);
+    const auto* model = qobject_cast<const EditorModel*>(index.model());
+    edit->setProperty(kNumberCell, model && model->isNumberColumn(index.column()));
+    return edit;
+}
+
+void CellDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
+{
+    auto* edit = qobject_cast<QLineEdit*>(editor);
+    if (!edit)
+        return;
+    const QVariant v = index.data(Qt::EditRole);
+    edit->setText(v.isNull() ? QString() : displayText(v, QLocale::c()));
+}
+
+void CellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
+                                const QModelIndex& index) const
+{
+    if (auto* edit = qobject_cast<QLineEdit*>(editor))
+        model->setData(index, edit->text(), Qt::EditRole);
+}
+
+bool CellDelegate::eventFilter(QObject* object, QEvent* event)
+{
+    if (object->property(kNumberCell).toBool()) {
+        if (auto point = DataGrid::commaAsPoint(event)) {
+            QCoreApplication::sendEvent(object, point.get());
+            return true;
+        }
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
+}
+
+DataGrid::DataGrid(QWidget* parent)
+    : QTableView(parent)
+{
+    setObjectName(QStringLiteral("DataGrid1"));
+    setItemDelegate(new CellDelegate(this));
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                    | QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
+    setWordWrap(false);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setSortingEnabled(false);
+}
+
+std::unique_ptr<QKeyEvent> DataGrid::commaAsPoint(const QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return nullptr;
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    if (key->text() != QLatin1String(","))
+        return nullptr;
+    return std::make_unique<QKeyEvent>(QEvent::KeyPress, Qt::Key_Period, key->modifiers(),
+                                       QStringLiteral("."), key->isAutoRepeat(), key->count());
+}
+
+void DataGrid::commitOpenEditor()
+{
+    if (state() != QAbstractItemView::EditingState)
+        return;
+    if (QWidget* editor = indexWidget(currentIndex())) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+}
+
+void DataGrid::keyPressEvent(QKeyEvent* event)
+{
+    const auto* m = qobject_cast<const EditorModel*>(model());
+    if (m && m->isNumberColumn(currentIndex().column())) {
+        if (auto point = commaAsPoint(event)) {
+            QTableView::keyPressEvent(point.get());
+            event->setAccepted(point->isAccepted());
+            return;
+        }
+    }
+    if (event->key() == Qt::Key_Escape && state() != QAbstractItemView::EditingState) {
+        Q_EMIT revertRowRequested();
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}

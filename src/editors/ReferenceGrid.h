@@ -1,0 +1,105 @@
+#pragma once
+
+#include "editors/EditorRules.h"
+
+#include <QList>
+#include <QSqlTableModel>
+#include <QStyledItemDelegate>
+#include <QTableView>
+
+#include <memory>
+
+class QKeyEvent;
+
+// One column of a reference grid: the table's column, the label above it, its
+// width in pixels and what it accepts.
+struct GridColumn {
+    QString field;
+    QString caption;
+    int width = 50;
+    EditorRules::Kind kind = EditorRules::Kind::Number;
+};
+
+// A table of treba.mdb for a grid. A cell takes only what its column accepts
+// (anything else is refused with `inputRefused`); a changed row is held until
+// writeRow() is called for it, which checks the whole row first and keeps the
+// row's edits when the database does not take it.
+class EditorModel : public QSqlTableModel {
+    Q_OBJECT
+public:
+    EditorModel(const QSqlDatabase& db, const QString& table, const QList<GridColumn>& columns,
+                QObject* parent = nullptr);
+
+    // Reads the whole table, sorted by `sortColumn` (-1: table order). False
+    // with lastError() when the table cannot be read.
+    bool load(int sortColumn);
+
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    // A text cell's tooltip is its whole text (a long name is cut in the grid).
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    // The view asks for these on Enter and Esc; rows are written when they
+    // are left (writeRow), and Esc in a cell undoes only that cell.
+    bool submit() override { return true; }
+    void revert() override {}
+
+    // The row with changes not yet written, or -1.
+    int pendingRow() const { return m_pendingRow; }
+    // Checks and writes the pending row. True when nothing is pending or it
+    // is written; otherwise the reason in Russian, and the row keeps its edits.
+    bool writePending(QString* reason);
+    // Drops the pending row's changes (a new row disappears).
+    void revertPending();
+    // Appends one empty row, which becomes the pending row.
+    bool appendRow();
+    // True when the pending row is a new row (nobody typed into it yet).
+    bool pendingRowIsNew() const;
+    bool pendingRowIsUntouchedNew() const;
+    bool isNumberColumn(int column) const;
+
+    const QList<GridColumn>& columns() const { return m_columns; }
+
+Q_SIGNALS:
+    void inputRefused(const QString& message);
+
+private:
+    QList<GridColumn> m_columns;
+    int m_pendingRow = -1;
+};
+
+// Shows and edits cells as plain text: numbers with a point, and a comma
+// typed into a number enters a point (names keep their commas).
+class CellDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QString displayText(const QVariant& value, const QLocale& locale) const override;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override;
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override;
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override;
+};
+
+// The grid `DataGrid1`: a table view that hands a comma typed into a number
+// on as a point,
+// lets Esc drop the changes of a row not yet written, and can commit the cell
+// being edited (before the row is written or the window closes).
+class DataGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit DataGrid(QWidget* parent = nullptr);
+    // Puts an open cell editor's text into the model and closes the editor.
+    void commitOpenEditor();
+
+    // A key event for a comma, as the point key; null for any other event.
+    static std::unique_ptr<QKeyEvent> commaAsPoint(const QEvent* event);
+
+Q_SIGNALS:
+    void revertRowRequested();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};

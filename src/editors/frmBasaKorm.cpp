@@ -1,0 +1,90 @@
+#include "editors/frmBasaKorm.h"
+
+#include "editors/frmGruppa.h"
+#include "shell/Platform.h"
+
+#include <QEventLoop>
+#include <QHBoxLayout>
+#include <QPointer>
+#include <QPushButton>
+
+namespace {
+using Kind = EditorRules::Kind;
+
+QList<GridColumn> basaColumns()
+{
+    return {
+        {QStringLiteral("basa_name_kormow"), QStringLiteral("Наименование корма"), 158, Kind::Name},
+        {QStringLiteral("ob_en"), QStringLiteral("о/э ккал"), 41, Kind::Number},
+        {QStringLiteral("protein"), QStringLiteral("сП гр"), 41, Kind::Number},
+        {QStringLiteral("calciy_"), QStringLiteral("Ca гр"), 41, Kind::Number},
+        {QStringLiteral("pospor"), QStringLiteral("P гр"), 41, Kind::Number},
+        {QStringLiteral("natriy"), QStringLiteral("Na гр"), 41, Kind::Number},
+        {QStringLiteral("A"), QStringLiteral("A тыс.Me"), 41, Kind::Number},
+        {QStringLiteral("D"), QStringLiteral("D3 тыс.Me"), 41, Kind::Number},
+        {QStringLiteral("B3"), QStringLiteral("B2 мГр"), 41, Kind::Number},
+        {QStringLiteral("granic"), QStringLiteral("Огранич. в %"), 41, Kind::Number},
+        {QStringLiteral("gruppa"), QStringLiteral("Принадлежит к группе"), 102, Kind::Text},
+    };
+}
+} // namespace
+
+frmBasaKorm::frmBasaKorm(QWidget* parent)
+    : GridEditor(QStringLiteral("basa"), basaColumns(), 0,
+                 {QStringLiteral("Содержание в 100 граммах корма"), 1, 8},
+                 MenuEvent::KormEditorClosed, parent)
+{
+    setObjectName(QStringLiteral("frmBasaKorm"));
+    setWindowTitle(QStringLiteral("База данных по кормам"));
+    if (!isReady())
+        return;
+    cmdDobawit = addButton("cmdDobawit", QStringLiteral("Добавить данные"));
+    Command1 = addButton("Command1", QStringLiteral("Групповые ограничения"));
+    cmdExit = addButton("cmdExit", QStringLiteral("Закрыть"));
+    buttonRow()->addWidget(cmdDobawit);
+    buttonRow()->addStretch(1);
+    buttonRow()->addWidget(Command1);
+    buttonRow()->addStretch(1);
+    buttonRow()->addWidget(cmdExit);
+    connect(cmdDobawit, &QPushButton::clicked, this, &frmBasaKorm::cmdDobawit_Click);
+    connect(Command1, &QPushButton::clicked, this, &frmBasaKorm::Command1_Click);
+    connect(cmdExit, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void frmBasaKorm::cmdDobawit_Click()
+{
+    if (!writePendingRow() || !model()->appendRow())
+        return;
+    cmdDobawit->setEnabled(false);
+    const QModelIndex first = model()->index(model()->rowCount() - 1, 0);
+    grid()->setCurrentIndex(first);
+    grid()->scrollTo(first);
+    grid()->setFocus();
+}
+
+void frmBasaKorm::newRowDropped()
+{
+    cmdDobawit->setEnabled(true);
+}
+
+// Shown modally: the feed editor takes no input until the group-limit editor
+// is closed, and the call returns then.
+void frmBasaKorm::Command1_Click()
+{
+    // A feed row being edited is written first, as when any other window is
+    // brought forward.
+    if (!writePendingRow())
+        return;
+    QPointer<frmGruppa> box = new frmGruppa(this);
+    if (!box->isReady()) {
+        platform().message(box->errorText());
+        delete box;
+        return;
+    }
+    QEventLoop loop;
+    connect(box, &QObject::destroyed, &loop, &QEventLoop::quit);
+    box->show();
+    Screens::activate(box);
+    if (box)
+        loop.exec();
+}

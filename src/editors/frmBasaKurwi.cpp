@@ -1,0 +1,59 @@
+#include "editors/frmBasaKurwi.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+
+namespace {
+using Kind = EditorRules::Kind;
+
+QList<GridColumn> kurwiColumns()
+{
+    return {
+        {QStringLiteral("kategoriy_ptici"), QStringLiteral("Категория птицы"), 173, Kind::Name},
+        {QStringLiteral("obm_en"), QStringLiteral("о/э ккал"), 53, Kind::Number},
+        {QStringLiteral("protein"), QStringLiteral("сП гр"), 53, Kind::Number},
+        {QStringLiteral("calciy_"), QStringLiteral("Ca гр"), 53, Kind::Number},
+        {QStringLiteral("pospor"), QStringLiteral("P гр"), 53, Kind::Number},
+        {QStringLiteral("natriy"), QStringLiteral("Na гр"), 53, Kind::Number},
+        {QStringLiteral("A"), QStringLiteral("A тыс.Ме"), 53, Kind::Number},
+        {QStringLiteral("D"), QStringLiteral("D3 тыс.Ме"), 53, Kind::Number},
+        {QStringLiteral("B3"), QStringLiteral("B2 мГр"), 53, Kind::Number},
+        {QStringLiteral("dawat_gr"), QStringLiteral("В сутки O/Э"), 53, Kind::OptionalNumber},
+    };
+}
+} // namespace
+
+frmBasaKurwi::frmBasaKurwi(QWidget* parent)
+    : GridEditor(QStringLiteral("kurwi"), kurwiColumns(), 0,
+                 {QStringLiteral("Содержание в 100 граммах корма"), 1, 8},
+                 MenuEvent::VargoEditorClosed, parent)
+{
+    setObjectName(QStringLiteral("frmBasaKurwi"));
+    setWindowTitle(QStringLiteral("База данных по птице"));
+    if (!isReady())
+        return;
+    cmdDobawit = addButton("cmdDobawit", QStringLiteral("Добавить данные"));
+    Command1 = addButton("Command1", QStringLiteral("Закрыть"));
+    buttonRow()->addWidget(cmdDobawit);
+    buttonRow()->addStretch(1);
+    buttonRow()->addWidget(Command1);
+    connect(cmdDobawit, &QPushButton::clicked, this, &frmBasaKurwi::cmdDobawit_Click);
+    connect(Command1, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void frmBasaKurwi::cmdDobawit_Click()
+{
+    if (!writePendingRow() || !model()->appendRow())
+        return;
+    cmdDobawit->setEnabled(false);
+    const QModelIndex first = model()->index(model()->rowCount() - 1, 0);
+    grid()->setCurrentIndex(first);
+    grid()->scrollTo(first);
+    grid()->setFocus();
+}
+
+// A new row dropped before anything was typed into it was never added.
+void frmBasaKurwi::newRowDropped()
+{
+    cmdDobawit->setEnabled(true);
+}

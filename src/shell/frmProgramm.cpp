@@ -1,0 +1,68 @@
+#include "shell/frmProgramm.h"
+
+#include "shell/AppInfo.h"
+#include "shell/MDIForm1.h"
+#include "shell/MenuRules.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+frmProgramm::frmProgramm(QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmProgramm"));
+    setWindowTitle(QStringLiteral("O программе"));   // the first letter is a Latin O
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setModal(true);
+
+    Label1 = new QLabel(QStringLiteral("Отзывы и пожелания по улучшению программы, обновление "
+                                       "программы и баз данных, на сайте программы:"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setWordWrap(true);
+    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Label1->setGeometry(16, 10, 254, 62);
+
+    Command1 = new QPushButton(AppInfo::kSiteUrl, this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(40, 78, 206, 33);
+    Command1->setAutoDefault(false);
+
+    Label2 = new QLabel(AppInfo::kVersionText, this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    Label2->setGeometry(16, 118, 254, 20);
+
+    cmdExit = new QPushButton(QStringLiteral("Закрыть"), this);
+    cmdExit->setObjectName(QStringLiteral("cmdExit"));
+    cmdExit->setGeometry(100, 146, 86, 28);
+    cmdExit->setDefault(true);
+
+    // Whatever size the user gives it, the box keeps its own.
+    setFixedSize(kClientWidth, kClientHeight);
+
+    connect(Command1, &QPushButton::clicked, this,
+            [this] { Shell::openWebAddress(Command1->text()); });
+    connect(cmdExit, &QPushButton::clicked, this, &QDialog::accept);
+
+    menuRules().report(MenuEvent::AboutLoaded);
+}
+
+frmProgramm::~frmProgramm()
+{
+    reportClosed();
+}
+
+// Every way out (the button, the title bar, Esc) ends here.
+void frmProgramm::done(int result)
+{
+    reportClosed();
+    QDialog::done(result);
+}
+
+void frmProgramm::reportClosed()
+{
+    if (m_closedReported)
+        return;
+    m_closedReported = true;
+    menuRules().report(MenuEvent::AboutClosed);
+}
