@@ -1,7 +1,5 @@
 #include "data/NumText.h"
 
-#include <QRegularExpression>
-
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -20,14 +18,44 @@ QLocale locale()
 namespace {
 
 // Checks the shape of a number before the locale reads it, so that nothing
-// the locale would also accept (grouping, "inf", "nan") slips through.
+// the locale would also accept (grouping, "inf", "nan") slips through:
+// [+-] digits [sep digits] | [+-] sep digits, then an optional [eE][+-]digits.
+// A plain scanner: this runs on every keystroke and every value read.
 bool hasNumberShape(const QString& t, const QString& dec)
 {
-    static const QString digitRun = QStringLiteral("[0-9]");
-    const QString sep = QRegularExpression::escape(dec);
-    const QRegularExpression re(QStringLiteral("^[+-]?(%1+(%2%1*)?|%2%1+)([eE][+-]?%1+)?$")
-                                    .arg(digitRun, sep));
-    return re.match(t).hasMatch();
+    const auto isDigit = [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); };
+    qsizetype i = 0;
+    const qsizetype n = t.size();
+    if (i < n && (t.at(i) == QLatin1Char('+') || t.at(i) == QLatin1Char('-')))
+        ++i;
+    qsizetype intDigits = 0;
+    while (i < n && isDigit(t.at(i))) {
+        ++i;
+        ++intDigits;
+    }
+    qsizetype fracDigits = 0;
+    if (!dec.isEmpty() && QStringView(t).mid(i).startsWith(dec)) {
+        i += dec.size();
+        while (i < n && isDigit(t.at(i))) {
+            ++i;
+            ++fracDigits;
+        }
+    }
+    if (intDigits == 0 && fracDigits == 0)
+        return false;
+    if (i < n && (t.at(i) == QLatin1Char('e') || t.at(i) == QLatin1Char('E'))) {
+        ++i;
+        if (i < n && (t.at(i) == QLatin1Char('+') || t.at(i) == QLatin1Char('-')))
+            ++i;
+        qsizetype expDigits = 0;
+        while (i < n && isDigit(t.at(i))) {
+            ++i;
+            ++expDigits;
+        }
+        if (expDigits == 0)
+            return false;
+    }
+    return i == n;
 }
 
 std::optional<double> readWith(const QString& text, bool lenient)
