@@ -404,6 +404,11 @@ std::optional<std::int16_t> frmRacion::groupLimit(const QString& group)
     return NumText::toInt16(*limit);
 }
 
+GroupRecords frmRacion::groupRecords()
+{
+    return Composition::readGroups(*Adodc3);
+}
+
 void frmRacion::setKuriCaption(int k, const QString& text)
 {
     if (k >= 0 && k <= 8)

@@ -85,6 +85,7 @@ public:
     QString vitaminSurplusText() const override;
     bool vitaminsChecked() const override;
     std::optional<std::int16_t> groupLimit(const QString& group) override;
+    GroupRecords groupRecords() override;
 
     // RequirementCaptions
     void setKuriCaption(int k, const QString& text) override;
