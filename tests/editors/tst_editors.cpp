@@ -407,11 +407,10 @@ private Q_SLOTS:
         const int rows = editor->model()->rowCount();
         bool sawModal = false;
         QTimer::singleShot(0, this, [&] {
-            auto* box = qobject_cast<frmGruppa*>(QApplication::activeModalWidget());
-            sawModal = box != nullptr;
+            auto* box = editor->findChild<frmGruppa*>();
             if (!box)
                 return;
-            QVERIFY(box->windowModality() == Qt::ApplicationModal);
+            sawModal = QApplication::activeModalWidget() == box;
             // A click on the feed editor, as the window system delivers it, is blocked.
             QWindow* frame = add->window()->windowHandle();
             QTest::mouseClick(frame, Qt::LeftButton, {}, add->mapTo(add->window(), add->rect().center()));
