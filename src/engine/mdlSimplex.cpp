@@ -144,6 +144,21 @@ void Pivot(Tableau& t, const Shape& s, int row, int column)
     p[pc] = float(double(p[pc]) / double(p[pc]));
 }
 
+void KeepRightHandSidesFeasible(Tableau& t, const Shape& s)
+{
+    // In exact arithmetic a pivot never makes a constraint's right-hand side
+    // negative. The ratio test's four-place minimum can, though: when a later
+    // row wins with a ratio a hair above an earlier row's, the earlier row is
+    // left a hair below zero, and its negative ratio would then win every
+    // later test and lead the solver to negative weights. Such a right-hand
+    // side is set to 0, the degenerate row it stands for.
+    for (int i = 0; i < s.lastRow; ++i) {   // the objective row is not a constraint
+        float& rhs = t[std::size_t(i)][0];
+        if (rhs < 0.0f)
+            rhs = 0.0f;
+    }
+}
+
 void ReadOff(const Tableau& t, const Shape& s, std::vector<float>& SimplexRez)
 {
     const int rows = readableRows(t, s);
@@ -202,6 +217,7 @@ Outcome Solve(Tableau& SimplexTabl, std::int16_t m, std::int16_t n, float k,
             break;
         }
         Pivot(SimplexTabl, s, row, column);
+        KeepRightHandSidesFeasible(SimplexTabl, s);
         ++out.pivots;
         if (keepTrace)
             out.trace.push_back({row, column});

@@ -49,6 +49,10 @@ int LeavingRow(const Tableau& t, const Shape& s, int column);
 // Gauss-Jordan pivot on (row, column); the column becomes an exact unit column.
 void Pivot(Tableau& t, const Shape& s, int row, int column);
 
+// After a pivot: a constraint's right-hand side left below zero by the
+// four-place ratio test is set to 0, so no later test picks a negative ratio.
+void KeepRightHandSidesFeasible(Tableau& t, const Shape& s);
+
 // One value per structural column: the right-hand side of the row holding the
 // 1 of an exact unit column, 0 for any other column.
 void ReadOff(const Tableau& t, const Shape& s, std::vector<float>& SimplexRez);

@@ -84,6 +84,7 @@ private slots:
     void leavingRow_data();
     void leavingRow();
     void stopsWhenNoRowQualifies();
+    void roundedMinimumNeverLeadsToNegativeWeights();
     void pivotLimitEndsACyclingProgramme();
     void malformedInput_data();
     void malformedInput();
@@ -218,6 +219,33 @@ void tst_simplex::leavingRow()
         t.push_back({r[0], r[1], 1.0f});
     t.push_back({0.0f, -1.0f, 1.0f});
     QCOMPARE(mdlSimplex::LeavingRow(t, shapeOver(t), 1), expected);
+}
+
+void tst_simplex::roundedMinimumNeverLeadsToNegativeWeights()
+{
+    // m = 2, n = 2, k = 0: rows x1 <= 0.12346, x1 <= 0.12349, x1 <= 1,
+    // x2 <= 0.5, x1 + x2 <= 2, objective max 2 x1 + x2 (columns 3..8 are the
+    // unit columns). x1 enters; the four-place minimum lets the second row leave,
+    // which leaves the first row's right-hand side at -0.00003. That row's
+    // negative ratio used to win the next test and drive x1 and x2 below 0.
+    // The solver now treats it as a degenerate row: every weight is >= 0 and
+    // the bounds hold to within the rounding the rule itself allows.
+    Tableau t{
+        {0.12346f, 1, 0, 1, 0, 0, 0, 0, 0},
+        {0.12349f, 1, 0, 0, 1, 0, 0, 0, 0},
+        {1.0f,     1, 0, 0, 0, 1, 0, 0, 0},
+        {0.5f,     0, 1, 0, 0, 0, 1, 0, 0},
+        {2.0f,     1, 1, 0, 0, 0, 0, 1, 0},
+        {0.0f,    -2, -1, 0, 0, 0, 0, 0, 1},
+    };
+    Floats rez(3, 0.0f);
+    const auto out = mdlSimplex::Solve(t, 2, 2, 0.0f, rez);
+    QCOMPARE(out.stop, Stop::Optimal);
+    for (int i = 0; i < 5; ++i)
+        QVERIFY2(t[i][0] >= 0.0f, qPrintable(QStringLiteral("row %1 right-hand side %2").arg(i).arg(t[i][0])));
+    QVERIFY(rez[0] >= 0.0f && rez[1] >= 0.0f);
+    QVERIFY(std::fabs(rez[0] - 0.12346f) < 1e-4f);
+    QCOMPARE(rez[1], 0.5f);
 }
 
 void tst_simplex::stopsWhenNoRowQualifies()
