@@ -5,6 +5,8 @@
 // a ratio.
 // Usage: bench_composition [clicks] [vitamins: 0 or 1]
 
+#include "BenchSupport.h"
+
 #include "data/Adodc.h"
 #include "data/Database.h"
 #include "data/RationState.h"
@@ -34,22 +36,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Counts messages instead of showing them.
-class QuietPlatform : public Platform {
-public:
-    int messages = 0;
-    void message(const QString&) override { ++messages; }
-    QString saveFileName(const QString&, const QString&) override { return {}; }
-    QString openFileName(const QString&, const QString&) override { return {}; }
-    bool openUrl(const QUrl&) override { return false; }
-    bool viewTextFile(const QString&) override { return false; }
-};
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+using Bench::median;
 
 } // namespace
 
@@ -68,18 +55,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "treba.mdb could not be made\n");
         return 1;
     }
-    QuietPlatform quiet;
+    Bench::QuietPlatform quiet;
     setPlatform(&quiet);
 
-    const QStringList feeds = {
-        "Кукуруза", "Пшеница", "Шрот соевый", "Глютен кукурузный", "Мука рыбная", "Масло подсолнечное",
-        "Известняк (известняковая мука)", "Монокальцийфосфат", "Соль поваренная",
-        "Премикс для бройлеров и родительского стада 1%"};
-    RationState& s = ration();
-    s.sKurwi = QStringLiteral("Бройлеры: старт (1-3 нед.)");
-    for (int i = 0; i < feeds.size(); ++i)
-        s.sKorm[i] = feeds[i];
-    s.iMaxKorm = std::int16_t(feeds.size() - 1);
+    const QStringList feeds = Bench::tenFeeds();
+    Bench::chooseRation(Bench::kCategory, feeds);
     auto* sheet = qobject_cast<frmRacion*>(Navigation::showRacion());
     if (!sheet) {
         std::fprintf(stderr, "the worksheet did not open\n");

@@ -5,6 +5,8 @@
 //
 //   ./bench_database [runs]
 
+#include "BenchSupport.h"
+
 #include "data/Adodc.h"
 #include "data/Database.h"
 #include "data/RationState.h"
@@ -48,12 +50,7 @@ Timing measure(int runs, const std::function<void()>& step)
 
 bool exec(Adodc& a, const QString& sql)
 {
-    QSqlQuery q(a.database());
-    if (!q.exec(sql)) {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(sql), qPrintable(q.lastError().text()));
-        return false;
-    }
-    return true;
+    return Bench::exec(a.database(), sql);
 }
 
 void row(const char* what, int runs, Timing t)
@@ -79,10 +76,7 @@ int main(int argc, char** argv)
     }
 
     Adodc adodc;
-    const QString fill = QStringLiteral(
-        "with recursive n(i) as (select 1 union all select i + 1 from n where i < %1) "
-        "insert into basa select printf('Корм кормовой номер %05d', i), 200 + i % 100, 10, 0.1, 0.3, 0.02, "
-        "0, 0, 0.1, 30, 'Зерновые' from n").arg(kRows);
+    const QString fill = Bench::fillBasaStatement(kRows);
     if (!exec(adodc, fill))
         return 1;
 

@@ -1,0 +1,347 @@
+// Times what a user waits for, each measurement in a process of its own so
+// that its peak memory is its own, and prints one table:
+//
+//   startup     process start to the main window shown and the event loop
+//               idle, creating treba.mdb with the default data in a fresh
+//               directory (one run per process);
+//   keystroke   one character typed into txtWes(0) of the worksheet with ten
+//               feeds: the key filter, the change handling and its
+//               recalculation, and the repaint that follows;
+//   calculate   one click of "Расчитать" on that worksheet, Combo1 "30";
+//   feedlist    the feed selection screen opened on a basa of 32 767 rows
+//               (read, list filled, shown; one run per process);
+//   feededitor  the feed editor opened on that table (one run per process).
+//
+// Every screen lives in the main window's frame, offscreen. The keystroke and
+// the click are repeated inside one process after one untimed warm-up.
+//
+//   QT_QPA_PLATFORM=offscreen ./bench_overall [runs]
+//   ./bench_overall --child <measurement> <repeats> [start time, ns]   (what the parent runs)
+
+#include "BenchSupport.h"
+
+#include "data/Adodc.h"
+#include "data/Database.h"
+#include "data/RationState.h"
+#include "editors/GridEditor.h"
+#include "shell/MDIForm1.h"
+#include "shell/Navigation.h"
+#include "shell/Startup.h"
+#include "wizard/frmRacion.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+#include <time.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+std::int64_t monotonicNs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return std::int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+double msSince(std::int64_t startNs)
+{
+    return double(monotonicNs() - startNs) / 1e6;
+}
+
+// The process's peak resident set in KiB: VmHWM, else what getrusage says.
+long peakRssKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmHWM:"))
+                return line.mid(6).trimmed().split(' ').value(0).toLong();
+        }
+    }
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+struct Measurement {
+    const char* name;
+    const char* caption;
+    bool processPerRun;    // false: repeated inside one process
+};
+
+const Measurement kMeasurements[] = {
+    {"startup", "start-up to the main window shown (new treba.mdb)", true},
+    {"keystroke", "one keystroke in txtWes, 10 feeds (recalc + repaint)", false},
+    {"calculate", "one click of \"Расчитать\", 10 feeds, Combo1 \"30\"", false},
+    {"feedlist", "feed selection opened on basa of 32 767 rows", true},
+    {"feededitor", "feed editor opened on basa of 32 767 rows", true},
+};
+
+// ---- the child: one measurement ----
+
+int fail(const char* what)
+{
+    std::fprintf(stderr, "bench_overall: %s\n", what);
+    return 2;
+}
+
+void report(const std::vector<double>& times)
+{
+    for (double t : times)
+        std::printf("time %.4f\n", t);
+    std::printf("rss %ld\n", peakRssKiB());
+    std::fflush(stdout);
+}
+
+// The worksheet with the ten feeds, in the frame.
+frmRacion* openWorksheet()
+{
+    Bench::chooseRation(Bench::kCategory, Bench::tenFeeds());
+    auto* sheet = qobject_cast<frmRacion*>(Navigation::showRacion());
+    if (sheet && !Bench::waitPainted(sheet))
+        return nullptr;
+    return sheet;
+}
+
+int childStartup(int argc, char** argv, std::int64_t startNs)
+{
+    QApplication app(argc, argv);
+    Startup::configureApplication(app);
+    if (!Startup::checkDatabase())
+        return fail("treba.mdb could not be made");
+    MDIForm1 w;
+    w.show();
+    if (!Bench::waitPainted(&w))
+        return fail("the main window was not painted");
+    const double t = msSince(startNs);
+    if (!QFile::exists(Database::path()))
+        return fail("no treba.mdb after start-up");
+    report({t});
+    return 0;
+}
+
+int childScreens(int argc, char** argv, const QString& which, int repeats)
+{
+    QApplication app(argc, argv);
+    Startup::configureApplication(app);
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    Bench::QuietPlatform quiet;
+    setPlatform(&quiet);
+    // The feed screens find the large table the parent put here; the
+    // worksheet gets the default data.
+    if (!QFile::exists(Database::path()) && !Database::ensure().ok)
+        return fail("treba.mdb could not be made");
+
+    auto frame = std::make_unique<MDIForm1>();
+    frame->show();
+    if (!Bench::waitPainted(frame.get()))
+        return fail("the main window was not painted");
+
+    std::vector<double> times;
+    if (which == QLatin1String("keystroke") || which == QLatin1String("calculate")) {
+        frmRacion* sheet = openWorksheet();
+        if (!sheet)
+            return fail("the worksheet did not open");
+        if (which == QLatin1String("keystroke")) {
+            // A ration in progress: nine boxes filled, the first one typed over.
+            const QStringList weights = {"1", "30", "15", "5", "4", "6", "2", "1", "0,3", "1"};
+            for (int i = 0; i < 10; ++i)
+                sheet->setWeightText(i, weights[i]);
+            auto* box = sheet->findChild<QLineEdit*>(QStringLiteral("txtWes(0)"));
+            auto* contribution = sheet->findChild<QLabel*>(QStringLiteral("lbl_1(2)"));
+            box->setFocus();
+            QCoreApplication::processEvents();
+            for (int r = 0; r <= repeats; ++r) {
+                const QChar digit = QLatin1Char(r % 2 ? '3' : '4');
+                const QString before = contribution->text();
+                box->selectAll();   // the key types over the box, as after a double click
+                const std::int64_t start = monotonicNs();
+                QKeyEvent press(QEvent::KeyPress, Qt::Key_0 + digit.digitValue(), Qt::NoModifier, digit);
+                QKeyEvent release(QEvent::KeyRelease, Qt::Key_0 + digit.digitValue(), Qt::NoModifier, digit);
+                QApplication::sendEvent(box, &press);
+                QApplication::sendEvent(box, &release);
+                QCoreApplication::processEvents();   // the repaint of what changed
+                const double t = msSince(start);
+                if (box->text() != QString(digit) || contribution->text() == before)
+                    return fail("the keystroke did not recalculate the row");
+                if (r > 0)
+                    times.push_back(t);
+            }
+        } else {
+            sheet->findChild<QComboBox*>(QStringLiteral("Combo1"))->setEditText(QStringLiteral("30"));
+            auto* cmdS = sheet->findChild<QPushButton*>(QStringLiteral("cmdS"));
+            auto* sum = sheet->findChild<QLabel*>(QStringLiteral("lblSumWes"));
+            for (int r = 0; r <= repeats; ++r) {
+                const std::int64_t start = monotonicNs();
+                cmdS->click();
+                QCoreApplication::processEvents();
+                const double t = msSince(start);
+                if (sum->text() != QLatin1String("100"))
+                    return fail("\"Расчитать\" did not balance the ration");
+                if (r > 0)
+                    times.push_back(t);
+            }
+        }
+    } else if (which == QLatin1String("feedlist") || which == QLatin1String("feededitor")) {
+        const bool list = which == QLatin1String("feedlist");
+        for (int r = 0; r < repeats; ++r) {
+            const std::int64_t start = monotonicNs();
+            if (list)
+                Navigation::showBasa();
+            else
+                Navigation::showFeedEditor();
+            QMdiSubWindow* sub = frame->mdiArea()->activeSubWindow();
+            if (!sub || !sub->widget() || !Bench::waitPainted(sub->widget()))
+                return fail("the screen was not shown");
+            const double t = msSince(start);
+            QWidget* screen = sub->widget();
+            const int rows = list ? screen->findChild<QListWidget*>(QStringLiteral("lstBasa"))->count()
+                                  : qobject_cast<GridEditor*>(screen)->model()->rowCount();
+            if (rows != Database::kMaxRecords)
+                return fail("the screen does not show every row");
+            times.push_back(t);
+            sub->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    } else {
+        return fail("unknown measurement");
+    }
+    if (quiet.messages > 0) {
+        std::fprintf(stderr, "message shown: %s\n", qPrintable(quiet.last));
+        return fail("a message was shown");
+    }
+    report(times);
+    frame->close();
+    setPlatform(nullptr);
+    return 0;
+}
+
+// ---- the parent: runs the children, prints the table ----
+
+// The text left-aligned in `width` characters (not bytes: the captions are
+// partly Cyrillic).
+QByteArray padded(const QString& text, int width)
+{
+    return text.leftJustified(width).toUtf8();
+}
+
+struct Row {
+    std::vector<double> times;
+    long rssKiB = 0;
+    bool ok = true;
+};
+
+bool runChild(const QString& which, int repeats, const QString& workDir, Row& row)
+{
+    QProcess p;
+    p.setWorkingDirectory(workDir);
+    p.setProgram(QCoreApplication::applicationFilePath());
+    const std::int64_t start = monotonicNs();
+    p.setArguments({QStringLiteral("--child"), which, QString::number(repeats), QString::number(start)});
+    p.start();
+    if (!p.waitForFinished(300000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        std::fprintf(stderr, "%s failed (exit %d):\n%s\n", qPrintable(which), p.exitCode(),
+                     p.readAllStandardError().constData());
+        return false;
+    }
+    for (const QByteArray& line : p.readAllStandardOutput().split('\n')) {
+        if (line.startsWith("time "))
+            row.times.push_back(line.mid(5).toDouble());
+        else if (line.startsWith("rss "))
+            row.rssKiB = std::max(row.rssKiB, line.mid(4).toLong());
+    }
+    return true;
+}
+
+// treba.mdb with basa at its largest size (the other tables empty).
+bool makeLargeDatabase(const QString& path)
+{
+    const QString err = Database::create(path, false);
+    if (!err.isEmpty()) {
+        std::fprintf(stderr, "cannot create %s: %s\n", qPrintable(path), qPrintable(err));
+        return false;
+    }
+    Adodc adodc(path);
+    return Bench::exec(adodc.database(), Bench::fillBasaStatement());
+}
+
+int parent(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 11;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QTemporaryDir scratch;
+    const QString large = scratch.filePath(QStringLiteral("large.mdb"));
+    if (!makeLargeDatabase(large))
+        return 1;
+
+    std::printf("%d runs each; times in milliseconds (median, fastest, slowest); peak RSS of the process\n\n",
+                runs);
+    std::printf("| %-55s | %4s | %9s | %9s | %9s | %8s |\n", "measurement", "runs", "median", "best",
+                "worst", "peak MiB");
+    std::printf("|%s|%s|%s|%s|%s|%s|\n", QByteArray(57, '-').constData(), QByteArray(6, '-').constData(),
+                QByteArray(11, '-').constData(), QByteArray(11, '-').constData(),
+                QByteArray(11, '-').constData(), QByteArray(10, '-').constData());
+    std::fflush(stdout);
+
+    bool allOk = true;
+    for (const Measurement& m : kMeasurements) {
+        const QString which = QString::fromLatin1(m.name);
+        const bool large_ = which.startsWith(QLatin1String("feed"));
+        Row row;
+        const int processes = m.processPerRun ? runs : 1;
+        for (int n = 0; n < processes && row.ok; ++n) {
+            QTemporaryDir work;   // a fresh directory for each process
+            if (large_ && !QFile::copy(large, QDir(work.path()).filePath(Database::kFileName)))
+                row.ok = false;
+            else
+                row.ok = runChild(which, m.processPerRun ? 1 : runs, work.path(), row);
+        }
+        const QByteArray caption = padded(QString::fromUtf8(m.caption), 55);
+        if (!row.ok || row.times.empty()) {
+            std::printf("| %s | %4s | %9s | %9s | %9s | %8s |\n", caption.constData(), "-", "failed", "", "", "");
+            allOk = false;
+            continue;
+        }
+        const auto [lo, hi] = std::minmax_element(row.times.begin(), row.times.end());
+        std::printf("| %s | %4zu | %9.2f | %9.2f | %9.2f | %8.1f |\n", caption.constData(), row.times.size(),
+                    Bench::median(row.times), *lo, *hi, double(row.rssKiB) / 1024.0);
+        std::fflush(stdout);
+    }
+    return allOk ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc >= 4 && std::strcmp(argv[1], "--child") == 0) {
+        const QString which = QString::fromLatin1(argv[2]);
+        const int repeats = std::max(1, std::atoi(argv[3]));
+        if (which == QLatin1String("startup"))
+            return childStartup(argc, argv, argc >= 5 ? std::strtoll(argv[4], nullptr, 10) : monotonicNs());
+        return childScreens(argc, argv, which, repeats);
+    }
+    return parent(argc, argv);
+}
