@@ -1,0 +1,137 @@
+// Renders the pictures of the README offscreen from the default data: the
+// main window with the worksheet of a ration balanced by "Расчитать", and the
+// report sheet of that ration for a flock.
+//
+//   QT_QPA_PLATFORM=offscreen ./render_readme <output directory>
+
+#include "data/Database.h"
+#include "shell/MDIForm1.h"
+#include "shell/Startup.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+void settle()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+QWidget* screen(MDIForm1& w, const QString& name)
+{
+    for (QWidget* s : w.findChildren<QWidget*>(name))
+        if (s->isVisible())
+            return s;
+    return nullptr;
+}
+
+template <typename T>
+T* child(QWidget* parent, const QString& name)
+{
+    T* c = parent ? parent->findChild<T*>(name) : nullptr;
+    if (!c) {
+        std::fprintf(stderr, "no control %s\n", qPrintable(name));
+        std::exit(1);
+    }
+    return c;
+}
+
+void choose(QListWidget* list, const QString& text)
+{
+    const auto items = list->findItems(text, Qt::MatchExactly);
+    if (items.isEmpty()) {
+        std::fprintf(stderr, "no entry %s\n", qPrintable(text));
+        std::exit(1);
+    }
+    list->setCurrentItem(items.first());
+    list->scrollToItem(items.first());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(items.first()).center());
+}
+
+bool save(QWidget& w, const QString& dir, const QString& name)
+{
+    const QString path = QDir(dir).filePath(name);
+    const bool ok = w.grab().save(path);
+    std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(path));
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    Startup::configureApplication(app);
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    const QString out = QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".")).absolutePath();
+    QDir().mkpath(out);
+
+    QTemporaryDir work;
+    QDir::setCurrent(work.path());
+    if (!Database::ensure().ok)
+        return 1;
+
+    MDIForm1 w;
+    w.show();
+    settle();
+
+    w.findChild<QAction*>(QStringLiteral("mnuNRaschet"))->trigger();
+    settle();
+    QWidget* kurwi = screen(w, QStringLiteral("frmKurwi"));
+    choose(child<QListWidget>(kurwi, QStringLiteral("lstKurwi")), QStringLiteral("Бройлеры: старт (1-3 нед.)"));
+    child<QPushButton>(kurwi, QStringLiteral("cmdDalee"))->click();
+    settle();
+
+    QWidget* basa = screen(w, QStringLiteral("frmBasa"));
+    const QStringList feeds{
+        QStringLiteral("Кукуруза"), QStringLiteral("Пшеница"), QStringLiteral("Шрот соевый"),
+        QStringLiteral("Мука рыбная"), QStringLiteral("Масло подсолнечное"),
+        QStringLiteral("Известняк (известняковая мука)"), QStringLiteral("Монокальцийфосфат"),
+        QStringLiteral("Соль поваренная"), QStringLiteral("Премикс для бройлеров и родительского стада 1%")};
+    for (const QString& feed : feeds) {
+        choose(child<QListWidget>(basa, QStringLiteral("lstBasa")), feed);
+        QTest::mouseClick(child<QWidget>(basa, QStringLiteral("lblWibrat")), Qt::LeftButton);
+    }
+    child<QPushButton>(basa, QStringLiteral("cmdDalee"))->click();
+    settle();
+
+    QWidget* racion = screen(w, QStringLiteral("frmRacion"));
+    child<QAbstractButton>(racion, QStringLiteral("Check1"))->setChecked(true);
+    child<QPushButton>(racion, QStringLiteral("cmdS"))->click();
+    settle();
+    bool ok = save(w, out, QStringLiteral("worksheet.png"));
+
+    // "Далее" opens the recipe kind modally; "Да" is pressed from the loop.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            if (auto* yes = modal->findChild<QPushButton*>(QStringLiteral("cmdWiborRacionOk"))) {
+                poll.stop();
+                yes->click();
+            }
+        }
+    });
+    poll.start(10);
+    child<QPushButton>(racion, QStringLiteral("cmdDalee"))->click();
+    settle();
+    QWidget* otshet = screen(w, QStringLiteral("frmOtshet"));
+    auto* quantity = child<QLineEdit>(otshet, QStringLiteral("Text1"));
+    quantity->setFocus();
+    quantity->selectAll();
+    QTest::keyClicks(quantity, QStringLiteral("1000"));
+    settle();
+    ok &= save(w, out, QStringLiteral("report.png"));
+    return ok ? 0 : 1;
+}
