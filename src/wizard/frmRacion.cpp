@@ -460,6 +460,9 @@ void frmRacion::txtWes_Change(int index)
         menuRules().report(MenuEvent::RacionWeightChanged);
         break;
     case mdlRashet::WeightChange::NotANumber:
+        // The sum cannot stand for a box without a number: it shows "—" and
+        // "Далее" goes off until the box is put right.
+        mdlRashet::RashetSumWes(*this);
         platform().message(kNotANumber);
         break;
     case mdlRashet::WeightChange::Replaced:
@@ -559,6 +562,14 @@ void frmRacion::Form_Activate()
     if (s.bNazad) {
         for (int i = 0; i < s.feedCount(); ++i)
             setWeightText(i, s.SaveWes[i].toText());
+        for (int i = 0; i < s.feedCount(); ++i)
+            mdlRashet::Rashet(*this, std::int16_t(i));
+    } else if (std::any_of(txtWes, txtWes + s.feedCount(),
+                           [](const QLineEdit* box) { return box->text() != QLatin1String("0"); })) {
+        // The rows just read may differ from those the contributions were
+        // computed from (an editor beside the sheet changed a feed or the
+        // requirement): every row is computed again, so no figure on the
+        // sheet, and none handed on to the report, stays from the old values.
         for (int i = 0; i < s.feedCount(); ++i)
             mdlRashet::Rashet(*this, std::int16_t(i));
     }
