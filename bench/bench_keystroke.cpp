@@ -1,0 +1,99 @@
+// Times one keystroke's recalculation on the worksheet with ten feeds,
+// through the real widgets offscreen: a digit typed into a weight box runs
+// the change handling, the group check (a database query), the contributions,
+// totals and deviations.
+//
+//   QT_QPA_PLATFORM=offscreen ./bench_keystroke [keystrokes]
+
+#include "data/Database.h"
+#include "data/RationState.h"
+#include "shell/Navigation.h"
+#include "shell/Platform.h"
+#include "wizard/frmRacion.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// Nothing may wait on a message box while timing.
+class SilentPlatform : public Platform {
+public:
+    void message(const QString& text) override { std::printf("message: %s\n", qPrintable(text)); }
+    QString saveFileName(const QString&, const QString&) override { return {}; }
+    QString openFileName(const QString&, const QString&) override { return {}; }
+    bool openUrl(const QUrl&) override { return false; }
+    bool viewTextFile(const QString&) override { return false; }
+};
+
+void typeKey(QLineEdit* box, Qt::Key key, const QString& text)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(box, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(box, &release);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    const int rounds = argc > 1 ? std::max(10, atoi(argv[1])) : 400;
+    SilentPlatform silent;
+    setPlatform(&silent);
+
+    QTemporaryDir work;
+    QDir::setCurrent(work.path());
+    if (!Database::ensure().ok)
+        return 1;
+
+    RationState& s = ration();
+    s.sKurwi = QStringLiteral("Бройлеры: старт (1-3 нед.)");
+    const QStringList feeds = {"Кукуруза", "Пшеница", "Ячмень", "Шрот соевый", "Шрот подсолнечный",
+                               "Мука рыбная", "Масло подсолнечное", "Известняк (известняковая мука)",
+                               "Монокальцийфосфат", "Соль поваренная"};
+    for (int i = 0; i < 10; ++i)
+        s.sKorm[i] = feeds[i];
+    s.iMaxKorm = 9;
+    auto* sheet = qobject_cast<frmRacion*>(Navigation::showRacion());
+    const QStringList weights = {"30", "20", "10", "15", "5", "4", "3", "5", "1", "0"};
+    for (int i = 0; i < 10; ++i)
+        sheet->setWeightText(i, weights[i]);
+    auto* box = sheet->findChild<QLineEdit*>(QStringLiteral("txtWes(9)"));
+    box->setFocus();
+    box->end(false);
+
+    // Alternately type a digit and take it back: each is one keystroke and
+    // one full recalculation of row 9.
+    std::vector<double> micros;
+    micros.reserve(rounds);
+    QElapsedTimer t;
+    for (int r = 0; r < rounds; ++r) {
+        t.start();
+        if (r % 2 == 0)
+            typeKey(box, Qt::Key_5, QStringLiteral("5"));
+        else
+            typeKey(box, Qt::Key_Backspace, QString());
+        micros.push_back(double(t.nsecsElapsed()) / 1000.0);
+    }
+    std::sort(micros.begin(), micros.end());
+    double sum = 0;
+    for (double m : micros)
+        sum += m;
+    std::printf("one keystroke's recalculation, ten feeds, %d keystrokes: median %.1f us, mean %.1f us, "
+                "90th percentile %.1f us\n",
+                rounds, micros[micros.size() / 2], sum / double(micros.size()), micros[micros.size() * 9 / 10]);
+    sheet->close();
+    setPlatform(nullptr);
+    return 0;
+}
