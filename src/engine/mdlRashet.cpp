@@ -170,6 +170,10 @@ WeightChange txtWes_Change(RacionSheet& sheet, std::int16_t Index)
         sheet.setWeightText(Index, QStringLiteral("0"));
         return WeightChange::Replaced;
     }
+    // A number too large for a four-place weight ("1e300") is no weight:
+    // it could be neither added to the sum nor cut back to 100.
+    if (!Fixed4::fromText(text))
+        return WeightChange::NotANumber;
     Rashet(sheet, Index);
     return WeightChange::Recalculated;
 }
