@@ -28,8 +28,11 @@ frmKurwi::frmKurwi(QWidget* parent)
     lstKurwi = new QListWidget(this);
     lstKurwi->setObjectName(QStringLiteral("lstKurwi"));
     // Wider than 3975 twips, so the longest category names fit.
-    lstKurwi->setGeometry(Wizard::twips(360, 120, 5010, 6690));
+    lstKurwi->setGeometry(Wizard::twips(360, 120, 5850, 6690));
     lstKurwi->setToolTip(QStringLiteral("Список птиц, для которых можно создать рацион. "));
+    QFont listFont = lstKurwi->font();
+    listFont.setPointSizeF(8);
+    lstKurwi->setFont(listFont);
 
     auto* label3 = new QLabel(this);
     label3->setObjectName(QStringLiteral("Label3"));
@@ -37,7 +40,7 @@ frmKurwi::frmKurwi(QWidget* parent)
                                    "После выбора нажмите кнопку \"Далее\""));
     label3->setWordWrap(true);
     label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label3->setGeometry(Wizard::twips(5640, 120, 3375, 1500));
+    label3->setGeometry(Wizard::twips(6420, 120, 3375, 1500));
 
     auto* label2 = new QLabel(QStringLiteral("Выбрана категория"), this);
     label2->setObjectName(QStringLiteral("Label2"));
@@ -46,20 +49,20 @@ frmKurwi::frmKurwi(QWidget* parent)
     Label1 = new QLabel(kNotChosen, this);
     Label1->setObjectName(QStringLiteral("Label1"));
     // As wide as the list and taller than 3615 x 255, so long names fit.
-    Label1->setGeometry(Wizard::twips(360, 7560, 5010, 375));
+    Label1->setGeometry(Wizard::twips(360, 7560, 5850, 375));
     Label1->setToolTip(QStringLiteral("Выбранная категория птицы."));
     Wizard::setLabelBack(Label1, Wizard::kLightYellow);
 
     cmdDalee = new QPushButton(QStringLiteral("Далее"), this);
     cmdDalee->setObjectName(QStringLiteral("cmdDalee"));
-    cmdDalee->setGeometry(Wizard::twips(5640, 7440, 1215, 495));
+    cmdDalee->setGeometry(Wizard::twips(6420, 7440, 1215, 495));
     cmdDalee->setEnabled(false);
 
     cmdZakrit = new QPushButton(QStringLiteral("Закрыть"), this);
     cmdZakrit->setObjectName(QStringLiteral("cmdZakrit"));
-    cmdZakrit->setGeometry(Wizard::twips(6960, 7440, 1215, 495));
+    cmdZakrit->setGeometry(Wizard::twips(7740, 7440, 1215, 495));
 
-    setFixedSize(Wizard::twips(0, 0, 9240, 8160).size());
+    setFixedSize(Wizard::twips(0, 0, 10020, 8160).size());
 
     connect(lstKurwi, &QListWidget::currentRowChanged, this, &frmKurwi::lstKurwi_Click);
     connect(lstKurwi, &QListWidget::itemClicked, this, &frmKurwi::lstKurwi_Click);
