@@ -577,6 +577,20 @@ QMap<QString, std::function<void()>> tst_bad_input::scenarios()
         QCOMPARE(find<QLineEdit>(o, QStringLiteral("Text1"))->text(), see(0));
         QVERIFY(m_fake->messages.isEmpty());
     };
+    s[QStringLiteral("quantity-zeros")] = [this] {
+        QWidget* o = openReport();
+        auto* box = find<QLineEdit>(o, QStringLiteral("Text1"));
+        typeOver(box, in(0));
+        box->home(false);
+        QTest::keyClick(box, Qt::Key_Delete);
+        QCOMPARE(box->text(), in(1));
+        QCOMPARE(box->text(), see(1));
+        QCOMPARE(text(o, QStringLiteral("lblWes(0)")), see(2));
+        QCOMPARE(frmOtshet::iKolGolov, std::int16_t(0));
+        typeOver(box, see(0));   // a lone zero is corrected
+        QCOMPARE(box->text(), QStringLiteral("1"));
+        QVERIFY(m_fake->messages.isEmpty());
+    };
     s[QStringLiteral("quantity-above-limit-typed")] = [this] {
         QWidget* o = openReport();
         typeOver(find<QLineEdit>(o, QStringLiteral("Text1")), in(0));
