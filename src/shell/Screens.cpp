@@ -4,6 +4,9 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace {
 QPointer<QMdiArea> g_area;
@@ -62,10 +65,47 @@ QMdiSubWindow* subWindowOf(QWidget* screen)
     return qobject_cast<QMdiSubWindow*>(screen->parentWidget());
 }
 
+namespace {
+
+// A screen larger than the frame's client area would be shown cut off: the
+// frame grows just enough to show it whole (kept on the screen where it can
+// be), and the screen's window is put in the area's top left corner.
+void fitFrameTo(QMdiSubWindow* sub)
+{
+    QWidget* frame = g_area->window();
+    const QSize need = sub->size();
+    const QSize have = g_area->viewport()->size();
+    const int dw = std::max(0, need.width() - have.width());
+    const int dh = std::max(0, need.height() - have.height());
+    if (dw > 0 || dh > 0) {
+        frame->resize(frame->size() + QSize(dw, dh));
+        if (const QScreen* s = frame->screen()) {
+            const QRect avail = s->availableGeometry();
+            QRect g = frame->frameGeometry();
+            if (g.right() > avail.right())
+                g.moveRight(avail.right());
+            if (g.bottom() > avail.bottom())
+                g.moveBottom(avail.bottom());
+            if (g.left() < avail.left())
+                g.moveLeft(avail.left());
+            if (g.top() < avail.top())
+                g.moveTop(avail.top());
+            frame->move(g.topLeft());
+        }
+    }
+    const QPoint p = sub->pos();
+    if (p.x() + need.width() > g_area->viewport()->width() || p.y() + need.height() > g_area->viewport()->height()
+        || p.x() < 0 || p.y() < 0)
+        sub->move(0, 0);
+}
+
+} // namespace
+
 void showChild(QWidget* screen)
 {
     if (g_area) {
         QMdiSubWindow* sub = subWindowOf(screen);
+        const bool added = !sub;
         if (!sub) {
             sub = g_area->addSubWindow(screen);
             sub->setAttribute(Qt::WA_DeleteOnClose);
@@ -73,6 +113,8 @@ void showChild(QWidget* screen)
         }
         screen->show();
         sub->show();
+        if (added && !sub->isMaximized())
+            fitFrameTo(sub);
         activate(screen);
     } else {
         screen->show();
