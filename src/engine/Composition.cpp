@@ -45,7 +45,8 @@ Outcome compose(RacionSheet& sheet)
     // refusal leaves the worksheet as it was.
     const auto tolerance = NumText::toDouble(sheet.toleranceText());
     const auto surplus = NumText::toDouble(sheet.vitaminSurplusText());
-    if (!tolerance || !surplus || std::fabs(*surplus) > double(std::numeric_limits<float>::max()))
+    if (!tolerance || !surplus || std::fabs(*surplus) > double(std::numeric_limits<float>::max())
+        || !mdlRashet::readTolerance(sheet.toleranceText()) || !mdlRashet::readTolerance(sheet.vitaminSurplusText()))
         return refused(kNotANumber);
     const int M = nutrientRows(sheet.vitaminsChecked());
     const float v = float(*surplus);

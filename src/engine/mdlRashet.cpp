@@ -62,6 +62,15 @@ void checkGroupLimit(RacionSheet& sheet, int index)
 
 } // namespace
 
+std::optional<Fixed4> readTolerance(const QString& text)
+{
+    // A negative tolerance would make every deviation red for good.
+    const auto t = Fixed4::fromText(text);
+    if (!t || *t < Fixed4())
+        return std::nullopt;
+    return t;
+}
+
 void Rashet(RacionSheet& sheet, std::int16_t Index)
 {
     RationState& s = ration();
@@ -81,9 +90,9 @@ void Rashet(RacionSheet& sheet, std::int16_t Index)
     const Fixed4 w = Fixed4::fromDoubleOrZero(*x / 100.0);
 
     // A tolerance that is not a number leaves the last good one in force.
-    if (const auto t = Fixed4::fromText(sheet.toleranceText()))
+    if (const auto t = readTolerance(sheet.toleranceText()))
         s.cyPogr = *t;
-    if (const auto t = Fixed4::fromText(sheet.vitaminSurplusText()))
+    if (const auto t = readTolerance(sheet.vitaminSurplusText()))
         s.cyPogrWit = *t;
 
     // The changed feed's row: its feeding limit, then its contributions.

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "data/Fixed4.h"
+
 #include <QString>
+#include <optional>
 #include <cstdint>
 
 class RacionSheet;
@@ -15,6 +18,11 @@ namespace mdlRashet {
 // What a value shows when it cannot be computed (a missing requirement, a
 // feed value that is not a number): never a made-up number.
 inline const QString kUndefined = QStringLiteral("\u2014");
+
+// A tolerance as typed into Combo1 or Combo2: a number of percent, not below
+// 0 and small enough for a four-place value. nullopt for anything else (the
+// worksheet then keeps the last good tolerance).
+std::optional<Fixed4> readTolerance(const QString& text);
 
 // Recalculates after txtWes(Index) changed; the caller has made sure the box
 // holds a non-negative number. Index 0..9.

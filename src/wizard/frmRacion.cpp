@@ -506,7 +506,7 @@ void frmRacion::lblSumWes_Change()
 void frmRacion::checkTolerance(QComboBox* combo, QString& lastGood)
 {
     const QString text = combo->currentText();
-    if (Fixed4::fromText(text)) {
+    if (mdlRashet::readTolerance(text)) {
         lastGood = text;
         return;
     }

@@ -546,6 +546,7 @@ QMap<QString, std::function<void()>> tst_bad_input::scenarios()
     s[QStringLiteral("tolerance-letters")] = [refusedTolerance] { refusedTolerance("Combo1", false, true); };
     s[QStringLiteral("tolerance-huge")] = [refusedTolerance] { refusedTolerance("Combo2", true, true); };
     s[QStringLiteral("tolerance-too-many-digits")] = [refusedTolerance] { refusedTolerance("Combo1", false, false); };
+    s[QStringLiteral("tolerance-negative")] = [refusedTolerance] { refusedTolerance("Combo1", false, true); };
 
     // ---- the report sheet's quantity ----
     s[QStringLiteral("quantity-letters-typed")] = [this] {
