@@ -50,6 +50,7 @@ frmBasa::frmBasa(QWidget* parent)
     // arrows and the right-hand column move right with them.
     heading(this, "Label3", QStringLiteral("База данных по кормам"), Wizard::twips(120, 120, 4650, 300));
     lstBasa = new QListWidget(this);
+    lstBasa->setUniformItemSizes(true);   // one line each: no need to measure every entry
     lstBasa->setObjectName(QStringLiteral("lstBasa"));
     lstBasa->setGeometry(Wizard::twips(120, 480, 4650, 7470));
     lstBasa->setToolTip(QStringLiteral("Список кормов, доступных для рассчета рациона"));
@@ -72,6 +73,7 @@ frmBasa::frmBasa(QWidget* parent)
 
     heading(this, "Label4", QStringLiteral("Выбранные корма"), Wizard::twips(5880, 120, 4650, 300));
     lstWibor = new QListWidget(this);
+    lstWibor->setUniformItemSizes(true);   // one line each: no need to measure every entry
     lstWibor->setObjectName(QStringLiteral("lstWibor"));
     lstWibor->setGeometry(Wizard::twips(5880, 480, 4650, 2460));
     lstWibor->setToolTip(QStringLiteral("Выбранные корма"));

@@ -26,6 +26,7 @@ frmKurwi::frmKurwi(QWidget* parent)
     setWindowTitle(QStringLiteral("Выбор категории птицы для рассчета рациона"));
 
     lstKurwi = new QListWidget(this);
+    lstKurwi->setUniformItemSizes(true);   // one line each: no need to measure every entry
     lstKurwi->setObjectName(QStringLiteral("lstKurwi"));
     // Wider than 3975 twips, so the longest category names fit.
     lstKurwi->setGeometry(Wizard::twips(360, 120, 5850, 6690));
