@@ -1,8 +1,6 @@
 #include "data/TextFile.h"
 #include "support/TestSupport.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
@@ -13,56 +11,58 @@
 // that was there.
 class tst_textfile : public QObject {
     Q_OBJECT
+    QTemporaryDir m_dir;
 
     static QByteArray bytesOf(const QString& path)
     {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
     }
+    // Writes `lines` over a file holding one old line; the old bytes must
+    // survive a failed write. Returns the error, empty when written.
+    QString writeOver(const QStringList& lines)
+    {
+        const QString path = m_dir.filePath(QStringLiteral("old.txt"));
+        TextFile::writeLines(path, {QStringLiteral("прежний")});
+        const QByteArray before = bytesOf(path);
+        const QStringList files = QDir(m_dir.path()).entryList(QDir::Files);
+        TextFile::Error err;
+        if (TextFile::writeLines(path, lines, &err))
+            return QString();
+        if (bytesOf(path) != before || QDir(m_dir.path()).entryList(QDir::Files) != files)
+            return QStringLiteral("the old file was harmed");
+        return err.message.contains(path) ? err.message : QStringLiteral("no file name in: ") + err.message;
+    }
 
 private Q_SLOTS:
     void initTestCase() { TestSupport::pinRussianLocale(); }
 
-    void roundTrip_data()
+    void bytesAndLines_data()
     {
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("cyrillic with CR LF after every line")
-            << QStringList{QStringLiteral("Кукуруза"), QStringLiteral("12,5")}
-            << QByteArray("\xCA\xF3\xEA\xF3\xF0\xF3\xE7\xE0\r\n" "12,5\r\n");
-        QTest::newRow("yo, euro and numero sign")
-            << QStringList{QStringLiteral("Ёё €№")} << QByteArray("\xA8\xB8 \x88\xB9\r\n");
-        QTest::newRow("empty lines kept") << QStringList{QString(), QString()} << QByteArray("\r\n\r\n");
-        QTest::newRow("no lines, empty file") << QStringList{} << QByteArray();
+        QTest::addColumn<bool>("written");   // the writer gives these bytes; else the reader only
+        QTest::newRow("cyrillic with CR LF after every line") << QStringList{"Кукуруза", "12,5"}
+            << QByteArray("\xCA\xF3\xEA\xF3\xF0\xF3\xE7\xE0\r\n" "12,5\r\n") << true;
+        QTest::newRow("yo, euro and numero sign") << QStringList{"Ёё €№"} << QByteArray("\xA8\xB8 \x88\xB9\r\n") << true;
+        QTest::newRow("empty lines kept") << QStringList{"", ""} << QByteArray("\r\n\r\n") << true;
+        QTest::newRow("no lines, empty file") << QStringList{} << QByteArray() << true;
+        QTest::newRow("LF alone read") << QStringList{"Гусята", "3"} << QByteArray("\xC3\xF3\xF1\xFF\xF2\xE0\n3\n") << false;
+        QTest::newRow("last line without an ending") << QStringList{"3", "4"} << QByteArray("3\r\n4") << false;
     }
-    void roundTrip()
+    void bytesAndLines()
     {
         QFETCH(QStringList, lines);
         QFETCH(QByteArray, bytes);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("r.txt"));
-        TextFile::Error err;
-        QVERIFY2(TextFile::writeLines(path, lines, &err), qPrintable(err.message));
+        QFETCH(bool, written);
+        const QString path = m_dir.filePath(QStringLiteral("r.txt"));
+        QFile f(path);
+        if (written)
+            QVERIFY(TextFile::writeLines(path, lines));
+        else
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.flush());
         QCOMPARE(bytesOf(path), bytes);
-        const auto back = TextFile::readLines(path, &err);
-        QVERIFY(back.has_value());
-        QCOMPARE(*back, lines);
-    }
-
-    void readerTakesEitherLineEnd_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QStringList>("lines");
-        const QStringList two{QStringLiteral("Гусята"), QStringLiteral("3")};
-        QTest::newRow("LF alone") << QByteArray("\xC3\xF3\xF1\xFF\xF2\xE0\n3\n") << two;
-        QTest::newRow("mixed") << QByteArray("\xC3\xF3\xF1\xFF\xF2\xE0\r\n3\n") << two;
-        QTest::newRow("last line without an ending") << QByteArray("\xC3\xF3\xF1\xFF\xF2\xE0\r\n3") << two;
-    }
-    void readerTakesEitherLineEnd()
-    {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QStringList, lines);
-        QCOMPARE(TextFile::decodeLines(bytes), lines);
+        QCOMPARE(TextFile::readLines(path).value_or(QStringList{"<refused>"}), lines);
     }
 
     void everyByteSurvivesReadAndWrite()
@@ -71,9 +71,7 @@ private Q_SLOTS:
         for (int b = 0; b < 256; ++b)
             if (b != '\r' && b != '\n')
                 all.append(char(b));
-        const auto back = TextFile::encode1251(TextFile::decode1251(all));
-        QVERIFY(back.has_value());
-        QCOMPARE(*back, all);
+        QCOMPARE(TextFile::encode1251(TextFile::decode1251(all)).value_or(QByteArray()), all);
     }
 
     void characterOutside1251IsRefused_data()
@@ -81,7 +79,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("shown");
         QTest::newRow("arrow") << QStringLiteral("a→b") << QStringLiteral("→");
-        QTest::newRow("omega") << QStringLiteral("Ω") << QStringLiteral("Ω");
         QTest::newRow("emoji, two UTF-16 units") << QStringLiteral("корм 🐔") << QStringLiteral("🐔");
         QTest::newRow("latin letter with accent") << QStringLiteral("é") << QStringLiteral("é");
     }
@@ -89,40 +86,14 @@ private Q_SLOTS:
     {
         QFETCH(QString, line);
         QFETCH(QString, shown);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("old.txt"));
-        QVERIFY(TextFile::writeLines(path, {QStringLiteral("прежний")}));
-        const QByteArray before = bytesOf(path);
-
-        TextFile::Error err;
-        QVERIFY(!TextFile::writeLines(path, {QStringLiteral("первая"), line}, &err));
-        QCOMPARE(err.line, 2);
-        QVERIFY2(err.message.contains(shown), qPrintable(err.message));
-        QVERIFY2(err.message.contains(path), qPrintable(err.message));
-        QCOMPARE(bytesOf(path), before);
-    }
-
-    void targetIsADirectory()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("sub"));
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
-        TextFile::Error err;
-        QVERIFY(!TextFile::writeLines(path, {QStringLiteral("x")}, &err));
-        QVERIFY2(err.message.contains(path), qPrintable(err.message));
-        QVERIFY(QFileInfo(path).isDir());
-        QVERIFY(!TextFile::readLines(path, &err).has_value());
+        const QString error = writeOver({QStringLiteral("первая"), line});
+        QVERIFY2(error.contains(shown) && error.contains(QStringLiteral("(строка 2)")), qPrintable(error));
     }
 
     void failedWriteLeavesOldFile()
     {
         // The disk fills up half-way: a file-size limit makes the write fail
         // even for root, who passes every permission check.
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("old.txt"));
-        QVERIFY(TextFile::writeLines(path, {QStringLiteral("прежний текст")}));
-        const QByteArray before = bytesOf(path);
-
         QStringList big;
         for (int i = 0; i < 2000; ++i)
             big << QStringLiteral("строка номер %1").arg(i);
@@ -132,39 +103,21 @@ private Q_SLOTS:
         rlimit small = old;
         small.rlim_cur = 1024;
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        TextFile::Error err;
-        const bool written = TextFile::writeLines(path, big, &err);
+        const QString error = writeOver(big);
         setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, previousHandler);
-
-        QVERIFY(!written);
-        QVERIFY2(err.message.contains(path), qPrintable(err.message));
-        QCOMPARE(bytesOf(path), before);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("old.txt")});
+        QVERIFY2(!error.isEmpty() && !error.contains(QStringLiteral("harmed")), qPrintable(error));
     }
 
-    void readOnlyDirectory()
+    void pathThatCannotServe()
     {
-        if (geteuid() == 0)
-            QSKIP("root writes into a read-only directory; the size-limit case covers the failure");
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("old.txt"));
-        QVERIFY(TextFile::writeLines(path, {QStringLiteral("прежний")}));
-        const QByteArray before = bytesOf(path);
-        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+        const QString folder = m_dir.filePath(QStringLiteral("sub"));
+        QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("sub")));
         TextFile::Error err;
-        const bool written = TextFile::writeLines(path, {QStringLiteral("новый")}, &err);
-        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QVERIFY(!written);
-        QCOMPARE(bytesOf(path), before);
-    }
-
-    void missingFileNamedInMessage()
-    {
-        TextFile::Error err;
-        const QString path = QStringLiteral("/nonexistent-dir/нет.txt");
-        QVERIFY(!TextFile::readLines(path, &err).has_value());
-        QVERIFY(err.message.contains(path));
+        QVERIFY(!TextFile::writeLines(folder, {QStringLiteral("x")}, &err) && err.message.contains(folder));
+        QVERIFY(QFileInfo(folder).isDir());
+        const QString missing = QStringLiteral("/nonexistent-dir/нет.txt");
+        QVERIFY(!TextFile::readLines(missing, &err).has_value() && err.message.contains(missing));
     }
 };
 
