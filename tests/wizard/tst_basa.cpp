@@ -1,52 +1,26 @@
 #include "data/RationState.h"
-#include "shell/MenuRules.h"
-#include "shell/Navigation.h"
-#include "support/TestSupport.h"
+#include "support/UiSupport.h"
 #include "wizard/frmBasa.h"
 
-#include <QApplication>
 #include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
+
+using namespace UiSupport;
 
 // The feed selection through its real widgets, offscreen, on the default data.
 class tst_basa : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TestSupport::TempWorkDir> m_dir;
-    std::unique_ptr<TestSupport::FakePlatform> m_platform;
-
-    static QListWidget* list(frmBasa& f, const char* name) { return f.findChild<QListWidget*>(QLatin1String(name)); }
-    static QStringList texts(QListWidget* l)
+    // What the window system sends for a double click: a click, then the second press.
+    static void doubleClick(QListWidget* list, QListWidgetItem* item)
     {
-        QStringList t;
-        for (int i = 0; i < l->count(); ++i)
-            t << l->item(i)->text();
-        return t;
+        list->scrollToItem(item);
+        const QPoint at = list->visualItemRect(item).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
     }
-    static void choose(frmBasa& f, const QString& name)
-    {
-        QListWidget* basa = list(f, "lstBasa");
-        basa->setCurrentItem(basa->findItems(name, Qt::MatchExactly).value(0));
-        f.lblWibrat_Click();
-    }
-    static void removeChosen(frmBasa& f, int row)
-    {
-        list(f, "lstWibor")->setCurrentRow(row);
-        f.lblUdalit_Click();
-    }
-    // Comes back from a worksheet that had these feeds and weights.
-    static void returnFrom(const QStringList& feeds, const QList<int>& weights)
-    {
-        RationState& s = ration();
-        for (int i = 0; i < feeds.size(); ++i) {
-            s.sKorm[i] = feeds[i];
-            s.SaveWes[i] = Fixed4::fromInt(weights[i]);
-        }
-        s.iMaxKorm = std::int16_t(feeds.size() - 1);
-        s.bNazad = true;
-    }
-    static QList<int> saved(int n)
+    static QList<int> saved(qsizetype n)
     {
         QList<int> w;
         for (int i = 0; i < n; ++i)
@@ -54,138 +28,84 @@ class tst_basa : public QObject {
         return w;
     }
 
-    // Screens delete themselves when closed, so they live on the heap; the
-    // cleanup closes whatever is still open.
-    static frmBasa& make()
-    {
-        auto* f = new frmBasa;
-        f->show();
-        return *f;
-    }
-
 private Q_SLOTS:
-    void initTestCase()
-    {
-        TestSupport::pinRussianLocale();
-        m_dir = std::make_unique<TestSupport::TempWorkDir>();
-    }
-    void init()
-    {
-        resetRation();
-        menuRules().reset();
-        m_platform = std::make_unique<TestSupport::FakePlatform>();
-    }
-    void cleanup()
-    {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            w->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        m_platform.reset();
-    }
-
-    void eleventhFeedIsRefused()
-    {
-        frmBasa& f = make();
-        QVERIFY(!menuRules().isEnabled(MenuItem::Racion));
-        for (int i = 0; i < 10; ++i) {
-            list(f, "lstBasa")->setCurrentRow(0);
-            f.lblWibrat_Click();
-        }
-        const QStringList left = texts(list(f, "lstBasa"));
-        const QStringList chosen = texts(list(f, "lstWibor"));
-        QCOMPARE(chosen.size(), 10);
-        list(f, "lstBasa")->setCurrentRow(0);
-        f.lblWibrat_Click();
-        QCOMPARE(m_platform->messages, QStringList{QStringLiteral("Извените, не больше 10 видов кормов")});
-        QCOMPARE(texts(list(f, "lstBasa")), left);
-        QCOMPARE(texts(list(f, "lstWibor")), chosen);
-    }
+    void initTestCase() { startUi(); }
 
     void doubleClicksMoveLikeTheArrows()
     {
-        frmBasa& f = make();
-        f.show();
-        QListWidget* basa = list(f, "lstBasa");
-        QListWidgetItem* corn = basa->findItems(QStringLiteral("Кукуруза"), Qt::MatchExactly).value(0);
-        basa->setCurrentItem(corn);
-        Q_EMIT basa->itemDoubleClicked(corn);
-        QCOMPARE(texts(list(f, "lstWibor")), QStringList{QStringLiteral("Кукуруза")});
-        QVERIFY(f.findChild<QPushButton*>(QStringLiteral("cmdDalee"))->isEnabled());
-        QListWidget* chosen = list(f, "lstWibor");
-        chosen->setCurrentRow(0);
-        Q_EMIT chosen->itemDoubleClicked(chosen->item(0));
+        Fresh fresh;
+        auto* f = new frmBasa;
+        f->show();
+        auto* basa = find<QListWidget>(f, "lstBasa");
+        auto* chosen = find<QListWidget>(f, "lstWibor");
+        const QStringList all = itemTexts(basa);
+        doubleClick(basa, basa->findItems("Кукуруза", Qt::MatchExactly).value(0));
+        QCOMPARE(itemTexts(chosen), QStringList{"Кукуруза"});
+        QVERIFY(find<QPushButton>(f, "cmdDalee")->isEnabled());
+        doubleClick(chosen, chosen->item(0));
         QCOMPARE(chosen->count(), 0);
-        QVERIFY(!f.findChild<QPushButton*>(QStringLiteral("cmdDalee"))->isEnabled());
-        // Back at its place in the alphabetical list.
-        const QStringList left = texts(basa);
-        QStringList sorted = left;
-        std::sort(sorted.begin(), sorted.end());
-        QCOMPARE(left, sorted);
+        QVERIFY(!find<QPushButton>(f, "cmdDalee")->isEnabled());
+        QCOMPARE(itemTexts(basa), all);   // back at its place
     }
 
-    void returningShowsTheChoiceAndKeepsWeightsInStep_data()
+    // Back from a worksheet that had these feeds and weights; then feeds are
+    // moved ("-row") or added ("+name"), and the saved weights must follow
+    // their feeds. "Назад" and the screen opened again show the new choice.
+    void returningKeepsWeightsInStep_data()
     {
         QTest::addColumn<int>("feeds");
-        QTest::addColumn<QList<int>>("removeRows");
+        QTest::addColumn<QStringList>("steps");
         QTest::addColumn<QList<int>>("expected");
-        QTest::newRow("first of three moved back") << 3 << QList<int>{0} << QList<int>{35, 25, 0};
-        QTest::newRow("second of three moved back") << 3 << QList<int>{1} << QList<int>{40, 25, 0};
+        QTest::newRow("first of three moved back") << 3 << QStringList{"-0"} << QList<int>{35, 25, 0};
+        QTest::newRow("second of three moved back") << 3 << QStringList{"-1"} << QList<int>{40, 25, 0};
         QTest::newRow("two of ten moved back")
-            << 10 << QList<int>{9, 0} << QList<int>{35, 25, 10, 9, 8, 7, 6, 5, 0, 0};
+            << 10 << QStringList{"-9", "-0"} << QList<int>{35, 25, 10, 9, 8, 7, 6, 5, 0, 0};
+        // The slot beyond the chosen feeds still holds an earlier worksheet's weight.
+        QTest::newRow("feed added starts at zero") << 2 << QStringList{"+Мел кормовой"} << QList<int>{40, 35, 0};
     }
-    void returningShowsTheChoiceAndKeepsWeightsInStep()
+    void returningKeepsWeightsInStep()
     {
         QFETCH(int, feeds);
-        QFETCH(QList<int>, removeRows);
+        QFETCH(QStringList, steps);
         QFETCH(QList<int>, expected);
-        const QStringList all = {"Кукуруза", "Пшеница", "Ячмень", "Овес", "Просо",
-                                 "Сорго", "Тритикале", "Рожь", "Горох", "Мел кормовой"};
+        Fresh fresh;
+        QStringList names = {"Кукуруза", "Пшеница", "Ячмень", "Овес", "Просо",
+                             "Сорго", "Тритикале", "Рожь", "Горох", "Мел кормовой"};
         const QList<int> weights = {40, 35, 25, 10, 9, 8, 7, 6, 5, 4};
-        returnFrom(all.mid(0, feeds), weights.mid(0, feeds));
-        frmBasa& f = make();
-        QCOMPARE(texts(list(f, "lstWibor")), all.mid(0, feeds));
-        for (const QString& name : all.mid(0, feeds))
-            QVERIFY(list(f, "lstBasa")->findItems(name, Qt::MatchExactly).isEmpty());
-        QVERIFY(f.findChild<QPushButton*>(QStringLiteral("cmdDalee"))->isEnabled());
-        for (int row : removeRows)
-            removeChosen(f, row);
-        QCOMPARE(saved(feeds), expected);
-    }
+        RationState& s = ration();
+        for (int i = 0; i < 10; ++i) {
+            s.sKorm[i] = names[i];
+            s.SaveWes[i] = Fixed4::fromInt(i < feeds ? weights[i] : 77);
+        }
+        s.iMaxKorm = std::int16_t(feeds - 1);
+        s.bNazad = true;
+        names = names.mid(0, feeds);
 
-    void feedAddedAfterAReturnStartsAtZero()
-    {
-        // A slot beyond the chosen feeds still holds a weight of an earlier worksheet.
-        returnFrom({"Кукуруза", "Пшеница"}, {60, 40});
-        ration().SaveWes[2] = Fixed4::fromInt(77);
-        frmBasa& f = make();
-        choose(f, QStringLiteral("Ячмень"));
-        QCOMPARE(saved(3), (QList<int>{60, 40, 0}));
-    }
+        auto* f = new frmBasa;
+        f->show();
+        auto* chosen = find<QListWidget>(f, "lstWibor");
+        QCOMPARE(itemTexts(chosen), names);
+        for (const QString& name : names)
+            QVERIFY(find<QListWidget>(f, "lstBasa")->findItems(name, Qt::MatchExactly).isEmpty());
+        QVERIFY(find<QPushButton>(f, "cmdDalee")->isEnabled());
+        for (const QString& step : steps) {
+            if (step.startsWith('+')) {
+                chooseFrom(find<QListWidget>(f, "lstBasa"), step.mid(1));
+                QTest::mouseClick(find(f, "lblWibrat"), Qt::LeftButton);
+                names << step.mid(1);
+            } else {
+                chosen->setCurrentRow(step.mid(1).toInt());
+                QTest::mouseClick(find(f, "lblUdalit"), Qt::LeftButton);
+                names.removeAt(step.mid(1).toInt());
+            }
+        }
+        QCOMPARE(saved(expected.size()), expected);
 
-    void backCopiesTheNamesWithTheirCount()
-    {
-        returnFrom({"Кукуруза", "Пшеница", "Ячмень"}, {40, 35, 25});
-        frmBasa& f = make();
-        removeChosen(f, 0);
-        f.findChild<QPushButton*>(QStringLiteral("cmdNasad"))->click();
-        // The category screen came up; close it without choosing again.
-        for (QWidget* w : QApplication::topLevelWidgets())
-            w->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        frmBasa& again = make();
-        QCOMPARE(texts(list(again, "lstWibor")), (QStringList{"Пшеница", "Ячмень"}));
-    }
-
-    void forwardStoresTheChoice()
-    {
-        frmBasa& f = make();
-        choose(f, QStringLiteral("Овес"));
-        choose(f, QStringLiteral("Кукуруза"));
-        f.findChild<QPushButton*>(QStringLiteral("cmdDalee"))->click();
-        QCOMPARE(ration().iMaxKorm, std::int16_t(1));
-        QCOMPARE(ration().sKorm[0], QStringLiteral("Овес"));
-        QCOMPARE(ration().sKorm[1], QStringLiteral("Кукуруза"));
-        QVERIFY(Navigation::racion());
+        find<QPushButton>(f, "cmdNasad")->click();
+        closeAll();   // the category choice, left without choosing again
+        auto* again = new frmBasa;
+        again->show();
+        QCOMPARE(itemTexts(find<QListWidget>(again, "lstWibor")), names);
     }
 };
 

@@ -1,0 +1,60 @@
+#pragma once
+// Helpers for tests that drive the real screens offscreen: one test's fresh
+// world, the live screens and controls found by name, and the user's keys and
+// clicks.
+
+#include "support/TestSupport.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QStringList>
+#include <functional>
+
+namespace UiSupport {
+
+inline const QString kBroilers = QStringLiteral("Бройлеры: старт (1-3 нед.)");
+
+// For initTestCase: the Russian locale, and no quitting when a window closes.
+void startUi();
+
+// One test's world: a temporary folder with the default treba.mdb, the fake
+// platform, and the ration, the menu table and the last folders as at start.
+// Going, it closes every window first.
+struct Fresh {
+    Fresh();
+    ~Fresh();
+    TestSupport::TempWorkDir dir;
+    TestSupport::FakePlatform fake;
+};
+
+// Lets closed screens go and pending events run.
+void settle();
+// Closes every top-level window, then settles.
+void closeAll();
+// The visible screen of that name, inside the frame or on its own.
+QWidget* liveScreen(const QString& name);
+
+// The named control; a missing one ends the test program with its name.
+template <class T = QWidget> T* find(const QObject* parent, const QString& name)
+{
+    T* w = parent ? parent->findChild<T*>(name) : nullptr;
+    if (!w)
+        qFatal("no control %s", qPrintable(name));
+    return w;
+}
+QLineEdit* wes(const QWidget* sheet, int i);   // txtWes(i)
+// The texts of the labels or boxes pattern.arg(0) .. pattern.arg(count - 1).
+QStringList textsOf(const QWidget* parent, const QString& pattern, int count);
+QString textOf(const QWidget* parent, const QString& name);
+QStringList itemTexts(const QListWidget* list);
+
+// Types over the box's whole text, as the user does after selecting it.
+void typeOver(QLineEdit* box, const QString& keys);
+// Clicks the list's item of that text.
+void chooseFrom(QListWidget* list, const QString& text);
+// The worksheet on these feeds of the default data, as "Далее" opens it.
+QWidget* openWorksheet(const QStringList& feeds, const QString& category = kBroilers);
+// Runs `act` on the next modal window once its own event loop runs.
+void onNextModal(QObject* context, const std::function<void(QWidget*)>& act);
+
+} // namespace UiSupport
