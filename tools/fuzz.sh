@@ -9,7 +9,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 failed=0
 passed=0
 for target in "$build"/fuzz_*; do
-    [ -x "$target" ] || continue
+    [ -f "$target" ] && [ -x "$target" ] || continue
     name="$(basename "$target")"
     seeds="$root/fuzz/corpus/${name#fuzz_}"
     work="$(mktemp -d)"
