@@ -6,12 +6,7 @@
 #include "shell/Navigation.h"
 #include "wizard/frmOtshet.h"
 
-#include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QTimer>
-#include <QtTest>
 
 namespace UiSupport {
 
@@ -62,7 +57,7 @@ QLineEdit* wes(const QWidget* sheet, int i)
 
 QString textOf(const QWidget* parent, const QString& name)
 {
-    if (auto* box = parent->findChild<QLineEdit*>(name))
+    if (auto* box = parent ? parent->findChild<QLineEdit*>(name) : nullptr)
         return box->text();
     return find<QLabel>(parent, name)->text();
 }

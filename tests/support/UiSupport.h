@@ -5,9 +5,12 @@
 
 #include "support/TestSupport.h"
 
+#include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QStringList>
+#include <QPushButton>
+#include <QtTest>
 #include <functional>
 
 namespace UiSupport {

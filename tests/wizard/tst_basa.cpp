@@ -2,9 +2,6 @@
 #include "support/UiSupport.h"
 #include "wizard/frmBasa.h"
 
-#include <QListWidget>
-#include <QPushButton>
-#include <QtTest>
 
 using namespace UiSupport;
 
@@ -12,14 +9,6 @@ using namespace UiSupport;
 class tst_basa : public QObject {
     Q_OBJECT
 
-    // What the window system sends for a double click: a click, then the second press.
-    static void doubleClick(QListWidget* list, QListWidgetItem* item)
-    {
-        list->scrollToItem(item);
-        const QPoint at = list->visualItemRect(item).center();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-    }
     static QList<int> saved(qsizetype n)
     {
         QList<int> w;
@@ -30,23 +19,6 @@ class tst_basa : public QObject {
 
 private Q_SLOTS:
     void initTestCase() { startUi(); }
-
-    void doubleClicksMoveLikeTheArrows()
-    {
-        Fresh fresh;
-        auto* f = new frmBasa;
-        f->show();
-        auto* basa = find<QListWidget>(f, "lstBasa");
-        auto* chosen = find<QListWidget>(f, "lstWibor");
-        const QStringList all = itemTexts(basa);
-        doubleClick(basa, basa->findItems("Кукуруза", Qt::MatchExactly).value(0));
-        QCOMPARE(itemTexts(chosen), QStringList{"Кукуруза"});
-        QVERIFY(find<QPushButton>(f, "cmdDalee")->isEnabled());
-        doubleClick(chosen, chosen->item(0));
-        QCOMPARE(chosen->count(), 0);
-        QVERIFY(!find<QPushButton>(f, "cmdDalee")->isEnabled());
-        QCOMPARE(itemTexts(basa), all);   // back at its place
-    }
 
     // Back from a worksheet that had these feeds and weights; then feeds are
     // moved ("-row") or added ("+name"), and the saved weights must follow
