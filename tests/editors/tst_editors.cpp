@@ -62,29 +62,6 @@ class tst_editors : public QObject {
 private Q_SLOTS:
     void initTestCase() { startUi(); }
 
-    void opensInOrderOfItsRecordSource_data()
-    {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("statement");
-        QTest::newRow("feeds by name") << "korm" << "Select * from basa order by basa_name_kormow";
-        QTest::newRow("poultry by name") << "kurwi" << "Select * from kurwi order by kategoriy_ptici";
-        QTest::newRow("groups in table order") << "gruppa" << "granica";
-    }
-    void opensInOrderOfItsRecordSource()
-    {
-        QFETCH(QString, kind);
-        QFETCH(QString, statement);
-        Fresh fresh;
-        GridEditor* editor = shownEditor(kind);
-        QVERIFY2(editor->isReady(), qPrintable(editor->errorText()));
-        Adodc a;
-        a.setRecordSource(statement);
-        QVERIFY(a.Refresh());
-        QCOMPARE(editor->model()->rowCount(), a.recordset().RecordCount());
-        for (int r = 0; r < a.recordset().RecordCount(); ++r, a.recordset().MoveNext())
-            QCOMPARE(editor->model()->index(r, 0).data().toString(), a.recordset().Fields(0).toString());
-    }
-
     // One new row per opening; a new row left untouched is dropped and may be added again.
     void addButtonAddsOneRowOnce()
     {

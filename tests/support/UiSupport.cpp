@@ -50,11 +50,6 @@ QWidget* liveScreen(const QString& name)
     return nullptr;
 }
 
-QLineEdit* wes(const QWidget* sheet, int i)
-{
-    return find<QLineEdit>(sheet, QStringLiteral("txtWes(%1)").arg(i));
-}
-
 QString textOf(const QWidget* parent, const QString& name)
 {
     if (auto* box = parent ? parent->findChild<QLineEdit*>(name) : nullptr)

@@ -45,10 +45,10 @@ template <class T = QWidget> T* find(const QObject* parent, const QString& name)
         qFatal("no control %s", qPrintable(name));
     return w;
 }
-QLineEdit* wes(const QWidget* sheet, int i);   // txtWes(i)
-// The texts of the labels or boxes pattern.arg(0) .. pattern.arg(count - 1).
-QStringList textsOf(const QWidget* parent, const QString& pattern, int count);
+inline QLineEdit* wes(const QWidget* sheet, int i) { return find<QLineEdit>(sheet, QStringLiteral("txtWes(%1)").arg(i)); }
+// The text of a label or a box; of pattern.arg(0) .. pattern.arg(count - 1).
 QString textOf(const QWidget* parent, const QString& name);
+QStringList textsOf(const QWidget* parent, const QString& pattern, int count);
 QStringList itemTexts(const QListWidget* list);
 
 // Types over the box's whole text, as the user does after selecting it.

@@ -13,11 +13,7 @@ using namespace UiSupport;
 class tst_racion : public QObject {
     Q_OBJECT
 
-    static QColor back(QWidget* sheet, const QString& name)
-    {
-        QWidget* w = find(sheet, name);
-        return w->palette().color(qobject_cast<QLabel*>(w) ? QPalette::Window : QPalette::Base);
-    }
+    static QColor back(QWidget* sheet, const char* name) { return find(sheet, name)->palette().color(QPalette::Window); }
     static QPushButton* button(QWidget* sheet, const char* name) { return find<QPushButton>(sheet, name); }
 
 private Q_SLOTS:
@@ -54,52 +50,44 @@ private Q_SLOTS:
         QVERIFY(!frmRacion::instance());
     }
 
-    // The excess above 100 is cut from the box typed last.
-    void typedSumsAreCut_data()
+    // What the user does to the boxes ("type i text", "set i text" as pasted,
+    // "up i", "down i" on the spin arrows) and what they show then, on as many
+    // feeds as there are boxes shown. The excess above 100 is cut from the box
+    // typed last; the arrows step by one, or by a tenth below one.
+    void weightBoxes_data()
     {
-        QTest::addColumn<QStringList>("typed");
+        QTest::addColumn<QStringList>("steps");
         QTest::addColumn<QStringList>("shown");
-        QTest::newRow("150 with one feed becomes 100") << QStringList{"150"} << QStringList{"100"};
-        QTest::newRow("60 and 50 make the second 40") << QStringList{"60", "50"} << QStringList{"60", "40"};
+        QTest::newRow("150 with one feed becomes 100") << QStringList{"type 0 150"} << QStringList{"100"};
+        QTest::newRow("60 and 50 make the second 40") << QStringList{"type 0 60", "type 1 50"} << QStringList{"60", "40"};
+        QTest::newRow("up 0 -> 0,1") << QStringList{"up 0"} << QStringList{"0,1"};
+        QTest::newRow("up 0,9 -> 1") << QStringList{"set 0 0,9", "up 0"} << QStringList{"1"};
+        QTest::newRow("up 100 stays 100") << QStringList{"set 0 100", "up 0"} << QStringList{"100"};
+        QTest::newRow("down 1 -> 0,9") << QStringList{"set 0 1", "down 0"} << QStringList{"0,9"};
+        QTest::newRow("down 1,5 -> 0,5") << QStringList{"set 0 1,5", "down 0"} << QStringList{"0,5"};
+        QTest::newRow("down 0 stays 0") << QStringList{"down 0"} << QStringList{"0"};
+        QTest::newRow("down 0,05 -> 0") << QStringList{"set 0 0,05", "down 0"} << QStringList{"0"};
+        QTest::newRow("down 100 -> 99") << QStringList{"set 0 100", "down 0"} << QStringList{"99"};
     }
-    void typedSumsAreCut()
+    void weightBoxes()
     {
-        QFETCH(QStringList, typed);
+        QFETCH(QStringList, steps);
         QFETCH(QStringList, shown);
         Fresh fresh;
-        QWidget* s = openWorksheet(QStringList{"Кукуруза", "Пшеница"}.mid(0, typed.size()));
-        for (int i = 0; i < typed.size(); ++i)
-            typeOver(wes(s, i), typed[i]);
+        QWidget* s = openWorksheet(QStringList{"Кукуруза", "Пшеница"}.mid(0, shown.size()));
+        for (const QString& step : steps) {
+            const QStringList p = step.split(' ');
+            QLineEdit* box = wes(s, p[1].toInt());
+            auto* spin = find<SpinButton>(s, "SpinButton(" + p[1] + ")");
+            if (p[0] == "type")
+                typeOver(box, p[2]);
+            else if (p[0] == "set")
+                box->setText(p[2]);
+            else
+                (p[0] == "up" ? spin->upArrow() : spin->downArrow())->click();
+        }
         QCOMPARE(textsOf(s, "txtWes(%1)", int(shown.size())), shown);
         QVERIFY(fresh.fake.messages.isEmpty());
-    }
-
-    // The arrows step by one, or by a tenth below one, comparing texts.
-    void spinSteps_data()
-    {
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<bool>("up");
-        QTest::addColumn<QString>("after");
-        QTest::newRow("up 0 -> 0,1") << "0" << true << "0,1";
-        QTest::newRow("up 0,9 -> 1") << "0,9" << true << "1";
-        QTest::newRow("up 100 stays 100") << "100" << true << "100";
-        QTest::newRow("down 1 -> 0,9") << "1" << false << "0,9";
-        QTest::newRow("down 1,5 -> 0,5") << "1,5" << false << "0,5";
-        QTest::newRow("down 0 stays 0") << "0" << false << "0";
-        QTest::newRow("down 0,05 -> 0") << "0,05" << false << "0";
-        QTest::newRow("down 100 -> 99") << "100" << false << "99";
-    }
-    void spinSteps()
-    {
-        QFETCH(QString, before);
-        QFETCH(bool, up);
-        QFETCH(QString, after);
-        Fresh fresh;
-        QWidget* s = openWorksheet({"Кукуруза", "Пшеница"});
-        wes(s, 0)->setText(before);
-        auto* spin = find<SpinButton>(s, "SpinButton(0)");
-        (up ? spin->upArrow() : spin->downArrow())->click();
-        QCOMPARE(wes(s, 0)->text(), after);
     }
 
     void backAndForwardRestoresTheWeights()
