@@ -4,12 +4,10 @@
 #include "files/LastDirs.h"
 #include "shell/MenuRules.h"
 #include "shell/Navigation.h"
-#include "shell/Screens.h"
 #include "support/TestSupport.h"
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPointer>
 #include <QtTest>
 
@@ -30,12 +28,10 @@ QStringList shown(QWidget* sheet, int feeds)
     return out;
 }
 
-void closeWorksheet()
+void closeWorksheet()   // a top-level window: the tests have no frame
 {
     QPointer<QWidget> sheet = Navigation::racion();
-    if (QMdiSubWindow* sub = sheet ? Screens::subWindowOf(sheet) : nullptr)
-        sub->close();
-    else if (sheet)
+    if (sheet)
         sheet->close();
     QTRY_VERIFY(sheet.isNull());
 }
