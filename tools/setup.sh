@@ -28,7 +28,7 @@ fi
 case "$mode" in
 run)
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
-    cmake --build "$build"
+    cmake --build "$build" --target racion
     # The program keeps treba.mdb in the folder it is started from.
     mkdir -p "$HOME/Рацион"
     cd "$HOME/Рацион"
