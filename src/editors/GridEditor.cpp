@@ -24,6 +24,20 @@ int widthFor(const QFontMetrics& fm, const GridColumn& col)
     return qMax(col.width, widest + 4);
 }
 
+// Names and groups are shown whole: their columns take the longest entry
+// (looked for among the first rows, and up to a limit, so that neither a huge
+// table nor one absurdly long name makes the editor unwieldy).
+int textWidth(const QAbstractItemModel& model, int column, const QFontMetrics& fm)
+{
+    constexpr int kRowsLooked = 2000;
+    constexpr int kWidest = 460;
+    int widest = 0;
+    const int rows = qMin(model.rowCount(), kRowsLooked);
+    for (int r = 0; r < rows; ++r)
+        widest = qMax(widest, fm.horizontalAdvance(model.data(model.index(r, column)).toString()));
+    return qMin(widest + 12, kWidest);
+}
+
 } // namespace
 
 GridEditor::GridEditor(const QString& table, const QList<GridColumn>& columns, int sortColumn,
@@ -52,8 +66,12 @@ GridEditor::GridEditor(const QString& table, const QList<GridColumn>& columns, i
     m_grid->horizontalHeader()->hide();   // the labels above stand for it
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
     const QFontMetrics fm = fontMetrics();
-    for (int c = 0; c < columns.size(); ++c)
-        m_grid->setColumnWidth(c, widthFor(fm, columns.at(c)));
+    for (int c = 0; c < columns.size(); ++c) {
+        int width = widthFor(fm, columns.at(c));
+        if (columns.at(c).kind == EditorRules::Kind::Name || columns.at(c).kind == EditorRules::Kind::Text)
+            width = qMax(width, textWidth(*m_model, c, m_grid->fontMetrics()));
+        m_grid->setColumnWidth(c, width);
+    }
     buildHeader(heading);
 
     m_buttons = new QHBoxLayout;
@@ -142,9 +160,7 @@ QSize GridEditor::sizeHint() const
         + m_grid->verticalScrollBar()->sizeHint().width() + margins.left() + margins.right();
     const int height = m_header->height() + 14 * rowHeight + 2 * m_grid->frameWidth() + 8
         + m_buttons->sizeHint().height() + margins.top() + margins.bottom();
-    // Inside the frame the window fits its client area; the grid scrolls.
-    if (QWidget* area = Screens::mdiArea(); area && !isWindow())
-        width = qMin(width, area->width() - 12);
+    // Inside the frame a wider editor makes the frame grow (Screens::showChild).
     return {width, height};
 }
 

@@ -73,7 +73,8 @@ namespace {
 void fitFrameTo(QMdiSubWindow* sub)
 {
     QWidget* frame = g_area->window();
-    const QSize need = sub->size();
+    // The area may have given the window less than the screen asks for.
+    const QSize need = sub->size().expandedTo(sub->sizeHint());
     const QSize have = g_area->viewport()->size();
     const int dw = std::max(0, need.width() - have.width());
     const int dh = std::max(0, need.height() - have.height());
@@ -93,6 +94,7 @@ void fitFrameTo(QMdiSubWindow* sub)
             frame->move(g.topLeft());
         }
     }
+    sub->resize(need);
     const QPoint p = sub->pos();
     if (p.x() + need.width() > g_area->viewport()->width() || p.y() + need.height() > g_area->viewport()->height()
         || p.x() < 0 || p.y() < 0)
