@@ -559,20 +559,17 @@ void frmRacion::Form_Activate()
     menuRules().report(MenuEvent::RacionActivated);
     loadRows();
     mdlRashet::PokazatKorm(*this);
-    if (s.bNazad) {
+    if (s.bNazad)
         for (int i = 0; i < s.feedCount(); ++i)
             setWeightText(i, s.SaveWes[i].toText());
+    // Weights restored after a return, or rows just read that may differ from
+    // those the contributions were computed from (an editor beside the sheet
+    // changed a feed or the requirement): every row is computed again, so no
+    // figure on the sheet, and none handed on to the report, stays old.
+    if (s.bNazad || std::any_of(txtWes, txtWes + s.feedCount(),
+                                [](const QLineEdit* box) { return box->text() != QLatin1String("0"); }))
         for (int i = 0; i < s.feedCount(); ++i)
             mdlRashet::Rashet(*this, std::int16_t(i));
-    } else if (std::any_of(txtWes, txtWes + s.feedCount(),
-                           [](const QLineEdit* box) { return box->text() != QLatin1String("0"); })) {
-        // The rows just read may differ from those the contributions were
-        // computed from (an editor beside the sheet changed a feed or the
-        // requirement): every row is computed again, so no figure on the
-        // sheet, and none handed on to the report, stays from the old values.
-        for (int i = 0; i < s.feedCount(); ++i)
-            mdlRashet::Rashet(*this, std::int16_t(i));
-    }
     s.bNazad = false;
     // A calculation being opened writes its weights right after this returns,
     // in the same handler; the group check stays skipped until it is done.
