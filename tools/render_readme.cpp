@@ -1,11 +1,13 @@
 // Renders the pictures of the README offscreen from the default data: the
-// main window with the worksheet of a ration balanced by "Расчитать", and the
-// report sheet of that ration for a flock.
+// main window with the worksheet of a ration balanced by "Расчитать", the
+// report sheet of that ration for a flock, and the price editor with example
+// prices beside the worksheet.
 //
 //   QT_QPA_PLATFORM=offscreen ./render_readme <output directory>
 
 #include "data/Database.h"
 #include "shell/MDIForm1.h"
+#include "shell/Screens.h"
 #include "shell/Startup.h"
 
 #include <QAbstractButton>
@@ -15,7 +17,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
 #include <QPushButton>
+#include <QMdiSubWindow>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -111,7 +116,42 @@ int main(int argc, char** argv)
     child<QAbstractButton>(racion, QStringLiteral("Check1"))->setChecked(true);
     child<QPushButton>(racion, QStringLiteral("cmdS"))->click();
     settle();
+
+    // Example prices (roubles per kilogram), typed into the price editor as a
+    // user does; the worksheet reads them when it is active again.
+    w.findChild<QAction*>(QStringLiteral("mnuCena"))->trigger();
+    settle();
+    QWidget* prices = screen(w, QStringLiteral("frmCena"));
+    auto* grid = child<QTableView>(prices, QStringLiteral("DataGrid1"));
+    const QStringList examples{"16,5", "14", "42", "110", "95", "4,5", "85", "9", "250"};
+    for (int k = 0; k < feeds.size(); ++k) {
+        const QModelIndex name = grid->model()->match(grid->model()->index(0, 0), Qt::DisplayRole, feeds[k], 1,
+                                                      Qt::MatchExactly).value(0);
+        const QModelIndex cell = name.siblingAtColumn(1);
+        grid->scrollTo(cell);
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(cell).center());
+        QTest::keyClick(grid, Qt::Key_F2);
+        for (QLineEdit* box : grid->findChildren<QLineEdit*>()) {
+            if (box->isVisible()) {
+                QTest::keyClicks(box, examples[k]);
+                QTest::keyClick(box, Qt::Key_Return);
+            }
+        }
+    }
+    QTest::keyClick(grid, Qt::Key_Up);   // the last price is written as its row is left
+    Screens::activate(racion);
+    settle();
     bool ok = save(w, out, QStringLiteral("worksheet.png"));
+    // The editor over the right of the worksheet, its cost line left in view.
+    QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(prices->parentWidget());
+    sub->move(w.mdiArea()->width() - sub->width(), 0);
+    grid->scrollTo(grid->model()->index(0, 0));
+    Screens::activate(prices);
+    settle();
+    ok &= save(w, out, QStringLiteral("prices.png"));
+    sub->close();
+    Screens::activate(racion);
+    settle();
 
     // "Далее" opens the recipe kind modally; "Да" is pressed from the loop.
     QTimer poll;

@@ -1,5 +1,7 @@
 #include "data/Database.h"
 
+#include "data/Prices.h"
+
 #include <QAtomicInt>
 #include <QDir>
 #include <QFile>
@@ -200,6 +202,11 @@ QString create(const QString& filePath, bool withDefaultData)
             }
         }
     }
+    // The prices are the user's own: a new file has none.
+    if (const QString err = Prices::createTable(db); !err.isEmpty()) {
+        db.rollback();
+        return err;
+    }
     if (!db.commit())
         return db.lastError().text();
     return QString();
@@ -212,6 +219,11 @@ StartupResult ensure(const QString& filePath)
     if (QFileInfo::exists(target) || QFileInfo(target).isSymLink()) {
         r.message = check(target);
         r.ok = r.message.isEmpty();
+        // A sound file of an earlier version gains the empty price table. When
+        // it cannot (a read-only file), the program works without prices and
+        // the price editor says why.
+        if (r.ok)
+            Prices::addTableIfMissing(target);
         return r;
     }
     // Built under another name and moved into place only when complete, so

@@ -34,8 +34,9 @@ struct StartupResult {
 
 // Makes sure the file at `filePath` (default: path()) can serve. An absent file
 // is created with the default data set (built beside it and moved into place
-// only when complete). A file that exists is only read: it is never
-// overwritten, altered or deleted, whatever is wrong with it.
+// only when complete). A file that exists is never overwritten or deleted,
+// and one that cannot serve is only read; a sound one without the price
+// table gains it, empty (Prices::addTableIfMissing), and nothing else.
 StartupResult ensure(const QString& filePath = QString());
 
 // Checks an existing file: an SQLite database with the three tables and their
@@ -44,7 +45,8 @@ QString check(const QString& filePath);
 
 // Creates a new database at filePath with the three tables (and an index on
 // each name column), filled from the CSV files of the default data set when
-// withDefaultData is set. Empty when done, else the reason.
+// withDefaultData is set, and the empty price table. Empty when done, else
+// the reason.
 QString create(const QString& filePath, bool withDefaultData = true);
 
 } // namespace Database

@@ -6,6 +6,7 @@
 #include <QVariant>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // The ration in progress, carried from screen to screen. One program-wide
@@ -23,6 +24,9 @@ struct RationState {
     std::array<QString, kMaxFeeds> sKorm;
     // The basa row of each chosen feed, field by field, as read (text, number or null).
     std::array<std::array<QVariant, kFeedFields>, kMaxFeeds> DataKorm;
+    // The price of each chosen feed in roubles per kilogram, read with its
+    // row (table cena); empty when the feed has none.
+    std::array<std::optional<double>, kMaxFeeds> Cena{};
     QString sKurwi;
     std::array<QVariant, kKurwiFields> NormaKur;
 

@@ -29,6 +29,15 @@ inline QString groupLimit(const QString& groupName)
 {
     return QStringLiteral("Select procent from granica where gruppa =  '") + quoted(groupName);
 }
+// The price of a feed (table cena), and every feed with its price for the
+// price editor.
+inline QString cena(const QString& feedName)
+{
+    return QStringLiteral("Select cena From cena Where basa_name_kormow = '") + quoted(feedName);
+}
+inline const QString cenaEditor = QStringLiteral(
+    "Select b.basa_name_kormow, (Select c.cena From cena c Where c.basa_name_kormow = b.basa_name_kormow "
+    "Limit 1) From basa b Order by b.basa_name_kormow");
 inline const QString allGroups = QStringLiteral("Select * from granica ");
 inline const QString kurwiEditor = QStringLiteral("Select * from kurwi order by kategoriy_ptici");
 inline const QString basaEditor = QStringLiteral("Select * from basa order by basa_name_kormow");

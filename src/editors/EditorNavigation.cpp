@@ -2,6 +2,7 @@
 
 #include "editors/frmBasaKorm.h"
 #include "editors/frmBasaKurwi.h"
+#include "editors/frmCena.h"
 #include "shell/MenuRules.h"
 #include "shell/Platform.h"
 #include "shell/Screens.h"
@@ -12,6 +13,7 @@ namespace {
 
 QPointer<frmBasaKorm> g_feedEditor;
 QPointer<frmBasaKurwi> g_poultryEditor;
+QPointer<frmCena> g_priceEditor;
 
 // One editor of each kind at a time: asked again, the open one comes forward.
 template <typename Editor>
@@ -44,6 +46,11 @@ void showFeedEditor()
 void showPoultryEditor()
 {
     showEditor(g_poultryEditor, MenuEvent::VargoEditorOpened);
+}
+
+void showPriceEditor()
+{
+    showEditor(g_priceEditor, MenuEvent::CenaEditorOpened);
 }
 
 } // namespace Navigation

@@ -85,6 +85,7 @@ void MDIForm1::createMenus()
     mnuBasa->setObjectName(QStringLiteral("mnuBasa"));
     mnuKorm = addItem(mnuBasa, "mnuKorm", QStringLiteral("кормов"));
     mnuVargo = addItem(mnuBasa, "mnuVargo", QStringLiteral("птицы"));
+    mnuCena = addItem(mnuBasa, "mnuCena", QStringLiteral("цены кормов"));
 
     lblHelp = menuBar()->addMenu(QStringLiteral("Помощь"));
     lblHelp->setObjectName(QStringLiteral("lblHelp"));
@@ -100,6 +101,7 @@ void MDIForm1::createMenus()
     connect(mnuSRachet, &QAction::triggered, this, [] { Navigation::openCalculation(); });
     connect(mnuKorm, &QAction::triggered, this, [] { Navigation::showFeedEditor(); });
     connect(mnuVargo, &QAction::triggered, this, [] { Navigation::showPoultryEditor(); });
+    connect(mnuCena, &QAction::triggered, this, [] { Navigation::showPriceEditor(); });
     connect(lblRabota, &QAction::triggered, this, &MDIForm1::lblRabota_Click);
     connect(lblFaq, &QAction::triggered, this, &MDIForm1::lblFaq_Click);
     connect(mnuProgramm, &QAction::triggered, this, &MDIForm1::mnuProgramm_Click);
@@ -114,15 +116,15 @@ QAction* MDIForm1::actionFor(MenuItem item) const
     case MenuItem::Korm: return mnuKorm;
     case MenuItem::Vargo: return mnuVargo;
     case MenuItem::Programm: return mnuProgramm;
+    case MenuItem::Cena: return mnuCena;
     }
     return nullptr;
 }
 
 void MDIForm1::applyMenuRules()
 {
-    for (MenuItem item : {MenuItem::Racion, MenuItem::SaveR, MenuItem::SaveRacion, MenuItem::Korm,
-                          MenuItem::Vargo, MenuItem::Programm})
-        actionFor(item)->setEnabled(menuRules().isEnabled(item));
+    for (int i = 0; i < kMenuItemCount; ++i)
+        actionFor(MenuItem(i))->setEnabled(menuRules().isEnabled(MenuItem(i)));
     connect(&menuRules(), &MenuRules::changed, this, [this](MenuItem item, bool enabled) {
         if (QAction* a = actionFor(item))
             a->setEnabled(enabled);

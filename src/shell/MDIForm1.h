@@ -58,6 +58,7 @@ private:
     QAction* mnuSaveRacion = nullptr;
     QAction* mnuKorm = nullptr;
     QAction* mnuVargo = nullptr;
+    QAction* mnuCena = nullptr;
     QAction* mnuProgramm = nullptr;
 };
 

@@ -24,7 +24,7 @@ void MenuRules::reset()
         e = true;
     m_enabled[int(MenuItem::SaveR)] = false;
     m_enabled[int(MenuItem::SaveRacion)] = false;
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < kMenuItemCount; ++i)
         Q_EMIT changed(MenuItem(i), m_enabled[i]);
 }
 
@@ -75,6 +75,12 @@ void MenuRules::report(MenuEvent event)
         break;
     case MenuEvent::VargoEditorClosed:
         set(MenuItem::Vargo, true);
+        break;
+    case MenuEvent::CenaEditorOpened:
+        set(MenuItem::Cena, false);
+        break;
+    case MenuEvent::CenaEditorClosed:
+        set(MenuItem::Cena, true);
         break;
     case MenuEvent::AboutLoaded:
         set(MenuItem::Programm, false);

@@ -12,7 +12,9 @@ enum class MenuItem {
     Korm,        // mnuKorm "кормов"
     Vargo,       // mnuVargo "птицы"
     Programm,    // mnuProgramm "О программе"
+    Cena,        // mnuCena "цены кормов"
 };
+inline constexpr int kMenuItemCount = 7;
 
 enum class MenuEvent {
     NewCalcChosen,        // "Новый расчет"
@@ -33,6 +35,8 @@ enum class MenuEvent {
     KormEditorClosed,
     VargoEditorOpened,
     VargoEditorClosed,
+    CenaEditorOpened,
+    CenaEditorClosed,
     AboutLoaded,
     AboutClosed,
 };
@@ -52,7 +56,7 @@ Q_SIGNALS:
 
 private:
     void set(MenuItem item, bool enabled);
-    bool m_enabled[6];
+    bool m_enabled[kMenuItemCount];
 };
 
 // The one table of the program.

@@ -19,6 +19,7 @@ QWidget* otshet();         // the report sheet while it is loaded, else nullptr
 // editors/
 void showFeedEditor();     // "кормов"
 void showPoultryEditor();  // "птицы"
+void showPriceEditor();    // "цены кормов"
 
 // files/ — the File menu and "Открыть старый..."
 void saveCalculation();    // "Сохранить расчет..."

@@ -85,6 +85,14 @@ void frmOtshet::buildControls()
     Text1->installEventFilter(this);
     Label2 = makeLabel(this, QStringLiteral("Label2"), QStringLiteral("едениц(цы)"), {104, 48, 160, 20});
 
+    // The ration's cost, in the column of the feeds' costs below.
+    Label12 = makeLabel(this, QStringLiteral("Label12"), QString(), {270, 48, 314, 20});
+    Label12->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblCenaItog = makeLabel(this, QStringLiteral("lblCenaItog"), QString(), {590, 46, 114, 22});
+    lblCenaItog->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    lblCenaItog->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblCenaItog->setFont(bold);
+
     Label4 = makeLabel(this, QStringLiteral("Label4"), QStringLiteral("Суточная потребность птицы в O/Э:"),
                        {16, 80, 250, 20});
     Label6 = makeLabel(this, QStringLiteral("Label6"), QString(), {268, 80, 70, 20});
@@ -101,9 +109,12 @@ void frmOtshet::buildControls()
         lblWes[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         lblWes[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         lblGramm[i] = makeLabel(this, QStringLiteral("lblGramm(%1)").arg(i), QStringLiteral("грамм"), {522, y, 60, 22});
-        lbl_1[i]->hide();
-        lblWes[i]->hide();
-        lblGramm[i]->hide();
+        lblCena[i] = makeLabel(this, QStringLiteral("lblCena(%1)").arg(i), QString(), {590, y, 114, 22});
+        lblCena[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        lblCena[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        lblCena[i]->setToolTip(QStringLiteral("Стоимость, руб."));
+        for (QLabel* l : {lbl_1[i], lblWes[i], lblGramm[i], lblCena[i]})
+            l->hide();
     }
 
     Label10 = makeLabel(this, QStringLiteral("Label10"), QStringLiteral("Рекомендуемая суточная норма дачи комбикорма"),
@@ -251,11 +262,40 @@ void frmOtshet::recalculate()
         const double perDay = perBird ? *n9 / *e * 100 : 0.0;
         lblObqiWes->setText(perBird && std::isfinite(perDay) ? NumText::format0(perDay) : undefined);
     }
+    showCosts(r.bRacion);
     for (int i = n; i < 10; ++i) {
-        lbl_1[i]->hide();
-        lblWes[i]->hide();
-        lblGramm[i]->hide();
+        for (QLabel* l : {lbl_1[i], lblWes[i], lblGramm[i], lblCena[i]})
+            l->hide();
     }
+}
+
+// Beside each amount as shown (grams a day for the flock, or kilograms) its
+// cost at the feed's price per kilogram; the total adds the costs as shown,
+// so the column sums to it. Blank where a price or an amount is missing, and
+// the total then too, rather than a total that leaves a feed out.
+void frmOtshet::showCosts(bool racion)
+{
+    const RationState& r = ration();
+    Label12->setText(racion ? QStringLiteral("Стоимость рациона в сутки, руб.:")
+                            : QStringLiteral("Стоимость комбикорма, руб.:"));
+    double total = 0.0;
+    bool totalKnown = true;
+    for (int i = 0; i < r.feedCount(); ++i) {
+        const std::optional<double> amount = NumText::toDouble(lblWes[i]->text());
+        QString text;
+        if (amount && r.Cena[i]) {
+            const double cost = (racion ? *amount / 1000.0 : *amount) * *r.Cena[i];
+            if (std::isfinite(cost))
+                text = NumText::format00(cost);
+        }
+        if (const auto shown = NumText::toDouble(text))
+            total += *shown;
+        else
+            totalKnown = false;
+        lblCena[i]->setText(text);
+        lblCena[i]->show();
+    }
+    lblCenaItog->setText(totalKnown && std::isfinite(total) ? NumText::format00(total) : QString());
 }
 
 void frmOtshet::Text1_Change()

@@ -14,7 +14,8 @@ class QPushButton;
 // The report sheet "Лист отчета": the balanced ration of the worksheet scaled
 // to a number of birds (grams of each feed a day, and their total) or to
 // tonnes of compound feed (kilograms of each feed, and the daily amount for
-// one bird). Its captions are also what the text report writes.
+// one bird). Its captions are also what the text report writes; the costs
+// beside the amounts (lblCena(i), lblCenaItog) are on the sheet only.
 class frmOtshet : public Form {
     Q_OBJECT
 public:
@@ -42,6 +43,7 @@ protected:
 private:
     void buildControls();
     void recalculate();
+    void showCosts(bool racion);
     void Text1_Change();
     void cmdNazad_Click();
     void Command1_Click();
@@ -61,6 +63,8 @@ private:
     QLabel* Label7 = nullptr;
     QLabel* Label10 = nullptr;
     QLabel* Label11 = nullptr;
+    QLabel* Label12 = nullptr;
+    QLabel* lblCenaItog = nullptr;
     QLabel* lblObqiWes = nullptr;
     QLineEdit* Text1 = nullptr;
     QPushButton* cmdNazad = nullptr;
@@ -68,4 +72,5 @@ private:
     std::array<QLabel*, 10> lbl_1{};
     std::array<QLabel*, 10> lblWes{};
     std::array<QLabel*, 10> lblGramm{};
+    std::array<QLabel*, 10> lblCena{};
 };

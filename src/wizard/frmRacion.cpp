@@ -2,6 +2,7 @@
 
 #include "data/Adodc.h"
 #include "data/NumText.h"
+#include "data/Prices.h"
 #include "data/RationState.h"
 #include "data/Statements.h"
 #include "engine/Composition.h"
@@ -263,6 +264,11 @@ void frmRacion::buildTotalsAndButtons()
         lblSum[k] = cell(this, indexed("lblSum", k), QRect(totalLeft(k) - 6, 440, kColumnWidth, kCellHeight));
     lblSum[0]->setToolTip(QStringLiteral("Суммарное содержание О/Э в компонентах"));
 
+    // Below the totals, left of the check box; a long feed name wraps.
+    lblCena = label(this, QStringLiteral("lblCena"), QString(), QRect(8, 476, 272, 56),
+                    Qt::AlignLeft | Qt::AlignTop);
+    lblCena->setWordWrap(true);
+
     // The bottom lines are laid out left to right in the order of their
     // twip positions, each text as wide as it needs.
     Check1 = new QCheckBox(QStringLiteral("авторасчет с учетом витаминов"), this);
@@ -468,6 +474,31 @@ void frmRacion::txtWes_Change(int index)
     case mdlRashet::WeightChange::Replaced:
         break;
     }
+    showCost();
+}
+
+// The cost of 1 kg of the mix on the sheet: each weight (grams in 100 g) times
+// its feed's price per kilogram, over 100. Every chosen feed needs a price,
+// even at weight 0, so that the line never leaves one out unseen.
+void frmRacion::showCost()
+{
+    const RationState& s = ration();
+    for (int i = 0; i < s.feedCount(); ++i) {
+        if (!s.Cena[i]) {
+            lblCena->setText(QStringLiteral("Стоимость: нет цены для «%1»").arg(s.sKorm[i]));
+            return;
+        }
+    }
+    double cost = 0.0;
+    for (int i = 0; i < s.feedCount(); ++i) {
+        const std::optional<double> weight = NumText::toDouble(txtWes[i]->text());
+        if (!weight) {
+            lblCena->setText(QStringLiteral("Стоимость 1 кг корма: ") + mdlRashet::kUndefined);
+            return;
+        }
+        cost += *weight * *s.Cena[i] / 100.0;
+    }
+    lblCena->setText(QStringLiteral("Стоимость 1 кг корма: %1 руб.").arg(NumText::format00(cost)));
 }
 
 void frmRacion::SpinButton_SpinUp(int index)
@@ -558,6 +589,9 @@ void frmRacion::Form_Activate()
     RationState& s = ration();
     menuRules().report(MenuEvent::RacionActivated);
     loadRows();
+    // Prices are read with the rows; a table that cannot be read leaves every
+    // feed without one, which the cost line says.
+    Prices::load(*Adodc1);
     mdlRashet::PokazatKorm(*this);
     if (s.bNazad)
         for (int i = 0; i < s.feedCount(); ++i)
@@ -571,6 +605,7 @@ void frmRacion::Form_Activate()
         for (int i = 0; i < s.feedCount(); ++i)
             mdlRashet::Rashet(*this, std::int16_t(i));
     s.bNazad = false;
+    showCost();
     // A calculation being opened writes its weights right after this returns,
     // in the same handler; the group check stays skipped until it is done.
     if (s.bOpenKalk)

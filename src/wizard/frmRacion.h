@@ -37,7 +37,7 @@ private:
 //
 // Controls are found by object name: txtWes(i) (QLineEdit), SpinButton(i),
 // lbl_1(0..8) .. lbl_10(0..8), lblKuri(0..8), lblProcent(0..7), lblSum(0..7)
-// (QLabel), lblSumWes, Combo1, Combo2, Check1, cmdS, cmdNasad, cmdDalee,
+// (QLabel), lblSumWes, lblCena, Combo1, Combo2, Check1, cmdS, cmdNasad, cmdDalee,
 // cmdExit.
 //
 // Opening a saved calculation: set bOpenKalk, fill the ration state, call
@@ -103,6 +103,7 @@ private:
     void buildTotalsAndButtons();
 
     void txtWes_Change(int index);
+    void showCost();
     void SpinButton_SpinUp(int index);
     void SpinButton_SpinDown(int index);
     void lblSumWes_Change();
@@ -120,6 +121,7 @@ private:
     QLabel* lblProcent[8] = {};
     QLabel* lblSum[8] = {};
     QLabel* lblSumWes = nullptr;
+    QLabel* lblCena = nullptr;
     QComboBox* Combo1 = nullptr;
     QComboBox* Combo2 = nullptr;
     QString m_lastCombo1 = QStringLiteral("30");

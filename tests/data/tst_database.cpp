@@ -61,6 +61,51 @@ private Q_SLOTS:
                        "where basa_name_kormow = 'Рыбий жир'"), QStringLiteral("860.0|100.0|1.0|Жиры"));
     }
 
+    // A sound file of an earlier version, without the price table, gains it
+    // empty at start-up; its three tables keep every row, value and type, and
+    // their definitions and indexes. A second start changes nothing.
+    void soundFileGainsTheEmptyPriceTable()
+    {
+        TestSupport::TempWorkDir dir;
+        const auto dump = [] {
+            QString out;
+            Adodc a;
+            a.setRecordSource("Select type || name || tbl_name || ifnull(sql, '') From sqlite_master "
+                              "Where tbl_name in ('basa', 'kurwi', 'granica') Order by name");
+            for (a.Refresh(); a.recordset().hasCurrent(); a.recordset().MoveNext())
+                out += a.recordset().Fields(0).toString() + '\n';
+            for (const Database::Table& t : Database::tables()) {
+                a.setRecordSource("Select * From " + t.name + " Order by rowid");
+                if (!a.Refresh())
+                    return a.lastError();
+                for (; a.recordset().hasCurrent(); a.recordset().MoveNext())
+                    for (int c = 0; c < a.recordset().FieldCount(); ++c)
+                        out += QString(a.recordset().Fields(c).typeName()) + ':' + a.recordset().Fields(c).toString() + '|';
+            }
+            return out;
+        };
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("old"));
+            db.setDatabaseName(Database::path());
+            QVERIFY(db.open() && QSqlQuery(db).exec(QStringLiteral("Drop table cena")));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("old"));
+        const QString before = dump();
+        QVERIFY(before.count('|') > 39 * 11);
+        const auto r = Database::ensure();
+        QVERIFY2(r.ok && !r.created, qPrintable(r.message));
+        QCOMPARE(dump(), before);
+        Adodc cena;
+        cena.setRecordSource(QStringLiteral("cena"));
+        QVERIFY2(cena.Refresh(), qPrintable(cena.lastError()));
+        QCOMPARE(cena.recordset().fieldNames(), QStringList({"basa_name_kormow", "cena"}));
+        QCOMPARE(cena.recordset().RecordCount(), 0);
+        const QByteArray made = bytesOf(Database::path());
+        QVERIFY(Database::ensure().ok);
+        QCOMPARE(bytesOf(Database::path()), made);
+    }
+
     void fileThatCannotServeIsLeftAlone_data()
     {
         QTest::addColumn<QByteArray>("content");      // raw bytes, or empty to build with SQL

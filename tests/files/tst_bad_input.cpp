@@ -1,6 +1,7 @@
 #include "data/Adodc.h"
 #include "data/Database.h"
 #include "data/Fixed4.h"
+#include "data/NumText.h"
 #include "data/RationState.h"
 #include "data/TextFile.h"
 #include "editors/frmBasaKorm.h"
@@ -14,6 +15,7 @@
 #include "shell/Startup.h"
 #include "shell/TextViewer.h"
 #include "support/TestSupport.h"
+#include "support/UiSupport.h"
 #include "wizard/frmOtshet.h"
 #include "wizard/frmRacion.h"
 
@@ -498,6 +500,30 @@ QMap<QString, std::function<void()>> tst_bad_input::scenarios()
         QCOMPARE(editor->model()->index(before, 1).data().toDouble(), 250.0);
         QCOMPARE(readBack(u"select count(*) from basa"_s).toInt(), inDatabase);
         editor->model()->revertPending();
+    };
+    // The price editor inside the main window: a price that cannot be written keeps the user in
+    // its row and the editor open, stays in its cell as typed, and Esc brings the stored one back.
+    s["price-letters"] = s["price-negative"] = s["price-huge"] = [this] {
+        QVERIFY(runSql(u"insert into cena values (?, 12.5)"_s, {kCorn}));
+        MDIForm1 frame;
+        frame.show();
+        find<QAction>(&frame, u"mnuCena"_s)->trigger();
+        QWidget* editor = frame.mdiArea()->activeSubWindow()->widget();
+        auto* grid = find<QTableView>(editor, u"DataGrid1"_s);
+        const QModelIndex cell = UiSupport::cellOf(grid, kCorn, 1);
+        UiSupport::typeIntoCell(grid, cell, in(0));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(cell.siblingAtRow(cell.row() ? 0 : 1)).center());
+        QTRY_COMPARE(grid->currentIndex().row(), cell.row());
+        find<QPushButton>(editor, u"cmdExit"_s)->click();
+        expectMessage(see(0));
+        expectMessage(see(0));
+        QVERIFY(editor->isVisible());
+        QCOMPARE(cell.data().toString(), see(1));
+        QCOMPARE(readBack(u"select cena from cena where basa_name_kormow = '%1'"_s.arg(kCorn)).toDouble(),
+                 *NumText::toDouble(kept(0)));
+        QTest::keyClick(grid, Qt::Key_Escape);
+        QCOMPARE(cell.data().toString(), see(2));
+        QVERIFY(frame.close());
     };
     s["editor-no-database"] = [this] {
         QVERIFY(QFile::remove(Database::path()));

@@ -62,7 +62,7 @@ private Q_SLOTS:
                            "mnuOpenRacion Смотреть\\Печатать  рацион...", "mnu2 -", "mnuExit Закрыть"};
         QTest::newRow("Расчет рациона")
             << "mnuRacion Расчет рациона" << QStringList{"mnuNRaschet Новый расчет", "mnuSRachet Открыть старый..."};
-        QTest::newRow("База данных") << "mnuBasa База данных" << QStringList{"mnuKorm кормов", "mnuVargo птицы"};
+        QTest::newRow("База данных") << "mnuBasa База данных" << QStringList{"mnuKorm кормов", "mnuVargo птицы", "mnuCena цены кормов"};
         QTest::newRow("Помощь")
             << "lblHelp Помощь" << QStringList{"lblRabota Работа с программой", "lblFaq FAQ", "mnuProgramm О программе"};
     }
@@ -132,12 +132,15 @@ private Q_SLOTS:
         QCOMPARE(w.mdiArea()->subWindowList().size(), 2);
         item(w, "mnuVargo")->trigger();
         QVERIFY(!item(w, "mnuVargo")->isEnabled());
-        QCOMPARE(w.mdiArea()->subWindowList().size(), 3);
+        item(w, "mnuCena")->trigger();
+        QVERIFY(!item(w, "mnuCena")->isEnabled());
+        QCOMPARE(w.mdiArea()->subWindowList().size(), 4);
         w.mdiArea()->subWindowList().at(1)->close();
         QVERIFY(item(w, "mnuKorm")->isEnabled());
         QVERIFY(!item(w, "mnuVargo")->isEnabled());
         QVERIFY(w.close());
         QVERIFY(item(w, "mnuVargo")->isEnabled());
+        QVERIFY(item(w, "mnuCena")->isEnabled());
         QVERIFY(item(w, "mnuRacion")->isEnabled());
         QVERIFY(fresh.fake.messages.isEmpty());
     }

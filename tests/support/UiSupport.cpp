@@ -80,6 +80,37 @@ void typeOver(QLineEdit* box, const QString& keys)
     QTest::keyClicks(box, keys);
 }
 
+QModelIndex cellOf(const QTableView* grid, const QString& text, int column)
+{
+    const QAbstractItemModel* m = grid->model();
+    const QModelIndex found = m->match(m->index(0, 0), Qt::DisplayRole, text, 1, Qt::MatchExactly).value(0);
+    if (!found.isValid())
+        qFatal("no row %s", qPrintable(text));
+    return found.siblingAtColumn(column);
+}
+
+void typeIntoCell(QTableView* grid, const QModelIndex& cell, const QString& keys)
+{
+    grid->scrollTo(cell);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(cell).center());
+    QTest::keyClick(grid, Qt::Key_F2);
+    QLineEdit* box = nullptr;   // the open cell (a closed one may not be gone yet)
+    for (QLineEdit* e : grid->findChildren<QLineEdit*>())
+        if (e->isVisible())
+            box = e;
+    if (!box)
+        qFatal("the cell did not open");
+    box->selectAll();
+    for (const QChar c : keys) {   // QTest's own key table knows only ASCII
+        if (c.unicode() < 128)
+            QTest::keyClick(box, c.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+    QTest::keyClick(box, Qt::Key_Return);
+    settle();   // the cell is put into the model from the event loop
+}
+
 void chooseFrom(QListWidget* list, const QString& text)
 {
     QListWidgetItem* item = list->findItems(text, Qt::MatchExactly).value(0);

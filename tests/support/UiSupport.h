@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTableView>
 #include <QtTest>
 #include <functional>
 
@@ -53,6 +54,11 @@ QStringList itemTexts(const QListWidget* list);
 
 // Types over the box's whole text, as the user does after selecting it.
 void typeOver(QLineEdit* box, const QString& keys);
+// The cell in `column` of the first grid row whose column 0 shows `text`.
+QModelIndex cellOf(const QTableView* grid, const QString& text, int column);
+// Clicks the grid's cell, opens it (F2), types over its text and presses
+// Enter; the typed text is in the model when this returns.
+void typeIntoCell(QTableView* grid, const QModelIndex& cell, const QString& keys);
 // Clicks the list's item of that text.
 void chooseFrom(QListWidget* list, const QString& text);
 // The worksheet on these feeds of the default data, as "Далее" opens it.

@@ -1,5 +1,7 @@
+#include "data/Adodc.h"
 #include "data/NumText.h"
 #include "data/RationState.h"
+#include "data/Statements.h"
 #include "data/TextFile.h"
 #include "files/CalcFile.h"
 #include "shell/MDIForm1.h"
@@ -8,6 +10,10 @@
 #include "support/UiSupport.h"
 
 #include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QRadioButton>
+#include <QTableView>
 
 using namespace UiSupport;
 
@@ -102,6 +108,79 @@ private Q_SLOTS:
         QCOMPARE((QStringList{textOf(racion, "lbl_1(0)"), textOf(racion, "lbl_2(0)")}), feeds);
         QVERIFY(!menuRules().isEnabled(MenuItem::Racion));
         QCOMPARE(fresh.fake.messages.mid(messagesBefore), QStringList());
+        w.close();
+    }
+
+    // Prices typed into "База данных" → "цены кормов" beside the worksheet
+    // reach its cost line when it is active again, and the report sheet's
+    // costs. The figures are worked by hand from the default data: corn
+    // 335 kcal at 12,5 руб./кг, soybean meal 240 kcal at 30 руб./кг.
+    void pricesAndCosts()
+    {
+        Fresh fresh;
+        MDIForm1 w;
+        w.show();
+        QWidget* sheet = openWorksheet({"Кукуруза", "Шрот соевый"});
+        QCOMPARE(textOf(sheet, "lblCena"), "Стоимость: нет цены для «Кукуруза»");
+
+        find<QAction>(&w, "mnuCena")->trigger();
+        QWidget* editor = liveScreen("frmCena");
+        auto* grid = find<QTableView>(editor, "DataGrid1");
+        // Written when its row is left or the editor stops being active.
+        const auto typePrice = [grid](const char* feed, const char* price) {
+            typeIntoCell(grid, cellOf(grid, feed, 1), price);
+        };
+        const auto clickSheet = [sheet] {
+            QTest::mouseClick(wes(sheet, 0), Qt::LeftButton);
+            settle();
+        };
+        typePrice("Кукуруза", "12,5");
+        clickSheet();   // written as the editor stops being active, read as the sheet becomes active
+        QCOMPARE(textOf(sheet, "lblCena"), "Стоимость: нет цены для «Шрот соевый»");
+        typePrice("Шрот соевый", "30");
+        QTest::keyClick(grid, Qt::Key_Down);   // written as its row is left
+        Adodc check;
+        check.setRecordSource(Statements::cena("Шрот соевый"));
+        QVERIFY(check.Refresh() && check.recordset().Fields(0).toDouble() == 30.0);
+        clickSheet();
+        QCOMPARE(textOf(sheet, "lblCena"), "Стоимость 1 кг корма: 0,00 руб.");
+        typeOver(wes(sheet, 0), "65.5");   // 0,655 × 12,5 = 8,1875
+        QCOMPARE(textOf(sheet, "lblCena"), "Стоимость 1 кг корма: 8,19 руб.");
+        typeOver(wes(sheet, 1), "34,5");   // + 0,345 × 30 = 18,5375
+        QCOMPARE(textOf(sheet, "lblCena"), "Стоимость 1 кг корма: 18,54 руб.");
+
+        // Energy 0,655 × 335 + 0,345 × 240 = 302,225 kcal; 100 birds at 185 kcal a day eat
+        // 4009,43 g of corn (50,12 руб.) and 2111,84 g of meal (63,36 руб.) a day; 2 t of
+        // compound feed take 1310 kg (16375 руб.) and 690 kg (20700 руб.).
+        const QString report = fresh.dir.filePath("рацион.txt");
+        for (const char* option : {"optRacion", "optKombikorm"}) {
+            onNextModal(this, [option](QWidget* dialog) {
+                QTest::mouseClick(find<QRadioButton>(dialog, option), Qt::LeftButton);
+                QTest::mouseClick(find<QPushButton>(dialog, "cmdWiborRacionOk"), Qt::LeftButton);
+            });
+            find<QPushButton>(sheet, "cmdDalee")->click();
+            settle();
+            QWidget* otshet = liveScreen("frmOtshet");
+            const bool racion = option == QLatin1String("optRacion");
+            typeOver(find<QLineEdit>(otshet, "Text1"), racion ? "100" : "2");
+            QCOMPARE(textsOf(otshet, "lblWes(%1)", 2),
+                     racion ? QStringList({"4009,43", "2111,84"}) : QStringList({"1310", "690"}));
+            QCOMPARE(textsOf(otshet, "lblCena(%1)", 2),
+                     racion ? QStringList({"50,12", "63,36"}) : QStringList({"16375,00", "20700,00"}));
+            QCOMPARE(textOf(otshet, "lblCenaItog"), racion ? "113,48" : "37075,00");
+            QCOMPARE(textOf(otshet, "Label12"),
+                     racion ? "Стоимость рациона в сутки, руб.:" : "Стоимость комбикорма, руб.:");
+            if (racion) {   // the text report keeps its lines: no costs in it
+                fresh.fake.saveAnswers << report;
+                find<QAction>(&w, "mnuSaveRacion")->trigger();
+                const auto lines = TextFile::readLines(report);
+                QVERIFY(lines && lines->size() == 15 + 2 * 2 + 2);
+                QVERIFY(!lines->join('\n').contains("руб"));
+            }
+            find<QPushButton>(otshet, "cmdNazad")->click();
+            settle();
+        }
+        QCOMPARE(fresh.fake.messages, QStringList());
         w.close();
     }
 };

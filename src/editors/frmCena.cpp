@@ -1,0 +1,346 @@
+#include "editors/frmCena.h"
+
+#include "data/NumText.h"
+#include "data/Prices.h"
+#include "data/Statements.h"
+#include "editors/ReferenceGrid.h"
+#include "shell/MenuRules.h"
+#include "shell/Platform.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardItemModel>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace {
+
+const QString kPriceCaption = QStringLiteral("Цена за 1 кг, руб.");
+constexpr int kStoredRole = Qt::UserRole + 1;   // the price text as the table holds it
+constexpr int kPriceWidth = 110;
+
+// Names are shown whole, up to a limit that keeps the editor within reach.
+int nameWidth(const QStandardItemModel& model, const QFontMetrics& fm)
+{
+    int widest = fm.horizontalAdvance(QStringLiteral("Наименование корма"));
+    for (int r = 0; r < qMin(model.rowCount(), 2000); ++r)
+        widest = qMax(widest, fm.horizontalAdvance(model.item(r, 0)->text()));
+    return qMin(widest + 12, 460);
+}
+
+QString refused(const QString& feed, const QString& why)
+{
+    return QStringLiteral("Цена корма «%1» не записана: %2 Исправьте цену или нажмите Esc, "
+                          "чтобы вернуть прежнюю.")
+        .arg(feed, why);
+}
+
+} // namespace
+
+frmCena::Check frmCena::checkPrice(const QString& feed, const QString& text)
+{
+    Check c;
+    const QString t = text.trimmed();
+    if (t.isEmpty()) {
+        c.ok = true;
+        return c;
+    }
+    const std::optional<double> v = NumText::toDoubleLenient(t);
+    if (!v || !std::isfinite(*v)) {
+        c.message = refused(feed, QStringLiteral("«%1» — не число. Введите цену 1 кг в рублях, например %2, "
+                                                 "или оставьте графу пустой, если цены нет.")
+                                      .arg(t, NumText::plain(14.5)));
+    } else if (*v < 0) {
+        c.message = refused(feed, QStringLiteral("цена не может быть отрицательной (введено «%1»).").arg(t));
+    } else if (*v > Prices::kMax) {
+        c.message = refused(feed, QStringLiteral("цена не может быть больше %1 руб. за 1 кг (введено «%2»).")
+                                      .arg(NumText::plain(Prices::kMax), t));
+    } else {
+        c.ok = true;
+        c.value = *v == 0 ? 0.0 : *v;   // never a negative zero
+    }
+    return c;
+}
+
+frmCena::frmCena(QWidget* parent)
+    : Form(parent)
+{
+    setObjectName(QStringLiteral("frmCena"));
+    setWindowTitle(QStringLiteral("Цены кормов"));
+    if (!Adodc1.isOpen()) {
+        m_error = Adodc1.lastError();
+        return;
+    }
+    m_model = new QStandardItemModel(0, 2, this);
+    if (!load())
+        return;
+
+    // Labels above the columns stand for the grid's own header, as in the
+    // other editors.
+    m_header = new QWidget(this);
+    m_labels[0] = new QLabel(QStringLiteral("Наименование корма"), m_header);
+    m_labels[1] = new QLabel(kPriceCaption, m_header);
+    for (int c = 0; c < 2; ++c) {
+        m_labels[c]->setObjectName(QStringLiteral("lblColumn(%1)").arg(c));
+        m_labels[c]->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+    }
+    m_header->setFixedHeight(fontMetrics().height() + 6);
+
+    DataGrid1 = new DataGrid(this);
+    DataGrid1->setModel(m_model);
+    DataGrid1->horizontalHeader()->hide();
+    DataGrid1->verticalHeader()->setDefaultSectionSize(DataGrid1->fontMetrics().height() + 6);
+    DataGrid1->setColumnWidth(0, nameWidth(*m_model, DataGrid1->fontMetrics()));
+    DataGrid1->setColumnWidth(1, qMax(kPriceWidth, fontMetrics().horizontalAdvance(kPriceCaption) + 8));
+
+    cmdExit = new QPushButton(QStringLiteral("Закрыть"), this);
+    cmdExit->setObjectName(QStringLiteral("cmdExit"));
+    cmdExit->setAutoDefault(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdExit);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->setSpacing(0);
+    layout->addWidget(m_header);
+    layout->addWidget(DataGrid1, 1);
+    layout->addSpacing(8);
+    layout->addLayout(buttons);
+
+    connect(m_model, &QStandardItemModel::itemChanged, this,
+            [this](QStandardItem* item) { onItemChanged(item->row(), item->column()); });
+    connect(DataGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &frmCena::onCurrentRowChanged);
+    connect(DataGrid1, &DataGrid::revertRowRequested, this, &frmCena::revertPendingRow);
+    connect(DataGrid1->horizontalHeader(), &QHeaderView::sectionResized, this, &frmCena::placeLabels);
+    connect(DataGrid1->horizontalScrollBar(), &QScrollBar::valueChanged, this, &frmCena::placeLabels);
+    connect(cmdExit, &QPushButton::clicked, this, &QWidget::close);
+
+    if (m_model->rowCount() > 0)
+        DataGrid1->setCurrentIndex(m_model->index(0, 1));
+    m_ready = true;
+}
+
+frmCena::~frmCena()
+{
+    delete DataGrid1;
+    delete m_model;
+}
+
+// Every feed of basa with its price; feeds keep the order of their names.
+bool frmCena::load()
+{
+    Adodc1.setRecordSource(Statements::cenaEditor);
+    if (!Adodc1.Refresh()) {
+        m_error = QStringLiteral("Не удалось прочитать цены кормов из базы данных %1. %2")
+                      .arg(Adodc1.databasePath(), Adodc1.lastError());
+        return false;
+    }
+    Recordset& rs = Adodc1.recordset();
+    for (rs.MoveFirst(); rs.hasCurrent(); rs.MoveNext()) {
+        auto* name = new QStandardItem(NumText::variantText(rs.Fields(0)));
+        name->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        name->setToolTip(name->text());
+        const std::optional<double> price = NumText::variantNumber(rs.Fields(1));
+        auto* cell = new QStandardItem(Prices::text(price));
+        cell->setData(cell->text(), kStoredRole);
+        cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        // A feed without a name cannot be looked up, so it takes no price.
+        if (name->text().isEmpty())
+            cell->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        m_model->appendRow({name, cell});
+    }
+    return true;
+}
+
+void frmCena::onItemChanged(int row, int column)
+{
+    if (column != 1 || m_writing)
+        return;
+    const QStandardItem* cell = m_model->item(row, 1);
+    if (cell->text() != cell->data(kStoredRole).toString())
+        m_pendingRow = row;
+    else if (m_pendingRow == row)
+        m_pendingRow = -1;
+}
+
+bool frmCena::writeRow(int row, QString* reason)
+{
+    QStandardItem* cell = m_model->item(row, 1);
+    const QString feed = m_model->item(row, 0)->text();
+    const Check c = checkPrice(feed, cell->text());
+    if (!c.ok) {
+        *reason = c.message;
+        return false;
+    }
+    // One row per priced feed: the old rows of the name go, the new one comes,
+    // together or not at all.
+    QSqlDatabase db = Adodc1.database();
+    QSqlQuery q(db);
+    bool ok = db.transaction();
+    ok = ok && q.prepare(QStringLiteral("Delete From cena Where basa_name_kormow = ?"));
+    if (ok) {
+        q.addBindValue(feed);
+        ok = q.exec();
+    }
+    if (ok && c.value) {
+        ok = q.prepare(QStringLiteral("Insert Into cena (basa_name_kormow, cena) Values (?, ?)"));
+        q.addBindValue(feed);
+        q.addBindValue(*c.value);
+        ok = ok && q.exec();
+    }
+    if (ok)
+        ok = db.commit();
+    if (!ok) {
+        const QString why = q.lastError().isValid() ? q.lastError().text() : db.lastError().text();
+        db.rollback();
+        *reason = QStringLiteral("Цена корма «%1» не записана: база данных ее не приняла (%2). Введенная цена "
+                                 "осталась в таблице; повторите попытку позже или нажмите Esc, чтобы вернуть "
+                                 "прежнюю.")
+                      .arg(feed, why);
+        return false;
+    }
+    // Every row of that name shows the price now stored.
+    m_writing = true;
+    const QString stored = Prices::text(c.value);
+    for (int r = 0; r < m_model->rowCount(); ++r) {
+        if (m_model->item(r, 0)->text() == feed) {
+            m_model->item(r, 1)->setText(stored);
+            m_model->item(r, 1)->setData(stored, kStoredRole);
+        }
+    }
+    m_writing = false;
+    m_pendingRow = -1;
+    return true;
+}
+
+bool frmCena::writePendingRow()
+{
+    if (!m_ready)
+        return true;
+    DataGrid1->commitOpenEditor();
+    if (m_pendingRow < 0)
+        return true;
+    QString reason;
+    if (writeRow(m_pendingRow, &reason))
+        return true;
+    platform().message(reason);
+    return false;
+}
+
+void frmCena::revertPendingRow()
+{
+    if (m_pendingRow < 0)
+        return;
+    QStandardItem* cell = m_model->item(m_pendingRow, 1);
+    m_pendingRow = -1;
+    m_writing = true;
+    cell->setText(cell->data(kStoredRole).toString());
+    m_writing = false;
+}
+
+void frmCena::onCurrentRowChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    if (m_pendingRow < 0 || !previous.isValid() || previous.row() != m_pendingRow
+        || current.row() == m_pendingRow)
+        return;
+    QString reason;
+    if (writeRow(m_pendingRow, &reason))
+        return;
+    platform().message(reason);
+    // Back to the price that still has to be put right, once this change of
+    // the current row has run its course.
+    const QPersistentModelIndex back(previous);
+    QTimer::singleShot(0, this, [this, back] {
+        if (back.isValid())
+            DataGrid1->setCurrentIndex(back);
+    });
+}
+
+// Another window became active: the price typed here is written before that
+// window reads the prices (the worksheet reads them on its activation).
+void frmCena::onDeactivated()
+{
+    if (!m_ready || m_closed || m_writing)
+        return;
+    DataGrid1->commitOpenEditor();
+    if (m_pendingRow < 0)
+        return;
+    QString reason;
+    if (writeRow(m_pendingRow, &reason))
+        return;
+    // Told once the other window's activation is over; the price stays here.
+    QTimer::singleShot(0, this, [reason] { platform().message(reason); });
+}
+
+bool frmCena::event(QEvent* e)
+{
+    if (e->type() == QEvent::WindowDeactivate && isWindow())
+        onDeactivated();
+    return Form::event(e);
+}
+
+void frmCena::showEvent(QShowEvent* e)
+{
+    Form::showEvent(e);
+    // Inside the frame the editor stops being active when its sub-window does,
+    // which the sub-window says before the next one is reported active.
+    if (QMdiSubWindow* sub = Screens::subWindowOf(this); sub && !m_watchingSubWindow) {
+        m_watchingSubWindow = true;
+        connect(sub, &QMdiSubWindow::windowStateChanged, this,
+                [this](Qt::WindowStates before, Qt::WindowStates now) {
+                    if ((before & Qt::WindowActive) && !(now & Qt::WindowActive))
+                        onDeactivated();
+                });
+    }
+    QTimer::singleShot(0, this, &frmCena::placeLabels);
+    placeLabels();
+}
+
+void frmCena::closeEvent(QCloseEvent* e)
+{
+    if (m_closed) {
+        e->accept();
+        return;
+    }
+    if (!writePendingRow()) {
+        e->ignore();
+        return;
+    }
+    m_closed = true;
+    menuRules().report(MenuEvent::CenaEditorClosed);
+    e->accept();
+}
+
+void frmCena::placeLabels()
+{
+    if (!m_ready)
+        return;
+    const int origin = DataGrid1->x() - m_header->x() + DataGrid1->viewport()->x();
+    QHeaderView* h = DataGrid1->horizontalHeader();
+    for (int c = 0; c < 2; ++c)
+        m_labels[c]->setGeometry(origin + h->sectionViewportPosition(c) + 1, 0, h->sectionSize(c) - 2,
+                                 m_header->height());
+}
+
+QSize frmCena::sizeHint() const
+{
+    if (!m_ready)
+        return Form::sizeHint();
+    const QMargins margins = contentsMargins() + layout()->contentsMargins();
+    const int width = DataGrid1->columnWidth(0) + DataGrid1->columnWidth(1)
+        + DataGrid1->verticalHeader()->sizeHint().width() + 2 * DataGrid1->frameWidth()
+        + DataGrid1->verticalScrollBar()->sizeHint().width() + margins.left() + margins.right();
+    const int height = m_header->height() + 16 * DataGrid1->verticalHeader()->defaultSectionSize()
+        + 2 * DataGrid1->frameWidth() + 8 + cmdExit->sizeHint().height() + margins.top() + margins.bottom();
+    return {width, height};
+}
