@@ -137,6 +137,7 @@ int main(int argc, char** argv)
                 QTest::keyClick(box, Qt::Key_Return);
             }
         }
+        QCoreApplication::processEvents();   // the cell goes into the model from the event loop
     }
     QTest::keyClick(grid, Qt::Key_Up);   // the last price is written as its row is left
     Screens::activate(racion);
