@@ -8,6 +8,8 @@
 //               feeds: the key filter, the change handling and its
 //               recalculation, and the repaint that follows;
 //   calculate   one click of "Расчитать" on that worksheet, Combo1 "30";
+//   leastcost   the same click with "по наименьшей стоимости" ticked, every
+//               feed priced;
 //   feedlist    the feed selection screen opened on a basa of 32 767 rows
 //               (read, list filled, shown; one run per process);
 //   feededitor  the feed editor opened on that table (one run per process).
@@ -30,6 +32,7 @@
 #include "wizard/frmRacion.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -92,6 +95,7 @@ const Measurement kMeasurements[] = {
     {"startup", "start-up to the main window shown (new treba.mdb)", true},
     {"keystroke", "one keystroke in txtWes, 10 feeds (recalc + repaint)", false},
     {"calculate", "one click of \"Расчитать\", 10 feeds, Combo1 \"30\"", false},
+    {"leastcost", "the same click, \"по наименьшей стоимости\" ticked", false},
     {"feedlist", "feed selection opened on basa of 32 767 rows", true},
     {"feededitor", "feed editor opened on basa of 32 767 rows", true},
 };
@@ -157,7 +161,18 @@ int childScreens(int argc, char** argv, const QString& which, int repeats)
         return fail("the main window was not painted");
 
     std::vector<double> times;
-    if (which == QLatin1String("keystroke") || which == QLatin1String("calculate")) {
+    const bool leastCost = which == QLatin1String("leastcost");
+    if (which == QLatin1String("keystroke") || which == QLatin1String("calculate") || leastCost) {
+        if (leastCost) {   // example prices of the ten feeds, roubles per kg
+            const QStringList feeds = Bench::tenFeeds();
+            const double prices[] = {16, 14, 42, 60, 110, 95, 4.5, 85, 9, 250};
+            QStringList rows;
+            for (int i = 0; i < feeds.size(); ++i)
+                rows << QStringLiteral("('%1', %2)").arg(feeds[i]).arg(prices[i]);
+            Adodc adodc;
+            if (!Bench::exec(adodc.database(), QStringLiteral("insert into cena values ") + rows.join(QLatin1Char(','))))
+                return fail("the prices could not be written");
+        }
         frmRacion* sheet = openWorksheet();
         if (!sheet)
             return fail("the worksheet did not open");
@@ -188,6 +203,7 @@ int childScreens(int argc, char** argv, const QString& which, int repeats)
             }
         } else {
             sheet->findChild<QComboBox*>(QStringLiteral("Combo1"))->setEditText(QStringLiteral("30"));
+            sheet->findChild<QCheckBox*>(QStringLiteral("chkCena"))->setChecked(leastCost);
             auto* cmdS = sheet->findChild<QPushButton*>(QStringLiteral("cmdS"));
             auto* sum = sheet->findChild<QLabel*>(QStringLiteral("lblSumWes"));
             for (int r = 0; r <= repeats; ++r) {

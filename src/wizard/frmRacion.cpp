@@ -6,6 +6,7 @@
 #include "data/RationState.h"
 #include "data/Statements.h"
 #include "engine/Composition.h"
+#include "engine/LeastCost.h"
 #include "engine/mdlRashet.h"
 #include "shell/MenuRules.h"
 #include "shell/Navigation.h"
@@ -274,6 +275,11 @@ void frmRacion::buildTotalsAndButtons()
     Check1 = new QCheckBox(QStringLiteral("авторасчет с учетом витаминов"), this);
     Check1->setObjectName(QStringLiteral("Check1"));
     placeFitting(Check1, 4680 / 15 - 24, 494, 22);
+    // The other choice for "Расчитать", above the vitamins box.
+    chkCena = new QCheckBox(QStringLiteral("по наименьшей стоимости"), this);
+    chkCena->setObjectName(QStringLiteral("chkCena"));
+    chkCena->setToolTip(QStringLiteral("Расчитать самый дешевый рацион в пределах погрешности по ценам кормов"));
+    placeFitting(chkCena, 4680 / 15 - 24, 472, 20);
     cmdS = new QPushButton(QStringLiteral("Расчитать"), this);
     cmdS->setObjectName(QStringLiteral("cmdS"));
     cmdS->setGeometry(7680 / 15, 7320 / 15 + 2, 100, 27);
@@ -645,7 +651,9 @@ void frmRacion::cmdNasad_Click()
 
 void frmRacion::cmdS_Click()
 {
-    Composition::cmdS_Click(*this);
+    const Composition::Outcome out = chkCena->isChecked() ? LeastCost::compose(*this) : Composition::compose(*this);
+    if (!out.message.isEmpty())
+        platform().message(out.message);
 }
 
 void frmRacion::closeEvent(QCloseEvent* e)

@@ -37,7 +37,7 @@ private:
 //
 // Controls are found by object name: txtWes(i) (QLineEdit), SpinButton(i),
 // lbl_1(0..8) .. lbl_10(0..8), lblKuri(0..8), lblProcent(0..7), lblSum(0..7)
-// (QLabel), lblSumWes, lblCena, Combo1, Combo2, Check1, cmdS, cmdNasad, cmdDalee,
+// (QLabel), lblSumWes, lblCena, Combo1, Combo2, Check1, chkCena, cmdS, cmdNasad, cmdDalee,
 // cmdExit.
 //
 // Opening a saved calculation: set bOpenKalk, fill the ration state, call
@@ -127,6 +127,7 @@ private:
     QString m_lastCombo1 = QStringLiteral("30");
     QString m_lastCombo2 = QStringLiteral("100");
     QCheckBox* Check1 = nullptr;
+    QCheckBox* chkCena = nullptr;
     QPushButton* cmdS = nullptr;
     QPushButton* cmdNasad = nullptr;
     QPushButton* cmdDalee = nullptr;

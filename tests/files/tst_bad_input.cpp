@@ -549,6 +549,18 @@ QMap<QString, std::function<void()>> tst_bad_input::scenarios()
     };
     s["compose-no-group-limits"] = [refusedComposition] { refusedComposition(u"delete from granica"_s); };
 
+    s["least-cost-no-price"] = [this] {
+        QVERIFY(runSql(u"insert into cena values (?, 16)"_s, {kCorn}));
+        MDIForm1 frame;
+        frame.show();
+        frmRacion* sheet = openSheet({kCorn, in(0)});
+        typeOver(wes(sheet, 0), kept(0));
+        QTest::mouseClick(find<QCheckBox>(sheet, u"chkCena"_s), Qt::LeftButton);
+        QTest::mouseClick(find<QPushButton>(sheet, u"cmdS"_s), Qt::LeftButton);
+        expectMessage(see(0));
+        QCOMPARE(texts(sheet, {"txtWes(0)", "txtWes(1)"}), QStringList({kept(0), kept(1)}));
+    };
+
     // ---- the wizard ----
     s["feed-eleventh"] = [this] {
         Navigation::showBasa();

@@ -2,14 +2,19 @@
 #include "data/NumText.h"
 #include "data/RationState.h"
 #include "data/Statements.h"
+#include "engine/Composition.h"
 #include "data/TextFile.h"
 #include "files/CalcFile.h"
 #include "shell/MDIForm1.h"
 #include "shell/MenuRules.h"
 #include "shell/Navigation.h"
+#include "support/EngineSupport.h"
 #include "support/UiSupport.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QSqlQuery>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QRadioButton>
@@ -181,6 +186,71 @@ private Q_SLOTS:
             settle();
         }
         QCOMPARE(fresh.fake.messages, QStringList());
+        w.close();
+    }
+
+    // "Расчитать" with "по наименьшей стоимости" ticked: the cheapest balanced
+    // ration, whose cost a GLPK model of the test's own confirms within 0,5 %,
+    // every main deviation green, the sum 100 and the weights with two
+    // decimals; where none exists, the fixed message and the weights kept.
+    void leastCostClick_data()
+    {
+        QTest::addColumn<QStringList>("feeds");
+        QTest::addColumn<QString>("tolerance");
+        QTest::addColumn<bool>("balanced");
+        const QStringList ten{"Кукуруза", "Пшеница", "Шрот соевый", "Глютен кукурузный", "Мука рыбная",
+                              "Масло подсолнечное", "Известняк (известняковая мука)", "Монокальцийфосфат",
+                              "Соль поваренная", "Премикс для бройлеров и родительского стада 1%"};
+        QTest::newRow("ten feeds at 30 %") << ten << "30" << true;
+        QTest::newRow("ten feeds at 5 %") << ten << "5" << true;
+        QTest::newRow("grain and soy: calcium out of reach")
+            << QStringList{"Кукуруза", "Пшеница", "Шрот соевый", "Масло подсолнечное"} << "30" << false;
+    }
+    void leastCostClick()
+    {
+        QFETCH(QStringList, feeds);
+        QFETCH(QString, tolerance);
+        QFETCH(bool, balanced);
+        Fresh fresh;
+        const std::vector<double> prices{16, 14, 42, 60, 110, 95, 4.5, 85, 9, 250};
+        Adodc db;
+        for (int i = 0; i < feeds.size(); ++i) {
+            QSqlQuery q(db.database());
+            QVERIFY(q.prepare("insert into cena values (?, ?)"));
+            q.addBindValue(feeds[i]);
+            q.addBindValue(prices[std::size_t(i)]);
+            QVERIFY(q.exec());
+        }
+        MDIForm1 w;
+        w.show();
+        QWidget* sheet = openWorksheet(feeds);
+        typeOver(find<QComboBox>(sheet, "Combo1")->lineEdit(), tolerance);
+        typeOver(wes(sheet, 0), "50");
+        QTest::mouseClick(find<QCheckBox>(sheet, "chkCena"), Qt::LeftButton);
+        QTest::mouseClick(find<QPushButton>(sheet, "cmdS"), Qt::LeftButton);
+        if (!balanced) {
+            QCOMPARE(fresh.fake.messages, QStringList{Composition::kNotSolved});
+            QCOMPARE(textsOf(sheet, "txtWes(%1)", 2), QStringList({"50", "0"}));
+            return;
+        }
+        QCOMPARE(fresh.fake.messages, QStringList());
+        QCOMPARE(textOf(sheet, "lblSumWes"), "100");
+        double cost = 0;
+        for (int i = 0; i < feeds.size(); ++i) {
+            QVERIFY2(QRegularExpression("^\\d+,\\d\\d$").match(wes(sheet, i)->text()).hasMatch(),
+                     qPrintable(wes(sheet, i)->text()));
+            cost += *NumText::toDouble(wes(sheet, i)->text()) * prices[std::size_t(i)] / 100;
+        }
+        for (int k = 0; k < 5; ++k)
+            QCOMPARE(find(sheet, QString("lblProcent(%1)").arg(k))->palette().color(QPalette::Window),
+                     QColor(192, 255, 192));
+        std::vector<double> perGram;
+        for (int i = 0; i < feeds.size(); ++i)
+            perGram.push_back(prices[std::size_t(i)] / 100);
+        const auto optimum = TestSupport::glpkOptimum(Composition::readGroups(db).records, perGram, tolerance.toDouble());
+        QVERIFY(optimum);
+        QVERIFY2(qAbs(cost - *optimum) <= *optimum * 0.005, qPrintable(QString("%1 %2").arg(cost).arg(*optimum)));
+        QCOMPARE(textOf(sheet, "lblCena"), "Стоимость 1 кг корма: " + NumText::format00(cost) + " руб.");
         w.close();
     }
 };

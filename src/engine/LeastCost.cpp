@@ -1,0 +1,67 @@
+#include "engine/LeastCost.h"
+
+#include "data/NumText.h"
+#include "data/RationState.h"
+#include "engine/BandModel.h"
+
+namespace LeastCost {
+
+namespace {
+
+Composition::Outcome refused(const QString& message)
+{
+    Composition::Outcome out;
+    out.status = Composition::Status::Refused;
+    out.message = message;
+    return out;
+}
+
+} // namespace
+
+Composition::Outcome compose(RacionSheet& sheet)
+{
+    const RationState& s = ration();
+    std::vector<double> prices;
+    for (int i = 0; i < s.feedCount(); ++i) {
+        if (!s.Cena[i])
+            return refused(QStringLiteral("Нет цены корма «%1», поэтому рацион по наименьшей стоимости не "
+                                          "рассчитан. Введите цену (База данных → цены кормов) или снимите "
+                                          "флажок «по наименьшей стоимости».")
+                               .arg(s.sKorm[i]));
+        prices.push_back(*s.Cena[i]);
+    }
+    const GroupRecords groups = sheet.groupRecords();
+    if (!groups.ok)
+        return refused(QStringLiteral("Не удалось прочитать ограничения групп кормов: ") + groups.error);
+    const Bands::Reading r = Bands::read(s, groups.records, sheet.toleranceText(), sheet.vitaminSurplusText(),
+                                         sheet.vitaminsChecked());
+    if (!r.complete())
+        return refused(QStringLiteral("Рацион по наименьшей стоимости не рассчитан: %1.")
+                           .arg(r.faults.join(QStringLiteral("; "))));
+
+    Composition::Outcome out;
+    out.passes = 1;
+    const std::optional<Bands::Ration> cheapest = Bands::leastCost(r.model, prices);
+    if (!cheapest) {
+        out.status = Composition::Status::NotSolved;
+        out.message = Composition::kNotSolved;
+        return out;
+    }
+    // All boxes to 0 first, so that no write lifts the sum above 100 on the
+    // way and has its excess cut.
+    for (int i = 0; i < s.feedCount(); ++i)
+        sheet.setWeightText(i, QStringLiteral("0"));
+    for (int i = 0; i < s.feedCount(); ++i)
+        sheet.setWeightText(i, NumText::format00(cheapest->written[std::size_t(i)]));
+    // The two decimals as the worksheet judges them are within every band,
+    // unless no narrowing of the bands could make them so.
+    if (cheapest->judgedBalanced) {
+        out.status = Composition::Status::Balanced;
+    } else {
+        out.status = Composition::Status::NotSolved;
+        out.message = Composition::kNotSolved;
+    }
+    return out;
+}
+
+} // namespace LeastCost
