@@ -47,12 +47,20 @@ Composition::Outcome compose(RacionSheet& sheet)
         out.message = Composition::kNotSolved;
         return out;
     }
-    // All boxes to 0 first, so that no write lifts the sum above 100 on the
-    // way and has its excess cut.
+    // Each box that changes is written once: the lowered ones first, then the
+    // raised ones, so that the sum never passes 100 on the way (and no excess
+    // is cut) and every group a changed box belongs to is judged again.
+    std::vector<QString> texts;
     for (int i = 0; i < s.feedCount(); ++i)
-        sheet.setWeightText(i, QStringLiteral("0"));
-    for (int i = 0; i < s.feedCount(); ++i)
-        sheet.setWeightText(i, NumText::format00(cheapest->written[std::size_t(i)]));
+        texts.push_back(NumText::format00(cheapest->written[std::size_t(i)]));
+    for (const bool raising : {false, true}) {
+        for (int i = 0; i < s.feedCount(); ++i) {
+            const std::optional<double> now = NumText::toDouble(sheet.weightText(i));
+            const bool raise = now && *now < cheapest->written[std::size_t(i)];
+            if (raise == raising && sheet.weightText(i) != texts[std::size_t(i)])
+                sheet.setWeightText(i, texts[std::size_t(i)]);
+        }
+    }
     // The two decimals as the worksheet judges them are within every band,
     // unless no narrowing of the bands could make them so.
     if (cheapest->judgedBalanced) {

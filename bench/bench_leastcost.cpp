@@ -1,0 +1,120 @@
+// Times one least-cost click of "Расчитать" ("по наименьшей стоимости"
+// ticked) on the real worksheet, offscreen, with ten priced feeds of the
+// default data and Combo1 at "30", beside the time of the bare band-model
+// call the click makes (reading the model and solving it with GLPK), so the
+// cost of writing the weights into the worksheet shows apart. Each click
+// starts from empty boxes, so it writes all ten weights.
+// Usage: bench_leastcost [clicks] [vitamins: 0 or 1]
+
+#include "BenchSupport.h"
+
+#include "data/Adodc.h"
+#include "data/Database.h"
+#include "data/RationState.h"
+#include "engine/BandModel.h"
+#include "engine/Composition.h"
+#include "shell/Navigation.h"
+#include "shell/Platform.h"
+#include "wizard/frmRacion.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    using Clock = std::chrono::steady_clock;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int clicks = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
+    const bool vitamins = argc > 2 && std::atoi(argv[2]) != 0;
+
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    if (!Database::ensure().ok) {
+        std::fprintf(stderr, "treba.mdb could not be made\n");
+        return 1;
+    }
+    Bench::QuietPlatform quiet;
+    setPlatform(&quiet);
+
+    // Example prices of the ten feeds, roubles per kg.
+    const QStringList feeds = Bench::tenFeeds();
+    const std::vector<double> prices{16, 14, 42, 60, 110, 95, 4.5, 85, 9, 250};
+    QStringList rows;
+    for (int i = 0; i < feeds.size(); ++i)
+        rows << QStringLiteral("('%1', %2)").arg(feeds[i]).arg(prices[std::size_t(i)]);
+    {
+        Adodc adodc;
+        if (!Bench::exec(adodc.database(), QStringLiteral("insert into cena values ") + rows.join(QLatin1Char(','))))
+            return 1;
+    }
+
+    Bench::chooseRation(Bench::kCategory, feeds);
+    auto* sheet = qobject_cast<frmRacion*>(Navigation::showRacion());
+    if (!sheet) {
+        std::fprintf(stderr, "the worksheet did not open\n");
+        return 1;
+    }
+    auto* cmdS = sheet->findChild<QPushButton*>(QStringLiteral("cmdS"));
+    sheet->findChild<QComboBox*>(QStringLiteral("Combo1"))->setEditText(QStringLiteral("30"));
+    sheet->findChild<QCheckBox*>(QStringLiteral("Check1"))->setChecked(vitamins);
+    sheet->findChild<QCheckBox*>(QStringLiteral("chkCena"))->setChecked(true);
+    auto* sum = sheet->findChild<QLabel*>(QStringLiteral("lblSumWes"));
+
+    std::vector<double> clickTimes;
+    for (int c = 0; c <= clicks; ++c) {
+        // Every click starts from empty boxes, outside the clock, so that it
+        // writes all ten weights.
+        for (int i = 0; i < feeds.size(); ++i)
+            sheet->setWeightText(i, QStringLiteral("0"));
+        QCoreApplication::processEvents();
+        const auto start = Clock::now();
+        cmdS->click();
+        QCoreApplication::processEvents();
+        const double t = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        if (sum->text() != QLatin1String("100") || quiet.messages > 0) {
+            std::fprintf(stderr, "the least-cost click did not balance the ration: %s\n", qPrintable(quiet.last));
+            return 1;
+        }
+        if (c > 0)
+            clickTimes.push_back(t);
+    }
+
+    // The same model, read and solved bare.
+    Adodc adodc;
+    const GroupRecords groups = Composition::readGroups(adodc);
+    std::vector<double> modelTimes;
+    for (int c = 0; c < clicks; ++c) {
+        const auto start = Clock::now();
+        const Bands::Reading r = Bands::read(ration(), groups.records, QStringLiteral("30"), QStringLiteral("100"),
+                                             vitamins);
+        const auto cheapest = Bands::leastCost(r.model, prices);
+        modelTimes.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        if (!cheapest)
+            return 1;
+    }
+
+    const double click = Bench::median(clickTimes);
+    const double model = Bench::median(modelTimes);
+    std::printf("One least-cost click of \"Расчитать\" on the worksheet (offscreen), 10 feeds, Combo1 \"30\", %s:\n",
+                vitamins ? "with the vitamins" : "without the vitamins");
+    std::printf("  click, median of %d     %.3f ms\n", clicks, click);
+    std::printf("  band model read + GLPK  %.3f ms\n", model);
+    std::printf("  weights written         %.3f ms (the rest of the click)\n", click - model);
+    sheet->close();
+    setPlatform(nullptr);
+    return 0;
+}
