@@ -623,17 +623,21 @@ std::vector<Suggestion> suggest(const Model& m, const std::vector<Feed>& candida
                 out.push_back(s);
         return out;
     };
-    if (m.feeds.size() < std::size_t(RationState::kMaxFeeds)) {
-        for (const Feed& f : candidates)
-            if (const auto w = t.weightOf(f, -1))
-                found.push_back({f.name, -1, *w});
-        if (!found.empty())
-            return best();
-    }
+    // A feed that cannot balance the ration beside all the chosen ones cannot
+    // in place of one of them either: only the others are tried in each place.
+    std::vector<const Feed*> helpful;
+    for (const Feed& f : candidates)
+        if (const auto w = t.weightOf(f, -1)) {
+            helpful.push_back(&f);
+            found.push_back({f.name, -1, *w});
+        }
+    if (m.feeds.size() < std::size_t(RationState::kMaxFeeds) && !found.empty())
+        return best();
+    found.clear();
     for (int r = 0; r < int(m.feeds.size()); ++r)
-        for (const Feed& f : candidates)
-            if (const auto w = t.weightOf(f, r))
-                found.push_back({f.name, r, *w});
+        for (const Feed* f : helpful)
+            if (const auto w = t.weightOf(*f, r))
+                found.push_back({f->name, r, *w});
     return best();
 }
 
