@@ -1,12 +1,15 @@
 #include "shell/Screens.h"
 
+#include <QApplication>
 #include <QEvent>
+#include <QFontMetricsF>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QScreen>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 QPointer<QMdiArea> g_area;
@@ -39,6 +42,75 @@ bool Form::event(QEvent* e)
 
 namespace Screens {
 
+double fontScale()
+{
+    // Measured once for each application font.
+    static QFont measured;
+    static double factor = 0;
+    const QFont font = QApplication::font();
+    if (factor > 0 && font == measured && font.resolveMask() == measured.resolveMask())
+        return factor;
+    QFont reference = font;
+    reference.setPointSizeF(8);
+    const QFontMetricsF now(font);
+    const QFontMetricsF drawn(reference);
+    // Height and width both: a font that grows more in one of them must
+    // still fit the labels drawn for 8 pt.
+    const QString sample = QStringLiteral("Расчет рациона 0123456789");
+    const double byHeight = now.height() / drawn.height();
+    const double byWidth = now.horizontalAdvance(sample) / drawn.horizontalAdvance(sample);
+    measured = font;
+    factor = std::max(byHeight, byWidth);
+    return factor;
+}
+
+int scaled(int pixels)
+{
+    return qRound(pixels * fontScale());
+}
+
+QRect scaled(const QRect& r)
+{
+    const double k = fontScale();
+    const int left = qRound(r.left() * k);
+    const int top = qRound(r.top() * k);
+    const int right = qRound((r.left() + r.width()) * k);
+    const int bottom = qRound((r.top() + r.height()) * k);
+    return QRect(left, top, right - left, bottom - top);
+}
+
+QFont relativeFont(const QFont& base, double points)
+{
+    QFont f = base;
+    if (base.pointSizeF() > 0)
+        f.setPointSizeF(base.pointSizeF() * points / 8);
+    else
+        f.setPixelSize(std::max(1, qRound(base.pixelSize() * points / 8)));
+    return f;
+}
+
+namespace {
+double luminance(const QColor& c)
+{
+    auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+} // namespace
+
+double contrast(const QColor& a, const QColor& b)
+{
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor textColourFor(const QColor& back)
+{
+    const QColor black(Qt::black);
+    const QColor white(Qt::white);
+    return contrast(back, black) >= contrast(back, white) ? black : white;
+}
+
 void setMdiArea(QMdiArea* area)
 {
     g_area = area;
@@ -67,31 +139,61 @@ QMdiSubWindow* subWindowOf(QWidget* screen)
 
 namespace {
 
+// The frame's size before the screens that grew it; restored when the last
+// of them closes.
+QSize g_homeSize;
+QList<QPointer<QMdiSubWindow>> g_growers;
+
+void frameRestoreIfDone(QWidget* frame)
+{
+    g_growers.removeAll(nullptr);
+    for (const QPointer<QMdiSubWindow>& sub : std::as_const(g_growers))
+        if (sub->isVisible())
+            return;
+    g_growers.clear();
+    if (frame && g_homeSize.isValid() && !frame->isMaximized() && !frame->isFullScreen())
+        frame->resize(g_homeSize);
+    g_homeSize = QSize();
+}
+
 // A screen larger than the frame's client area would be shown cut off: the
-// frame grows just enough to show it whole (kept on the screen where it can
-// be), and the screen's window is put in the area's top left corner.
+// frame grows to show it whole, but never beyond the available screen (the
+// area's scroll bars show the rest), and gets its size back when the screen
+// closes. The screen's window is put in the area's top left corner.
 void fitFrameTo(QMdiSubWindow* sub)
 {
     QWidget* frame = g_area->window();
     // The area may have given the window less than the screen asks for.
     const QSize need = sub->size().expandedTo(sub->sizeHint());
     const QSize have = g_area->viewport()->size();
-    const int dw = std::max(0, need.width() - have.width());
-    const int dh = std::max(0, need.height() - have.height());
-    if (dw > 0 || dh > 0) {
-        frame->resize(frame->size() + QSize(dw, dh));
-        if (const QScreen* s = frame->screen()) {
-            const QRect avail = s->availableGeometry();
-            QRect g = frame->frameGeometry();
-            if (g.right() > avail.right())
-                g.moveRight(avail.right());
-            if (g.bottom() > avail.bottom())
-                g.moveBottom(avail.bottom());
-            if (g.left() < avail.left())
-                g.moveLeft(avail.left());
-            if (g.top() < avail.top())
-                g.moveTop(avail.top());
-            frame->move(g.topLeft());
+    int dw = std::max(0, need.width() - have.width());
+    int dh = std::max(0, need.height() - have.height());
+    if ((dw > 0 || dh > 0) && !frame->isMaximized() && !frame->isFullScreen()) {
+        const QScreen* s = frame->screen();
+        const QRect avail = s ? s->availableGeometry() : QRect();
+        QRect g = frame->frameGeometry();
+        if (avail.isValid()) {
+            dw = std::max(0, std::min(dw, avail.width() - g.width()));
+            dh = std::max(0, std::min(dh, avail.height() - g.height()));
+        }
+        if (dw > 0 || dh > 0) {
+            if (g_growers.isEmpty())
+                g_homeSize = frame->size();
+            g_growers << sub;
+            QObject::connect(sub, &QObject::destroyed, frame, [frame] { frameRestoreIfDone(frame); });
+            frame->resize(frame->size() + QSize(dw, dh));
+            if (avail.isValid()) {
+                g = frame->frameGeometry();
+                if (g.right() > avail.right())
+                    g.moveRight(avail.right());
+                if (g.bottom() > avail.bottom())
+                    g.moveBottom(avail.bottom());
+                if (g.left() < avail.left())
+                    g.moveLeft(avail.left());
+                if (g.top() < avail.top())
+                    g.moveTop(avail.top());
+                frame->move(g.topLeft());
+            }
         }
     }
     sub->resize(need);
