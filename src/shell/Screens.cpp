@@ -14,6 +14,8 @@
 namespace {
 QPointer<QMdiArea> g_area;
 QPointer<QWidget> g_lastActivated;
+// The frame's size before screens made it grow; invalid while it has its own.
+QSize g_homeSize;
 
 // Remembers the active screen (of any kind), so that a screen's activation
 // step runs once each time it becomes active, not on every repeated report.
@@ -114,6 +116,7 @@ QColor textColourFor(const QColor& back)
 void setMdiArea(QMdiArea* area)
 {
     g_area = area;
+    g_homeSize = QSize();
     if (!area)
         return;
     QObject::connect(area, &QMdiArea::subWindowActivated, area, [](QMdiSubWindow* sub) {
@@ -137,29 +140,58 @@ QMdiSubWindow* subWindowOf(QWidget* screen)
     return qobject_cast<QMdiSubWindow*>(screen->parentWidget());
 }
 
+void keepOnScreen(QWidget* window)
+{
+    const QScreen* s = window->screen();
+    if (!s || window->isMaximized() || window->isFullScreen())
+        return;
+    const QRect avail = s->availableGeometry();
+    QRect g = window->frameGeometry();
+    const QSize decoration = g.size() - window->size();
+    const QSize size = window->size().boundedTo(avail.size() - decoration);
+    if (size != window->size())
+        window->resize(size);
+    g.setSize(size + decoration);
+    if (g.right() > avail.right())
+        g.moveRight(avail.right());
+    if (g.bottom() > avail.bottom())
+        g.moveBottom(avail.bottom());
+    if (g.left() < avail.left())
+        g.moveLeft(avail.left());
+    if (g.top() < avail.top())
+        g.moveTop(avail.top());
+    window->move(g.topLeft());
+}
+
 namespace {
 
-// The frame's size before the screens that grew it; restored when the last
-// of them closes.
-QSize g_homeSize;
-QList<QPointer<QMdiSubWindow>> g_growers;
-
-void frameRestoreIfDone(QWidget* frame)
+// When a screen closes, the frame shrinks back towards its own size, as far
+// as the screens still open let it.
+void refitFrame(QWidget* frame)
 {
-    g_growers.removeAll(nullptr);
-    for (const QPointer<QMdiSubWindow>& sub : std::as_const(g_growers))
-        if (sub->isVisible())
-            return;
-    g_growers.clear();
-    if (frame && g_homeSize.isValid() && !frame->isMaximized() && !frame->isFullScreen())
-        frame->resize(g_homeSize);
-    g_homeSize = QSize();
+    if (!g_homeSize.isValid() || !g_area || frame->isMaximized() || frame->isFullScreen())
+        return;
+    const QSize grown = frame->size() - g_homeSize;
+    const QSize homeArea = g_area->viewport()->size() - grown;
+    QSize extra(0, 0);
+    for (QMdiSubWindow* sub : g_area->subWindowList()) {
+        if (!sub->widget() || !sub->isVisible())
+            continue;
+        const QRect r = sub->geometry();
+        extra = extra.expandedTo(QSize(r.right() + 1 - homeArea.width(), r.bottom() + 1 - homeArea.height()));
+    }
+    const QSize target = g_homeSize + extra.boundedTo(grown);
+    if (target != frame->size())
+        frame->resize(target);
+    if (target == g_homeSize)
+        g_homeSize = QSize();
 }
 
 // A screen larger than the frame's client area would be shown cut off: the
 // frame grows to show it whole, but never beyond the available screen (the
 // area's scroll bars show the rest), and gets its size back when the screen
-// closes. The screen's window is put in the area's top left corner.
+// closes (refitFrame). The screen's window is put in the area's top left
+// corner.
 void fitFrameTo(QMdiSubWindow* sub)
 {
     QWidget* frame = g_area->window();
@@ -177,23 +209,10 @@ void fitFrameTo(QMdiSubWindow* sub)
             dh = std::max(0, std::min(dh, avail.height() - g.height()));
         }
         if (dw > 0 || dh > 0) {
-            if (g_growers.isEmpty())
+            if (!g_homeSize.isValid())
                 g_homeSize = frame->size();
-            g_growers << sub;
-            QObject::connect(sub, &QObject::destroyed, frame, [frame] { frameRestoreIfDone(frame); });
             frame->resize(frame->size() + QSize(dw, dh));
-            if (avail.isValid()) {
-                g = frame->frameGeometry();
-                if (g.right() > avail.right())
-                    g.moveRight(avail.right());
-                if (g.bottom() > avail.bottom())
-                    g.moveBottom(avail.bottom());
-                if (g.left() < avail.left())
-                    g.moveLeft(avail.left());
-                if (g.top() < avail.top())
-                    g.moveTop(avail.top());
-                frame->move(g.topLeft());
-            }
+            keepOnScreen(frame);
         }
     }
     sub->resize(need);
@@ -215,10 +234,17 @@ void showChild(QWidget* screen)
             sub->setAttribute(Qt::WA_DeleteOnClose);
             sub->setWindowIcon(screen->windowIcon());
         }
+        const bool appears = added || sub->isHidden();
         screen->show();
         sub->show();
-        if (added && !sub->isMaximized())
+        if (appears && !sub->isMaximized())
             fitFrameTo(sub);
+        if (added) {
+            QWidget* frame = g_area->window();
+            QObject::connect(screen, &QObject::destroyed, frame, [frame] {
+                QMetaObject::invokeMethod(frame, [frame] { refitFrame(frame); }, Qt::QueuedConnection);
+            });
+        }
         activate(screen);
     } else {
         screen->show();

@@ -50,6 +50,10 @@ QColor textColourFor(const QColor& back);
 // WCAG contrast ratio of two colours (1 to 21).
 double contrast(const QColor& a, const QColor& b);
 
+// Shrinks and moves a top-level window so that it lies within the available
+// part of its screen, window frame included.
+void keepOnScreen(QWidget* window);
+
 // The frame's multi-document area (set by the main window; null without one).
 void setMdiArea(QMdiArea* area);
 QMdiArea* mdiArea();
