@@ -52,15 +52,12 @@ QStringList faultsOf(QWidget* screen)
         if (!w->isVisibleTo(screen))
             continue;
         const QFontMetrics fm = w->fontMetrics();
-        const QString where = QStringLiteral("%1 (%2)").arg(w->objectName(), w->metaObject()->className());
         bool cut = false;
         if (auto* l = qobject_cast<QLabel*>(w); l && !l->text().isEmpty()) {
             const QRect room = l->contentsRect().marginsRemoved(QMargins(l->margin(), l->margin(), l->margin(), l->margin()));
             const QRect text = fm.boundingRect(QRect(room.topLeft(), QSize(room.width(), 10000)),
                                                (l->wordWrap() ? Qt::TextWordWrap : 0) | Qt::AlignLeft, l->text());
             cut = text.width() > room.width() || text.height() > room.height();
-            if (cut)
-                faults << QStringLiteral("%1x%2 in %3x%4").arg(text.width()).arg(text.height()).arg(room.width()).arg(room.height());
         } else if (auto* b = qobject_cast<QPushButton*>(w)) {
             cut = fm.horizontalAdvance(b->text().remove('&')) + 8 > b->width() || fm.height() + 4 > b->height();
         } else if (qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w)) {
@@ -69,7 +66,8 @@ QStringList faultsOf(QWidget* screen)
             cut = fm.horizontalAdvance(e->text()) + 6 > e->width() || fm.height() + 2 > e->height();
         }
         if (cut)
-            faults << where + " cuts \"" + (qobject_cast<QLabel*>(w) ? static_cast<QLabel*>(w)->text() : QString()) + '"';
+            faults << QStringLiteral("%1 cuts \"%2\" at %3x%4").arg(w->objectName(), w->property("text").toString())
+                          .arg(w->width()).arg(w->height());
     }
     // Controls side by side on the screen and on plain panels within it.
     QList<QWidget*> panels{screen};
@@ -261,8 +259,7 @@ private Q_SLOTS:
             ++looked;
             faults << faultsOf(s);
             if (const QString dir = qEnvironmentVariable("RACION_RENDER_DIR"); !dir.isEmpty())
-                (s->isWindow() ? s : static_cast<QWidget*>(&w))->grab().save(
-                    QStringLiteral("%1/%2-%3pt.png").arg(dir, screen).arg(points));
+                s->grab().save(QStringLiteral("%1/%2-%3pt.png").arg(dir, screen).arg(points));
         };
         // Modal ones are looked at from their own loop, then closed.
         auto modal = [&](const char* closeButton) {
@@ -320,8 +317,9 @@ private Q_SLOTS:
             if (depth == 3)
                 modal("cmdWiborRacionOk");
             if (depth == 4) {
-                onNextModal(this, [](QWidget* m) {
-                    QTest::mouseClick(find<QRadioButton>(m, "optKombikorm"), Qt::LeftButton);
+                // Both kinds of report, one at odd sizes, one at even.
+                onNextModal(this, [points](QWidget* m) {
+                    QTest::mouseClick(find<QRadioButton>(m, points % 2 ? "optKombikorm" : "optRacion"), Qt::LeftButton);
                     QTest::mouseClick(find<QPushButton>(m, "cmdWiborRacionOk"), Qt::LeftButton);
                 });
             }
