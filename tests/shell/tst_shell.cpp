@@ -397,8 +397,8 @@ private Q_SLOTS:
         QVERIFY(w.width() > home.width());
         QVERIFY2(avail.contains(w.frameGeometry()), qPrintable(QStringLiteral("%1x%2").arg(w.width()).arg(w.height())));
         settle();
-        if (editor->sizeHint().width() > w.mdiArea()->viewport()->width())
-            QVERIFY(w.mdiArea()->horizontalScrollBar()->isVisible());
+        QVERIFY(editor->sizeHint().width() > w.mdiArea()->viewport()->width());   // more than the screen holds
+        QVERIFY(w.mdiArea()->horizontalScrollBar()->isVisible());
         QTest::mouseClick(find<QPushButton>(editor, "cmdExit"), Qt::LeftButton);
         settle();
         QCOMPARE(w.size(), home);
