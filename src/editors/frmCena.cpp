@@ -25,7 +25,7 @@ namespace {
 
 const QString kPriceCaption = QStringLiteral("Цена за 1 кг, руб.");
 constexpr int kStoredRole = Qt::UserRole + 1;   // the price text as the table holds it
-constexpr int kPriceWidth = 110;
+constexpr int kPriceWidth = 110;   // pixels at 8 pt, as every layout
 
 // Names are shown whole, up to a limit that keeps the editor within reach.
 int nameWidth(const QStandardItemModel& model, const QFontMetrics& fm)
@@ -33,7 +33,7 @@ int nameWidth(const QStandardItemModel& model, const QFontMetrics& fm)
     int widest = fm.horizontalAdvance(QStringLiteral("Наименование корма"));
     for (int r = 0; r < qMin(model.rowCount(), 2000); ++r)
         widest = qMax(widest, fm.horizontalAdvance(model.item(r, 0)->text()));
-    return qMin(widest + 12, 460);
+    return qMin(widest + 12, Screens::scaled(460));
 }
 
 QString refused(const QString& feed, const QString& why)
@@ -99,7 +99,7 @@ frmCena::frmCena(QWidget* parent)
     DataGrid1->horizontalHeader()->hide();
     DataGrid1->verticalHeader()->setDefaultSectionSize(DataGrid1->fontMetrics().height() + 6);
     DataGrid1->setColumnWidth(0, nameWidth(*m_model, DataGrid1->fontMetrics()));
-    DataGrid1->setColumnWidth(1, qMax(kPriceWidth, fontMetrics().horizontalAdvance(kPriceCaption) + 8));
+    DataGrid1->setColumnWidth(1, qMax(Screens::scaled(kPriceWidth), fontMetrics().horizontalAdvance(kPriceCaption) + 8));
 
     cmdExit = new QPushButton(QStringLiteral("Закрыть"), this);
     cmdExit->setObjectName(QStringLiteral("cmdExit"));
@@ -109,11 +109,12 @@ frmCena::frmCena(QWidget* parent)
     buttons->addWidget(cmdExit);
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(6, 6, 6, 6);
+    const int margin = Screens::scaled(6);
+    layout->setContentsMargins(margin, margin, margin, margin);
     layout->setSpacing(0);
     layout->addWidget(m_header);
     layout->addWidget(DataGrid1, 1);
-    layout->addSpacing(8);
+    layout->addSpacing(Screens::scaled(8));
     layout->addLayout(buttons);
 
     connect(m_model, &QStandardItemModel::itemChanged, this,
@@ -341,6 +342,6 @@ QSize frmCena::sizeHint() const
         + DataGrid1->verticalHeader()->sizeHint().width() + 2 * DataGrid1->frameWidth()
         + DataGrid1->verticalScrollBar()->sizeHint().width() + margins.left() + margins.right();
     const int height = m_header->height() + 16 * DataGrid1->verticalHeader()->defaultSectionSize()
-        + 2 * DataGrid1->frameWidth() + 8 + cmdExit->sizeHint().height() + margins.top() + margins.bottom();
+        + 2 * DataGrid1->frameWidth() + Screens::scaled(8) + cmdExit->sizeHint().height() + margins.top() + margins.bottom();
     return {width, height};
 }

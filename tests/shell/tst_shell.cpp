@@ -241,7 +241,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("points");
         for (int points : {9, 10, 11, 12})
             for (const char* screen : {"frmKurwi", "frmBasa", "frmRacion", "frmWiborRecept", "frmOtshet",
-                                       "frmBasaKorm", "frmBasaKurwi", "frmGruppa", "frmProgramm"})
+                                       "frmBasaKorm", "frmBasaKurwi", "frmGruppa", "frmCena", "frmProgramm"})
                 QTest::addRow("%s at %d pt", screen, points) << screen << points;
     }
     void screensFitEveryFontSize()
@@ -280,9 +280,9 @@ private Q_SLOTS:
             } else {
                 look_at(editor);
             }
-        } else if (screen == "frmBasaKurwi") {
-            item(w, "mnuVargo")->trigger();
-            look_at(liveScreen("frmBasaKurwi"));
+        } else if (screen == "frmBasaKurwi" || screen == "frmCena") {
+            item(w, screen == "frmCena" ? "mnuCena" : "mnuVargo")->trigger();
+            look_at(liveScreen(screen));
         } else if (screen == "frmProgramm") {
             modal("cmdExit");
             item(w, "mnuProgramm")->trigger();
