@@ -238,6 +238,14 @@ void DataGrid::keyPressEvent(QKeyEvent* event)
             return;
         }
     }
+    // Tab moves from cell to cell; Ctrl+Tab leaves the grid for the buttons
+    // (Ctrl+Shift+Tab for the control before it).
+    if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab)
+        && (event->modifiers() & Qt::ControlModifier)) {
+        QWidget::focusNextPrevChild(event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier));
+        event->accept();
+        return;
+    }
     if (event->key() == Qt::Key_Escape && state() != QAbstractItemView::EditingState) {
         Q_EMIT revertRowRequested();
         event->accept();

@@ -1,8 +1,11 @@
 #include "shell/Screens.h"
 
+#include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QPointer>
 #include <QScreen>
 
@@ -37,6 +40,14 @@ bool Form::event(QEvent* e)
     return QWidget::event(e);
 }
 
+// A button without a dialog around it lets Enter go by; it comes here.
+void Form::keyPressEvent(QKeyEvent* e)
+{
+    if (Screens::enterPressesFocusedButton(this, e))
+        return;
+    QWidget::keyPressEvent(e);
+}
+
 namespace Screens {
 
 void setMdiArea(QMdiArea* area)
@@ -63,6 +74,18 @@ QMdiSubWindow* subWindowOf(QWidget* screen)
     if (!screen)
         return nullptr;
     return qobject_cast<QMdiSubWindow*>(screen->parentWidget());
+}
+
+bool enterPressesFocusedButton(QWidget* screen, const QKeyEvent* e)
+{
+    if ((e->key() != Qt::Key_Return && e->key() != Qt::Key_Enter)
+        || (e->modifiers() & ~Qt::KeypadModifier))
+        return false;
+    auto* button = qobject_cast<QPushButton*>(QApplication::focusWidget());
+    if (!button || !button->isEnabled() || !button->isVisible() || !screen->isAncestorOf(button))
+        return false;
+    button->click();
+    return true;
 }
 
 namespace {

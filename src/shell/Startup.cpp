@@ -4,15 +4,48 @@
 #include "shell/Platform.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 namespace Startup {
 
+const char* const kDesktopId = "ru.racion.Racion";
+
 void configureApplication(QApplication& app)
 {
+    // The window class under X11 is the application's name: the desktop
+    // entry's StartupWMClass says "racion" too.
     app.setApplicationName(QStringLiteral("racion"));
     app.setApplicationDisplayName(QStringLiteral("Рацион"));
     app.setApplicationVersion(QStringLiteral("2.21"));
     app.setOrganizationName(QStringLiteral("racion"));
+    setUpDesktop(app);
+}
+
+QIcon appIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/racion-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+void setUpDesktop(QApplication& app)
+{
+    app.setWindowIcon(appIcon());
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopId));
+    // The program speaks Russian whatever the desktop's language; without
+    // the translation installed Qt's texts stay English and nothing else changes.
+    const QString name = QStringLiteral("qtbase_ru");
+    if (app.findChild<QTranslator*>(name, Qt::FindDirectChildrenOnly))
+        return;
+    auto* t = new QTranslator(&app);
+    t->setObjectName(name);
+    if (t->load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(t);
+    else
+        delete t;
 }
 
 bool checkDatabase()
