@@ -215,7 +215,8 @@ private Q_SLOTS:
         }
         QCOMPARE(fake.messages.size(), 1);
         QVERIFY2(fake.messages[0].startsWith(message), qPrintable(fake.messages[0]));
-        QCOMPARE(fake.kinds, QList{MessageKind::Warning});   // a refusal
+        // A refusal warns; "Не решено" reports an outcome.
+        QCOMPARE(fake.kinds, QList{message == Composition::kNotSolved ? MessageKind::Information : MessageKind::Warning});
         QVERIFY(sheet.writes.isEmpty());
         QVERIFY(what == "no feed" || ration().SimplexTabl.empty());
     }

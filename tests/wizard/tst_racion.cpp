@@ -169,6 +169,8 @@ private Q_SLOTS:
         Fresh fresh;
         MDIForm1 w;
         w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         QWidget* s = openWorksheet({"Кукуруза", "Пшеница"});
         QVERIFY(w.isAncestorOf(s));
         for (int i : {0, 1})
