@@ -10,7 +10,22 @@
 
 namespace Startup {
 
-const char* const kDesktopId = "ru.racion.Racion";
+namespace {
+
+// The desktop entry's name (without ".desktop"); docks and task switchers
+// match the windows to the entry by it.
+const QString kDesktopId = QStringLiteral("ru.racion.Racion");
+
+// The program's icon, in the sizes the resources hold.
+QIcon appIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/racion-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+} // namespace
 
 void configureApplication(QApplication& app)
 {
@@ -23,18 +38,10 @@ void configureApplication(QApplication& app)
     setUpDesktop(app);
 }
 
-QIcon appIcon()
-{
-    QIcon icon;
-    for (int size : {16, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/racion-%1.png").arg(size), QSize(size, size));
-    return icon;
-}
-
 void setUpDesktop(QApplication& app)
 {
     app.setWindowIcon(appIcon());
-    QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopId));
+    QGuiApplication::setDesktopFileName(kDesktopId);
     // The program speaks Russian whatever the desktop's language; without
     // the translation installed Qt's texts stay English and nothing else changes.
     const QString name = QStringLiteral("qtbase_ru");
