@@ -91,12 +91,6 @@ frmBasa::frmBasa(QWidget* parent)
 
     setFixedSize(Wizard::twips(0, 0, 10875, 8580).size());
 
-    for (QListWidget* list : {lstBasa, lstWibor}) {
-        QFont f = list->font();
-        f.setPointSizeF(8);
-        list->setFont(f);
-    }
-
     lstBasa->installEventFilter(this);
     lstWibor->installEventFilter(this);
     connect(lblWibrat, &QPushButton::clicked, this, &frmBasa::lblWibrat_Click);
