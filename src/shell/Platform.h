@@ -11,8 +11,11 @@ class Platform {
 public:
     virtual ~Platform() = default;
     virtual void message(const QString& text) = 0;   // one OK button, the application's title
-    virtual QString saveFileName(const QString& filter, const QString& initialDir) = 0;  // empty: cancelled
-    virtual QString openFileName(const QString& filter, const QString& initialDir) = 0;  // empty: cancelled
+    // File dialogs titled for their kind of file, starting in initialDir; empty:
+    // cancelled. A save dialog adds the filter's extension to a name typed
+    // without one, and asks before an existing file is replaced.
+    virtual QString saveFileName(const QString& filter, const QString& initialDir) = 0;
+    virtual QString openFileName(const QString& filter, const QString& initialDir) = 0;
     virtual bool openUrl(const QUrl& url) = 0;         // false: could not be opened
     virtual bool viewTextFile(const QString& path) = 0; // false: could not be shown
 };
