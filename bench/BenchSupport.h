@@ -32,7 +32,7 @@ class QuietPlatform : public Platform {
 public:
     int messages = 0;
     QString last;
-    void message(const QString& text) override
+    void message(const QString& text, MessageKind) override
     {
         ++messages;
         last = text;
@@ -40,7 +40,7 @@ public:
     QString saveFileName(const QString&, const QString&) override { return {}; }
     QString openFileName(const QString&, const QString&) override { return {}; }
     bool openUrl(const QUrl&) override { return false; }
-    bool viewTextFile(const QString&) override { return false; }
+    bool viewTextFile(const QString&, const QString&) override { return false; }
 };
 
 inline double median(std::vector<double> v)

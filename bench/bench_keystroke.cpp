@@ -27,11 +27,11 @@ namespace {
 // Nothing may wait on a message box while timing.
 class SilentPlatform : public Platform {
 public:
-    void message(const QString& text) override { std::printf("message: %s\n", qPrintable(text)); }
+    void message(const QString& text, MessageKind) override { std::printf("message: %s\n", qPrintable(text)); }
     QString saveFileName(const QString&, const QString&) override { return {}; }
     QString openFileName(const QString&, const QString&) override { return {}; }
     bool openUrl(const QUrl&) override { return false; }
-    bool viewTextFile(const QString&) override { return false; }
+    bool viewTextFile(const QString&, const QString&) override { return false; }
 };
 
 void typeKey(QLineEdit* box, Qt::Key key, const QString& text)

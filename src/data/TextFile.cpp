@@ -4,6 +4,11 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QTextBoundaryFinder>
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 namespace TextFile {
 
@@ -39,6 +44,14 @@ int byteFor(char16_t u)
         if (kHigh[i] == u)
             return 0x80 + i;
     return -1;
+}
+
+// A file system that cannot sync is no error; one that fails to is.
+bool synced(int fd)
+{
+    if (::fsync(fd) == 0)
+        return true;
+    return errno == EINVAL || errno == ENOTSUP || errno == ENOSYS;
 }
 
 } // namespace
@@ -85,6 +98,17 @@ bool looksLikeUtf8(const QByteArray& bytes)
     QStringDecoder dec(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString s = dec.decode(bytes);
     return !dec.hasError();
+}
+
+QString excerpt(const QString& text, int max)
+{
+    if (text.size() <= max)
+        return text;
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
+    graphemes.setPosition(max);
+    if (!graphemes.isAtBoundary())
+        graphemes.toPreviousBoundary();
+    return text.left(qMax<qsizetype>(0, graphemes.position())) + QChar(0x2026);
 }
 
 std::optional<QByteArray> encodeLines(const QStringList& lines, Error* error)
@@ -142,16 +166,26 @@ bool writeLines(const QString& path, const QStringList& lines, Error* error)
             *error = {QStringLiteral("Не удалось записать файл %1: %2").arg(path, file.errorString()), 0};
         return false;
     }
-    if (file.write(*bytes) != bytes->size() || !file.commit()) {
+    // The bytes are pushed out and synced before the commit: an error met
+    // only while the buffer is flushed on commit would otherwise go unseen,
+    // and an empty or partial file would replace the old one.
+    QString reason;
+    if (file.write(*bytes) != bytes->size() || !file.flush() || file.error() != QFileDevice::NoError)
+        reason = file.errorString();
+    else if (!synced(file.handle()))
+        reason = QString::fromLocal8Bit(std::strerror(errno));
+    else if (!file.commit())
+        reason = file.errorString();
+    if (!reason.isEmpty()) {
         if (error)
-            *error = {QStringLiteral("Не удалось записать файл %1: %2").arg(path, file.errorString()), 0};
+            *error = {QStringLiteral("Не удалось записать файл %1: %2").arg(path, reason), 0};
         file.cancelWriting();
         return false;
     }
     return true;
 }
 
-std::optional<QStringList> readLines(const QString& path, Error* error)
+std::optional<QStringList> readLines(const QString& path, Error* error, qint64 maxBytes)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -159,7 +193,13 @@ std::optional<QStringList> readLines(const QString& path, Error* error)
             *error = {QStringLiteral("Не удалось открыть файл %1: %2").arg(path, file.errorString()), 0};
         return std::nullopt;
     }
-    const QByteArray bytes = file.readAll();
+    // One byte more than allowed tells a file that grew after it was looked at.
+    const QByteArray bytes = maxBytes > 0 ? file.read(maxBytes + 1) : file.readAll();
+    if (maxBytes > 0 && bytes.size() > maxBytes) {
+        if (error)
+            *error = {QStringLiteral("Файл %1 больше %2 байт.").arg(path).arg(maxBytes), 0};
+        return std::nullopt;
+    }
     if (file.error() != QFileDevice::NoError) {
         if (error)
             *error = {QStringLiteral("Не удалось прочитать файл %1: %2").arg(path, file.errorString()), 0};

@@ -25,14 +25,22 @@ QString decode1251(const QByteArray& bytes);
 // True when the bytes are valid UTF-8 holding at least one non-ASCII character.
 bool looksLikeUtf8(const QByteArray& bytes);
 
+// At most `max` characters of a text to quote in a message, cut between two
+// characters as the user sees them (never inside a pair of UTF-16 units or
+// before a combining mark), with "…" where it was cut.
+QString excerpt(const QString& text, int max = 80);
+
 // Every line followed by CR LF.
 std::optional<QByteArray> encodeLines(const QStringList& lines, Error* error = nullptr);
 // Splits on CR LF or LF; a last line without an ending counts as a line.
 QStringList decodeLines(const QByteArray& bytes);
 
 // Writes through a temporary file that replaces the target only when all of
-// it is written, so a failure leaves an existing file as it was.
+// it is written and synced, so a failure (a full disk included) leaves an
+// existing file as it was.
 bool writeLines(const QString& path, const QStringList& lines, Error* error = nullptr);
-std::optional<QStringList> readLines(const QString& path, Error* error = nullptr);
+// Reads a whole file; with maxBytes set, reads no more than that and refuses
+// a longer file.
+std::optional<QStringList> readLines(const QString& path, Error* error = nullptr, qint64 maxBytes = 0);
 
 } // namespace TextFile

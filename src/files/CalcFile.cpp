@@ -26,16 +26,21 @@ bool isText(const QVariant& v)
 // Why a text cannot go into the file, or empty when it can.
 QString unstorable(const QString& what, const QString& text)
 {
+    const QString quoted = TextFile::excerpt(text);
     if (text.contains(QLatin1Char('"')))
         return QStringLiteral("Расчет нельзя сохранить: %1 «%2» содержит двойную кавычку (\"), "
-                              "а в файл расчета ее записать нельзя.").arg(what, text);
+                              "а в файл расчета ее записать нельзя.").arg(what, quoted);
     if (text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')))
         return QStringLiteral("Расчет нельзя сохранить: %1 «%2» содержит перевод строки, "
-                              "а в файл расчета его записать нельзя.").arg(what, text);
+                              "а в файл расчета его записать нельзя.").arg(what, quoted);
     int bad = -1;
-    if (!TextFile::encode1251(text, &bad))
+    if (!TextFile::encode1251(text, &bad)) {
+        const int len = text.at(bad).isHighSurrogate() && bad + 1 < text.size() ? 2 : 1;
         return QStringLiteral("Расчет нельзя сохранить: %1 «%2» содержит символ «%3», "
-                              "которого нет в кодировке Windows-1251.").arg(what, text, text.at(bad));
+                              "которого нет в кодировке Windows-1251.").arg(what, quoted, text.mid(bad, len));
+    }
+    if (text.size() > kMaxText)
+        return QStringLiteral("Расчет нельзя сохранить: %1 «%2» длиннее %3 знаков.").arg(what, quoted).arg(kMaxText);
     return QString();
 }
 
@@ -58,10 +63,7 @@ std::optional<Value> readValue(const QString& line, QString* why)
             *why = QStringLiteral("нет закрывающей кавычки");
             return std::nullopt;
         }
-        if (!line.mid(close + 1).trimmed().isEmpty()) {
-            *why = QStringLiteral("после закрывающей кавычки стоит лишний текст");
-            return std::nullopt;
-        }
+        // What follows the closing quote is not part of the value.
         return Value{Value::Text, line.mid(p + 1, close - p - 1), 0.0};
     }
     const QString t = line.mid(p).trimmed();
@@ -109,7 +111,9 @@ Contents fromRation(const RationState& state, const QStringList& weights)
 QString numberText(double value)
 {
     // Fifteen significant digits, then written out without an exponent.
-    const double r = QLocale::c().toDouble(QLocale::c().toString(value, 'g', 15));
+    double r = QLocale::c().toDouble(QLocale::c().toString(value, 'g', 15));
+    if (!std::isfinite(r))   // rounded up beyond the largest double
+        r = value;
     QString s = QLocale::c().toString(r, 'f', QLocale::FloatingPointShortest);
     if (s == QLatin1String("-0"))
         s = QStringLiteral("0");
@@ -156,10 +160,10 @@ std::optional<QStringList> toLines(const Contents& c, Error* error)
         why = unstorable(QStringLiteral("название корма"), c.sKorm[f]);
         for (int j = 0; j < RationState::kFeedFields && why.isEmpty(); ++j)
             if (isText(c.DataKorm[f][j]))
-                why = unstorable(QStringLiteral("поле %1 корма «%2»").arg(QLatin1String(kBasaColumns[j]), c.sKorm[f]),
+                why = unstorable(QStringLiteral("поле %1 корма «%2»").arg(QLatin1String(kBasaColumns[j]), TextFile::excerpt(c.sKorm[f])),
                                  c.DataKorm[f][j].toString());
         if (why.isEmpty())
-            why = unstorable(QStringLiteral("вес корма «%1»").arg(c.sKorm[f]), c.weights.value(f));
+            why = unstorable(QStringLiteral("вес корма «%1»").arg(TextFile::excerpt(c.sKorm[f])), c.weights.value(f));
     }
     for (int j = 0; j < RationState::kKurwiFields && why.isEmpty(); ++j)
         if (isText(c.NormaKur[j]))
@@ -197,11 +201,12 @@ std::optional<Contents> fromLines(const QStringList& lines, Error* error)
 
     Contents c;
     QString why;
+    // -1, no feeds, is a calculation too.
     const auto first = readValue(lines.at(0), &why);
     if (!first || first->kind != Value::Number || first->number != std::floor(first->number)
-        || first->number < 0 || first->number > RationState::kMaxFeeds - 1)
+        || first->number < -1 || first->number > RationState::kMaxFeeds - 1)
         return fail(1, QStringLiteral("ожидается номер последнего корма — целое число от 0 до 9, а стоит «%1»")
-                           .arg(lines.at(0)));
+                           .arg(TextFile::excerpt(lines.at(0))));
     c.iMaxKorm = std::int16_t(first->number);
     const int n = c.feedCount();
     const int expected = lineCount(n);
@@ -209,9 +214,7 @@ std::optional<Contents> fromLines(const QStringList& lines, Error* error)
         return fail(int(lines.size()) + 1,
                     QStringLiteral("файл кончается раньше времени: для %1 корм(ов) нужно %2 строк, а в нем %3")
                         .arg(n).arg(expected).arg(lines.size()));
-    for (int i = expected; i < lines.size(); ++i)
-        if (!lines.at(i).trimmed().isEmpty())
-            return fail(i + 1, QStringLiteral("лишняя строка после весов кормов"));
+    // Lines after the last weight are not read.
 
     int ln = 1;   // index of the next line
     auto next = [&](Value* out) -> bool {
@@ -229,12 +232,10 @@ std::optional<Contents> fromLines(const QStringList& lines, Error* error)
             fail(before + 1, why);
             return false;
         }
+        // A blank name is saved as any other (a database may hold one), so it is read too.
         if (v.kind != Value::Text) {
-            fail(before + 1, QStringLiteral("ожидается название в кавычках, а стоит «%1»").arg(lines.at(before)));
-            return false;
-        }
-        if (v.text.trimmed().isEmpty()) {
-            fail(before + 1, QStringLiteral("пустое название"));
+            fail(before + 1, QStringLiteral("ожидается название в кавычках, а стоит «%1»")
+                                 .arg(TextFile::excerpt(lines.at(before))));
             return false;
         }
         *out = v.text;
@@ -269,7 +270,8 @@ std::optional<Contents> fromLines(const QStringList& lines, Error* error)
         if (!next(&v))
             return fail(before + 1, why);
         if (v.kind == Value::Null)
-            return fail(before + 1, QStringLiteral("ожидается вес корма в кавычках, а стоит «%1»").arg(lines.at(before)));
+            return fail(before + 1, QStringLiteral("ожидается вес корма в кавычках, а стоит «%1»")
+                                        .arg(TextFile::excerpt(lines.at(before))));
         c.weights << (v.kind == Value::Number ? NumText::plain(v.number) : weightForLocale(v.text));
     }
     return c;

@@ -43,6 +43,17 @@ struct Error {
 // 12 + 18 lines per feed.
 constexpr int lineCount(int feeds) { return 12 + 18 * feeds; }
 
+// A text in the file (a name, a text field, a weight) holds at most this many
+// characters; the writer refuses a longer one.
+constexpr int kMaxText = 255;
+// The longest line: a quoted text of kMaxText, or a number written out in
+// full (a double has up to 309 digits before the point, and a sign).
+constexpr int kMaxLineBytes = 310 + 2;
+// Anything larger cannot be a calculation file and is not read. Ten feeds of
+// the longest lines take under 60 KB; the rest is room to spare.
+constexpr qint64 kMaxFileBytes = 256 * 1024;
+static_assert(lineCount(RationState::kMaxFeeds) * kMaxLineBytes < kMaxFileBytes / 4);
+
 // The ration state and the weight texts of the chosen feeds 0..iMaxKorm.
 Contents fromRation(const RationState& state, const QStringList& weights);
 
@@ -53,13 +64,16 @@ QString valueLine(const QVariant& value);
 QString numberText(double value);
 
 // The lines of the file. Refuses (nullopt, with the reason) a text holding a
-// double quote, a line break or a character Windows-1251 cannot hold: the
-// format has no escape, so such a file would read back different.
+// double quote, a line break or a character Windows-1251 cannot hold (the
+// format has no escape, so such a file would read back different), or longer
+// than kMaxText. Whatever it writes, fromLines reads back.
 std::optional<QStringList> toLines(const Contents& contents, Error* error = nullptr);
 
-// Reads and checks a whole file before anything is used: the line count that
-// its iMaxKorm (0..9) implies, and the kind of every value. nullopt with the
-// first line that is wrong.
+// Reads and checks a whole file before anything is used: the values it needs,
+// in order (iMaxKorm -1..9, -1 being no feeds, then the lines that implies),
+// each of the kind it must be; what follows a value on its line, and the
+// lines after the last weight, are not read. nullopt with the first line that
+// is wrong.
 std::optional<Contents> fromLines(const QStringList& lines, Error* error = nullptr);
 
 // Puts what a checked file holds into the ration state: iMaxKorm, sKurwi, and

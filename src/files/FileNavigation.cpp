@@ -39,14 +39,6 @@ void setWeightText(QWidget* sheet, int i, const QString& text)
         box->setText(text);
 }
 
-// A name typed without an extension gets the one of its kind of file.
-QString withSuffix(const QString& path, const QString& suffix)
-{
-    if (QFileInfo(path).suffix().isEmpty())
-        return path + QLatin1Char('.') + suffix;
-    return path;
-}
-
 QString shown(const QString& path)
 {
     return QDir::toNativeSeparators(path);
@@ -70,10 +62,9 @@ void saveCalculation()
         platform().message(error.message);
         return;
     }
-    QString path = platform().saveFileName(FileFilters::kalk, LastDirs::dir(LastDirs::Kind::Calculation));
+    const QString path = platform().saveFileName(FileFilters::kalk, LastDirs::dir(LastDirs::Kind::Calculation));
     if (path.isEmpty())
         return;
-    path = withSuffix(path, QStringLiteral("kalk"));
     LastDirs::remember(LastDirs::Kind::Calculation, path);
     TextFile::Error writeError;
     if (!TextFile::writeLines(path, *lines, &writeError))
@@ -90,23 +81,31 @@ void openCalculation()
     }
     LastDirs::remember(LastDirs::Kind::Calculation, path);
 
+    auto refuse = [](const QString& message) {
+        platform().message(message);
+        menuRules().report(MenuEvent::OpenCalcFailed);
+    };
+    // What cannot be a calculation file is refused before a byte is read:
+    // a device or a pipe may never end, a huge file would fill the memory.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return refuse(QStringLiteral("Файл %1 не открыт: это не файл расчета, а %2.")
+                          .arg(shown(path), info.isDir() ? QStringLiteral("папка") : QStringLiteral("устройство или канал")));
+    if (info.size() > CalcFile::kMaxFileBytes)
+        return refuse(QStringLiteral("Файл %1 не открыт: это не файл расчета — он больше %2 КБ.")
+                          .arg(shown(path)).arg(CalcFile::kMaxFileBytes / 1024));
+
     // The whole file is read and checked before the ration state is touched.
     TextFile::Error readError;
-    const auto lines = TextFile::readLines(path, &readError);
-    if (!lines) {
-        platform().message(readError.message);
-        menuRules().report(MenuEvent::OpenCalcFailed);
-        return;
-    }
+    const auto lines = TextFile::readLines(path, &readError, CalcFile::kMaxFileBytes);
+    if (!lines)
+        return refuse(readError.message);
     CalcFile::Error error;
     const auto contents = CalcFile::fromLines(*lines, &error);
-    if (!contents) {
-        platform().message(QStringLiteral("Файл %1 не открыт: это не файл расчета или он испорчен.\n"
-                                          "Строка %2: %3.")
-                               .arg(shown(path)).arg(error.line).arg(error.message));
-        menuRules().report(MenuEvent::OpenCalcFailed);
-        return;
-    }
+    if (!contents)
+        return refuse(QStringLiteral("Файл %1 не открыт: это не файл расчета или он испорчен.\n"
+                                     "Строка %2: %3.")
+                          .arg(shown(path)).arg(error.line).arg(error.message));
 
     RationState& r = ration();
     CalcFile::applyTo(*contents, r);
@@ -141,10 +140,9 @@ void writeReport()
         platform().message(QStringLiteral("Отчет нельзя записать: ") + error.message);
         return;
     }
-    QString path = platform().saveFileName(FileFilters::txt, LastDirs::dir(LastDirs::Kind::Report));
+    const QString path = platform().saveFileName(FileFilters::txt, LastDirs::dir(LastDirs::Kind::Report));
     if (path.isEmpty())
         return;
-    path = withSuffix(path, QStringLiteral("txt"));
     LastDirs::remember(LastDirs::Kind::Report, path);
     if (!TextFile::writeLines(path, lines, &error))
         platform().message(error.message);

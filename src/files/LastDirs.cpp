@@ -36,8 +36,10 @@ QString dir(Kind kind)
         d = QSettings().value(key(kind)).toString();
     if (!d.isEmpty() && QFileInfo(d).isDir())
         return d;
+    // Only a folder that is there: a dialog given a missing one would offer
+    // its last part as the file's name.
     const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return docs.isEmpty() ? QDir::homePath() : docs;
+    return !docs.isEmpty() && QFileInfo(docs).isDir() ? docs : QDir::homePath();
 }
 
 void remember(Kind kind, const QString& filePath)

@@ -3,9 +3,10 @@
 #include <QString>
 
 // The folder the file dialogs start in: the one last used for that kind of
-// file, at first the user's documents folder. The program itself remembers
-// it across runs (a small settings entry); a test program, which has no
-// organisation name, keeps it for its own run only.
+// file, at first the user's documents folder (the home folder when there is
+// none). The program itself remembers it across runs (a small settings
+// entry); a test program, which has no organisation name, keeps it for its
+// own run only.
 namespace LastDirs {
 
 enum class Kind { Calculation, Report };

@@ -22,4 +22,19 @@ inline QString toQtFilter(const QString& filter)
     return description + QStringLiteral(" (") + pattern + QLatin1Char(')');
 }
 
+// The extension a save dialog adds to a name typed without one: "kalk".
+inline QString suffix(const QString& filter)
+{
+    const int dot = int(filter.lastIndexOf(QStringLiteral("|*.")));
+    return dot < 0 ? QString() : filter.mid(dot + 3);
+}
+
+// The title of the dialog that saves or opens this kind of file.
+inline QString dialogTitle(const QString& filter, bool save)
+{
+    if (filter == kalk)
+        return save ? QStringLiteral("Сохранить расчет") : QStringLiteral("Открыть старый расчет");
+    return save ? QStringLiteral("Записать рацион в файл") : QStringLiteral("Смотреть или печатать рацион");
+}
+
 } // namespace FileFilters

@@ -5,7 +5,9 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace {
@@ -13,6 +15,26 @@ namespace {
 QWidget* dialogParent()
 {
     return QApplication::activeWindow();
+}
+
+// Qt's own dialog, the same on every desktop: it adds the extension to a name
+// typed without one before it asks whether to replace an existing file (a
+// desktop's dialog would ask about the name as typed). It starts in the
+// folder itself, with no file name offered.
+QString fileName(QFileDialog::AcceptMode mode, const QString& filter, const QString& initialDir)
+{
+    const bool save = mode == QFileDialog::AcceptSave;
+    QFileDialog dialog(dialogParent(), FileFilters::dialogTitle(filter, save));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilter(FileFilters::toQtFilter(filter));
+    if (save)
+        dialog.setDefaultSuffix(FileFilters::suffix(filter));
+    dialog.setDirectory(QFileInfo(initialDir).isDir() ? initialDir : QDir::homePath());
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    return dialog.selectedFiles().value(0);
 }
 
 class RealPlatform : public Platform {
@@ -27,13 +49,11 @@ public:
     }
     QString saveFileName(const QString& filter, const QString& initialDir) override
     {
-        return QFileDialog::getSaveFileName(dialogParent(), QString(), initialDir,
-                                            FileFilters::toQtFilter(filter));
+        return fileName(QFileDialog::AcceptSave, filter, initialDir);
     }
     QString openFileName(const QString& filter, const QString& initialDir) override
     {
-        return QFileDialog::getOpenFileName(dialogParent(), QString(), initialDir,
-                                            FileFilters::toQtFilter(filter));
+        return fileName(QFileDialog::AcceptOpen, filter, initialDir);
     }
     bool openUrl(const QUrl& url) override
     {

@@ -16,8 +16,11 @@ public:
     virtual ~Platform() = default;
     // One OK button, the application's title.
     virtual void message(const QString& text, MessageKind kind = MessageKind::Warning) = 0;
-    virtual QString saveFileName(const QString& filter, const QString& initialDir) = 0;  // empty: cancelled
-    virtual QString openFileName(const QString& filter, const QString& initialDir) = 0;  // empty: cancelled
+    // File dialogs titled for their kind of file, starting in initialDir; empty:
+    // cancelled. A save dialog adds the filter's extension to a name typed
+    // without one, and asks before an existing file is replaced.
+    virtual QString saveFileName(const QString& filter, const QString& initialDir) = 0;
+    virtual QString openFileName(const QString& filter, const QString& initialDir) = 0;
     virtual bool openUrl(const QUrl& url) = 0;         // false: could not be opened
     // False: could not be shown. A non-empty `from` is a line of the file
     // that is scrolled to the top (the file's start when it has no such line).

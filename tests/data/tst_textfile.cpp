@@ -3,12 +3,11 @@
 
 #include <QtTest>
 
-#include <csignal>
-#include <sys/resource.h>
+using namespace Qt::StringLiterals;
 
 // Windows-1251 text files with CR LF: what is written reads back the same,
 // what cannot be written is refused, and a failed write never harms the file
-// that was there.
+// that was there (a full disk: tst_bad_input).
 class tst_textfile : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
@@ -90,23 +89,23 @@ private Q_SLOTS:
         QVERIFY2(error.contains(shown) && error.contains(QStringLiteral("(строка 2)")), qPrintable(error));
     }
 
-    void failedWriteLeavesOldFile()
+    // A long text is quoted in a message by its first 80 characters or
+    // fewer, never cut inside a character the user sees as one.
+    void excerptCutsBetweenCharacters_data()
     {
-        // The disk fills up half-way: a file-size limit makes the write fail
-        // even for root, who passes every permission check.
-        QStringList big;
-        for (int i = 0; i < 2000; ++i)
-            big << QStringLiteral("строка номер %1").arg(i);
-        rlimit old {};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
-        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = old;
-        small.rlim_cur = 1024;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const QString error = writeOver(big);
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, previousHandler);
-        QVERIFY2(!error.isEmpty() && !error.contains(QStringLiteral("harmed")), qPrintable(error));
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("quoted");
+        const QString a79 = QString(79, u'a');
+        QTest::newRow("80 characters stay whole") << a79 + u'b' << a79 + u'b';
+        QTest::newRow("cut after 80") << QString(300, u'ж') << QString(80, u'ж') + u'…';
+        QTest::newRow("pair of UTF-16 units across the cut") << a79 + u"🐔🐔"_s << a79 + u'…';
+        QTest::newRow("combining mark after the cut") << a79 + u"е\u0301е"_s << a79 + u'…';
+    }
+    void excerptCutsBetweenCharacters()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, quoted);
+        QCOMPARE(TextFile::excerpt(text), quoted);
     }
 
     void pathThatCannotServe()

@@ -23,6 +23,7 @@
 #include <QtTest>
 #include <QtWidgets>
 #include <functional>
+#include <QPointer>
 
 using namespace Qt::StringLiterals;
 
@@ -227,6 +228,17 @@ class tst_bad_input : public QObject {
         Navigation::showOtshet();
         return Navigation::otshet();
     }
+    // The main window, shown, for the scenarios that go through its menus;
+    // screens opened after it open inside it.
+    QPointer<MDIForm1> m_frame;
+    void frame()
+    {
+        if (!m_frame) {
+            m_frame = new MDIForm1;
+            m_frame->show();
+        }
+    }
+    void pick(const char* menuItem) { find<QAction>(m_frame.data(), QLatin1String(menuItem))->trigger(); }
     QString writeCalc(const QStringList& lines)
     {
         const QString path = m_dir->filePath(u"расчет.kalk"_s);
@@ -262,9 +274,12 @@ private Q_SLOTS:
         for (QWidget* w : QApplication::topLevelWidgets())
             w->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QList<QPointer<QWidget>> screens;   // deleting the frame deletes the windows it owns
         for (QWidget* w : QApplication::topLevelWidgets())
             if (qobject_cast<Form*>(w) || qobject_cast<MDIForm1*>(w))
-                delete w;
+                screens << w;
+        for (const QPointer<QWidget>& w : screens)
+            delete w.data();
         MDIForm1::setHelpDirectories({});
         m_fake.reset();
         m_dir.reset();
@@ -446,6 +461,13 @@ QMap<QString, std::function<void()>> tst_bad_input::scenarios()
         for (const char* table : {"basa", "kurwi", "granica"})
             QVERIFY2(readBack(u"select count(*) from "_s + QLatin1String(table)).toInt() > 0, table);
     };
+    s["db-disk-full"] = [this] {
+        QVERIFY(QFile::remove(Database::path()));
+        QVERIFY(TestSupport::underFileSizeLimit(4096, *m_fake, [] { Startup::checkDatabase(); }));
+        expectMessage(see(0), at(Database::path()));
+        QVERIFY(!QFileInfo::exists(m_dir->filePath(kept(0))));
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    };
     s["db-gone"] = [this] {
         QVERIFY(QFile::remove(Database::path()));
         Navigation::newCalculation();
@@ -594,8 +616,9 @@ QMap<QString, std::function<void()>> tst_bad_input::scenarios()
         r.sKurwi = u"Прежняя категория"_s;
         r.sKorm[0] = u"Прежний корм"_s;
         r.DataKorm[0][1] = 123.0;
+        frame();
         m_fake->openAnswers.enqueue(path);
-        Navigation::openCalculation();
+        pick("mnuSRachet");
         if (!cancel)
             expectMessage(see(0), at(path));
         QCOMPARE(m_fake->openFilters, QStringList{FileFilters::kalk});
@@ -615,6 +638,18 @@ QMap<QString, std::function<void()>> tst_bad_input::scenarios()
             lines[k] = in(0);
             openRefused(writeCalc(lines));
         };
+    s["calc-open-device"] = [this, openRefused] { openRefused(in(0)); };
+    s["calc-open-too-big"] = [this, openRefused, good] {
+        QStringList lines = good;
+        for (qsizetype bytes = TextFile::encodeLines(good)->size(); bytes < in(0).toInt(); bytes += 1002)
+            lines << QString(1000, u'x');
+        openRefused(writeCalc(lines));
+    };
+    s["calc-line-too-long"] = [this, openRefused, good] {
+        QStringList lines = good;
+        lines[2] = u"1234567890"_s.repeated(in(0).toInt() / 10);
+        openRefused(writeCalc(lines));
+    };
     s["calc-names-not-in-database"] = [this] {
         CalcFile::Contents c;
         c.sKurwi = in(1);
@@ -660,6 +695,24 @@ QMap<QString, std::function<void()>> tst_bad_input::scenarios()
     s["calc-save-folder-unwritable"] = [save] { save(false, u"нет такой папки/расчет.kalk"_s, true); };
     s["calc-save-double-quote"] = [this, save] { save(false, u"расчет.kalk"_s, false, kCorn, in(0)); };
     s["calc-save-line-break"] = s["calc-save-not-1251"] = [this, save] { save(false, u"расчет.kalk"_s, false, in(0)); };
+    s["calc-save-name-too-long"] = [this, save] { save(false, u"расчет.kalk"_s, false, QString(in(0).toInt(), in(1).at(0))); };
+    // The disk fills up (a child process may not write more than a few hundred
+    // bytes) while the file is written over an earlier one.
+    auto diskFull = [this](bool report) {
+        frame();
+        report ? void(openReport()) : void(balanced());
+        const QString path = m_dir->filePath(in(0));
+        QVERIFY(TextFile::writeLines(path, QStringList(100, u"прежняя строка"_s)));
+        const QByteArray before = bytesOf(path);
+        const QStringList files = QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden);
+        m_fake->saveAnswers.enqueue(path);
+        QVERIFY(TestSupport::underFileSizeLimit(200, *m_fake, [this, report] { pick(report ? "mnuSaveRacion" : "mnuSaveR"); }));
+        expectMessage(see(0), at(path));
+        QCOMPARE(bytesOf(path), before);
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), files);
+    };
+    s["calc-save-disk-full"] = [diskFull] { diskFull(false); };
+    s["report-disk-full"] = [diskFull] { diskFull(true); };
     s["report-cancelled"] = [save] { save(true, {}, true); };
     s["report-folder-unwritable"] = [save] { save(true, u"нет такой папки/отчет.txt"_s, true); };
     s["report-not-1251"] = [this, save] { save(true, u"отчет.txt"_s, false, kCorn, in(0)); };

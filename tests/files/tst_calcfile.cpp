@@ -8,6 +8,7 @@
 
 #include <QStandardPaths>
 #include <QtTest>
+#include <limits>
 
 using namespace Qt::StringLiterals;
 
@@ -110,6 +111,8 @@ private Q_SLOTS:
     {
         QCOMPARE(CalcFile::valueLine(1.5e17), u"150000000000000000"_s);   // no exponent
         QCOMPARE(CalcFile::valueLine(1.0 / 3.0), u"0.333333333333333"_s);   // fifteen significant digits
+        const double largest = std::numeric_limits<double>::max();   // fifteen digits would round it up beyond
+        QCOMPARE(CalcFile::valueLine(largest).toDouble(), largest);
     }
 
     // The names are refused through the screens; a feed's group and a weight here.
@@ -153,14 +156,11 @@ private Q_SLOTS:
         };
         QTest::newRow("empty file") << QStringList() << 1;
         QTest::newRow("first line not a number") << with(0, u"\"два\""_s) << 1;
-        QTest::newRow("first line negative") << with(0, u"-1"_s) << 1;
+        QTest::newRow("first line below -1") << with(0, u"-2"_s) << 1;
         QTest::newRow("first line not whole") << with(0, u"1.5"_s) << 1;
         QTest::newRow("first line promises three feeds") << with(0, u"2"_s) << 49;
         QTest::newRow("missing closing quote") << with(1, u"\"Куры"_s) << 2;
         QTest::newRow("feed name is a number") << with(5, u"12"_s) << 6;
-        QTest::newRow("empty feed name") << with(7, u"\"\""_s) << 8;
-        QTest::newRow("text after the closing quote") << with(30, u"\"Зерновые\" x"_s) << 31;
-        QTest::newRow("a line too many") << good + QStringList{u"\"30\""_s} << 49;
     }
     void malformedFileChangesNothing()
     {
@@ -187,17 +187,20 @@ private Q_SLOTS:
         QVERIFY(!Navigation::racion());
     }
 
-    // Each kind of file starts in the folder last used for it, at first in the documents.
+    // Each kind of file starts in the folder last used for it, at first in the
+    // documents, or at home where there is no documents folder.
     void dialogsStartInTheFolderLastUsed()
     {
         TestSupport::FakePlatform fake;
-        QTemporaryDir dir;
+        QTemporaryDir dir, home;
+        TestSupport::HomeAt at(home.path());
         fake.openAnswers << dir.filePath(u"missing.kalk"_s);
         Navigation::openCalculation();   // the file is missing: a message, but the folder is kept
         Navigation::openCalculation();
         Navigation::viewReport();
-        QCOMPARE(fake.initialDirs, QStringList({QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
-                                                dir.path(), fake.initialDirs.value(0)}));
+        QVERIFY(QDir(home.path()).mkdir(u"Documents"_s));
+        Navigation::viewReport();
+        QCOMPARE(fake.initialDirs, QStringList({home.path(), dir.path(), home.path(), home.filePath(u"Documents"_s)}));
         QCOMPARE(fake.messages.size(), 1);
     }
 };

@@ -1,8 +1,17 @@
 #include "support/TestSupport.h"
 
 #include "data/Database.h"
+#include "shell/FileFilters.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QLocale>
+
+#include <cerrno>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace TestSupport {
 
@@ -31,7 +40,11 @@ QString FakePlatform::saveFileName(const QString& filter, const QString& initial
 {
     saveFilters << filter;
     initialDirs << initialDir;
-    return saveAnswers.isEmpty() ? QString() : saveAnswers.dequeue();
+    // As the dialog does, a name without an extension gets the filter's.
+    const QString answer = saveAnswers.isEmpty() ? QString() : saveAnswers.dequeue();
+    if (answer.isEmpty() || !QFileInfo(answer).suffix().isEmpty())
+        return answer;
+    return answer + QLatin1Char('.') + FileFilters::suffix(filter);
 }
 
 QString FakePlatform::openFileName(const QString& filter, const QString& initialDir)
@@ -52,6 +65,69 @@ bool FakePlatform::viewTextFile(const QString& path, const QString& from)
     viewedFiles << path;
     viewedFrom << from;
     return viewResult;
+}
+
+bool underFileSizeLimit(qint64 bytes, FakePlatform& fake, const std::function<void()>& act)
+{
+    int pipeEnds[2];
+    if (::pipe(pipeEnds) != 0)
+        return false;
+    const pid_t child = ::fork();
+    if (child < 0)
+        return false;
+    if (child == 0) {
+        ::close(pipeEnds[0]);
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = rlim_t(bytes);
+        const bool limited = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+        const qsizetype before = fake.messages.size();
+        if (limited)
+            act();
+        const QByteArray out = fake.messages.mid(before).join(QLatin1Char('\0')).toUtf8();
+        qsizetype sent = 0;
+        while (sent < out.size()) {
+            const ssize_t n = ::write(pipeEnds[1], out.constData() + sent, size_t(out.size() - sent));
+            if (n <= 0)
+                break;
+            sent += n;
+        }
+        ::_exit(limited && sent == out.size() ? 0 : 1);   // no destructors: they belong to the parent
+    }
+    ::close(pipeEnds[1]);
+    QByteArray in;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(pipeEnds[0], buffer, sizeof buffer)) != 0;) {
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            break;
+        in.append(buffer, n);
+    }
+    ::close(pipeEnds[0]);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (!in.isEmpty())
+        fake.messages << QString::fromUtf8(in).split(QLatin1Char('\0'));
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+HomeAt::HomeAt(const QString& dir)
+    : m_home(qgetenv("HOME")), m_config(qgetenv("XDG_CONFIG_HOME"))
+{
+    qputenv("HOME", QFile::encodeName(dir));
+    qunsetenv("XDG_CONFIG_HOME");
+}
+
+HomeAt::~HomeAt()
+{
+    qputenv("HOME", m_home);
+    if (m_config.isEmpty())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", m_config);
 }
 
 TempWorkDir::TempWorkDir(bool withDefaultDatabase)

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <functional>
 
 namespace TestSupport {
 
@@ -23,7 +24,7 @@ public:
 
     QStringList messages;           // every message shown, in order
     QList<MessageKind> kinds;       // the icon of each
-    QQueue<QString> saveAnswers;    // next file names for save dialogs ("" = cancel)
+    QQueue<QString> saveAnswers;    // next file names for save dialogs ("" = cancel; the extension added)
     QQueue<QString> openAnswers;    // next file names for open dialogs ("" = cancel)
     QStringList saveFilters, openFilters, initialDirs;
     QList<QUrl> openedUrls;
@@ -37,6 +38,23 @@ public:
     QString openFileName(const QString& filter, const QString& initialDir) override;
     bool openUrl(const QUrl& url) override;
     bool viewTextFile(const QString& path, const QString& from = QString()) override;
+};
+
+// Runs `act` in a child process whose files cannot grow beyond `bytes` (as on
+// a disk that fills up; SIGXFSZ ignored, so a write fails instead). Files it
+// leaves are seen here; the messages it showed through `fake` are added to
+// fake.messages. False when the child did not end normally.
+bool underFileSizeLimit(qint64 bytes, FakePlatform& fake, const std::function<void()>& act);
+
+// The home folder moved to `dir` for the object's life (with the desktop's
+// own folder settings, so the documents folder is dir/Documents).
+class HomeAt {
+public:
+    explicit HomeAt(const QString& dir);
+    ~HomeAt();
+
+private:
+    QByteArray m_home, m_config;
 };
 
 // A temporary directory made the working directory for the object's life,

@@ -135,11 +135,12 @@ QWidget* openWorksheet(const QStringList& feeds, const QString& category)
     return sheet;
 }
 
-void onNextModal(QObject* context, const std::function<void(QWidget*)>& act)
+void onNextModal(QObject* context, const std::function<void(QWidget*)>& act, const char* className)
 {
     auto* poll = new QTimer(context);
-    QObject::connect(poll, &QTimer::timeout, context, [poll, act] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
+    QObject::connect(poll, &QTimer::timeout, context, [poll, act, className] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && (!className || modal->inherits(className))) {
             poll->stop();
             poll->deleteLater();
             act(modal);

@@ -64,7 +64,8 @@ void typeIntoCell(QTableView* grid, const QModelIndex& cell, const QString& keys
 void chooseFrom(QListWidget* list, const QString& text);
 // The worksheet on these feeds of the default data, as "Далее" opens it.
 QWidget* openWorksheet(const QStringList& feeds, const QString& category = kBroilers);
-// Runs `act` on the next modal window once its own event loop runs.
-void onNextModal(QObject* context, const std::function<void(QWidget*)>& act);
+// Runs `act` on the next modal window (of that class, when one is named) once
+// its own event loop runs.
+void onNextModal(QObject* context, const std::function<void(QWidget*)>& act, const char* className = nullptr);
 
 } // namespace UiSupport
