@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QSqlRecord>
 
 namespace {
@@ -32,6 +33,12 @@ bool EditorModel::load(int sortColumn)
     // other connections can write to it.
     while (canFetchMore())
         fetchMore();
+    // A row that cannot be read (a damaged page) ends the fetch early; the
+    // grid must not pass a part of the table off as the whole.
+    if (query().lastError().isValid()) {
+        setLastError(query().lastError());
+        return false;
+    }
     m_pendingRow = -1;
     return true;
 }
