@@ -542,6 +542,18 @@ QMap<QString, std::function<void()>> tst_bad_input::scenarios()
         typeOver(wes(sheet, 1), u"10"_s);
         QCOMPARE(texts(sheet, {"lbl_1(2)", "lbl_2(2)"}), QStringList({u"0,85"_s, see(1)}));
     };
+    s["db-group-limit-unreadable"] = [this] {
+        frmRacion* sheet = openSheet({kCorn});
+        const qint64 pageSize = readBack(u"pragma page_size"_s).toLongLong();
+        const qint64 root = readBack(u"select rootpage from sqlite_master where name = 'granica'"_s).toLongLong();
+        QFile f(Database::path());
+        QVERIFY(f.open(QIODevice::ReadWrite) && f.seek((root - 1) * pageSize) && f.write(QByteArray(1, 0)) == 1);
+        f.close();
+        typeOver(wes(sheet, 0), in(0));
+        typeOver(wes(sheet, 0), in(1));
+        expectMessage(see(0), at(Database::path()));
+        QCOMPARE(wes(sheet, 0)->text(), kept(0));
+    };
     s["db-over-32767"] = [this] {
         QVERIFY(runSql(u"delete from basa"_s));
         QVERIFY(runSql(u"with recursive n(i) as (select 1 union all select i + 1 from n where i < ?) insert into basa "
