@@ -122,9 +122,9 @@ bool EditorModel::writePending(QString* reason)
     if (!submitAll()) {
         // The model keeps the row's values when the database refuses them.
         if (reason)
-            *reason = QStringLiteral("База данных не приняла строку %1: %2. Введенные данные "
+            *reason = QStringLiteral("База данных не приняла строку %1. Введенные данные "
                                      "остались в таблице; повторите попытку позже или нажмите "
-                                     "Esc, чтобы отменить изменения строки.")
+                                     "Esc, чтобы отменить изменения строки. Ответ SQLite: %2")
                           .arg(m_pendingRow + 1)
                           .arg(lastError().text());
         return false;
