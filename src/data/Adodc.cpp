@@ -85,7 +85,7 @@ bool Adodc::Refresh()
     QSqlQuery query(database());
     query.setForwardOnly(true);
     if (!query.exec(sql)) {
-        m_lastError = QStringLiteral("Ошибка запроса к базе данных %1: %2")
+        m_lastError = QStringLiteral("Не удалось выполнить запрос к базе данных %1: %2")
                           .arg(m_path, query.lastError().text());
         return false;
     }
@@ -99,7 +99,7 @@ bool Adodc::Refresh()
         m_recordset.m_rows.append(std::move(row));
     }
     if (query.lastError().isValid()) {
-        m_lastError = QStringLiteral("Ошибка чтения базы данных %1: %2")
+        m_lastError = QStringLiteral("Не удалось дочитать данные из базы данных %1 (она повреждена или занята): %2")
                           .arg(m_path, query.lastError().text());
         m_recordset = Recordset();
         return false;

@@ -3,6 +3,7 @@
 #include "data/Prices.h"
 
 #include <QAtomicInt>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -28,12 +29,13 @@ QAtomicInt g_counter;
 // A connection that is closed and removed when it goes out of scope.
 class ScopedConnection {
 public:
-    ScopedConnection(const QString& filePath, bool readOnly)
+    ScopedConnection(const QString& filePath, bool readOnly, int busyTimeoutMs = kBusyTimeoutMs)
         : m_name(QStringLiteral("db-start-%1").arg(g_counter.fetchAndAddRelaxed(1)))
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
         db.setDatabaseName(filePath);
-        QString opts = connectOptions();
+        QString opts = busyTimeoutMs == kBusyTimeoutMs
+            ? connectOptions() : QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs);
         if (readOnly)
             opts += QStringLiteral(";QSQLITE_OPEN_READONLY");
         db.setConnectOptions(opts);
@@ -147,7 +149,11 @@ QString check(const QString& filePath)
     if (head != QByteArray("SQLite format 3\0", 16))
         return QStringLiteral("Файл %1 не является базой данных этой программы (это не база SQLite). "
                               "Файл оставлен без изменений.").arg(filePath);
-    ScopedConnection c(filePath, true);
+    // A journal left by an interrupted write is rolled back by SQLite when the
+    // file is opened for writing, as on any normal open; read-only, it could
+    // not be, and the whole file would be refused. Nothing but reads follows.
+    const bool journalLeft = QFileInfo::exists(filePath + QStringLiteral("-journal"));
+    ScopedConnection c(filePath, !journalLeft);
     if (!c.ok())
         return QStringLiteral("Базу данных %1 не удается открыть: %2").arg(filePath, c.error());
     for (const Table& t : tables()) {
@@ -172,8 +178,56 @@ QString check(const QString& filePath)
             return QStringLiteral("Базу данных %1 не удается прочитать (она занята или повреждена): %2")
                 .arg(filePath, probe.lastError().text());
     }
+    // The count above may come from an index alone; a damaged table shows up
+    // only when its pages are walked.
+    QSqlQuery integrity(c.db());
+    if (!integrity.exec(QStringLiteral("PRAGMA quick_check")))
+        return QStringLiteral("Базу данных %1 не удается прочитать (она занята или повреждена): %2")
+            .arg(filePath, integrity.lastError().text());
+    QStringList faults;
+    while (integrity.next() && faults.size() < 3)
+        faults << integrity.value(0).toString();
+    if (integrity.lastError().isValid())
+        faults << integrity.lastError().text();
+    if (faults != QStringList{QStringLiteral("ok")})
+        return QStringLiteral("База данных %1 повреждена, работать с ней нельзя. Файл оставлен без изменений. "
+                              "Проверка SQLite: %2")
+            .arg(filePath, faults.join(QStringLiteral("; ")));
     return QString();
 }
+
+namespace {
+
+// Removes what an interrupted first creation left beside target (the file
+// built as "<target>.new-<uuid>" and its journal), unless it is being built
+// right now: such a file was written to a moment ago, or is locked.
+void removeLeftovers(const QString& target)
+{
+    const QFileInfo t(target);
+    const QString prefix = t.fileName() + QStringLiteral(".new-");
+    const QString journal = QStringLiteral("-journal");
+    const QFileInfoList found = t.dir().entryInfoList({prefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden);
+    for (const QFileInfo& f : found) {
+        const QString id = f.fileName().mid(prefix.size());
+        if (id.size() != 36 || QUuid::fromString(id).isNull())
+            continue;   // a journal (handled with its file) or not a name this program makes
+        if (f.lastModified().secsTo(QDateTime::currentDateTime()) < 2)
+            continue;
+        {
+            ScopedConnection c(f.absoluteFilePath(), false, 0);
+            QSqlQuery q(c.db());
+            const bool locked = c.ok() && !q.exec(QStringLiteral("BEGIN EXCLUSIVE"))
+                                && q.lastError().nativeErrorCode() == QLatin1String("5");   // SQLITE_BUSY
+            if (locked)
+                continue;   // another start is building it
+            q.exec(QStringLiteral("ROLLBACK"));
+        }
+        QFile::remove(f.absoluteFilePath() + journal);
+        QFile::remove(f.absoluteFilePath());
+    }
+}
+
+} // namespace
 
 QString create(const QString& filePath, bool withDefaultData)
 {
@@ -216,6 +270,7 @@ StartupResult ensure(const QString& filePath)
 {
     const QString target = filePath.isEmpty() ? path() : filePath;
     StartupResult r;
+    removeLeftovers(target);
     if (QFileInfo::exists(target) || QFileInfo(target).isSymLink()) {
         r.message = check(target);
         r.ok = r.message.isEmpty();

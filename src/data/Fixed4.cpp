@@ -9,7 +9,7 @@
 namespace {
 
 // Divides by a positive divisor, rounding the quotient to nearest, ties to even.
-std::int64_t divRoundHalfEven(__int128 num, __int128 den)
+__int128 divRoundHalfEven(__int128 num, __int128 den)
 {
     __int128 q = num / den;
     __int128 r = num % den;
@@ -18,7 +18,7 @@ std::int64_t divRoundHalfEven(__int128 num, __int128 den)
     const bool negative = num < 0;
     if (twice > den || (twice == den && (q % 2 != 0)))
         q += negative ? -1 : 1;
-    return static_cast<std::int64_t>(q);
+    return q;
 }
 
 } // namespace
@@ -127,7 +127,10 @@ QString Fixed4::toText() const
     return toText(NumText::locale());
 }
 
-Fixed4 Fixed4::operator*(Fixed4 o) const
+std::optional<Fixed4> Fixed4::operator*(Fixed4 o) const
 {
-    return fromRaw(divRoundHalfEven(static_cast<__int128>(m_raw) * o.m_raw, Scale));
+    const __int128 q = divRoundHalfEven(static_cast<__int128>(m_raw) * o.m_raw, Scale);
+    if (q < std::numeric_limits<std::int64_t>::min() || q > std::numeric_limits<std::int64_t>::max())
+        return std::nullopt;
+    return fromRaw(static_cast<std::int64_t>(q));
 }

@@ -40,13 +40,24 @@ public:
     QString toText(const QLocale& locale) const;
     QString toText() const;   // default locale
 
-    constexpr Fixed4 operator+(Fixed4 o) const { return fromRaw(m_raw + o.m_raw); }
-    constexpr Fixed4 operator-(Fixed4 o) const { return fromRaw(m_raw - o.m_raw); }
-    constexpr Fixed4 operator-() const { return fromRaw(-m_raw); }
-    Fixed4& operator+=(Fixed4 o) { m_raw += o.m_raw; return *this; }
-    Fixed4& operator-=(Fixed4 o) { m_raw -= o.m_raw; return *this; }
+    // Sums, differences and products never wrap: a result beyond the range
+    // is no number (nullopt), and the caller shows it as a missing value.
+    constexpr std::optional<Fixed4> operator+(Fixed4 o) const
+    {
+        std::int64_t r = 0;
+        if (__builtin_add_overflow(m_raw, o.m_raw, &r))
+            return std::nullopt;
+        return fromRaw(r);
+    }
+    constexpr std::optional<Fixed4> operator-(Fixed4 o) const
+    {
+        std::int64_t r = 0;
+        if (__builtin_sub_overflow(m_raw, o.m_raw, &r))
+            return std::nullopt;
+        return fromRaw(r);
+    }
     // The product is rounded back to four places, ties to even.
-    Fixed4 operator*(Fixed4 o) const;
+    std::optional<Fixed4> operator*(Fixed4 o) const;
 
     constexpr auto operator<=>(const Fixed4&) const = default;
 

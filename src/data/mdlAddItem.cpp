@@ -10,6 +10,17 @@
 
 namespace mdlAddItem {
 
+bool lookupRefused(const QString& name)
+{
+    return name.contains(QChar(0));
+}
+
+QString shownName(const QString& name)
+{
+    QString shown = name;
+    return shown.replace(QChar(0), QChar(0x2400));
+}
+
 Result ZapolnitSpisok(Adodc& adodc, QStringList& names)
 {
     Result r;
@@ -56,11 +67,16 @@ Result ZagruzitKorm(Adodc& adodc)
     // failure half-way leaves DataKorm as it was.
     auto rows = s.DataKorm;
     for (int i = 0; i < s.feedCount(); ++i) {
+        if (lookupRefused(s.sKorm[i])) {
+            r.refused << s.sKorm[i];
+            continue;
+        }
         adodc.setRecordSource(Statements::korm(s.sKorm[i]));
         if (!adodc.Refresh()) {
             r.ok = false;
             r.error = adodc.lastError();
             r.notFound.clear();
+            r.refused.clear();
             return r;
         }
         const Recordset& rs = adodc.recordset();
@@ -79,18 +95,22 @@ Result ZagruzitKurwi(Adodc& adodc, RequirementCaptions* captions)
 {
     Result r;
     RationState& s = ration();
-    adodc.setRecordSource(Statements::kurwi(s.sKurwi));
-    if (!adodc.Refresh()) {
-        r.ok = false;
-        r.error = adodc.lastError();
-        return r;
-    }
-    const Recordset& rs = adodc.recordset();
-    if (rs.hasCurrent()) {
-        for (int k = 0; k < RationState::kKurwiFields; ++k)
-            s.NormaKur[k] = rs.Fields(k);
+    if (lookupRefused(s.sKurwi)) {
+        r.refused << s.sKurwi;
     } else {
-        r.notFound << s.sKurwi;
+        adodc.setRecordSource(Statements::kurwi(s.sKurwi));
+        if (!adodc.Refresh()) {
+            r.ok = false;
+            r.error = adodc.lastError();
+            return r;
+        }
+        const Recordset& rs = adodc.recordset();
+        if (rs.hasCurrent()) {
+            for (int k = 0; k < RationState::kKurwiFields; ++k)
+                s.NormaKur[k] = rs.Fields(k);
+        } else {
+            r.notFound << s.sKurwi;
+        }
     }
     if (captions)
         for (int k = 0; k <= 8; ++k)

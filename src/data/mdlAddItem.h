@@ -16,7 +16,13 @@ struct Result {
     bool ok = true;          // false: the statement failed or the table is too large
     QString error;           // Russian, when !ok
     QStringList notFound;    // names with no row in the database (their values were kept)
+    QStringList refused;     // names that cannot be looked up (a NUL character in them)
 };
+
+// A NUL character would end the statement text early: such a name is never
+// looked up, and the message shows each NUL as "␀".
+bool lookupRefused(const QString& name);
+QString shownName(const QString& name);
 
 // Receives the requirement captions that ZagruzitKurwi writes (the worksheet's
 // lblKuri(0..8)): element 0 the category's name, 1..8 the requirement values.

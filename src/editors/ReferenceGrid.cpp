@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QShortcut>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QSqlRecord>
 
 namespace {
@@ -33,6 +34,12 @@ bool EditorModel::load(int sortColumn)
     // other connections can write to it.
     while (canFetchMore())
         fetchMore();
+    // A row that cannot be read (a damaged page) ends the fetch early; the
+    // grid must not pass a part of the table off as the whole.
+    if (query().lastError().isValid()) {
+        setLastError(query().lastError());
+        return false;
+    }
     m_pendingRow = -1;
     return true;
 }
@@ -116,9 +123,9 @@ bool EditorModel::writePending(QString* reason)
     if (!submitAll()) {
         // The model keeps the row's values when the database refuses them.
         if (reason)
-            *reason = QStringLiteral("База данных не приняла строку %1: %2. Введенные данные "
+            *reason = QStringLiteral("База данных не приняла строку %1. Введенные данные "
                                      "остались в таблице; повторите попытку позже или нажмите "
-                                     "Esc, чтобы отменить изменения строки.")
+                                     "Esc, чтобы отменить изменения строки. Ответ SQLite: %2")
                           .arg(m_pendingRow + 1)
                           .arg(lastError().text());
         return false;

@@ -20,9 +20,11 @@ std::array<std::array<bool, 9>, RationState::kMaxFeeds> g_undefined{};
 
 const Fixed4 kHundred = Fixed4::fromInt(100);
 
-Fixed4 absolute(Fixed4 v)
+// Within ±bound (bound not negative, so its negative is in range).
+bool within(Fixed4 v, Fixed4 bound)
 {
-    return v < Fixed4() ? -v : v;
+    const auto low = Fixed4() - bound;
+    return v <= bound && low && *low <= v;
 }
 
 // The deviation of a total from the requirement in percent, rounded to one
@@ -114,17 +116,19 @@ void Rashet(RacionSheet& sheet, std::int16_t Index)
     }
 
     // Totals over every chosen row as it stands (other rows keep the
-    // contributions of their own last recalculation).
+    // contributions of their own last recalculation). A total beyond the
+    // four-place range is no number, like one that adds a missing value.
     for (int j = 1; j <= 8; ++j) {
-        Fixed4 total;
-        bool undefined = false;
+        std::optional<Fixed4> total = Fixed4();
         for (int i = 0; i < s.feedCount(); ++i) {
-            undefined = undefined || g_undefined[i][j];
-            total += s.VkladKorm[i][j];
-            sheet.setSumCaption(j - 1, undefined ? kUndefined : total.toText());
+            if (g_undefined[i][j] || !total)
+                total.reset();
+            else
+                total = *total + s.VkladKorm[i][j];
+            sheet.setSumCaption(j - 1, total ? total->toText() : kUndefined);
         }
         if (s.feedCount() == 0)
-            sheet.setSumCaption(j - 1, total.toText());
+            sheet.setSumCaption(j - 1, Fixed4().toText());
     }
 
     // Deviations, judged on the value as shown (rounded to one place).
@@ -140,7 +144,7 @@ void Rashet(RacionSheet& sheet, std::int16_t Index)
         }
         sheet.setProcentCaption(k, *text);
         const auto shown = Fixed4::fromText(sheet.procentCaption(k));
-        if (shown && absolute(*shown) <= s.cyPogr) {
+        if (shown && within(*shown, s.cyPogr)) {
             sheet.setProcentColor(k, SheetColor::LightGreen);
         } else {
             sheet.setProcentColor(k, SheetColor::LightRed);
@@ -193,8 +197,10 @@ void RashetSumWes(RacionSheet& sheet)
     s.SumWes = Fixed4();
     bool undefined = false;
     for (int i = 0; i < s.feedCount(); ++i) {
-        if (const auto w = Fixed4::fromText(sheet.weightText(i)))
-            s.SumWes += *w;
+        const auto w = Fixed4::fromText(sheet.weightText(i));
+        const auto sum = w ? s.SumWes + *w : std::nullopt;
+        if (sum)
+            s.SumWes = *sum;
         else
             undefined = true;
         sheet.setSumWesCaption(undefined ? kUndefined : s.SumWes.toText());
@@ -214,7 +220,8 @@ void RashetSumWes(RacionSheet& sheet)
     const auto current = Fixed4::fromText(sheet.weightText(last));
     if (!current)
         return;
-    Fixed4 cut = *current - (s.SumWes - kHundred);
+    // Both sides are positive here, so neither difference leaves the range.
+    Fixed4 cut = (*current - *(s.SumWes - kHundred)).value_or(Fixed4());
     if (cut < Fixed4())
         cut = Fixed4();
     const QString text = cut.toText();

@@ -408,8 +408,20 @@ bool frmRacion::vitaminsChecked() const { return Check1->isChecked(); }
 
 std::optional<std::int16_t> frmRacion::groupLimit(const QString& group)
 {
+    if (mdlAddItem::lookupRefused(group))
+        return std::nullopt;
     Adodc3->setRecordSource(Statements::groupLimit(group));
-    if (!Adodc3->Refresh() || !Adodc3->recordset().hasCurrent())
+    if (!Adodc3->Refresh()) {
+        // Said once, not at every change of a weight; the group counts as
+        // having no limit meanwhile.
+        if (Adodc3->lastError() != m_reportedGroupError)
+            platform().message(QStringLiteral("Не удалось прочитать ограничение группы кормов «%1»; "
+                                              "пока оно не проверяется. %2")
+                                   .arg(mdlAddItem::shownName(group), Adodc3->lastError()));
+        m_reportedGroupError = Adodc3->lastError();
+        return std::nullopt;
+    }
+    if (!Adodc3->recordset().hasCurrent())
         return std::nullopt;
     const auto limit = NumText::variantNumber(Adodc3->recordset().Fields(0));
     if (!limit)
@@ -531,7 +543,9 @@ void frmRacion::SpinButton_SpinUp(int index)
     // The step is chosen by comparing the texts, character by character.
     const bool small = QString::compare(t, QStringLiteral("1"), Qt::CaseSensitive) < 0 || t == QLatin1String("0");
     const Fixed4 step = small ? Fixed4::fromRaw(Fixed4::Scale / 10) : Fixed4::fromInt(1);
-    setWeightText(index, (*v + step).toText());
+    // At the top of the range there is no next value: the box stays.
+    if (const auto next = *v + step)
+        setWeightText(index, next->toText());
 }
 
 void frmRacion::SpinButton_SpinDown(int index)
@@ -543,7 +557,8 @@ void frmRacion::SpinButton_SpinDown(int index)
     const bool small = QString::compare(t, QStringLiteral("0"), Qt::CaseSensitive) > 0
                        && QString::compare(t, QStringLiteral("1"), Qt::CaseSensitive) <= 0;
     const Fixed4 step = small ? Fixed4::fromRaw(Fixed4::Scale / 10) : Fixed4::fromInt(1);
-    setWeightText(index, (*v - step).toText());
+    if (const auto next = *v - step)
+        setWeightText(index, next->toText());
 }
 
 void frmRacion::lblSumWes_Change()
@@ -599,6 +614,14 @@ void frmRacion::loadRows()
                                  "Для них оставлены прежние значения, а где их нет, стоит прочерк.")
                       .arg(missing.join(QStringLiteral(", ")));
     m_reportedMissing = missing;
+    const QStringList refused = feeds.refused + category.refused;
+    if (refused != m_reportedRefused)
+        for (const QString& name : refused)
+            errors << QStringLiteral("Название «%1» нельзя найти в базе данных: в нем есть нулевой символ "
+                                     "(здесь он показан как ␀). Для него оставлены прежние значения, а где их нет, "
+                                     "стоит прочерк. Исправьте название в базе данных.")
+                          .arg(mdlAddItem::shownName(name));
+    m_reportedRefused = refused;
     for (const QString& e : errors)
         platform().message(e);
 }

@@ -133,4 +133,6 @@ private:
     QPushButton* cmdDalee = nullptr;
     QPushButton* cmdExit = nullptr;
     QStringList m_reportedMissing;   // names already reported as not found
+    QStringList m_reportedRefused;   // names already reported as not to be looked up
+    QString m_reportedGroupError;    // the last failed read of a group limit, reported once
 };

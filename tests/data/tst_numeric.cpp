@@ -28,6 +28,10 @@ private Q_SLOTS:
         QTest::newRow("fixed: NaN refused") << "fixed" << std::numeric_limits<double>::quiet_NaN() << "";
         QTest::newRow("fixed product 0,0015 × 0,1 ties to even") << "×0,1" << 0.0015 << "0,0002";
         QTest::newRow("fixed product 0,0025 × 0,1 ties to even") << "×0,1" << 0.0025 << "0,0002";
+        // Beyond the range a result is no number; it never wraps.
+        QTest::newRow("fixed product beyond the range") << "×10000" << 1e12 << "—";
+        QTest::newRow("fixed product at the edge of the range") << "×10000" << 92233720368.5477 << "922337203685477";
+        QTest::newRow("fixed sum beyond the range") << "+max" << 0.0001 << "—";
         QTest::newRow("plain: double to 15 digits") << "plain" << 2.0 / 3.0 << "0,666666666666667";
         QTest::newRow("plain: 0,0001 still plain") << "plain" << 0.0001 << "0,0001";
         QTest::newRow("plain: smaller in exponent form") << "plain" << 0.00001 << "1E-05";
@@ -55,8 +59,12 @@ private Q_SLOTS:
         QString shown;
         if (rule == "fixed")
             shown = Fixed4::fromDouble(value) ? Fixed4::fromDouble(value)->toText() : QString();
-        else if (rule == "×0,1")
-            shown = (*Fixed4::fromDouble(value) * Fixed4::fromRaw(1000)).toText();
+        else if (rule == "×0,1" || rule == "×10000" || rule == "+max") {
+            const Fixed4 v = *Fixed4::fromDouble(value);
+            const auto r = rule == "+max" ? v + Fixed4::fromRaw(std::numeric_limits<std::int64_t>::max())
+                                          : v * (rule == "×0,1" ? Fixed4::fromRaw(1000) : Fixed4::fromInt(10000));
+            shown = r ? r->toText() : QStringLiteral("—");
+        }
         else if (rule == "plain")
             shown = NumText::plain(value);
         else if (rule == "plainF")

@@ -44,13 +44,13 @@ struct Row {
     QStringList in, see, kept;   // the `code` texts of the input and of the last two columns
 };
 
-// The texts in `code` in a cell, with "\n" made a line break.
+// The texts in `code` in a cell, with "\n" made a line break and "\0" a NUL.
 QStringList codeSpans(const QString& cell)
 {
     static const QRegularExpression span(u"`([^`]*)`"_s);
     QStringList out;
     for (auto it = span.globalMatch(cell); it.hasNext();)
-        out << it.next().captured(1).replace(u"\\n"_s, u"\n"_s);
+        out << it.next().captured(1).replace(u"\\n"_s, u"\n"_s).replace(u"\\0"_s, QString(QChar(0)));
     return out;
 }
 
@@ -122,6 +122,13 @@ bool runSql(const QString& sql, const QVariantList& values = {})
     }
     QSqlDatabase::removeDatabase(u"tst-bad-input"_s);
     return ok;
+}
+
+// Inserts `count` feeds of group Зерновые, "Корм 00001" and on, with protein `protein`.
+bool addFeeds(int count, const QVariant& protein = 0)
+{
+    return runSql(u"with recursive n(i) as (select 1 union all select i + 1 from n where i < ?) insert into basa "
+                   "select printf('Корм %05d', i), i, ?, 0, 0, 0, 0, 0, 0, 100, 'Зерновые' from n"_s, {count, protein});
 }
 
 QVariant readBack(const QString& sql)
@@ -367,6 +374,15 @@ QMap<QString, std::function<void()>> tst_bad_input::scenarios()
         QCOMPARE(find<QLabel>(sheet, u"lblSumWes"_s)->palette().color(QPalette::Window), QColor(192, 255, 192));
         QVERIFY(find<QPushButton>(sheet, u"cmdDalee"_s)->isEnabled());
     };
+    s["weight-totals-overflow"] = [this] {
+        QVERIFY(addFeeds(2, in(0).toDouble()));
+        frmRacion* sheet = openSheet({u"Корм 00001"_s, u"Корм 00002"_s});
+        typeOver(wes(sheet, 0), in(1));
+        typeOver(wes(sheet, 1), in(1));
+        QCOMPARE(texts(sheet, {"lblSum(1)", "lblProcent(1)", "txtWes(0)", "txtWes(1)", "lbl_1(2)", "lbl_2(2)"}),
+                 QStringList({see(0), see(0), kept(0), kept(0), u"900000000000000"_s, u"900000000000000"_s}));
+        QCOMPARE(find<QLabel>(sheet, u"lblProcent(1)"_s)->palette().color(QPalette::Window), QColor(255, 192, 192));
+    };
 
     // ---- tolerances: the box shows the last good value again, and that value
     // stays in force (a recalculation takes the tolerances from the boxes) ----
@@ -455,6 +471,71 @@ QMap<QString, std::function<void()>> tst_bad_input::scenarios()
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(u"tst-holder"_s);
     };
+    // A table page of basa spoilt: the root's last child pointed past the end
+    // of the file. Its count, read from the name index, stays right.
+    auto damageFeeds = [] {
+        QVERIFY(addFeeds(400));
+        const qint64 pageSize = readBack(u"pragma page_size"_s).toLongLong();
+        const qint64 root = readBack(u"select rootpage from sqlite_master where name = 'basa'"_s).toLongLong();
+        QFile f(Database::path());
+        QVERIFY(f.open(QIODevice::ReadWrite) && f.seek((root - 1) * pageSize));
+        QCOMPARE(f.read(1), QByteArray(1, 0x05));   // an interior page of a table
+        QVERIFY(f.seek((root - 1) * pageSize + 8) && f.write(QByteArray::fromHex("00ffffff")) == 4);
+    };
+    s["db-damaged"] = [refusedAtStart, damageFeeds] {
+        damageFeeds();
+        QCOMPARE(readBack(u"select count(*) from basa"_s).toInt(), 439);
+        refusedAtStart({});
+    };
+    s["editor-table-damaged"] = [this, damageFeeds] {
+        damageFeeds();
+        const QByteArray before = bytesOf(Database::path());
+        MDIForm1 frame;
+        frame.show();
+        find<QAction>(&frame, u"mnuKorm"_s)->trigger();
+        expectMessage(see(0), at(Database::path()));
+        for (QWidget* w : QApplication::topLevelWidgets())
+            QVERIFY(!qobject_cast<frmBasaKorm*>(w));
+        QVERIFY(frame.findChildren<frmBasaKorm*>().isEmpty());
+        QCOMPARE(bytesOf(Database::path()), before);
+    };
+    s["db-journal-left"] = [this] {
+        const QString sum = u"select count(*) || ' ' || total(protein) from basa"_s;
+        const QVariant before = readBack(sum);
+        const QString copy = m_dir->filePath(u"copy.mdb"_s);
+        {   // the file and its journal as a kill in the middle of a long write leaves them
+            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"tst-writer"_s);
+            db.setDatabaseName(Database::path());
+            QVERIFY(db.open());
+            for (const QString& sql : {u"pragma cache_size = 10"_s, u"begin"_s, u"update basa set protein = protein + 1000"_s,
+                                       u"with recursive n(i) as (select 1 union all select i + 1 from n where i < 3000) "
+                                       "insert into basa select printf('Корм %05d', i), i, 0, 0, 0, 0, 0, 0, 0, 100, "
+                                       "'Зерновые' from n"_s})
+                QVERIFY2(!db.exec(sql).lastError().isValid(), qPrintable(sql));
+            QVERIFY(QFile::copy(Database::path(), copy) && QFile::copy(Database::path() + in(0).mid(9), copy + in(0).mid(9)));
+            db.exec(u"rollback"_s);
+        }
+        QSqlDatabase::removeDatabase(u"tst-writer"_s);
+        QVERIFY(QFile::remove(Database::path()) && QFile::rename(copy, Database::path()));
+        QVERIFY(QFile::rename(copy + in(0).mid(9), m_dir->filePath(in(0))));
+        QVERIFY(QFileInfo(m_dir->filePath(in(0))).size() > 0);
+        QVERIFY(Startup::checkDatabase());
+        QVERIFY(!QFileInfo::exists(m_dir->filePath(in(0))));
+        QCOMPARE(readBack(sum), before);
+    };
+    s["db-leftover-new"] = [this] {
+        QVERIFY(QFile::remove(Database::path()));
+        for (const QString& name : {in(0), in(0) + u"-journal"_s, kept(0)}) {
+            QFile f(m_dir->filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write("SQLite format 3") > 0 && f.flush());
+            QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+        }
+        QVERIFY(Startup::checkDatabase());
+        QVERIFY(!QFileInfo::exists(m_dir->filePath(in(0))));
+        QVERIFY(!QFileInfo::exists(m_dir->filePath(in(0) + u"-journal"_s)));
+        QVERIFY(QFileInfo::exists(m_dir->filePath(kept(0))));
+        QVERIFY(readBack(u"select count(*) from basa"_s).toInt() > 0 && QFileInfo::exists(m_dir->filePath(see(0))));
+    };
     s["db-missing"] = [this] {
         QVERIFY(QFile::remove(Database::path()));
         QVERIFY(Startup::checkDatabase());
@@ -474,6 +555,28 @@ QMap<QString, std::function<void()>> tst_bad_input::scenarios()
         expectMessage(see(0), at(Database::path()));
         QCOMPARE(find<QListWidget>(window(u"frmKurwi"_s), u"lstKurwi"_s)->count(), 0);
         QVERIFY(!QFileInfo::exists(Database::path()));
+    };
+    s["db-name-nul"] = [this] {
+        QVERIFY(runSql(u"insert into basa select ?, ob_en, protein, calciy_, pospor, natriy, A, D, B3, granic, gruppa "
+                       "from basa where basa_name_kormow = ?"_s, {in(0), in(1)}));
+        frmRacion* sheet = openSheet({in(1), in(0)});
+        expectMessage(see(0));
+        QCOMPARE(ration().DataKorm[0][0].toString(), in(1));
+        typeOver(wes(sheet, 0), u"10"_s);
+        typeOver(wes(sheet, 1), u"10"_s);
+        QCOMPARE(texts(sheet, {"lbl_1(2)", "lbl_2(2)"}), QStringList({u"0,85"_s, see(1)}));
+    };
+    s["db-group-limit-unreadable"] = [this] {
+        frmRacion* sheet = openSheet({kCorn});
+        const qint64 pageSize = readBack(u"pragma page_size"_s).toLongLong();
+        const qint64 root = readBack(u"select rootpage from sqlite_master where name = 'granica'"_s).toLongLong();
+        QFile f(Database::path());
+        QVERIFY(f.open(QIODevice::ReadWrite) && f.seek((root - 1) * pageSize) && f.write(QByteArray(1, 0)) == 1);
+        f.close();
+        typeOver(wes(sheet, 0), in(0));
+        typeOver(wes(sheet, 0), in(1));
+        expectMessage(see(0), at(Database::path()));
+        QCOMPARE(wes(sheet, 0)->text(), kept(0));
     };
     s["db-over-32767"] = [this] {
         QVERIFY(runSql(u"delete from basa"_s));

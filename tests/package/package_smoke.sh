@@ -20,9 +20,12 @@ cd "$build"
 cpack -G DEB -B "$tmp/pkg" >"$tmp/cpack.log" 2>&1 || { cat "$tmp/cpack.log"; exit 1; }
 deb="$(ls "$tmp"/pkg/racion_*.deb)"
 echo "package: $(basename "$deb")"
-dpkg-deb -I "$deb" | grep -E '^ (Package|Version|Depends):'
+# The output is taken whole before it is searched: a reader that stops early
+# would kill the writer with SIGPIPE and, under pipefail, fail the check.
+info="$(dpkg-deb -I "$deb")"
+grep -E '^ (Package|Version|Depends):' <<<"$info"
 for dep in libqt6sql6-sqlite qt6-translations-l10n; do
-    dpkg-deb -I "$deb" | grep -q "$dep" || { echo "the package does not depend on $dep"; exit 1; }
+    grep -q "$dep" <<<"$info" || { echo "the package does not depend on $dep"; exit 1; }
 done
 
 dpkg-deb -x "$deb" "$tmp/root"
