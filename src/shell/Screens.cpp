@@ -124,6 +124,15 @@ void showChild(QWidget* screen)
     }
 }
 
+void refit(QWidget* screen)
+{
+    QMdiSubWindow* sub = subWindowOf(screen);
+    if (!sub || !g_area || sub->isMaximized() || !sub->isVisible())
+        return;
+    sub->resize(sub->sizeHint());
+    fitFrameTo(sub);
+}
+
 void activate(QWidget* screen)
 {
     if (!screen)

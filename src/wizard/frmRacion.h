@@ -8,6 +8,7 @@
 #include <memory>
 
 class Adodc;
+class DiagnosisPane;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -130,4 +131,5 @@ private:
     QPushButton* cmdDalee = nullptr;
     QPushButton* cmdExit = nullptr;
     QStringList m_reportedMissing;   // names already reported as not found
+    DiagnosisPane* m_diagnosis = nullptr;   // pnlDiagnosis, below everything else
 };
