@@ -22,6 +22,7 @@ deb="$(ls "$tmp"/pkg/racion_*.deb)"
 echo "package: $(basename "$deb")"
 dpkg-deb -I "$deb" | grep -E '^ (Package|Version|Depends):'
 dpkg-deb -I "$deb" | grep -q 'libqt6sql6-sqlite' || { echo "the package does not depend on the SQLite driver"; exit 1; }
+dpkg-deb -I "$deb" | grep -q 'libglpk' || { echo "the package does not depend on GLPK"; exit 1; }
 
 dpkg-deb -x "$deb" "$tmp/root"
 for f in usr/bin/racion usr/share/racion/Readme.hlp \
