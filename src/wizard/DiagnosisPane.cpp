@@ -21,7 +21,7 @@
 #include <algorithm>
 
 namespace {
-constexpr int kListHeight = 58;   // three suggestions
+constexpr int kListHeight = 58;   // three suggestions, at 8 pt
 }
 
 DiagnosisPane::DiagnosisPane(frmRacion* sheet)
@@ -52,7 +52,7 @@ DiagnosisPane::DiagnosisPane(frmRacion* sheet)
 
     lstSovet = new QListWidget(this);
     lstSovet->setObjectName(QStringLiteral("lstSovet"));
-    lstSovet->setFixedHeight(kListHeight);
+    lstSovet->setFixedHeight(Screens::scaled(kListHeight));
     lstSovet->setToolTip(QStringLiteral("Двойной щелчок добавит корм на лист (или сделает замену)"));
     cmdPodstavit = new QPushButton(QStringLiteral("Подставить"), this);
     cmdPodstavit->setObjectName(QStringLiteral("cmdPodstavit"));
@@ -65,8 +65,8 @@ DiagnosisPane::DiagnosisPane(frmRacion* sheet)
     bottom->addWidget(lstSovet, 1);
     bottom->addWidget(cmdPodstavit, 0, Qt::AlignTop);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(8, 4, 8, 8);
-    layout->setSpacing(4);
+    layout->setContentsMargins(Screens::scaled(8), Screens::scaled(4), Screens::scaled(8), Screens::scaled(8));
+    layout->setSpacing(Screens::scaled(4));
     layout->addLayout(top);
     layout->addWidget(lblDiagnosis);
     layout->addLayout(bottom);
@@ -84,7 +84,7 @@ DiagnosisPane::DiagnosisPane(frmRacion* sheet)
     cmdPochemu->setObjectName(QStringLiteral("cmdPochemu"));
     cmdPochemu->setToolTip(QStringLiteral("Разобрать, можно ли сбалансировать рацион из выбранных кормов"));
     if (calc)
-        cmdPochemu->setGeometry(calc->geometry().right() + 7, calc->y(), 80, calc->height());
+        cmdPochemu->setGeometry(calc->geometry().right() + Screens::scaled(7), calc->y(), Screens::scaled(80), calc->height());
     connect(cmdPochemu, &QPushButton::clicked, this, &DiagnosisPane::open);
 
     // Whatever the analysis reads from the worksheet brings a new one.
@@ -97,7 +97,7 @@ DiagnosisPane::DiagnosisPane(frmRacion* sheet)
             connect(box, &QLineEdit::textChanged, this, &DiagnosisPane::refreshLater);
 
     // The worksheet as it is built: the pane goes below all of it.
-    setGeometry(4, sheet->height(), sheet->width() - 8, 0);
+    setGeometry(Screens::scaled(4), sheet->height(), sheet->width() - 2 * Screens::scaled(4), 0);
     hide();
 }
 
@@ -175,11 +175,11 @@ void DiagnosisPane::fitSheet()
     const int base = y();
     int h = 0;
     if (m_open) {
-        const int width = m_sheet->width() - 8;
+        const int width = m_sheet->width() - 2 * x();
         h = std::max(layout()->totalHeightForWidth(width), layout()->totalMinimumSize().height());
-        setGeometry(4, base, width, h);
+        setGeometry(x(), base, width, h);
     }
-    m_sheet->setFixedSize(m_sheet->width(), base + (h ? h + 4 : 0));
+    m_sheet->setFixedSize(m_sheet->width(), base + (h ? h + x() : 0));
     Screens::refit(m_sheet);
 }
 
