@@ -23,8 +23,9 @@ echo "package: $(basename "$deb")"
 # Read once: "grep -q" leaving a pipe early would fail the pipeline (pipefail).
 info="$(dpkg-deb -I "$deb")"
 grep -E '^ (Package|Version|Depends):' <<<"$info"
-grep -q 'libqt6sql6-sqlite' <<<"$info" || { echo "the package does not depend on the SQLite driver"; exit 1; }
-grep -q 'libglpk' <<<"$info" || { echo "the package does not depend on GLPK"; exit 1; }
+for dep in libqt6sql6-sqlite qt6-translations-l10n libglpk; do
+    grep -q "$dep" <<<"$info" || { echo "the package does not depend on $dep"; exit 1; }
+done
 
 dpkg-deb -x "$deb" "$tmp/root"
 for f in usr/bin/racion usr/share/racion/Readme.hlp \
@@ -34,7 +35,10 @@ for f in usr/bin/racion usr/share/racion/Readme.hlp \
          usr/share/icons/hicolor/48x48/apps/ru.racion.Racion.png; do
     [ -e "$tmp/root/$f" ] || { echo "missing from the package: $f"; exit 1; }
 done
-desktop-file-validate "$tmp/root/usr/share/applications/ru.racion.Racion.desktop"
+entry="$tmp/root/usr/share/applications/ru.racion.Racion.desktop"
+desktop-file-validate "$entry"
+# Docks match the window to the entry by its class (the program's name under X11).
+grep -qx 'StartupWMClass=racion' "$entry" || { echo "the desktop entry lacks StartupWMClass=racion"; exit 1; }
 appstreamcli validate --no-net "$tmp/root/usr/share/metainfo/ru.racion.Racion.metainfo.xml"
 
 mkdir "$tmp/work"
