@@ -1,18 +1,21 @@
 // Renders the pictures of the README offscreen from the default data: the
 // main window with the worksheet of a ration balanced by "Расчитать", the
-// report sheet of that ration for a flock, and the price editor with example
-// prices beside the worksheet.
+// report sheet of that ration for a flock, the price editor with example
+// prices beside the worksheet, and the diagnosis pane of a worksheet that
+// "Расчитать" cannot balance.
 //
 //   QT_QPA_PLATFORM=offscreen ./render_readme <output directory>
 
 #include "data/Database.h"
 #include "shell/MDIForm1.h"
+#include "shell/Platform.h"
 #include "shell/Screens.h"
 #include "shell/Startup.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -65,6 +68,35 @@ void choose(QListWidget* list, const QString& text)
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(items.first()).center());
 }
 
+// The message "Расчитать" ends with would wait for a click: it is dropped.
+class QuietPlatform : public Platform {
+public:
+    void message(const QString&) override {}
+    QString saveFileName(const QString&, const QString&) override { return {}; }
+    QString openFileName(const QString&, const QString&) override { return {}; }
+    bool openUrl(const QUrl&) override { return false; }
+    bool viewTextFile(const QString&) override { return false; }
+};
+
+// "Новый расчет", the category and the feeds by clicks, "Далее": the worksheet.
+QWidget* openWorksheet(MDIForm1& w, const QString& category, const QStringList& feeds)
+{
+    w.findChild<QAction*>(QStringLiteral("mnuNRaschet"))->trigger();
+    settle();
+    QWidget* kurwi = screen(w, QStringLiteral("frmKurwi"));
+    choose(child<QListWidget>(kurwi, QStringLiteral("lstKurwi")), category);
+    child<QPushButton>(kurwi, QStringLiteral("cmdDalee"))->click();
+    settle();
+    QWidget* basa = screen(w, QStringLiteral("frmBasa"));
+    for (const QString& feed : feeds) {
+        choose(child<QListWidget>(basa, QStringLiteral("lstBasa")), feed);
+        QTest::mouseClick(child<QWidget>(basa, QStringLiteral("lblWibrat")), Qt::LeftButton);
+    }
+    child<QPushButton>(basa, QStringLiteral("cmdDalee"))->click();
+    settle();
+    return screen(w, QStringLiteral("frmRacion"));
+}
+
 bool save(QWidget& w, const QString& dir, const QString& name)
 {
     const QString path = QDir(dir).filePath(name);
@@ -92,27 +124,13 @@ int main(int argc, char** argv)
     w.show();
     settle();
 
-    w.findChild<QAction*>(QStringLiteral("mnuNRaschet"))->trigger();
-    settle();
-    QWidget* kurwi = screen(w, QStringLiteral("frmKurwi"));
-    choose(child<QListWidget>(kurwi, QStringLiteral("lstKurwi")), QStringLiteral("Бройлеры: старт (1-3 нед.)"));
-    child<QPushButton>(kurwi, QStringLiteral("cmdDalee"))->click();
-    settle();
-
-    QWidget* basa = screen(w, QStringLiteral("frmBasa"));
     const QStringList feeds{
         QStringLiteral("Кукуруза"), QStringLiteral("Пшеница"), QStringLiteral("Шрот соевый"),
         QStringLiteral("Мука рыбная"), QStringLiteral("Масло подсолнечное"),
         QStringLiteral("Известняк (известняковая мука)"), QStringLiteral("Монокальцийфосфат"),
         QStringLiteral("Соль поваренная"), QStringLiteral("Премикс для бройлеров и родительского стада 1%")};
-    for (const QString& feed : feeds) {
-        choose(child<QListWidget>(basa, QStringLiteral("lstBasa")), feed);
-        QTest::mouseClick(child<QWidget>(basa, QStringLiteral("lblWibrat")), Qt::LeftButton);
-    }
-    child<QPushButton>(basa, QStringLiteral("cmdDalee"))->click();
-    settle();
-
-    QWidget* racion = screen(w, QStringLiteral("frmRacion"));
+    const QString broilers = QStringLiteral("Бройлеры: старт (1-3 нед.)");
+    QWidget* racion = openWorksheet(w, broilers, feeds);
     child<QAbstractButton>(racion, QStringLiteral("Check1"))->setChecked(true);
     child<QPushButton>(racion, QStringLiteral("cmdS"))->click();
     settle();
@@ -174,5 +192,21 @@ int main(int argc, char** argv)
     QTest::keyClicks(quantity, QStringLiteral("1000"));
     settle();
     ok &= save(w, out, QStringLiteral("report.png"));
+
+    // The same feeds without the limestone, at 10 %: "Расчитать" cannot
+    // balance them, and the diagnosis opens below the worksheet.
+    child<QPushButton>(otshet, QStringLiteral("Command1"))->click();
+    settle();
+    QStringList noCalcium = feeds;
+    noCalcium.removeAll(QStringLiteral("Известняк (известняковая мука)"));
+    racion = openWorksheet(w, broilers, noCalcium);
+    child<QComboBox>(racion, QStringLiteral("Combo1"))->setEditText(QStringLiteral("10"));
+    QuietPlatform quiet;
+    setPlatform(&quiet);
+    child<QPushButton>(racion, QStringLiteral("cmdS"))->click();
+    setPlatform(nullptr);
+    settle();
+    // The worksheet alone: with the pane it may be taller than the frame.
+    ok &= save(*racion, out, QStringLiteral("diagnosis.png"));
     return ok ? 0 : 1;
 }

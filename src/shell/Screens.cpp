@@ -274,6 +274,17 @@ void showChild(QWidget* screen)
     }
 }
 
+void refit(QWidget* screen)
+{
+    QMdiSubWindow* sub = subWindowOf(screen);
+    if (!sub || !g_area || sub->isMaximized() || !sub->isVisible())
+        return;
+    sub->resize(sub->sizeHint());
+    fitFrameTo(sub);
+    // A screen that shrank gives the frame back what it no longer needs.
+    refitFrame(g_area->window());
+}
+
 void activate(QWidget* screen)
 {
     if (!screen)

@@ -69,6 +69,11 @@ void showChild(QWidget* screen);
 // step runs).
 void activate(QWidget* screen);
 
+// After a shown screen changed its size: its window takes the new size, and
+// the frame grows if it must to show it whole, or shrinks back as far as the
+// screens open let it.
+void refit(QWidget* screen);
+
 // The sub-window that holds the screen, if it is a child of the frame.
 QMdiSubWindow* subWindowOf(QWidget* screen);
 

@@ -11,6 +11,7 @@
 #include "shell/MenuRules.h"
 #include "shell/Navigation.h"
 #include "shell/Platform.h"
+#include "wizard/DiagnosisPane.h"
 #include "wizard/WizardWidgets.h"
 #include "wizard/frmWiborRecept.h"
 
@@ -132,6 +133,7 @@ frmRacion::frmRacion(QWidget* parent)
     buildRows();
     buildTotalsAndButtons();
     setFixedSize(Screens::scaled(QSize(736, 596)));
+    m_diagnosis = new DiagnosisPane(this);
 
     // A new worksheet starts from zero contributions: nothing of an earlier
     // calculation leaks into its totals.
@@ -652,6 +654,7 @@ void frmRacion::Form_Activate()
     // in the same handler; the group check stays skipped until it is done.
     if (s.bOpenKalk)
         QTimer::singleShot(0, qApp, &frmRacion::endOpening);
+    m_diagnosis->refreshLater();   // the feeds or their rows may have changed
 }
 
 void frmRacion::endOpening()
@@ -687,7 +690,10 @@ void frmRacion::cmdNasad_Click()
 
 void frmRacion::cmdS_Click()
 {
+    // An unbalanced end opens the diagnosis, so it stands beside the message.
     const Composition::Outcome out = chkCena->isChecked() ? LeastCost::compose(*this) : Composition::compose(*this);
+    if (out.status == Composition::Status::NotSolved)
+        m_diagnosis->open();
     if (!out.message.isEmpty())
         platform().message(out.message);
 }

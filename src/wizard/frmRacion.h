@@ -8,6 +8,7 @@
 #include <memory>
 
 class Adodc;
+class DiagnosisPane;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -135,4 +136,5 @@ private:
     QStringList m_reportedMissing;   // names already reported as not found
     QStringList m_reportedRefused;   // names already reported as not to be looked up
     QString m_reportedGroupError;    // the last failed read of a group limit, reported once
+    DiagnosisPane* m_diagnosis = nullptr;   // pnlDiagnosis, below everything else
 };

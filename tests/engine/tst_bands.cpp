@@ -11,6 +11,8 @@
 #include <QtTest>
 #include <glpk.h>
 
+#include <numeric>
+
 // The band model on the default data: what it says of selections that
 // "Расчитать" cannot balance, checked against a GLPK model of its own and
 // against the worksheet's recalculation.
@@ -248,6 +250,23 @@ private Q_SLOTS:
         QVERIFY(balanced && balanced->judgedBalanced);
         const int slot = first.replaced >= 0 ? first.replaced : int(feeds.size());
         QVERIFY(balanced->grams[slot] >= first.grams - 1e-6);
+    }
+
+    // Weights that do not round to a sum of 100: the largest takes the
+    // difference, and where that breaks its feeding limit the programme is
+    // narrowed and solved again.
+    void writtenWeightsAddUpTo100()
+    {
+        Bands::Model m;
+        m.feeds = {{"A", {}, 100.0 / 3, "x"}, {"B", {}, 100.0 / 3, "x"}, {"C", {}, 100, "y"}};
+        m.bands[0] = {true, 100, 0, 1000};
+        const auto r = Bands::leastCost(m, {1, 1, 10});
+        QVERIFY(r && r->judgedBalanced);
+        QCOMPARE(std::accumulate(r->written.begin(), r->written.end(), 0.0), 100.0);
+        for (std::size_t i = 0; i < 3; ++i)
+            QVERIFY(r->written[i] <= m.feeds[i].limit && r->written[i] == std::round(r->written[i] * 100) / 100);
+        QVERIFY(r->written[2] > 33.34);   // the cheap feeds gave way, by as little as it takes
+        QVERIFY(qAbs(r->objective - (200.0 / 3 + 1000.0 / 3) / 100) < 0.01);
     }
 };
 

@@ -24,7 +24,7 @@ echo "package: $(basename "$deb")"
 # would kill the writer with SIGPIPE and, under pipefail, fail the check.
 info="$(dpkg-deb -I "$deb")"
 grep -E '^ (Package|Version|Depends):' <<<"$info"
-for dep in libqt6sql6-sqlite qt6-translations-l10n; do
+for dep in libqt6sql6-sqlite qt6-translations-l10n libglpk; do
     grep -q "$dep" <<<"$info" || { echo "the package does not depend on $dep"; exit 1; }
 done
 

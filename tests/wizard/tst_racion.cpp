@@ -1,10 +1,15 @@
+#include "data/NumText.h"
 #include "data/RationState.h"
+#include "engine/Composition.h"
 #include "shell/MDIForm1.h"
 #include "shell/MenuRules.h"
+#include "shell/Screens.h"
 #include "support/UiSupport.h"
 #include "wizard/frmRacion.h"
 
+#include <QAction>
 #include <QComboBox>
+#include <QMdiSubWindow>
 #include <QPointer>
 #include <QToolButton>
 
@@ -145,6 +150,82 @@ private Q_SLOTS:
         QVERIFY(sawHidden);
         QVERIFY(s->isVisible());
         QVERIFY(fresh.fake.messages.isEmpty());
+    }
+
+    // Broiler chicks on feeds without a calcium source, at 10 %: "Расчитать"
+    // gives its message once and the diagnosis opens beside it, inside the
+    // shown worksheet; a suggested feed double-clicked joins the sheet with
+    // the other weights kept, and "Подставить" then balances the ration.
+    void diagnosisPane()
+    {
+        Fresh fresh;
+        MDIForm1 w;
+        w.show();
+        find<QAction>(&w, "mnuNRaschet")->trigger();
+        settle();
+        QWidget* kurwi = liveScreen("frmKurwi");
+        chooseFrom(find<QListWidget>(kurwi, "lstKurwi"), kBroilers);
+        QTest::mouseClick(button(kurwi, "cmdDalee"), Qt::LeftButton);
+        settle();
+        QWidget* basa = liveScreen("frmBasa");
+        const QStringList feeds{"Кукуруза",          "Пшеница",         "Шрот соевый", "Мука рыбная", "Масло подсолнечное",
+                                "Монокальцийфосфат", "Соль поваренная", "Премикс для бройлеров и родительского стада 1%"};
+        for (const QString& feed : feeds) {
+            chooseFrom(find<QListWidget>(basa, "lstBasa"), feed);
+            QTest::mouseClick(find(basa, "lblWibrat"), Qt::LeftButton);
+        }
+        QTest::mouseClick(button(basa, "cmdDalee"), Qt::LeftButton);
+        settle();
+        QWidget* s = liveScreen("frmRacion");
+        auto* pane = find(s, "pnlDiagnosis");
+        QVERIFY(!pane->isVisible());
+        const int closedHeight = s->height();
+
+        typeOver(find<QComboBox>(s, "Combo1")->lineEdit(), "10");
+        QTest::mouseClick(button(s, "cmdS"), Qt::LeftButton);
+        QCOMPARE(fresh.fake.messages, QStringList{Composition::kNotSolved});
+        QVERIFY(pane->isVisible());
+        // Below everything else, and the worksheet's window shows it whole.
+        QCOMPARE(pane->y(), closedHeight);
+        QVERIFY(s->height() >= pane->geometry().bottom() && Screens::subWindowOf(s)->height() > s->height());
+        QVERIFY(textOf(s, "lblDiagnosis").contains("кальций: достижимо от 7,1 до 93,9 % нормы — в норму входит"));
+        QVERIFY(!button(s, "cmdPodstavit")->isEnabled());
+        auto* sovet = find<QListWidget>(s, "lstSovet");
+        QVERIFY(sovet->count() > 0);
+        const QString added = sovet->item(0)->text().section(" — ", 0, 0);
+
+        // The weights as numbers: they come back as a return from the feed
+        // selection writes them, without trailing zeros.
+        const auto weights = [s](int n) {
+            QList<double> out;
+            for (const QString& t : textsOf(s, "txtWes(%1)", n))
+                out << NumText::toDouble(t).value_or(-1);
+            return out;
+        };
+        const QList<double> before = weights(8);
+        const QPoint at = sovet->visualItemRect(sovet->item(0)).center();
+        QTest::mouseClick(sovet->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(sovet->viewport(), Qt::LeftButton, {}, at);
+        settle();
+        QCOMPARE(textOf(s, "lbl_9(0)"), added);
+        QVERIFY(wes(s, 8)->isVisible());
+        QCOMPARE(weights(9), before + QList<double>{0});
+        QVERIFY(textOf(s, "lblDiagnosis").contains("Сбалансированный рацион с этими кормами есть"));
+
+        QTest::mouseClick(button(s, "cmdPodstavit"), Qt::LeftButton);
+        QCOMPARE(textOf(s, "lblSumWes"), "100");
+        for (int k = 0; k < 5; ++k)
+            QCOMPARE(back(s, qPrintable(QString("lblProcent(%1)").arg(k))), QColor(192, 255, 192));
+        settle();
+        QVERIFY(textOf(s, "lblDiagnosis").startsWith("На листе сейчас: все вещества в норме."));
+        QCOMPARE(fresh.fake.messages.size(), 1);
+
+        QTest::mouseClick(find(s, "cmdDiagnosisClose"), Qt::LeftButton);
+        QVERIFY(!pane->isVisible());
+        QCOMPARE(s->height(), closedHeight);
+        QTest::mouseClick(button(s, "cmdPochemu"), Qt::LeftButton);
+        QVERIFY(pane->isVisible());
+        w.close();
     }
 
     // Up and Down in a weight box step it as its spin arrows do (the arrows of

@@ -1,0 +1,99 @@
+// Times the whole diagnosis of a worksheet that cannot be balanced: ten feeds
+// of the default data without a calcium source for broiler chicks, Combo1
+// "30". One run reads the group limits and the 39 reference feeds through
+// the data controls, reads the model, finds every nutrient's range, the least
+// violation and the suggestions (with ten feeds: each of the 29 other feeds
+// in place of each chosen one). Also times the first opening of the pane on
+// the real worksheet ("Почему?"), drawing included.
+// Usage: bench_diagnosis [runs]
+
+#include "BenchSupport.h"
+
+#include "data/Adodc.h"
+#include "data/Database.h"
+#include "engine/BandModel.h"
+#include "engine/Composition.h"
+#include "shell/Navigation.h"
+#include "wizard/frmRacion.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLocale>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    using Clock = std::chrono::steady_clock;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
+
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    if (!Database::ensure().ok) {
+        std::fprintf(stderr, "treba.mdb could not be made\n");
+        return 1;
+    }
+    Bench::QuietPlatform quiet;
+    setPlatform(&quiet);
+
+    const QStringList feeds{QStringLiteral("Кукуруза"), QStringLiteral("Пшеница"), QStringLiteral("Ячмень"),
+                            QStringLiteral("Овес"), QStringLiteral("Шрот соевый"), QStringLiteral("Жмых соевый"),
+                            QStringLiteral("Масло подсолнечное"), QStringLiteral("Монокальцийфосфат"),
+                            QStringLiteral("Соль поваренная"),
+                            QStringLiteral("Премикс для бройлеров и родительского стада 1%")};
+    Bench::chooseRation(Bench::kCategory, feeds);
+    auto* sheet = qobject_cast<frmRacion*>(Navigation::showRacion());
+    if (!sheet) {
+        std::fprintf(stderr, "the worksheet did not open\n");
+        return 1;
+    }
+
+    // Wall time, and the processor time of this thread: on a machine shared
+    // with other work the second shows what the diagnosis itself costs.
+    const auto cpuNow = [] {
+        timespec t{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+        return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+    };
+    Adodc groups, reference;
+    std::vector<double> times, cpu;
+    Bands::Diagnosis d;
+    for (int run = 0; run <= runs; ++run) {
+        const auto start = Clock::now();
+        const double cpuStart = cpuNow();
+        const GroupRecords g = Composition::readGroups(groups);
+        const Bands::Reading r = Bands::read(ration(), g.records, QStringLiteral("30"), QStringLiteral("100"), false);
+        d = Bands::diagnose(r, Bands::readCandidates(reference, r.model));
+        if (run > 0) {   // the first run warms up
+            times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+            cpu.push_back(cpuNow() - cpuStart);
+        }
+    }
+    if (d.suggestions.empty() || d.suggestions.front().replaced < 0 || d.balanced) {
+        std::fprintf(stderr, "unexpected diagnosis:\n%s\n", qPrintable(d.lines.join('\n')));
+        return 1;
+    }
+
+    const auto start = Clock::now();
+    sheet->findChild<QPushButton*>(QStringLiteral("cmdPochemu"))->click();
+    if (!Bench::waitPainted(sheet))
+        return 1;
+    const double pane = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+
+    std::printf("diagnosis with ten feeds, %zu replacements suggested: median %.2f ms (min %.2f, max %.2f), "
+                "processor time median %.2f ms, %d runs\n",
+                d.suggestions.size(), Bench::median(times), *std::min_element(times.begin(), times.end()),
+                *std::max_element(times.begin(), times.end()), Bench::median(cpu), runs);
+    std::printf("\"Почему?\" on the worksheet, pane painted: %.2f ms\n", pane);
+    return 0;
+}

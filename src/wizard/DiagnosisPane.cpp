@@ -1,0 +1,228 @@
+#include "wizard/DiagnosisPane.h"
+
+#include "data/Adodc.h"
+#include "data/Fixed4.h"
+#include "data/NumText.h"
+#include "data/RationState.h"
+#include "shell/Screens.h"
+#include "wizard/frmRacion.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+constexpr int kListHeight = 58;   // three suggestions, at 8 pt
+}
+
+DiagnosisPane::DiagnosisPane(frmRacion* sheet)
+    : QFrame(sheet)
+    , m_sheet(sheet)
+    , m_adodc(std::make_unique<Adodc>())
+    , m_timer(new QTimer(this))
+{
+    setObjectName(QStringLiteral("pnlDiagnosis"));
+    setFrameShape(QFrame::StyledPanel);
+
+    auto* title = new QLabel(QStringLiteral("Разбор рациона"), this);
+    title->setObjectName(QStringLiteral("lblDiagnosisTitle"));
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    cmdClose = new QToolButton(this);
+    cmdClose->setObjectName(QStringLiteral("cmdDiagnosisClose"));
+    cmdClose->setText(QStringLiteral("✕"));
+    cmdClose->setToolTip(QStringLiteral("Закрыть разбор"));
+    cmdClose->setAutoRaise(true);
+
+    lblDiagnosis = new QLabel(this);
+    lblDiagnosis->setObjectName(QStringLiteral("lblDiagnosis"));
+    lblDiagnosis->setWordWrap(true);
+    lblDiagnosis->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblDiagnosis->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    lstSovet = new QListWidget(this);
+    lstSovet->setObjectName(QStringLiteral("lstSovet"));
+    lstSovet->setFixedHeight(Screens::scaled(kListHeight));
+    lstSovet->setToolTip(QStringLiteral("Двойной щелчок добавит корм на лист (или сделает замену)"));
+    cmdPodstavit = new QPushButton(QStringLiteral("Подставить"), this);
+    cmdPodstavit->setObjectName(QStringLiteral("cmdPodstavit"));
+    cmdPodstavit->setToolTip(QStringLiteral("Записать веса сбалансированного рациона, ближайшего к норме"));
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(title, 1);
+    top->addWidget(cmdClose);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(lstSovet, 1);
+    bottom->addWidget(cmdPodstavit, 0, Qt::AlignTop);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(Screens::scaled(8), Screens::scaled(4), Screens::scaled(8), Screens::scaled(8));
+    layout->setSpacing(Screens::scaled(4));
+    layout->addLayout(top);
+    layout->addWidget(lblDiagnosis);
+    layout->addLayout(bottom);
+
+    m_timer->setSingleShot(true);
+    m_timer->setInterval(0);
+    connect(m_timer, &QTimer::timeout, this, &DiagnosisPane::refresh);
+    connect(cmdClose, &QToolButton::clicked, this, &DiagnosisPane::closePane);
+    connect(cmdPodstavit, &QPushButton::clicked, this, &DiagnosisPane::cmdPodstavit_Click);
+    connect(lstSovet, &QListWidget::itemDoubleClicked, this, &DiagnosisPane::lstSovet_DblClick);
+
+    // "Почему?" beside "Расчитать".
+    auto* calc = sheet->findChild<QPushButton*>(QStringLiteral("cmdS"));
+    cmdPochemu = new QPushButton(QStringLiteral("Почему?"), sheet);
+    cmdPochemu->setObjectName(QStringLiteral("cmdPochemu"));
+    cmdPochemu->setToolTip(QStringLiteral("Разобрать, можно ли сбалансировать рацион из выбранных кормов"));
+    if (calc)
+        cmdPochemu->setGeometry(calc->geometry().right() + Screens::scaled(7), calc->y(), Screens::scaled(80), calc->height());
+    connect(cmdPochemu, &QPushButton::clicked, this, &DiagnosisPane::open);
+
+    // Whatever the analysis reads from the worksheet brings a new one.
+    for (auto* combo : sheet->findChildren<QComboBox*>())
+        connect(combo, &QComboBox::currentTextChanged, this, &DiagnosisPane::refreshLater);
+    for (auto* box : sheet->findChildren<QCheckBox*>())
+        connect(box, &QCheckBox::toggled, this, &DiagnosisPane::refreshLater);
+    for (auto* box : sheet->findChildren<QLineEdit*>())
+        if (box->objectName().startsWith(QLatin1String("txtWes(")))
+            connect(box, &QLineEdit::textChanged, this, &DiagnosisPane::refreshLater);
+
+    // The worksheet as it is built: the pane goes below all of it.
+    setGeometry(Screens::scaled(4), sheet->height(), sheet->width() - 2 * Screens::scaled(4), 0);
+    hide();
+}
+
+DiagnosisPane::~DiagnosisPane() = default;
+
+void DiagnosisPane::open()
+{
+    m_open = true;
+    show();
+    refresh();
+}
+
+void DiagnosisPane::closePane()
+{
+    m_open = false;
+    m_timer->stop();
+    hide();
+    fitSheet();
+}
+
+void DiagnosisPane::refreshLater()
+{
+    if (m_open && !m_timer->isActive())
+        m_timer->start();
+}
+
+void DiagnosisPane::refresh()
+{
+    m_timer->stop();
+    if (!m_open)
+        return;
+    const GroupRecords groups = m_sheet->groupRecords();
+    Bands::Reading reading = Bands::read(ration(), groups.records, m_sheet->toleranceText(),
+                                         m_sheet->vitaminSurplusText(), m_sheet->vitaminsChecked());
+    if (!groups.ok)
+        reading.faults.prepend(QStringLiteral("ограничения групп кормов (%1)").arg(groups.error));
+    std::vector<Bands::Feed> candidates = Bands::readCandidates(*m_adodc, reading.model);
+    if (!m_analysed || !(reading.model == m_reading.model) || reading.faults != m_reading.faults
+        || !(candidates == m_candidates)) {
+        if (!groups.ok)
+            reading.limitsUnknown = true;
+        m_diagnosis = Bands::diagnose(reading, candidates);
+        m_reading = std::move(reading);
+        m_candidates = std::move(candidates);
+        m_analysed = true;
+    }
+
+    lblDiagnosis->setText((QStringList{currentState()} + m_diagnosis.lines).join(QLatin1Char('\n')));
+    cmdPodstavit->setEnabled(m_diagnosis.balanced.has_value());
+    lstSovet->clear();
+    lstSovet->addItems(m_diagnosis.suggestionTexts);
+    lstSovet->setEnabled(!m_diagnosis.suggestionTexts.isEmpty());
+    fitSheet();
+}
+
+// What the worksheet shows now: the nutrients out of their tolerance and a
+// sum of weights other than 100.
+QString DiagnosisPane::currentState() const
+{
+    const int judged = m_sheet->vitaminsChecked() ? Bands::kNutrients : 5;
+    QStringList out;
+    for (int k = 0; k < judged; ++k)
+        if (m_sheet->procentColor(k) == SheetColor::LightRed)
+            out << QStringLiteral("%1 %2 %").arg(Bands::nutrientName(k + 1), m_sheet->procentCaption(k));
+    QString text = QStringLiteral("На листе сейчас: ");
+    if (m_sheet->sumWesCaption() != QLatin1String("100"))
+        text += QStringLiteral("сумма весов %1 г; ").arg(m_sheet->sumWesCaption());
+    text += out.isEmpty() ? QStringLiteral("все вещества в норме.")
+                          : QStringLiteral("вне нормы %1.").arg(out.join(QStringLiteral(", ")));
+    return text;
+}
+
+void DiagnosisPane::fitSheet()
+{
+    const int base = y();
+    int h = 0;
+    if (m_open) {
+        const int width = m_sheet->width() - 2 * x();
+        h = std::max(layout()->totalHeightForWidth(width), layout()->totalMinimumSize().height());
+        setGeometry(x(), base, width, h);
+    }
+    m_sheet->setFixedSize(m_sheet->width(), base + (h ? h + x() : 0));
+    Screens::refit(m_sheet);
+}
+
+void DiagnosisPane::cmdPodstavit_Click()
+{
+    if (!m_diagnosis.balanced)
+        return;
+    const std::vector<double>& w = m_diagnosis.balanced->written;
+    const int n = std::min(int(w.size()), ration().feedCount());
+    // Every box to 0 first, so no sum on the way passes 100 and is cut.
+    for (int i = 0; i < n; ++i)
+        m_sheet->setWeightText(i, QStringLiteral("0"));
+    for (int i = 0; i < n; ++i)
+        m_sheet->setWeightText(i, NumText::fixed(w[std::size_t(i)], 2));
+}
+
+void DiagnosisPane::lstSovet_DblClick(QListWidgetItem* item)
+{
+    const int row = lstSovet->row(item);
+    if (row < 0 || row >= int(m_diagnosis.suggestions.size()))
+        return;
+    // The list is filled anew once the feed is on the worksheet: not inside
+    // its own double-click handling.
+    const Bands::Suggestion s = m_diagnosis.suggestions[std::size_t(row)];
+    QTimer::singleShot(0, this, [this, s] { take(s); });
+}
+
+void DiagnosisPane::take(const Bands::Suggestion& s)
+{
+    RationState& r = ration();
+    const int n = r.feedCount();
+    if (s.replaced < 0 && n >= RationState::kMaxFeeds)
+        return;
+    // As a return from the feed selection with the feed added: the weights in
+    // the boxes are kept, the new feed starts at 0.
+    for (int i = 0; i < n; ++i)
+        r.SaveWes[i] = Fixed4::fromText(m_sheet->weightText(i)).value_or(Fixed4());
+    const int slot = s.replaced >= 0 ? s.replaced : n;
+    r.sKorm[slot] = s.name;
+    r.SaveWes[slot] = Fixed4();
+    if (s.replaced < 0)
+        r.iMaxKorm = std::int16_t(n);
+    r.bNazad = true;
+    m_sheet->Form_Activate();
+    refresh();
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "engine/BandModel.h"
+
+#include <QFrame>
+#include <memory>
+
+class Adodc;
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+class QTimer;
+class QToolButton;
+class frmRacion;
+
+// The worksheet's diagnosis pane (pnlDiagnosis), below its other controls:
+// why the chosen feeds can or cannot be balanced (lblDiagnosis), the balanced
+// ration closest to the requirement ("Подставить", cmdPodstavit) and the
+// feeds that would make one possible (lstSovet; a double click adds the feed,
+// or makes the replacement, on the worksheet). It only shows what the band
+// model returns; the worksheet grows while the pane is open. It also puts
+// "Почему?" (cmdPochemu) beside "Расчитать", which opens it, and follows
+// the worksheet's boxes, tolerances and vitamins box while open.
+class DiagnosisPane : public QFrame {
+    Q_OBJECT
+public:
+    explicit DiagnosisPane(frmRacion* sheet);
+    ~DiagnosisPane() override;
+
+    bool isOpen() const { return m_open; }
+    // Shows the pane and analyses the worksheet as it stands.
+    void open();
+    void closePane();
+    // While open: analyse again once control is back in the event loop, so a
+    // run of weight writes costs one analysis.
+    void refreshLater();
+    void refresh();
+
+private:
+    void cmdPodstavit_Click();
+    void lstSovet_DblClick(QListWidgetItem* item);
+    void take(const Bands::Suggestion& s);
+    QString currentState() const;
+    void fitSheet();
+
+    frmRacion* m_sheet;
+    std::unique_ptr<Adodc> m_adodc;   // the reference feeds for the suggestions
+    QLabel* lblDiagnosis;
+    QPushButton* cmdPodstavit;
+    QListWidget* lstSovet;
+    QToolButton* cmdClose;
+    QPushButton* cmdPochemu;   // on the worksheet, beside "Расчитать"
+    QTimer* m_timer;
+    bool m_open = false;
+
+    // The last analysis and what it was made of: a change of the weights
+    // alone needs no new one.
+    Bands::Reading m_reading;
+    std::vector<Bands::Feed> m_candidates;
+    Bands::Diagnosis m_diagnosis;
+    bool m_analysed = false;
+};
