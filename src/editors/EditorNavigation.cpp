@@ -15,14 +15,14 @@ QPointer<frmBasaKurwi> g_poultryEditor;
 
 // One editor of each kind at a time: asked again, the open one comes forward.
 template <typename Editor>
-void showEditor(QPointer<Editor>& open, MenuEvent opened)
+bool showEditor(QPointer<Editor>& open, MenuEvent opened)
 {
     if (!open) {
         auto* editor = new Editor;
         if (!editor->isReady()) {
             platform().message(editor->errorText());
             delete editor;
-            return;
+            return false;
         }
         open = editor;
         Screens::showChild(editor);
@@ -30,6 +30,7 @@ void showEditor(QPointer<Editor>& open, MenuEvent opened)
         Screens::activate(open);
     }
     menuRules().report(opened);
+    return true;
 }
 
 } // namespace
@@ -44,6 +45,12 @@ void showFeedEditor()
 void showPoultryEditor()
 {
     showEditor(g_poultryEditor, MenuEvent::VargoEditorOpened);
+}
+
+void showPoultryEditor(const QString& category)
+{
+    if (showEditor(g_poultryEditor, MenuEvent::VargoEditorOpened))
+        g_poultryEditor->showDailyRequirement(category);
 }
 
 } // namespace Navigation

@@ -48,6 +48,7 @@ private:
     QAction* addItem(QMenu* menu, const char* name, const QString& caption);
     void addSeparator(QMenu* menu, const char* name);
     QAction* actionFor(MenuItem item) const;
+    void fillRecent();
 
     QMdiArea* m_area = nullptr;
     QMenu* mnuFile = nullptr;
@@ -56,6 +57,8 @@ private:
     QMenu* lblHelp = nullptr;
     QAction* mnuSaveR = nullptr;
     QAction* mnuSaveRacion = nullptr;
+    QAction* mnuPrint = nullptr;
+    QMenu* mnuRecent = nullptr;
     QAction* mnuKorm = nullptr;
     QAction* mnuVargo = nullptr;
     QAction* mnuProgramm = nullptr;

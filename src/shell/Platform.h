@@ -7,14 +7,23 @@
 #include <QString>
 #include <QUrl>
 
+class QTextDocument;
+
 class Platform {
 public:
+    enum class Answer { Yes, No, Cancel };
+
     virtual ~Platform() = default;
     virtual void message(const QString& text) = 0;   // one OK button, the application's title
+    // "Да", "Нет" and "Отмена", the application's title; closing the box is Cancel.
+    virtual Answer question(const QString& text) = 0;
     virtual QString saveFileName(const QString& filter, const QString& initialDir) = 0;  // empty: cancelled
     virtual QString openFileName(const QString& filter, const QString& initialDir) = 0;  // empty: cancelled
     virtual bool openUrl(const QUrl& url) = 0;         // false: could not be opened
     virtual bool viewTextFile(const QString& path) = 0; // false: could not be shown
+    // The print preview of the document, from which the user prints it or
+    // saves it as a PDF; returns when the preview is closed.
+    virtual void printPreview(QTextDocument& document) = 0;
 };
 
 Platform& platform();            // the one in use

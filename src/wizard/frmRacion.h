@@ -130,4 +130,5 @@ private:
     QPushButton* cmdDalee = nullptr;
     QPushButton* cmdExit = nullptr;
     QStringList m_reportedMissing;   // names already reported as not found
+    bool m_weightsKept = false;      // closing by "Назад": the weights live on in SaveWes
 };

@@ -2,7 +2,9 @@
 
 #include "data/Database.h"
 
+#include <QFontInfo>
 #include <QLocale>
+#include <QTextDocument>
 
 namespace TestSupport {
 
@@ -24,6 +26,12 @@ FakePlatform::~FakePlatform()
 void FakePlatform::message(const QString& text)
 {
     messages << text;
+}
+
+Platform::Answer FakePlatform::question(const QString& text)
+{
+    questions << text;
+    return answers.isEmpty() ? Answer::No : answers.dequeue();
 }
 
 QString FakePlatform::saveFileName(const QString& filter, const QString& initialDir)
@@ -50,6 +58,13 @@ bool FakePlatform::viewTextFile(const QString& path)
 {
     viewedFiles << path;
     return viewResult;
+}
+
+void FakePlatform::printPreview(QTextDocument& document)
+{
+    previewed << document.toPlainText();
+    const QFontInfo font(document.defaultFont());
+    previewFonts << (font.fixedPitch() ? font.family() : QString());
 }
 
 TempWorkDir::TempWorkDir(bool withDefaultDatabase)

@@ -22,6 +22,8 @@ public:
     ~FakePlatform() override;       // restores the real platform
 
     QStringList messages;           // every message shown, in order
+    QStringList questions;          // every question asked, in order
+    QQueue<Answer> answers;         // next answers to questions (none left: "Нет")
     QQueue<QString> saveAnswers;    // next file names for save dialogs ("" = cancel)
     QQueue<QString> openAnswers;    // next file names for open dialogs ("" = cancel)
     QStringList saveFilters, openFilters, initialDirs;
@@ -29,12 +31,16 @@ public:
     bool urlResult = true;          // what openUrl answers
     QStringList viewedFiles;
     bool viewResult = true;         // what viewTextFile answers
+    QStringList previewed;          // the text of every document shown in the print preview
+    QStringList previewFonts;       // and its font's family, when that font is fixed-width
 
     void message(const QString& text) override;
+    Answer question(const QString& text) override;
     QString saveFileName(const QString& filter, const QString& initialDir) override;
     QString openFileName(const QString& filter, const QString& initialDir) override;
     bool openUrl(const QUrl& url) override;
     bool viewTextFile(const QString& path) override;
+    void printPreview(QTextDocument& document) override;
 };
 
 // A temporary directory made the working directory for the object's life,
