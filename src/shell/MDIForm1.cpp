@@ -154,7 +154,9 @@ void MDIForm1::fillRecent()
     const QStringList files = recentCalculations().files();
     for (int i = 0; i < files.size(); ++i) {
         const QString path = files.at(i);
-        QAction* a = mnuRecent->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(path).fileName()));
+        QString name = QFileInfo(path).fileName();
+        name.replace(QLatin1Char('&'), QStringLiteral("&&"));   // a name's own & is no mnemonic
+        QAction* a = mnuRecent->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(name));
         a->setObjectName(QStringLiteral("mnuRecent(%1)").arg(i));
         a->setToolTip(QDir::toNativeSeparators(path));
         a->setStatusTip(QDir::toNativeSeparators(path));
