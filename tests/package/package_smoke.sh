@@ -22,8 +22,10 @@ cd "$build"
 cpack -G DEB -B "$tmp/pkg" >"$tmp/cpack.log" 2>&1 || { cat "$tmp/cpack.log"; exit 1; }
 deb="$(ls "$tmp"/pkg/racion_*.deb)"
 echo "package: $(basename "$deb")"
-dpkg-deb -I "$deb" | grep -E '^ (Package|Version|Depends):'
-dpkg-deb -I "$deb" | grep -q 'libqt6sql6-sqlite' || { echo "the package does not depend on the SQLite driver"; exit 1; }
+# Read once: grep -q leaving a pipe early would fail the pipeline (pipefail).
+info="$(dpkg-deb -I "$deb")"
+grep -E '^ (Package|Version|Depends):' <<<"$info"
+grep -q 'libqt6sql6-sqlite' <<<"$info" || { echo "the package does not depend on the SQLite driver"; exit 1; }
 
 dpkg-deb -x "$deb" "$tmp/root"
 for f in usr/bin/racion usr/share/racion/Readme.hlp \
