@@ -9,18 +9,25 @@
 
 class QTextDocument;
 
+// The icon a message box carries: a warning for refusals and errors (the
+// usual case), information for everything else.
+enum class MessageKind { Warning, Information };
+
 class Platform {
 public:
     enum class Answer { Yes, No, Cancel };
 
     virtual ~Platform() = default;
-    virtual void message(const QString& text) = 0;   // one OK button, the application's title
+    // One OK button, the application's title.
+    virtual void message(const QString& text, MessageKind kind = MessageKind::Warning) = 0;
     // "Да", "Нет" and "Отмена", the application's title; closing the box is Cancel.
     virtual Answer question(const QString& text) = 0;
     virtual QString saveFileName(const QString& filter, const QString& initialDir) = 0;  // empty: cancelled
     virtual QString openFileName(const QString& filter, const QString& initialDir) = 0;  // empty: cancelled
     virtual bool openUrl(const QUrl& url) = 0;         // false: could not be opened
-    virtual bool viewTextFile(const QString& path) = 0; // false: could not be shown
+    // False: could not be shown. A non-empty `from` is a line of the file
+    // that is scrolled to the top (the file's start when it has no such line).
+    virtual bool viewTextFile(const QString& path, const QString& from = QString()) = 0;
     // The print preview of the document, from which the user prints it or
     // saves it as a PDF; returns when the preview is closed.
     virtual void printPreview(QTextDocument& document) = 0;

@@ -6,11 +6,15 @@
 class QApplication;
 
 // What the program does before its main window is shown: the application's
-// names and locale, the command line, and the check (or creation) of
-// treba.mdb in the working directory.
+// names and locale, how it shows itself on the desktop, the command line,
+// and the check (or creation) of treba.mdb in the working directory.
 namespace Startup {
 
 void configureApplication(QApplication& app);
+// The program's own icon on every window, its desktop id, and Qt's own texts
+// (standard buttons, dialogs, context menus) in Russian. Part of
+// configureApplication; the tests' windows get it too.
+void setUpDesktop(QApplication& app);
 
 // racion [--user-data] [FILE.kalk]
 struct CommandLine {
@@ -31,6 +35,7 @@ QString userDataFolder();
 // Makes the user's data folder the working directory, creating it when
 // absent. False with the reason (Russian) when that cannot be done.
 bool enterUserDataFolder(QString* error);
+
 // Checks treba.mdb in the working directory, creating it with the default data
 // when absent; a file that cannot serve gets a clear message (and is left as
 // it is). Returns false in that case.

@@ -25,7 +25,9 @@ echo "package: $(basename "$deb")"
 # Read once: grep -q leaving a pipe early would fail the pipeline (pipefail).
 info="$(dpkg-deb -I "$deb")"
 grep -E '^ (Package|Version|Depends):' <<<"$info"
-grep -q 'libqt6sql6-sqlite' <<<"$info" || { echo "the package does not depend on the SQLite driver"; exit 1; }
+for dep in libqt6sql6-sqlite qt6-translations-l10n; do
+    grep -q "$dep" <<<"$info" || { echo "the package does not depend on $dep"; exit 1; }
+done
 
 dpkg-deb -x "$deb" "$tmp/root"
 for f in usr/bin/racion usr/share/racion/Readme.hlp \
@@ -36,7 +38,10 @@ for f in usr/bin/racion usr/share/racion/Readme.hlp \
          usr/share/icons/hicolor/48x48/apps/ru.racion.Racion.png; do
     [ -e "$tmp/root/$f" ] || { echo "missing from the package: $f"; exit 1; }
 done
-desktop-file-validate "$tmp/root/usr/share/applications/ru.racion.Racion.desktop"
+entry="$tmp/root/usr/share/applications/ru.racion.Racion.desktop"
+desktop-file-validate "$entry"
+# Docks match the window to the entry by its class (the program's name under X11).
+grep -qx 'StartupWMClass=racion' "$entry" || { echo "the desktop entry lacks StartupWMClass=racion"; exit 1; }
 appstreamcli validate --no-net "$tmp/root/usr/share/metainfo/ru.racion.Racion.metainfo.xml"
 
 
@@ -44,7 +49,7 @@ appstreamcli validate --no-net "$tmp/root/usr/share/metainfo/ru.racion.Racion.me
 # entry's claim on it: a calculation file opens in the program from the file
 # manager, which passes its name (%f); the program then keeps its database in
 # the user's data folder.
-desktop="$tmp/root/usr/share/applications/ru.racion.Racion.desktop"
+desktop="$entry"
 mkdir -p "$tmp/mime/packages"
 cp "$tmp/root/usr/share/mime/packages/ru.racion.Racion.xml" "$tmp/mime/packages/"
 update-mime-database "$tmp/mime" >"$tmp/mime.log" 2>&1 || { cat "$tmp/mime.log"; exit 1; }

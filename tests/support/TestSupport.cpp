@@ -23,9 +23,10 @@ FakePlatform::~FakePlatform()
     setPlatform(nullptr);
 }
 
-void FakePlatform::message(const QString& text)
+void FakePlatform::message(const QString& text, MessageKind kind)
 {
     messages << text;
+    kinds << kind;
 }
 
 Platform::Answer FakePlatform::question(const QString& text)
@@ -54,9 +55,10 @@ bool FakePlatform::openUrl(const QUrl& url)
     return urlResult;
 }
 
-bool FakePlatform::viewTextFile(const QString& path)
+bool FakePlatform::viewTextFile(const QString& path, const QString& from)
 {
     viewedFiles << path;
+    viewedFrom << from;
     return viewResult;
 }
 

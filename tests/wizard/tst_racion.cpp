@@ -120,6 +120,7 @@ private Q_SLOTS:
         QTest::newRow("zero") << QVariant(0);
         QTest::newRow("empty text") << QVariant(QString());
     }
+
     // The poultry editor opens where the value is missing: the category's
     // "В сутки O/Э" cell, ready for the keyboard; what is typed there is
     // what "Далее" uses once the worksheet is active again.
@@ -136,6 +137,7 @@ private Q_SLOTS:
         QTest::mouseClick(button(s, "cmdDalee"), Qt::LeftButton);
         QCOMPARE(fresh.fake.messages,
                  QStringList{"Для расчета рациона введите в базу данных суточную потребность птицы в О/Э"});
+        QCOMPARE(fresh.fake.kinds, QList{MessageKind::Warning});
         QVERIFY(s->isVisible());
         QVERIFY(!menuRules().isEnabled(MenuItem::Vargo));   // the poultry editor is open
         auto* editor = qobject_cast<GridEditor*>(liveScreen("frmBasaKurwi"));
@@ -174,6 +176,42 @@ private Q_SLOTS:
         QVERIFY(sawHidden);
         QVERIFY(s->isVisible());
         QVERIFY(fresh.fake.messages.isEmpty());
+    }
+
+    // Up and Down in a weight box step it as its spin arrows do (the arrows of
+    // the next row, from the same weight, give the same text).
+    void arrowKeysStepTheWeight_data()
+    {
+        QTest::addColumn<QString>("weight");
+        QTest::addColumn<Qt::Key>("key");
+        QTest::addColumn<QString>("stepped");
+        QTest::newRow("5 up") << "5" << Qt::Key_Up << "6";
+        QTest::newRow("5 down") << "5" << Qt::Key_Down << "4";
+        QTest::newRow("0 up by a tenth") << "0" << Qt::Key_Up << "0,1";
+        QTest::newRow("0 down stays") << "0" << Qt::Key_Down << "0";
+        QTest::newRow("0,5 down by a tenth") << "0,5" << Qt::Key_Down << "0,4";
+        QTest::newRow("not a number stays") << "1-" << Qt::Key_Up << "1-";
+    }
+    void arrowKeysStepTheWeight()
+    {
+        QFETCH(QString, weight);
+        QFETCH(Qt::Key, key);
+        QFETCH(QString, stepped);
+        Fresh fresh;
+        MDIForm1 w;
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QWidget* s = openWorksheet({"Кукуруза", "Пшеница"});
+        QVERIFY(w.isAncestorOf(s));
+        for (int i : {0, 1})
+            wes(s, i)->setText(weight);
+        wes(s, 0)->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), key);
+        auto* arrow = find<QToolButton>(find(s, "SpinButton(1)"), key == Qt::Key_Up ? "up" : "down");
+        QTest::mouseClick(arrow, Qt::LeftButton);
+        QCOMPARE(wes(s, 0)->text(), stepped);
+        QCOMPARE(wes(s, 1)->text(), stepped);
     }
 };
 
