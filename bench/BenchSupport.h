@@ -41,6 +41,8 @@ public:
     QString openFileName(const QString&, const QString&) override { return {}; }
     bool openUrl(const QUrl&) override { return false; }
     bool viewTextFile(const QString&, const QString&) override { return false; }
+    Answer question(const QString&) override { return Answer::No; }
+    void printPreview(QTextDocument&) override {}
 };
 
 inline double median(std::vector<double> v)

@@ -32,6 +32,8 @@ public:
     QString openFileName(const QString&, const QString&) override { return {}; }
     bool openUrl(const QUrl&) override { return false; }
     bool viewTextFile(const QString&, const QString&) override { return false; }
+    Answer question(const QString&) override { return Answer::No; }
+    void printPreview(QTextDocument&) override {}
 };
 
 void typeKey(QLineEdit* box, Qt::Key key, const QString& text)

@@ -1,14 +1,31 @@
 #include "shell/MDIForm1.h"
+#include "shell/Navigation.h"
+#include "shell/Platform.h"
 #include "shell/Startup.h"
 
 #include <QApplication>
+#include <cstdio>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     Startup::configureApplication(app);
+    const Startup::CommandLine command = Startup::parseCommandLine(QApplication::arguments());
+    if (command.exitCode >= 0) {
+        std::fputs(qPrintable(command.text), command.exitCode == 0 ? stdout : stderr);
+        return command.exitCode;
+    }
+    if (command.userData) {
+        QString error;
+        if (!Startup::enterUserDataFolder(&error)) {
+            platform().message(error);
+            return 1;
+        }
+    }
     Startup::checkDatabase();
     MDIForm1 w;
     w.show();
+    if (!command.file.isEmpty())
+        Navigation::openCalculationFile(command.file);
     return app.exec();
 }

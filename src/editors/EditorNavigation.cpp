@@ -17,14 +17,14 @@ QPointer<frmCena> g_priceEditor;
 
 // One editor of each kind at a time: asked again, the open one comes forward.
 template <typename Editor>
-void showEditor(QPointer<Editor>& open, MenuEvent opened)
+bool showEditor(QPointer<Editor>& open, MenuEvent opened)
 {
     if (!open) {
         auto* editor = new Editor;
         if (!editor->isReady()) {
             platform().message(editor->errorText());
             delete editor;
-            return;
+            return false;
         }
         open = editor;
         Screens::showChild(editor);
@@ -32,6 +32,7 @@ void showEditor(QPointer<Editor>& open, MenuEvent opened)
         Screens::activate(open);
     }
     menuRules().report(opened);
+    return true;
 }
 
 } // namespace
@@ -51,6 +52,12 @@ void showPoultryEditor()
 void showPriceEditor()
 {
     showEditor(g_priceEditor, MenuEvent::CenaEditorOpened);
+}
+
+void showPoultryEditor(const QString& category)
+{
+    if (showEditor(g_poultryEditor, MenuEvent::VargoEditorOpened))
+        g_poultryEditor->showDailyRequirement(category);
 }
 
 } // namespace Navigation

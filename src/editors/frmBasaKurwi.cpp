@@ -52,6 +52,23 @@ void frmBasaKurwi::cmdDobawit_Click()
     grid()->setFocus();
 }
 
+void frmBasaKurwi::showDailyRequirement(const QString& category)
+{
+    EditorModel* m = model();
+    while (m->canFetchMore())
+        m->fetchMore();
+    const int column = m->fieldIndex(QStringLiteral("dawat_gr"));
+    for (int row = 0; row < m->rowCount(); ++row) {
+        if (m->index(row, 0).data().toString() != category)
+            continue;
+        const QModelIndex cell = m->index(row, column);
+        grid()->setCurrentIndex(cell);
+        grid()->scrollTo(cell);
+        grid()->setFocus();
+        return;
+    }
+}
+
 // A new row dropped before anything was typed into it was never added.
 void frmBasaKurwi::newRowDropped()
 {

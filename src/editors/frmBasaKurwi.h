@@ -10,6 +10,9 @@ public:
     explicit frmBasaKurwi(QWidget* parent = nullptr);
 
     void cmdDobawit_Click();
+    // Makes the category's "В сутки O/Э" cell the current one, in view, with
+    // the keyboard in the grid; nothing moves when there is no such row.
+    void showDailyRequirement(const QString& category);
 
 protected:
     void newRowDropped() override;

@@ -4,6 +4,7 @@
 #include "data/TextFile.h"
 #include "engine/RacionSheet.h"
 #include "files/CalcFile.h"
+#include "files/CalcHistory.h"
 #include "files/LastDirs.h"
 #include "files/TextReport.h"
 #include "shell/FileFilters.h"
@@ -12,7 +13,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QLineEdit>
+#include <QTextDocument>
 #include <QWidget>
 
 // The File menu's actions and "Открыть старый...". A cancelled dialog does
@@ -44,6 +47,18 @@ QString shown(const QString& path)
     return QDir::toNativeSeparators(path);
 }
 
+CalcHistory::Sheet sheetNow(QWidget* sheet)
+{
+    const RationState& r = ration();
+    CalcHistory::Sheet s;
+    s.category = r.sKurwi;
+    for (int i = 0; i < r.feedCount(); ++i) {
+        s.feeds << r.sKorm[i];
+        s.weights << weightText(sheet, i);
+    }
+    return s;
+}
+
 } // namespace
 
 namespace Navigation {
@@ -67,8 +82,12 @@ void saveCalculation()
         return;
     LastDirs::remember(LastDirs::Kind::Calculation, path);
     TextFile::Error writeError;
-    if (!TextFile::writeLines(path, *lines, &writeError))
+    if (!TextFile::writeLines(path, *lines, &writeError)) {
         platform().message(writeError.message);
+        return;
+    }
+    CalcHistory::markSaved(sheetNow(sheet));
+    recentCalculations().add(path);
 }
 
 void openCalculation()
@@ -79,6 +98,12 @@ void openCalculation()
         menuRules().report(MenuEvent::OpenCalcFailed);
         return;
     }
+    openCalculationFile(path);
+}
+
+void openCalculationFile(const QString& path)
+{
+    menuRules().report(MenuEvent::OpenCalcChosen);
     LastDirs::remember(LastDirs::Kind::Calculation, path);
 
     auto refuse = [](const QString& message) {
@@ -98,8 +123,11 @@ void openCalculation()
     // The whole file is read and checked before the ration state is touched.
     TextFile::Error readError;
     const auto lines = TextFile::readLines(path, &readError, CalcFile::kMaxFileBytes);
-    if (!lines)
+    if (!lines) {
+        if (!QFileInfo::exists(path))
+            recentCalculations().remove(path);
         return refuse(readError.message);
+    }
     CalcFile::Error error;
     const auto contents = CalcFile::fromLines(*lines, &error);
     if (!contents)
@@ -126,6 +154,8 @@ void openCalculation()
     for (int i = 0; i < contents->feedCount(); ++i)
         setWeightText(sheet, i, contents->weights.at(i));
     r.bOpenKalk = false;
+    CalcHistory::markSaved(sheetNow(sheet));
+    recentCalculations().add(path);
 }
 
 void writeReport()
@@ -156,6 +186,38 @@ void viewReport()
     LastDirs::remember(LastDirs::Kind::Report, path);
     if (!platform().viewTextFile(path))
         platform().message(QStringLiteral("Не удалось показать файл %1.").arg(shown(path)));
+}
+
+bool settleUnsavedWork()
+{
+    QWidget* sheet = racion();
+    if (!sheet || !CalcHistory::unsaved(sheetNow(sheet)))
+        return true;
+    switch (platform().question(QStringLiteral("Сохранить расчет?"))) {
+    case Platform::Answer::Yes:
+        saveCalculation();
+        return !CalcHistory::unsaved(sheetNow(sheet));   // a cancelled or failed save keeps it
+    case Platform::Answer::No:
+        return true;
+    case Platform::Answer::Cancel:
+        break;
+    }
+    return false;
+}
+
+void printReport()
+{
+    QWidget* sheet = otshet();
+    if (!sheet)
+        return;
+    const TextReport::Captions captions = TextReport::fromScreens(sheet, racion(), ration().feedCount());
+    QTextDocument document;
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSize(10);
+    document.setDefaultFont(font);
+    document.setPlainText(TextReport::printLines(captions).join(QLatin1Char('\n')));
+    document.setMetaInformation(QTextDocument::DocumentTitle, captions.Label1 + QLatin1Char(' ') + captions.Label3);
+    platform().printPreview(document);
 }
 
 } // namespace Navigation

@@ -38,19 +38,21 @@ QString caption(const QWidget* screen, const QString& name)
 
 } // namespace
 
-QStringList feedLines(const QString& name, const QString& amount, const QString& unit)
+QStringList feedLines(const QString& name, const QString& amount, const QString& unit, int unitColumn)
 {
     QStringList out;
     QString line = blanks(6) + name;
     tabTo(out, line, kAmountColumn);
     line += amount;
-    tabTo(out, line, kUnitColumn);
+    tabTo(out, line, unitColumn);
     line += unit;
     out << line;
     return out;
 }
 
-QStringList lines(const Captions& c)
+namespace {
+
+QStringList reportLines(const Captions& c, int unitColumn)
 {
     const QString p0 = c.lblProcent[0], p1 = c.lblProcent[1], p2 = c.lblProcent[2], p3 = c.lblProcent[3];
     const QString p4 = c.lblProcent[4], p5 = c.lblProcent[5], p6 = c.lblProcent[6], p7 = c.lblProcent[7];
@@ -71,12 +73,27 @@ QStringList lines(const Captions& c)
         << blanks(35) + QStringLiteral("Рецепт")
         << QString();
     for (int i = 0; i < c.lbl_1.size(); ++i) {
-        out << feedLines(c.lbl_1.at(i), c.lblWes.value(i), c.lblGramm.value(i));
+        out << feedLines(c.lbl_1.at(i), c.lblWes.value(i), c.lblGramm.value(i), unitColumn);
         out << QString();
     }
     out << QString();
     out << blanks(6) + c.Label10 + QStringLiteral(" : ") + c.lblObqiWes + QStringLiteral(" грамм ");
     return out;
+}
+
+} // namespace
+
+QStringList lines(const Captions& c)
+{
+    return reportLines(c, kUnitColumn);
+}
+
+QStringList printLines(const Captions& c)
+{
+    int longest = 0;
+    for (const QString& amount : c.lblWes)
+        longest = qMax(longest, int(amount.size()));
+    return reportLines(c, qMax(kUnitColumn, kAmountColumn + longest + 1));
 }
 
 Captions fromScreens(const QWidget* otshet, const QWidget* racion, int feeds)

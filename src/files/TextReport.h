@@ -34,9 +34,15 @@ struct Captions {
 // feed line has to be broken).
 QStringList lines(const Captions& captions);
 
-// One feed's line: the amount from column 48, the unit from column 56; a part
-// that would begin at or after its column goes on a new line instead.
-QStringList feedLines(const QString& name, const QString& amount, const QString& unit);
+// The report as it is printed: the same lines, except that the feeds' units
+// stand together one column after the longest amount when it reaches column
+// 56, so that no unit runs into its number or drops to a line of its own.
+QStringList printLines(const Captions& captions);
+
+// One feed's line: the amount from column 48, the unit from `unitColumn`; a
+// part that would begin at or after its column goes on a new line instead.
+QStringList feedLines(const QString& name, const QString& amount, const QString& unit,
+                      int unitColumn = kUnitColumn);
 
 // Reads the captions from the report sheet and the worksheet (either may be
 // missing: its texts are then empty), for the feeds 0..feeds-1.

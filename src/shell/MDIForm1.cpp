@@ -1,5 +1,6 @@
 #include "shell/MDIForm1.h"
 
+#include "files/CalcHistory.h"
 #include "shell/AppInfo.h"
 #include "shell/Navigation.h"
 #include "shell/Platform.h"
@@ -76,10 +77,15 @@ void MDIForm1::createMenus()
     mnuFile = menuBar()->addMenu(QStringLiteral("&Файл"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
     mnuSaveR = addItem(mnuFile, "mnuSaveR", QStringLiteral("&Сохранить расчет..."));
+    mnuRecent = mnuFile->addMenu(QStringLiteral("Последние &расчеты"));
+    mnuRecent->setObjectName(QStringLiteral("mnuRecent"));
+    mnuRecent->menuAction()->setObjectName(QStringLiteral("mnuRecent"));
     addSeparator(mnuFile, "mnu5");
     mnuSaveRacion = addItem(mnuFile, "mnuSaveRacion", QStringLiteral("&Записать рацион в файл..."));
     QAction* mnuOpenRacion =
         addItem(mnuFile, "mnuOpenRacion", QStringLiteral("Смо&треть\\Печатать  рацион..."));
+    mnuPrint = addItem(mnuFile, "mnuPrint", QStringLiteral("&Печать..."));
+    mnuPrint->setShortcut(QKeySequence::Print);
     addSeparator(mnuFile, "mnu2");
     QAction* mnuExit = addItem(mnuFile, "mnuExit", QStringLiteral("За&крыть"));
 
@@ -111,6 +117,9 @@ void MDIForm1::createMenus()
     connect(mnuSaveR, &QAction::triggered, this, [] { Navigation::saveCalculation(); });
     connect(mnuSaveRacion, &QAction::triggered, this, [] { Navigation::writeReport(); });
     connect(mnuOpenRacion, &QAction::triggered, this, [] { Navigation::viewReport(); });
+    connect(mnuPrint, &QAction::triggered, this, [] { Navigation::printReport(); });
+    connect(&recentCalculations(), &RecentCalculations::changed, this, &MDIForm1::fillRecent);
+    fillRecent();
     connect(mnuExit, &QAction::triggered, this, &QWidget::close);
     connect(mnuNRaschet, &QAction::triggered, this, &MDIForm1::mnuNRaschet_Click);
     connect(mnuSRachet, &QAction::triggered, this, [] { Navigation::openCalculation(); });
@@ -140,10 +149,36 @@ void MDIForm1::applyMenuRules()
 {
     for (int i = 0; i < kMenuItemCount; ++i)
         actionFor(MenuItem(i))->setEnabled(menuRules().isEnabled(MenuItem(i)));
-    connect(&menuRules(), &MenuRules::changed, this, [this](MenuItem item, bool enabled) {
+    // Printing needs the report sheet, as writing the report does; a recent
+    // calculation opens only when "Открыть старый..." could open one.
+    const auto followers = [this] {
+        mnuPrint->setEnabled(menuRules().isEnabled(MenuItem::SaveRacion));
+        mnuRecent->menuAction()->setEnabled(menuRules().isEnabled(MenuItem::Racion)
+                                            && !recentCalculations().files().isEmpty());
+    };
+    followers();
+    connect(&menuRules(), &MenuRules::changed, this, [this, followers](MenuItem item, bool enabled) {
         if (QAction* a = actionFor(item))
             a->setEnabled(enabled);
+        followers();
     });
+    connect(&recentCalculations(), &RecentCalculations::changed, this, followers);
+}
+
+void MDIForm1::fillRecent()
+{
+    mnuRecent->clear();
+    const QStringList files = recentCalculations().files();
+    for (int i = 0; i < files.size(); ++i) {
+        const QString path = files.at(i);
+        QString name = QFileInfo(path).fileName();
+        name.replace(QLatin1Char('&'), QStringLiteral("&&"));   // a name's own & is no mnemonic
+        QAction* a = mnuRecent->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(name));
+        a->setObjectName(QStringLiteral("mnuRecent(%1)").arg(i));
+        a->setToolTip(QDir::toNativeSeparators(path));
+        a->setStatusTip(QDir::toNativeSeparators(path));
+        connect(a, &QAction::triggered, this, [path] { Navigation::openCalculationFile(path); });
+    }
 }
 
 void MDIForm1::mnuNRaschet_Click()
@@ -220,8 +255,14 @@ void MDIForm1::showEvent(QShowEvent* event)
 
 void MDIForm1::closeEvent(QCloseEvent* event)
 {
-    // Each child runs its own closing step; one that refuses (an editor with
-    // a row it cannot write) keeps the program open.
+    // The calculation goes first, so a user who keeps it (asked to save its
+    // weights) finds every screen as it was. Then each child runs its own
+    // closing step; one that refuses (an editor with a row it cannot write)
+    // keeps the program open.
+    if (!Navigation::closeRacion()) {
+        event->ignore();
+        return;
+    }
     m_area->closeAllSubWindows();
     for (QMdiSubWindow* sub : m_area->subWindowList()) {
         if (!sub->isHidden()) {

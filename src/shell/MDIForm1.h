@@ -53,6 +53,7 @@ private:
     QAction* addItem(QMenu* menu, const char* name, const QString& caption);
     void addSeparator(QMenu* menu, const char* name);
     QAction* actionFor(MenuItem item) const;
+    void fillRecent();
 
     QMdiArea* m_area = nullptr;
     QMenu* mnuFile = nullptr;
@@ -61,6 +62,8 @@ private:
     QMenu* lblHelp = nullptr;
     QAction* mnuSaveR = nullptr;
     QAction* mnuSaveRacion = nullptr;
+    QAction* mnuPrint = nullptr;
+    QMenu* mnuRecent = nullptr;
     QAction* mnuKorm = nullptr;
     QAction* mnuVargo = nullptr;
     QAction* mnuCena = nullptr;

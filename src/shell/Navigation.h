@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class QWidget;
 
 // The ways from one screen to the next, and the main window's menu actions.
@@ -13,6 +15,9 @@ void showKurwi();          // category choice
 void showBasa();           // feed selection
 QWidget* showRacion();     // the worksheet: created if needed, shown, activated
 QWidget* racion();         // the worksheet while it is loaded, else nullptr
+// Closes the worksheet; one holding unsaved weights asks first (see
+// settleUnsavedWork). False when it stays open.
+bool closeRacion();
 void showOtshet();         // the report sheet
 QWidget* otshet();         // the report sheet while it is loaded, else nullptr
 
@@ -20,10 +25,20 @@ QWidget* otshet();         // the report sheet while it is loaded, else nullptr
 void showFeedEditor();     // "кормов"
 void showPoultryEditor();  // "птицы"
 void showPriceEditor();    // "цены кормов"
+// The poultry editor on the category's row, its "В сутки O/Э" cell current.
+void showPoultryEditor(const QString& category);
 
 // files/ — the File menu and "Открыть старый..."
 void saveCalculation();    // "Сохранить расчет..."
 void openCalculation();    // "Открыть старый..."
+// Opens that calculation file on the worksheet, with the checks and messages
+// of "Открыть старый..." (the command line, "Последние расчеты").
+void openCalculationFile(const QString& path);
+// Before a worksheet with weights changed since the last save or open goes:
+// "Сохранить расчет?" — "Да" saves through "Сохранить расчет...", "Нет" lets
+// them go. False when the worksheet is to stay (Отмена, or no file saved).
+bool settleUnsavedWork();
+void printReport();        // "Печать...": the report sheet in the print preview
 void writeReport();        // "Записать рацион в файл..."
 void viewReport();         // "Смотреть\Печатать  рацион..."
 

@@ -9,6 +9,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTextDocument>
 
 namespace {
 
@@ -47,6 +51,21 @@ public:
                         QMessageBox::Ok, dialogParent());
         box.exec();
     }
+    Answer question(const QString& text) override
+    {
+        QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), text,
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, dialogParent());
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
+        box.button(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::Cancel);
+        switch (box.exec()) {
+        case QMessageBox::Yes: return Answer::Yes;
+        case QMessageBox::No: return Answer::No;
+        default: return Answer::Cancel;
+        }
+    }
     QString saveFileName(const QString& filter, const QString& initialDir) override
     {
         return fileName(QFileDialog::AcceptSave, filter, initialDir);
@@ -60,6 +79,16 @@ public:
         return QDesktopServices::openUrl(url);
     }
     bool viewTextFile(const QString& path, const QString& from) override;
+    void printPreview(QTextDocument& document) override
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setDocName(document.metaInformation(QTextDocument::DocumentTitle));
+        QPrintPreviewDialog preview(&printer, dialogParent());
+        preview.setWindowTitle(QStringLiteral("Предварительный просмотр печати"));
+        QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                         [&document](QPrinter* p) { document.print(p); });
+        preview.exec();
+    }
 };
 
 Platform* g_current = nullptr;

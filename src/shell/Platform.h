@@ -7,15 +7,21 @@
 #include <QString>
 #include <QUrl>
 
+class QTextDocument;
+
 // The icon a message box carries: a warning for refusals and errors (the
 // usual case), information for everything else.
 enum class MessageKind { Warning, Information };
 
 class Platform {
 public:
+    enum class Answer { Yes, No, Cancel };
+
     virtual ~Platform() = default;
     // One OK button, the application's title.
     virtual void message(const QString& text, MessageKind kind = MessageKind::Warning) = 0;
+    // "Да", "Нет" and "Отмена", the application's title; closing the box is Cancel.
+    virtual Answer question(const QString& text) = 0;
     // File dialogs titled for their kind of file, starting in initialDir; empty:
     // cancelled. A save dialog adds the filter's extension to a name typed
     // without one, and asks before an existing file is replaced.
@@ -25,6 +31,9 @@ public:
     // False: could not be shown. A non-empty `from` is a line of the file
     // that is scrolled to the top (the file's start when it has no such line).
     virtual bool viewTextFile(const QString& path, const QString& from = QString()) = 0;
+    // The print preview of the document, from which the user prints it or
+    // saves it as a PDF; returns when the preview is closed.
+    virtual void printPreview(QTextDocument& document) = 0;
 };
 
 Platform& platform();            // the one in use

@@ -4,8 +4,11 @@
 #include "shell/Platform.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
 #include <QIcon>
 #include <QLibraryInfo>
+#include <QStandardPaths>
 #include <QTranslator>
 
 namespace Startup {
@@ -53,6 +56,59 @@ void setUpDesktop(QApplication& app)
         app.installTranslator(t);
     else
         delete t;
+}
+
+CommandLine parseCommandLine(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Poultry feed ration calculator."));
+    const QCommandLineOption userData(
+        QStringLiteral("user-data"),
+        QStringLiteral("Keep treba.mdb in the user's data folder (%1) instead of the current folder.")
+            .arg(QDir::toNativeSeparators(userDataFolder())));
+    parser.addOption(userData);
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A calculation file (.kalk) to open."),
+                                 QStringLiteral("[FILE.kalk]"));
+    const QCommandLineOption help = parser.addHelpOption();
+    CommandLine out;
+    const bool parsed = parser.parse(arguments);
+    const QStringList files = parser.positionalArguments();
+    if (!parsed || files.size() > 1) {
+        out.exitCode = 2;
+        out.text = (parsed ? QStringLiteral("Only one calculation file can be opened.") : parser.errorText())
+            + QLatin1Char('\n') + parser.helpText();
+        return out;
+    }
+    if (parser.isSet(help)) {
+        out.exitCode = 0;
+        out.text = parser.helpText();
+        return out;
+    }
+    out.userData = parser.isSet(userData);
+    if (!files.isEmpty())
+        out.file = QDir::current().absoluteFilePath(files.first());
+    return out;
+}
+
+// The program's own folder in the user's data location. (Qt's AppDataLocation
+// would put it one level deeper, in a folder named after the organisation,
+// which for this program is the same word again.)
+QString userDataFolder()
+{
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return QDir(base.isEmpty() ? QDir::homePath() : base).filePath(QCoreApplication::applicationName());
+}
+
+bool enterUserDataFolder(QString* error)
+{
+    const QString dir = userDataFolder();
+    if (!QDir().mkpath(dir) || !QDir::setCurrent(dir)) {
+        if (error)
+            *error = QStringLiteral("Не удалось создать папку данных программы %1 или перейти в нее.")
+                         .arg(QDir::toNativeSeparators(dir));
+        return false;
+    }
+    return true;
 }
 
 bool checkDatabase()

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QString>
+#include <QStringList>
+
 class QApplication;
 
 // What the program does before its main window is shown: the application's
-// names and locale, how it shows itself on the desktop, and the check (or
-// creation) of treba.mdb.
+// names and locale, how it shows itself on the desktop, the command line,
+// and the check (or creation) of treba.mdb in the working directory.
 namespace Startup {
 
 void configureApplication(QApplication& app);
@@ -12,6 +15,27 @@ void configureApplication(QApplication& app);
 // (standard buttons, dialogs, context menus) in Russian. Part of
 // configureApplication; the tests' windows get it too.
 void setUpDesktop(QApplication& app);
+
+// racion [--user-data] [FILE.kalk]
+struct CommandLine {
+    bool userData = false;   // work in the user's data folder
+    QString file;            // a calculation file to open, as an absolute path
+    // -1: go on; otherwise print `text` (English, for the terminal) and end
+    // with this code (--help, or a wrong command line).
+    int exitCode = -1;
+    QString text;
+};
+// `arguments` as QCoreApplication::arguments() gives them, the program first.
+// A relative file name is made absolute here, against the folder the program
+// was started in, before --user-data changes the folder.
+CommandLine parseCommandLine(const QStringList& arguments);
+
+// The user's data folder, ~/.local/share/racion on Linux.
+QString userDataFolder();
+// Makes the user's data folder the working directory, creating it when
+// absent. False with the reason (Russian) when that cannot be done.
+bool enterUserDataFolder(QString* error);
+
 // Checks treba.mdb in the working directory, creating it with the default data
 // when absent; a file that cannot serve gets a clear message (and is left as
 // it is). Returns false in that case.

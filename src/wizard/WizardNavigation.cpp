@@ -4,6 +4,7 @@
 #include "wizard/frmBasa.h"
 #include "wizard/frmKurwi.h"
 #include "wizard/frmRacion.h"
+#include "wizard/WizardWidgets.h"
 
 #include <QPointer>
 
@@ -46,6 +47,13 @@ QWidget* showRacion()
 QWidget* racion()
 {
     return frmRacion::instance();
+}
+
+bool closeRacion()
+{
+    if (frmRacion* sheet = frmRacion::instance())
+        Wizard::closeScreen(sheet);   // its closing step asks about unsaved weights
+    return !frmRacion::instance();
 }
 
 } // namespace Navigation

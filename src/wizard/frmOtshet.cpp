@@ -320,9 +320,11 @@ void frmOtshet::cmdNazad_Click()
 
 void frmOtshet::Command1_Click()
 {
+    // The worksheet goes first: it may ask to save its weights, and the user
+    // may keep the calculation, report sheet and all.
+    if (!Navigation::closeRacion())
+        return;
     Wizard::closeScreen(this);
-    if (QWidget* sheet = Navigation::racion())
-        Wizard::closeScreen(sheet);
 }
 
 void frmOtshet::closeEvent(QCloseEvent* e)

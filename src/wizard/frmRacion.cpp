@@ -668,7 +668,7 @@ void frmRacion::cmdDalee_Click()
     if (!daily || *daily == 0.0) {
         platform().message(
             QStringLiteral("Для расчета рациона введите в базу данных суточную потребность птицы в О/Э"));
-        Navigation::showPoultryEditor();
+        Navigation::showPoultryEditor(ration().sKurwi);
         return;
     }
     Wizard::hideScreen(this);
@@ -684,6 +684,7 @@ void frmRacion::cmdNasad_Click()
         s.SaveWes[i] = i < s.feedCount() ? Fixed4::fromText(txtWes[i]->text()).value_or(Fixed4()) : Fixed4();
     }
     s.bNazad = true;
+    m_weightsKept = true;
     Wizard::closeScreen(this);
     Navigation::showBasa();
 }
@@ -700,6 +701,10 @@ void frmRacion::cmdS_Click()
 
 void frmRacion::closeEvent(QCloseEvent* e)
 {
+    if (g_instance == this && !m_weightsKept && !Navigation::settleUnsavedWork()) {
+        e->ignore();
+        return;
+    }
     if (g_instance == this)
         g_instance = nullptr;
     menuRules().report(MenuEvent::RacionClosed);

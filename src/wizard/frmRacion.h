@@ -34,7 +34,10 @@ private:
 // The ration worksheet: one row per chosen feed with its weight box and spin
 // button, the category's requirement, every feed's contributions, the totals
 // and the deviations, recalculated on every change of a weight. It is the
-// RacionSheet through which the engine works.
+// RacionSheet through which the engine works. Closing it (its "Закрыть", its
+// close box, the report sheet's "Закрыть", the program's closing) asks
+// "Сохранить расчет?" when it holds weights changed since the last save or
+// open; "Назад" closes it without asking, the weights live on in SaveWes.
 //
 // Controls are found by object name: txtWes(i) (QLineEdit), SpinButton(i),
 // lbl_1(0..8) .. lbl_10(0..8), lblKuri(0..8), lblProcent(0..7), lblSum(0..7)
@@ -137,4 +140,5 @@ private:
     QStringList m_reportedRefused;   // names already reported as not to be looked up
     QString m_reportedGroupError;    // the last failed read of a group limit, reported once
     DiagnosisPane* m_diagnosis = nullptr;   // pnlDiagnosis, below everything else
+    bool m_weightsKept = false;      // closing by "Назад": the weights live on in SaveWes
 };

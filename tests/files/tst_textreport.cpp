@@ -17,6 +17,23 @@ QByteArray readBytes(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+TextReport::Captions threeFeeds()
+{
+    TextReport::Captions c;
+    c.Label6 = u"300"_s;
+    c.Label1 = u"Рацион для кормления"_s;
+    c.Label3 = u"Куры-несушки (22-45 нед.)"_s;
+    c.Text1 = u"100"_s;
+    c.Label2 = u"едениц(цы)"_s;
+    c.lbl_1 = QStringList{u"Кукуруза"_s, u"Шрот подсолнечный высокопротеиновый 38-40 "_s, u"Мел"_s};
+    c.lblWes = QStringList{u"6428,57"_s, u"4285,71"_s, u"123456789,12"_s};
+    c.lblGramm = QStringList(3, u"грамм"_s);
+    c.Label10 = u"Общий вес рациона"_s;
+    c.lblObqiWes = u"123467503,4"_s;
+    c.lblProcent = {u"-1,2"_s, u"0"_s, u"3,5"_s, u"-10,4"_s, u"0,7"_s, u"25"_s, u"-3"_s, u"100,1"_s};
+    return c;
+}
+
 } // namespace
 
 class tst_textreport : public QObject {
@@ -62,21 +79,29 @@ private Q_SLOTS:
     // amount that pushes its unit down, deviations of every sign.
     void writtenReportMatchesFixture()
     {
-        TextReport::Captions c;
-        c.Label6 = u"300"_s;
-        c.Label1 = u"Рацион для кормления"_s;
-        c.Label3 = u"Куры-несушки (22-45 нед.)"_s;
-        c.Text1 = u"100"_s;
-        c.Label2 = u"едениц(цы)"_s;
-        c.lbl_1 = QStringList{u"Кукуруза"_s, u"Шрот подсолнечный высокопротеиновый 38-40 "_s, u"Мел"_s};
-        c.lblWes = QStringList{u"6428,57"_s, u"4285,71"_s, u"123456789,12"_s};
-        c.lblGramm = QStringList(3, u"грамм"_s);
-        c.Label10 = u"Общий вес рациона"_s;
-        c.lblObqiWes = u"123467503,4"_s;
-        c.lblProcent = {u"-1,2"_s, u"0"_s, u"3,5"_s, u"-10,4"_s, u"0,7"_s, u"25"_s, u"-3"_s, u"100,1"_s};
         QTemporaryDir dir;
-        QVERIFY(TextFile::writeLines(dir.filePath(u"out.txt"_s), TextReport::lines(c)));
+        QVERIFY(TextFile::writeLines(dir.filePath(u"out.txt"_s), TextReport::lines(threeFeeds())));
         QCOMPARE(readBytes(dir.filePath(u"out.txt"_s)), readBytes(QFINDTESTDATA("fixtures/report_three_feeds.txt")));
+    }
+
+    // On paper no unit runs into its number (the file writes "12345,67грамм")
+    // or drops to a line of its own: the units stand in one column after the
+    // longest amount. Every other line is the file's.
+    void printedUnitsStandApart()
+    {
+        TextReport::Captions c = threeFeeds();
+        c.lbl_1[1] = u"Шрот соевый"_s;
+        c.lblWes = QStringList{u"6428,57"_s, u"12345,67"_s, u"0,5"_s};
+        const QStringList file = TextReport::lines(c);
+        QStringList paper = TextReport::printLines(c);
+        QCOMPARE(file.at(17), u"      Шрот соевый"_s.leftJustified(47) + u"12345,67грамм"_s);
+        QCOMPARE(paper.size(), file.size());
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(paper.at(15 + 2 * i),
+                     (QString(6, u' ') + c.lbl_1.at(i)).leftJustified(47) + c.lblWes.at(i).leftJustified(9) + u"грамм"_s);
+            paper[15 + 2 * i] = file.at(15 + 2 * i);
+        }
+        QCOMPARE(paper, file);
     }
 };
 

@@ -1,7 +1,11 @@
+#include "data/TextFile.h"
+#include "files/CalcFile.h"
+#include "files/CalcHistory.h"
 #include "shell/AppInfo.h"
 #include "shell/MDIForm1.h"
 #include "shell/MenuRules.h"
 #include "shell/Navigation.h"
+#include "shell/Startup.h"
 #include "shell/TextViewer.h"
 #include "shell/frmProgramm.h"
 #include "editors/GridEditor.h"
@@ -37,6 +41,17 @@ bool writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// A calculation of corn and wheat, 60 and 40, for broilers, as its file's lines.
+QStringList cornAndWheat()
+{
+    CalcFile::Contents c;
+    c.iMaxKorm = 1;
+    c.sKurwi = kBroilers;
+    c.sKorm = {"Кукуруза", "Пшеница"};
+    c.weights = QStringList{"60", "40"};
+    return *CalcFile::toLines(c);
 }
 
 // The fake platform, but files are shown in the program's real viewer.
@@ -122,6 +137,7 @@ private Q_SLOTS:
     void init()
     {
         menuRules().reset();
+        recentCalculations().reset();
         MDIForm1::setHelpDirectories({});
     }
 
@@ -131,8 +147,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("menu");
         QTest::addColumn<QStringList>("items");
         QTest::newRow("Файл") << "mnuFile Файл"
-            << QStringList{"!mnuSaveR Сохранить расчет...", "mnu5 -", "!mnuSaveRacion Записать рацион в файл...",
-                           "mnuOpenRacion Смотреть\\Печатать  рацион...", "mnu2 -", "mnuExit Закрыть"};
+            << QStringList{"!mnuSaveR Сохранить расчет...", "!mnuRecent Последние расчеты", "mnu5 -",
+                           "!mnuSaveRacion Записать рацион в файл...",
+                           "mnuOpenRacion Смотреть\\Печатать  рацион...", "!mnuPrint Печать...", "mnu2 -",
+                           "mnuExit Закрыть"};
         QTest::newRow("Расчет рациона")
             << "mnuRacion Расчет рациона" << QStringList{"mnuNRaschet Новый расчет", "mnuSRachet Открыть старый..."};
         QTest::newRow("База данных") << "mnuBasa База данных" << QStringList{"mnuKorm кормов", "mnuVargo птицы", "mnuCena цены кормов"};
@@ -323,6 +341,171 @@ private Q_SLOTS:
         QCOMPARE(cell.data().toDouble(), 12.0);
         QTest::keyClick(editor->grid(), Qt::Key_Escape);
         QVERIFY(w.close());
+    }
+
+    // Weights changed since the last save or open are not lost without a
+    // word: "Сохранить расчет?" before the worksheet or the program closes.
+    void unsavedWorkIsAsked_data()
+    {
+        QTest::addColumn<QString>("closing");   // program, worksheet, report
+        QTest::addColumn<QString>("before");    // what happens to the weights 60 and 40 first
+        QTest::addColumn<QString>("answer");    // "" = nothing is asked
+        QTest::addColumn<QString>("saveAs");    // the save dialog's answer, "" = cancelled
+        QTest::addColumn<bool>("closed");
+        for (const QString closing : {"program", "worksheet"}) {
+            QTest::addRow("%s: Да saves and closes", qPrintable(closing)) << closing << "" << "Да" << "r.kalk" << true;
+            QTest::addRow("%s: Да, save cancelled, stays", qPrintable(closing)) << closing << "" << "Да" << "" << false;
+            QTest::addRow("%s: Нет closes", qPrintable(closing)) << closing << "" << "Нет" << "" << true;
+            QTest::addRow("%s: Отмена stays", qPrintable(closing)) << closing << "" << "Отмена" << "" << false;
+        }
+        QTest::newRow("report sheet's Закрыть: Отмена keeps both") << "report" << "" << "Отмена" << "" << false;
+        QTest::newRow("saved, then 60 typed as 60,0: nothing asked") << "worksheet" << "save" << "" << "" << true;
+        QTest::newRow("saved, then changed: asked") << "program" << "save, 50" << "Нет" << "" << true;
+        QTest::newRow("all weights 0: nothing asked") << "program" << "zero" << "" << "" << true;
+    }
+    void unsavedWorkIsAsked()
+    {
+        QFETCH(QString, closing);
+        QFETCH(QString, before);
+        QFETCH(QString, answer);
+        QFETCH(QString, saveAs);
+        QFETCH(bool, closed);
+        Fresh fresh;
+        MDIForm1 w;
+        w.show();
+        QWidget* sheet = openWorksheet({"Кукуруза", "Пшеница"});
+        typeOver(wes(sheet, 0), "60");
+        typeOver(wes(sheet, 1), "40");
+        if (before.startsWith("save")) {
+            fresh.fake.saveAnswers << fresh.dir.filePath("first.kalk");
+            item(w, "mnuSaveR")->trigger();
+            typeOver(wes(sheet, 0), before == "save" ? "60,0" : "50");
+        } else if (before == "zero") {
+            typeOver(wes(sheet, 0), "0");
+            typeOver(wes(sheet, 1), "0");
+        }
+        const QStringList weights = textsOf(sheet, "txtWes(%1)", 2);
+        const QHash<QString, Platform::Answer> answers{
+            {"Да", Platform::Answer::Yes}, {"Нет", Platform::Answer::No}, {"Отмена", Platform::Answer::Cancel}};
+        fresh.fake.answers << answers.value(answer, Platform::Answer::Cancel);
+        fresh.fake.saveAnswers << (saveAs.isEmpty() ? QString() : fresh.dir.filePath(saveAs));
+
+        if (closing == "program") {
+            item(w, "mnuExit")->trigger();
+        } else if (closing == "worksheet") {
+            QTest::mouseClick(find<QPushButton>(sheet, "cmdExit"), Qt::LeftButton);
+        } else {
+            onNextModal(this, [](QWidget* dialog) { find<QPushButton>(dialog, "cmdWiborRacionOk")->click(); });
+            QTest::mouseClick(find<QPushButton>(sheet, "cmdDalee"), Qt::LeftButton);
+            QTest::mouseClick(find<QPushButton>(liveScreen("frmOtshet"), "Command1"), Qt::LeftButton);
+        }
+        settle();
+
+        QCOMPARE(fresh.fake.questions, answer.isEmpty() ? QStringList() : QStringList{"Сохранить расчет?"});
+        QCOMPARE(!Navigation::racion(), closed);
+        QCOMPARE(w.isVisible(), closing != "program" || !closed);
+        if (!closed) {
+            QCOMPARE(textsOf(sheet, "txtWes(%1)", 2), weights);
+            QCOMPARE(bool(liveScreen("frmOtshet")), closing == "report");
+        }
+        const auto saved = TextFile::readLines(fresh.dir.filePath(saveAs));
+        QCOMPARE(bool(saved), !saveAs.isEmpty());
+        if (saved)
+            QCOMPARE(saved->mid(46), (QStringList{"\"60\"", "\"40\""}));
+        QVERIFY(fresh.fake.messages.isEmpty());
+    }
+
+    // "racion FILE.kalk" opens the file as "Открыть старый..." does, with the
+    // same messages, also when --user-data moves to the data folder first and
+    // the name was given relative to the folder the program started in.
+    void commandLineOpensAsTheMenuDoes_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("opens");
+        const QByteArray good = TextFile::encode1251(cornAndWheat().join("\r\n") + "\r\n").value();
+        QTest::newRow("a calculation") << good << true;
+        QTest::newRow("not a calculation") << QByteArray("garbage\r\n") << false;
+        QTest::newRow("cut before its weights") << good.left(good.lastIndexOf("\"6")) << false;
+    }
+    void commandLineOpensAsTheMenuDoes()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, opens);
+        Fresh fresh;
+        QVERIFY(writeFile(fresh.dir.filePath("мой расчет.kalk"), bytes));
+        MDIForm1 w;
+        w.show();
+        const auto outcome = [&] {
+            settle();
+            QStringList seen = fresh.fake.messages;
+            if (QWidget* sheet = Navigation::racion())
+                seen << textsOf(sheet, "txtWes(%1)", 2) << textOf(sheet, "lblSumWes");
+            seen << QString::number(item(w, "mnuRacion")->isEnabled());
+            fresh.fake.messages.clear();
+            seen << QString::number(Navigation::closeRacion());   // with no question
+            return seen;
+        };
+        fresh.fake.openAnswers << fresh.dir.filePath("мой расчет.kalk");
+        item(w, "mnuSRachet")->trigger();
+        const QStringList byMenu = outcome();
+
+        QTemporaryDir data;
+        qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+        const auto restore = qScopeGuard([] { qunsetenv("XDG_DATA_HOME"); });
+        const Startup::CommandLine command = Startup::parseCommandLine({"racion", "--user-data", "мой расчет.kalk"});
+        QCOMPARE(command.exitCode, -1);
+        QVERIFY(command.userData);
+        QVERIFY(Startup::enterUserDataFolder(nullptr));
+        QVERIFY(Startup::checkDatabase());
+        QCOMPARE(QDir::currentPath(), data.filePath(QCoreApplication::applicationName()));
+        QVERIFY(QFileInfo(data.filePath(QCoreApplication::applicationName() + "/treba.mdb")).size() > 0);
+        Navigation::openCalculationFile(command.file);
+        QCOMPARE(outcome(), byMenu);
+        QCOMPARE(byMenu.size(), opens ? 5 : 3);   // the weights and sum, or one message
+        QVERIFY(fresh.fake.questions.isEmpty());
+    }
+
+    // "Последние расчеты": the last five files saved or opened, newest first;
+    // one of them opens on the worksheet; one that is gone says so and leaves.
+    void recentList()
+    {
+        Fresh fresh;
+        MDIForm1 w;
+        w.show();
+        QWidget* sheet = openWorksheet({"Кукуруза", "Пшеница"});
+        typeOver(wes(sheet, 0), "60");
+        typeOver(wes(sheet, 1), "40");
+        for (int n = 1; n <= 6; ++n) {
+            fresh.fake.saveAnswers << fresh.dir.filePath(QString("%1.kalk").arg(n));
+            item(w, "mnuSaveR")->trigger();
+        }
+        QVERIFY(!item(w, "mnuRecent")->isEnabled());   // not while a calculation is on screen
+        QVERIFY(Navigation::closeRacion());
+        QVERIFY(fresh.fake.questions.isEmpty());
+        fresh.fake.openAnswers << fresh.dir.filePath("3.kalk");
+        item(w, "mnuSRachet")->trigger();
+        settle();
+        QVERIFY(Navigation::closeRacion());
+        QVERIFY(item(w, "mnuRecent")->isEnabled());
+        auto* recent = find<QMenu>(&w, "mnuRecent");
+        QStringList shown;
+        for (QAction* a : recent->actions())
+            shown << a->text();
+        QCOMPARE(shown, (QStringList{"&1 3.kalk", "&2 6.kalk", "&3 5.kalk", "&4 4.kalk", "&5 2.kalk"}));
+
+        find<QAction>(recent, "mnuRecent(1)")->trigger();
+        settle();
+        QVERIFY(Navigation::racion());
+        QCOMPARE(textsOf(Navigation::racion(), "txtWes(%1)", 2), (QStringList{"60", "40"}));
+        QVERIFY(Navigation::closeRacion());
+        QCOMPARE(recentCalculations().files().first(), fresh.dir.filePath("6.kalk"));
+
+        QVERIFY(QFile::remove(fresh.dir.filePath("4.kalk")));
+        find<QAction>(recent, "mnuRecent(3)")->trigger();
+        QCOMPARE(fresh.fake.messages.size(), 1);
+        QVERIFY(fresh.fake.messages.first().contains("4.kalk"));
+        QVERIFY(!Navigation::racion() && item(w, "mnuRacion")->isEnabled());
+        QCOMPARE(recent->actions().size(), 4);
     }
 
     // Every screen, reached as the user reaches it, at the desktop font of

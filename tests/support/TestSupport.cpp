@@ -5,7 +5,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QLocale>
+#include <QTextDocument>
 
 #include <cerrno>
 #include <csignal>
@@ -34,6 +36,12 @@ void FakePlatform::message(const QString& text, MessageKind kind)
 {
     messages << text;
     kinds << kind;
+}
+
+Platform::Answer FakePlatform::question(const QString& text)
+{
+    questions << text;
+    return answers.isEmpty() ? Answer::No : answers.dequeue();
 }
 
 QString FakePlatform::saveFileName(const QString& filter, const QString& initialDir)
@@ -128,6 +136,13 @@ HomeAt::~HomeAt()
         qunsetenv("XDG_CONFIG_HOME");
     else
         qputenv("XDG_CONFIG_HOME", m_config);
+}
+
+void FakePlatform::printPreview(QTextDocument& document)
+{
+    previewed << document.toPlainText();
+    const QFontInfo font(document.defaultFont());
+    previewFonts << (font.fixedPitch() ? font.family() : QString());
 }
 
 TempWorkDir::TempWorkDir(bool withDefaultDatabase)

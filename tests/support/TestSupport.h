@@ -24,6 +24,8 @@ public:
 
     QStringList messages;           // every message shown, in order
     QList<MessageKind> kinds;       // the icon of each
+    QStringList questions;          // every question asked, in order
+    QQueue<Answer> answers;         // next answers to questions (none left: "Нет")
     QQueue<QString> saveAnswers;    // next file names for save dialogs ("" = cancel; the extension added)
     QQueue<QString> openAnswers;    // next file names for open dialogs ("" = cancel)
     QStringList saveFilters, openFilters, initialDirs;
@@ -32,12 +34,16 @@ public:
     QStringList viewedFiles;
     QStringList viewedFrom;         // the line each was to be shown from
     bool viewResult = true;         // what viewTextFile answers
+    QStringList previewed;          // the text of every document shown in the print preview
+    QStringList previewFonts;       // and its font's family, when that font is fixed-width
 
     void message(const QString& text, MessageKind kind = MessageKind::Warning) override;
+    Answer question(const QString& text) override;
     QString saveFileName(const QString& filter, const QString& initialDir) override;
     QString openFileName(const QString& filter, const QString& initialDir) override;
     bool openUrl(const QUrl& url) override;
     bool viewTextFile(const QString& path, const QString& from = QString()) override;
+    void printPreview(QTextDocument& document) override;
 };
 
 // Runs `act` in a child process whose files cannot grow beyond `bytes` (as on

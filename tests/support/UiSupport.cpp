@@ -1,6 +1,7 @@
 #include "support/UiSupport.h"
 
 #include "data/RationState.h"
+#include "files/CalcHistory.h"
 #include "files/LastDirs.h"
 #include "shell/MenuRules.h"
 #include "shell/Navigation.h"
@@ -23,6 +24,7 @@ Fresh::Fresh()
     resetRation();
     menuRules().reset();
     LastDirs::reset();
+    recentCalculations().reset();
     frmOtshet::iKolGolov = 0;
 }
 

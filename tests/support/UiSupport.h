@@ -23,7 +23,8 @@ inline const QString kBroilers = QStringLiteral("Бройлеры: старт (1
 void startUi();
 
 // One test's world: a temporary folder with the default treba.mdb, the fake
-// platform, and the ration, the menu table and the last folders as at start.
+// platform, and the ration, the menu table, the last folders and the recent
+// calculations as at start.
 // Going, it closes every window first.
 struct Fresh {
     Fresh();

@@ -35,6 +35,7 @@ private Q_SLOTS:
         Fresh fresh;
         MDIForm1 w;
         w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         const auto action = [&w](const char* name) { return find<QAction>(&w, name); };
         const auto click = [](QWidget* screen, const char* name) { find<QPushButton>(screen, name)->click(); settle(); };
 
@@ -87,11 +88,18 @@ private Q_SLOTS:
         QCOMPARE(reportLines->at(11), "      Рацион для кормления  " + kBroilers + " в колличестве 100 едениц(цы)");
         QCOMPARE(reportLines->at(15), QString("      Кукуруза").leftJustified(47) + cornAmount.leftJustified(8) + "грамм");
 
+        // "Печать..." (Ctrl+P): the report's lines in the print preview, in a fixed-width font.
+        w.activateWindow();   // the window system gives it back after the modal dialog; offscreen does not
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(&w, Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(fresh.fake.previewed, QStringList{reportLines->join('\n')});
+        QVERIFY(!fresh.fake.previewFonts.first().isEmpty());
+
         // "Назад" to the worksheet, "Сохранить расчет...", "Закрыть".
         click(otshet, "cmdNazad");
         QVERIFY(!liveScreen("frmOtshet"));
         QVERIFY(racion->isVisible());
-        QVERIFY(!action("mnuSaveRacion")->isEnabled());
+        QVERIFY(!action("mnuSaveRacion")->isEnabled() && !action("mnuPrint")->isEnabled());
         const QString calc = fresh.dir.filePath("бройлеры");
         fresh.fake.saveAnswers << calc;
         action("mnuSaveR")->trigger();

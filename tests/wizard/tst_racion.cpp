@@ -1,5 +1,6 @@
 #include "data/NumText.h"
 #include "data/RationState.h"
+#include "editors/GridEditor.h"
 #include "engine/Composition.h"
 #include "shell/MDIForm1.h"
 #include "shell/MenuRules.h"
@@ -11,6 +12,8 @@
 #include <QComboBox>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QMdiArea>
+#include <QSqlRecord>
 #include <QToolButton>
 
 using namespace UiSupport;
@@ -121,19 +124,46 @@ private Q_SLOTS:
         QTest::newRow("zero") << QVariant(0);
         QTest::newRow("empty text") << QVariant(QString());
     }
+
+    // The poultry editor opens where the value is missing: the category's
+    // "В сутки O/Э" cell, ready for the keyboard; what is typed there is
+    // what "Далее" uses once the worksheet is active again.
     void dalleeChecksTheDailyRequirement()
     {
         QFETCH(QVariant, daily);
         Fresh fresh;
-        QWidget* s = openWorksheet({"Кукуруза"});
+        MDIForm1 w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QWidget* s = openWorksheet({"Кукуруза"}, "Индюшата 1-4 нед.");
         typeOver(wes(s, 0), "100");
         ration().NormaKur[9] = daily;
-        button(s, "cmdDalee")->click();
+        QTest::mouseClick(button(s, "cmdDalee"), Qt::LeftButton);
         QCOMPARE(fresh.fake.messages,
                  QStringList{"Для расчета рациона введите в базу данных суточную потребность птицы в О/Э"});
         QCOMPARE(fresh.fake.kinds, QList{MessageKind::Warning});
         QVERIFY(s->isVisible());
         QVERIFY(!menuRules().isEnabled(MenuItem::Vargo));   // the poultry editor is open
+        auto* editor = qobject_cast<GridEditor*>(liveScreen("frmBasaKurwi"));
+        QVERIFY(editor);
+        const QModelIndex cell = editor->grid()->currentIndex();
+        QCOMPARE(cell.siblingAtColumn(0).data().toString(), "Индюшата 1-4 нед.");
+        QCOMPARE(editor->model()->record().fieldName(cell.column()), "dawat_gr");
+        QCOMPARE(QApplication::focusWidget(), editor->grid());
+
+        for (const char key : {'2', '4', '0', '\r'})   // to wherever the focus is, as the keyboard does
+            QTest::keyClick(QApplication::focusWidget(), key);
+        QTest::mouseClick(find<QPushButton>(editor, "Command1"), Qt::LeftButton);
+        settle();
+        bool recipeAsked = false;
+        onNextModal(this, [&](QWidget* dialog) {
+            recipeAsked = true;
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        QTest::mouseClick(button(s, "cmdDalee"), Qt::LeftButton);
+        QVERIFY(recipeAsked);
+        QCOMPARE(ration().NormaKur[9].toDouble(), 240.0);
+        QCOMPARE(fresh.fake.messages.size(), 1);
     }
 
     void recipeDialogClosedByEscShowsTheWorksheetAgain()

@@ -1,0 +1,112 @@
+#include "files/CalcHistory.h"
+
+#include "data/Fixed4.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QSettings>
+#include <algorithm>
+#include <optional>
+
+namespace CalcHistory {
+
+namespace {
+
+std::optional<Sheet>& saved()
+{
+    static std::optional<Sheet> sheet;
+    return sheet;
+}
+
+bool sameWeight(const QString& a, const QString& b)
+{
+    const auto x = Fixed4::fromText(a);
+    const auto y = Fixed4::fromText(b);
+    return x && y ? *x == *y : a == b;
+}
+
+} // namespace
+
+void markSaved(const Sheet& sheet)
+{
+    saved() = sheet;
+}
+
+bool unsaved(const Sheet& sheet)
+{
+    const bool holdsWeights = std::any_of(sheet.weights.cbegin(), sheet.weights.cend(), [](const QString& w) {
+        return !sameWeight(w, QStringLiteral("0"));
+    });
+    if (!holdsWeights)
+        return false;
+    const std::optional<Sheet>& s = saved();
+    if (!s || s->category != sheet.category || s->feeds != sheet.feeds || s->weights.size() != sheet.weights.size())
+        return true;
+    for (int i = 0; i < sheet.weights.size(); ++i)
+        if (!sameWeight(s->weights.at(i), sheet.weights.at(i)))
+            return true;
+    return false;
+}
+
+} // namespace CalcHistory
+
+namespace {
+
+const QString kKey = QStringLiteral("recent/kalk");
+
+bool persistent()
+{
+    return !QCoreApplication::organizationName().isEmpty();
+}
+
+} // namespace
+
+QStringList RecentCalculations::files() const
+{
+    if (!m_loaded) {
+        m_loaded = true;
+        if (persistent())
+            m_files = QSettings().value(kKey).toStringList().mid(0, kMax);
+    }
+    return m_files;
+}
+
+void RecentCalculations::add(const QString& path)
+{
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    QStringList list = files();
+    list.removeAll(absolute);
+    list.prepend(absolute);
+    m_files = list.mid(0, kMax);
+    store();
+}
+
+void RecentCalculations::remove(const QString& path)
+{
+    QStringList list = files();
+    if (list.removeAll(QFileInfo(path).absoluteFilePath()) == 0)
+        return;
+    m_files = list;
+    store();
+}
+
+void RecentCalculations::reset()
+{
+    m_loaded = true;
+    m_files.clear();
+    CalcHistory::saved().reset();
+    Q_EMIT changed();
+}
+
+void RecentCalculations::store()
+{
+    if (persistent())
+        QSettings().setValue(kKey, m_files);
+    Q_EMIT changed();
+}
+
+RecentCalculations& recentCalculations()
+{
+    static RecentCalculations recent;
+    return recent;
+}
