@@ -2,10 +2,12 @@
 #include "editors/frmBasaKorm.h"
 #include "editors/frmBasaKurwi.h"
 #include "editors/frmGruppa.h"
+#include "shell/MDIForm1.h"
 #include "support/UiSupport.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 
 using namespace UiSupport;
 
@@ -47,10 +49,26 @@ void typeInto(GridEditor* editor, int row, int column, const QString& text)
     QCoreApplication::processEvents();   // the grid commits an Enter a moment later
 }
 
+// Clicks the first cell of another row.
 void leaveRow(GridEditor* editor, int toRow)
 {
-    editor->grid()->setCurrentIndex(editor->model()->index(toRow, 0));
+    const QModelIndex idx = editor->model()->index(toRow, 0);
+    editor->grid()->scrollTo(idx);
+    QTest::mouseClick(editor->grid()->viewport(), Qt::LeftButton, {}, editor->grid()->visualRect(idx).center());
     QCoreApplication::processEvents();
+}
+
+// The values of one column of treba.mdb, in the table's own order.
+QStringList readColumn(const QString& sql)
+{
+    Adodc fresh;
+    QSqlQuery q(fresh.database());
+    QStringList out;
+    if (!q.exec(sql))
+        out << q.lastError().text();
+    while (q.next())
+        out << q.value(0).toString();
+    return out;
 }
 
 const QString kProtein = "select protein from basa where basa_name_kormow = '%1'";
@@ -87,6 +105,47 @@ private Q_SLOTS:
         QCOMPARE(readBack(kProtein.arg("Тестовый корм")).toDouble(), 10.5);
         QCOMPARE(readBack("select count(*) from basa").toInt(), before + 1);
         QVERIFY(!add->isEnabled());
+    }
+
+    // Two equal rows (the tables have no key): an edit of one, loaded or
+    // added in this visit and written twice, never touches the other.
+    void editOfOneOfTwoEqualRows_data()
+    {
+        QTest::addColumn<bool>("added");
+        QTest::newRow("a loaded row") << false;
+        QTest::newRow("a row added here") << true;
+    }
+    void editOfOneOfTwoEqualRows()
+    {
+        QFETCH(bool, added);
+        Fresh fresh;
+        const QString twins = "select protein from basa where basa_name_kormow = 'Кукуруза' order by rowid";
+        if (!added)
+            QVERIFY(readColumn("insert into basa select * from basa where basa_name_kormow = 'Кукуруза'").isEmpty());
+        MDIForm1 w;
+        w.show();
+        find<QAction>(&w, "mnuKorm")->trigger();
+        auto* editor = qobject_cast<GridEditor*>(liveScreen("frmBasaKorm"));
+        const QString protein = readColumn(twins).value(0);
+        const int rows = editor->model()->rowCount();
+        int row = editor->model()->match(editor->model()->index(0, 0), Qt::DisplayRole, "Кукуруза").value(0).row();
+        if (added) {
+            QTest::mouseClick(find<QPushButton>(editor, "cmdDobawit"), Qt::LeftButton);
+            const QSqlRecord corn = editor->model()->record(row);
+            row = rows;
+            for (int c = 0; c < 11; ++c)
+                typeInto(editor, row, c, corn.value(c).toString());
+            leaveRow(editor, 0);
+        } else {
+            ++row;   // the second of the two
+        }
+        for (const QString typed : {"11.5", "12.5"}) {
+            typeInto(editor, row, 2, typed);
+            leaveRow(editor, 0);
+            QCOMPARE(readColumn(twins), (QStringList{protein, typed}));
+        }
+        QVERIFY2(fresh.fake.messages.isEmpty(), qPrintable(fresh.fake.messages.join('\n')));
+        w.close();
     }
 
     // Written when the row is left, or when the editor closes with the cell
