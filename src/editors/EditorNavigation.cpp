@@ -8,6 +8,8 @@
 
 #include <QPointer>
 
+#include <optional>
+
 namespace {
 
 QPointer<frmBasaKorm> g_feedEditor;
@@ -15,7 +17,7 @@ QPointer<frmBasaKurwi> g_poultryEditor;
 
 // One editor of each kind at a time: asked again, the open one comes forward.
 template <typename Editor>
-void showEditor(QPointer<Editor>& open, MenuEvent opened)
+void showEditor(QPointer<Editor>& open, std::optional<MenuEvent> opened)
 {
     if (!open) {
         auto* editor = new Editor;
@@ -29,7 +31,8 @@ void showEditor(QPointer<Editor>& open, MenuEvent opened)
     } else {
         Screens::activate(open);
     }
-    menuRules().report(opened);
+    if (opened)
+        menuRules().report(*opened);
 }
 
 } // namespace
@@ -41,9 +44,9 @@ void showFeedEditor()
     showEditor(g_feedEditor, MenuEvent::KormEditorOpened);
 }
 
-void showPoultryEditor()
+void showPoultryEditor(bool fromMenu)
 {
-    showEditor(g_poultryEditor, MenuEvent::VargoEditorOpened);
+    showEditor(g_poultryEditor, fromMenu ? std::optional(MenuEvent::VargoEditorOpened) : std::nullopt);
 }
 
 } // namespace Navigation

@@ -51,9 +51,3 @@ void frmBasaKurwi::cmdDobawit_Click()
     grid()->scrollTo(first);
     grid()->setFocus();
 }
-
-// A new row dropped before anything was typed into it was never added.
-void frmBasaKurwi::newRowDropped()
-{
-    cmdDobawit->setEnabled(true);
-}

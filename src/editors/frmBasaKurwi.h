@@ -11,9 +11,6 @@ public:
 
     void cmdDobawit_Click();
 
-protected:
-    void newRowDropped() override;
-
 private:
     QPushButton* cmdDobawit = nullptr;
     QPushButton* Command1 = nullptr;

@@ -18,7 +18,9 @@ QWidget* otshet();         // the report sheet while it is loaded, else nullptr
 
 // editors/
 void showFeedEditor();     // "кормов"
-void showPoultryEditor();  // "птицы"
+// "птицы"; the item is off while the editor it opened is open. The worksheet
+// opens the same editor with fromMenu false, leaving the item as it is.
+void showPoultryEditor(bool fromMenu = true);
 
 // files/ — the File menu and "Открыть старый..."
 void saveCalculation();    // "Сохранить расчет..."

@@ -588,7 +588,7 @@ void frmRacion::cmdDalee_Click()
     if (!daily || *daily == 0.0) {
         platform().message(
             QStringLiteral("Для расчета рациона введите в базу данных суточную потребность птицы в О/Э"));
-        Navigation::showPoultryEditor();
+        Navigation::showPoultryEditor(/*fromMenu=*/false);
         return;
     }
     Wizard::hideScreen(this);
