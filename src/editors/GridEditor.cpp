@@ -21,7 +21,7 @@ int widthFor(const QFontMetrics& fm, const GridColumn& col)
     int widest = 0;
     for (const QString& word : col.caption.split(QLatin1Char(' '), Qt::SkipEmptyParts))
         widest = qMax(widest, fm.horizontalAdvance(word));
-    return qMax(col.width, widest + 4);
+    return qMax(Screens::scaled(col.width), widest + 4);
 }
 
 // Names and groups are shown whole: their columns take the longest entry
@@ -30,7 +30,7 @@ int widthFor(const QFontMetrics& fm, const GridColumn& col)
 int textWidth(const QAbstractItemModel& model, int column, const QFontMetrics& fm)
 {
     constexpr int kRowsLooked = 2000;
-    constexpr int kWidest = 460;
+    const int kWidest = Screens::scaled(460);
     int widest = 0;
     const int rows = qMin(model.rowCount(), kRowsLooked);
     for (int r = 0; r < rows; ++r)
@@ -76,11 +76,12 @@ GridEditor::GridEditor(const QString& table, const QList<GridColumn>& columns, i
 
     m_buttons = new QHBoxLayout;
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(6, 6, 6, 6);
+    const int margin = Screens::scaled(6);
+    layout->setContentsMargins(margin, margin, margin, margin);
     layout->setSpacing(0);
     layout->addWidget(m_header);
     layout->addWidget(m_grid, 1);
-    layout->addSpacing(8);
+    layout->addSpacing(Screens::scaled(8));
     layout->addLayout(m_buttons);
 
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,

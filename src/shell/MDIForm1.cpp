@@ -37,11 +37,19 @@ MDIForm1::MDIForm1(QWidget* parent)
     createMenus();
     applyMenuRules();
 
-    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    // A screen that does not fit the area is scrolled.
+    m_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+
+    QSize size = Screens::scaled(QSize(kClientWidth, kClientHeight)) + QSize(0, menuBar()->sizeHint().height());
     if (QScreen* s = screen()) {
+        size = size.boundedTo(s->availableGeometry().size());
+        resize(size);
         QRect r = rect();
         r.moveCenter(s->availableGeometry().center());
         move(r.topLeft());
+    } else {
+        resize(size);
     }
 }
 
@@ -183,6 +191,14 @@ void MDIForm1::mnuProgramm_Click()
 {
     frmProgramm box(this);
     box.exec();
+}
+
+// Shown, the frame knows its window frame: frame included, it stays within
+// the available screen.
+void MDIForm1::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    Screens::keepOnScreen(this);
 }
 
 void MDIForm1::closeEvent(QCloseEvent* event)

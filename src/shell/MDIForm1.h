@@ -21,7 +21,8 @@ public:
 
     QMdiArea* mdiArea() const { return m_area; }
 
-    // The client area: 10935 × 8850 twips.
+    // The client area: 10935 × 8850 twips, in pixels at 8 pt (Screens::scaled
+    // gives it at the application's font).
     static constexpr int kClientWidth = 729;
     static constexpr int kClientHeight = 590;
 
@@ -41,6 +42,7 @@ public Q_SLOTS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void createMenus();

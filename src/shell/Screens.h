@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QFont>
+#include <QRect>
 #include <QWidget>
 
+class QColor;
 class QMdiArea;
 class QMdiSubWindow;
 
@@ -23,6 +26,35 @@ protected:
 
 // Hosting of child screens inside the main frame.
 namespace Screens {
+
+// Sizes. Every screen was drawn in twips for an 8 pt font (15 twips to the
+// pixel). Drawn with the application's font, a screen grows as a whole by
+// fontScale(): that font's metrics over those of the same family at 8 pt.
+double fontScale();
+// A length in pixels drawn for 8 pt, at the application's font.
+int scaled(int pixels);
+// A rectangle drawn for 8 pt; its edges are scaled, so that neighbours that
+// touch go on touching.
+QRect scaled(const QRect& r);
+inline QSize scaled(const QSize& s) { return {scaled(s.width()), scaled(s.height())}; }
+// A rectangle given in twips, in pixels at the application's font.
+inline QRect twips(int left, int top, int width, int height)
+{
+    return scaled(QRect(left / 15, top / 15, width / 15, height / 15));
+}
+// A font `points` / 8 the size of `base`: a screen drawn with a smaller font
+// in places keeps the proportion at every size.
+QFont relativeFont(const QFont& base, double points);
+
+// Colours. A control given a back colour gets the text colour that reads on
+// it (black or white, whichever stands out more), in any colour scheme.
+QColor textColourFor(const QColor& back);
+// WCAG contrast ratio of two colours (1 to 21).
+double contrast(const QColor& a, const QColor& b);
+
+// Shrinks and moves a top-level window so that it lies within the available
+// part of its screen, window frame included.
+void keepOnScreen(QWidget* window);
 
 // The frame's multi-document area (set by the main window; null without one).
 void setMdiArea(QMdiArea* area);

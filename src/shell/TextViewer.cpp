@@ -37,7 +37,7 @@ TextViewer::TextViewer(QWidget* parent)
     layout->addWidget(m_text, 1);
 
     connect(m_print, &QPushButton::clicked, this, &TextViewer::print);
-    resize(640, 460);
+    resize(Screens::scaled(QSize(640, 460)));
 }
 
 QString TextViewer::decode(const QByteArray& bytes)

@@ -3,6 +3,7 @@
 #include "shell/AppInfo.h"
 #include "shell/MDIForm1.h"
 #include "shell/MenuRules.h"
+#include "shell/Screens.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -20,25 +21,26 @@ frmProgramm::frmProgramm(QWidget* parent)
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    Label1->setGeometry(16, 10, 254, 62);
+    Label1->setGeometry(Screens::scaled(QRect(16, 10, 254, 62)));
 
     Command1 = new QPushButton(AppInfo::kSiteUrl, this);
     Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(40, 78, 206, 33);
+    Command1->setGeometry(Screens::scaled(QRect(40, 78, 206, 33)));
     Command1->setAutoDefault(false);
 
     Label2 = new QLabel(AppInfo::kVersionText, this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    Label2->setGeometry(16, 118, 254, 20);
+    Label2->setGeometry(Screens::scaled(QRect(16, 118, 254, 20)));
 
     cmdExit = new QPushButton(QStringLiteral("Закрыть"), this);
     cmdExit->setObjectName(QStringLiteral("cmdExit"));
-    cmdExit->setGeometry(100, 146, 86, 28);
+    cmdExit->setGeometry(Screens::scaled(QRect(100, 146, 86, 28)));
     cmdExit->setDefault(true);
 
-    // Whatever size the user gives it, the box keeps its own.
-    setFixedSize(kClientWidth, kClientHeight);
+    // Whatever size the user gives it, the box keeps its own (at 8 pt; it
+    // grows with the application's font as the rest of the screens do).
+    setFixedSize(Screens::scaled(QSize(kClientWidth, kClientHeight)));
 
     connect(Command1, &QPushButton::clicked, this,
             [this] { Shell::openWebAddress(Command1->text()); });

@@ -16,7 +16,8 @@ public:
     void done(int result) override;
 
     // Client area 4290 × 2775 twips; with the frame that makes the outer size
-    // of 4410 × 3150 twips.
+    // of 4410 × 3150 twips. Pixels at 8 pt; Screens::scaled gives the size
+    // at the application's font.
     static constexpr int kClientWidth = 286;
     static constexpr int kClientHeight = 185;
 

@@ -12,6 +12,7 @@ void setLabelBack(QWidget* label, const QColor& colour)
 {
     QPalette p = label->palette();
     p.setColor(QPalette::Window, colour);
+    p.setColor(QPalette::WindowText, Screens::textColourFor(colour));
     label->setPalette(p);
     label->setAutoFillBackground(true);
 }
@@ -20,6 +21,7 @@ void setBoxBack(QWidget* box, const QColor& colour)
 {
     QPalette p = box->palette();
     p.setColor(QPalette::Base, colour);
+    p.setColor(QPalette::Text, Screens::textColourFor(colour));
     box->setPalette(p);
 }
 

@@ -3,6 +3,8 @@
 // category choice, the feed selection, the worksheet, the recipe-kind dialog
 // and the report sheet, and the navigation between them.
 
+#include "shell/Screens.h"
+
 #include <QColor>
 #include <QRect>
 
@@ -14,14 +16,12 @@ inline const QColor kLightRed(255, 192, 192);
 inline const QColor kLightGreen(192, 255, 192);
 inline const QColor kLightYellow(255, 255, 192);
 
-// A rectangle given in twips, in pixels (15 twips to the pixel).
-constexpr QRect twips(int left, int top, int width, int height)
-{
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
+// A rectangle given in twips, in pixels at the application's font.
+using Screens::twips;
+using Screens::scaled;
 
 // A label's back colour (its palette's window role, filled); a text box's
-// (the base role).
+// (the base role). Each gets the text colour that reads on it.
 void setLabelBack(QWidget* label, const QColor& colour);
 void setBoxBack(QWidget* box, const QColor& colour);
 

@@ -109,12 +109,6 @@ frmBasa::frmBasa(QWidget* parent)
 
     setFixedSize(Wizard::twips(0, 0, 10875, 8580).size());
 
-    for (QListWidget* list : {lstBasa, lstWibor}) {
-        QFont f = list->font();
-        f.setPointSizeF(8);
-        list->setFont(f);
-    }
-
     connect(lblWibrat, &ClickLabel::clicked, this, &frmBasa::lblWibrat_Click);
     connect(lstBasa, &QListWidget::itemDoubleClicked, this, &frmBasa::lblWibrat_Click);
     connect(lblUdalit, &ClickLabel::clicked, this, &frmBasa::lblUdalit_Click);

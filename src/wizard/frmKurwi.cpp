@@ -53,9 +53,6 @@ frmKurwi::frmKurwi(QWidget* parent)
     // Wider than 3975 twips, so the longest category names fit.
     lstKurwi->setGeometry(Wizard::twips(360, 120, 5850, 6690));
     lstKurwi->setToolTip(QStringLiteral("Список птиц, для которых можно создать рацион. "));
-    QFont listFont = lstKurwi->font();
-    listFont.setPointSizeF(8);
-    lstKurwi->setFont(listFont);
 
     auto* label3 = new QLabel(this);
     label3->setObjectName(QStringLiteral("Label3"));

@@ -42,7 +42,7 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, con
 {
     auto* l = new QLabel(text, parent);
     l->setObjectName(name);
-    l->setGeometry(geometry);
+    l->setGeometry(Screens::scaled(geometry));
     return l;
 }
 
@@ -65,9 +65,10 @@ frmOtshet::frmOtshet(QWidget* worksheet, QWidget* parent)
 
 frmOtshet::~frmOtshet() = default;
 
+// Positions are pixels at 8 pt, scaled to the application's font.
 void frmOtshet::buildControls()
 {
-    setFixedSize(720, 540);
+    setFixedSize(Screens::scaled(QSize(720, 540)));
     QFont bold = font();
     bold.setBold(true);
     bold.setPointSizeF(bold.pointSizeF() + 1);
@@ -79,7 +80,7 @@ void frmOtshet::buildControls()
 
     Text1 = new QLineEdit(QStringLiteral("1"), this);
     Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setGeometry(16, 46, 80, 24);
+    Text1->setGeometry(Screens::scaled(QRect(16, 46, 80, 24)));
     Text1->setMaxLength(5);
     Text1->setValidator(new QuantityValidator(Text1));
     Text1->installEventFilter(this);
@@ -118,10 +119,10 @@ void frmOtshet::buildControls()
 
     cmdNazad = new QPushButton(QStringLiteral("Назад"), this);
     cmdNazad->setObjectName(QStringLiteral("cmdNazad"));
-    cmdNazad->setGeometry(504, 500, 96, 28);
+    cmdNazad->setGeometry(Screens::scaled(QRect(504, 500, 96, 28)));
     Command1 = new QPushButton(QStringLiteral("Закрыть"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(608, 500, 96, 28);
+    Command1->setGeometry(Screens::scaled(QRect(608, 500, 96, 28)));
     connect(cmdNazad, &QPushButton::clicked, this, &frmOtshet::cmdNazad_Click);
     connect(Command1, &QPushButton::clicked, this, &frmOtshet::Command1_Click);
 }

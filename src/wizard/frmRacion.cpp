@@ -27,12 +27,16 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
 QPointer<frmRacion> g_instance;
 
 const QString kNotANumber = QStringLiteral("Проверте правильность ввода числа");
+
+// Positions below are pixels at 8 pt (15 twips to the pixel); every one is
+// scaled to the application's font as it is placed.
 
 // Column k (0..7) of the requirement, difference and feed rows; the totals
 // stand 120 twips further right.
@@ -52,31 +56,29 @@ QLabel* label(QWidget* parent, const QString& name, const QString& text, QRect r
 {
     auto* l = new QLabel(text, parent);
     l->setObjectName(name);
-    l->setGeometry(r);
+    l->setGeometry(Screens::scaled(r));
     l->setAlignment(align);
     return l;
 }
 
-// A number cell: small enough that a total such as "1234,5678" fits the
-// 720-twip column.
+// A number cell: its font is 7/8 of the screen's, so that a total such as
+// "1234,5678" fits the 720-twip column at every size.
 QLabel* cell(QWidget* parent, const QString& name, QRect r)
 {
     QLabel* l = label(parent, name, QStringLiteral("0"), r, Qt::AlignCenter);
     l->setFrameShape(QFrame::Panel);
     l->setFrameShadow(QFrame::Sunken);
     l->setMargin(0);
-    QFont f = l->font();
-    f.setPointSizeF(7);
-    l->setFont(f);
+    l->setFont(Screens::relativeFont(l->font(), 7));
     return l;
 }
 
-// Places a label at (left, top) as wide as its text needs, at least minWidth;
-// returns its right edge.
+// Places a control at (left, top) as wide as its text needs, at least
+// minWidth; returns its right edge (all at 8 pt).
 int placeFitting(QWidget* w, int left, int top, int height, int minWidth = 0)
 {
-    const int width = std::max(minWidth, w->sizeHint().width() + 2);
-    w->setGeometry(left, top, width, height);
+    const int width = std::max(minWidth, int(std::ceil(w->sizeHint().width() / Screens::fontScale())) + 2);
+    w->setGeometry(Screens::scaled(QRect(left, top, width, height)));
     return left + width;
 }
 
@@ -86,7 +88,7 @@ void line(QWidget* parent, int n, QRect r, bool horizontal)
     f->setObjectName(QStringLiteral("Line%1").arg(n));
     f->setFrameShape(horizontal ? QFrame::HLine : QFrame::VLine);
     f->setFrameShadow(QFrame::Sunken);
-    f->setGeometry(r);
+    f->setGeometry(Screens::scaled(r));
     f->lower();
 }
 
@@ -108,7 +110,7 @@ SpinButton::SpinButton(QWidget* parent)
         b->setFocusPolicy(Qt::NoFocus);
         b->setAutoRepeat(true);
         b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-        b->setIconSize(QSize(7, 7));
+        b->setIconSize(Screens::scaled(QSize(7, 7)));
         layout->addWidget(b);
     }
     connect(m_up, &QToolButton::clicked, this, &SpinButton::SpinUp);
@@ -123,14 +125,11 @@ frmRacion::frmRacion(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmRacion"));
     setWindowTitle(QStringLiteral("Расчет рациона на 1 еденицу"));
-    QFont f = font();
-    f.setPointSizeF(8);
-    setFont(f);
 
     buildHeadings();
     buildRows();
     buildTotalsAndButtons();
-    setFixedSize(736, 596);
+    setFixedSize(Screens::scaled(QSize(736, 596)));
 
     // A new worksheet starts from zero contributions: nothing of an earlier
     // calculation leaks into its totals.
@@ -154,11 +153,12 @@ void frmRacion::buildHeadings()
     label(this, QStringLiteral("Label2"), QStringLiteral("Необходимо в 100гр. корма для"), QRect(8, 16, 300, 20));
     const QStringList main = {QStringLiteral("обменная энергия"), QStringLiteral("протеин"),
                               QStringLiteral("кальций"), QStringLiteral("фосфор"), QStringLiteral("натрий")};
-    QFont small = font();
-    small.setPointSizeF(7);
+    const QFont small = Screens::relativeFont(font(), 7);
     for (int k = 0; k < 5; ++k) {
-        QLabel* l = label(this, indexed("lblWeshestwo", k), main[k], QRect(columnLeft(k) - 1, 6, 48, 36),
-                          Qt::AlignHCenter | Qt::AlignBottom);
+        // The first heading's long word takes the room left of its column.
+        const int extra = k == 0 ? 15 : 0;
+        QLabel* l = label(this, indexed("lblWeshestwo", k), main[k],
+                          QRect(columnLeft(k) - 1 - extra, 6, 48 + extra, 36), Qt::AlignHCenter | Qt::AlignBottom);
         l->setWordWrap(true);
         l->setFont(small);
     }
@@ -167,7 +167,9 @@ void frmRacion::buildHeadings()
         label(this, indexed("lblSoderganie", 8 + n), vit[n], QRect(columnLeft(5 + n), 22, kColumnWidth, 20),
               Qt::AlignHCenter | Qt::AlignBottom)->setFont(small);
 
-    lblKuri[0] = label(this, indexed("lblKuri", 0), QString(), QRect(8, 48, 4335 / 15, kCellHeight));
+    // A long category name takes a second line.
+    lblKuri[0] = label(this, indexed("lblKuri", 0), QString(), QRect(8, 44, 4335 / 15, 30));
+    lblKuri[0]->setWordWrap(true);
     QFont bold = font();
     bold.setBold(true);
     lblKuri[0]->setFont(bold);
@@ -206,14 +208,13 @@ void frmRacion::buildRows()
     for (int i = 0; i < 10; ++i) {
         const int top = rowTop(i);
         const QString arrayName = QStringLiteral("lbl_%1").arg(i + 1);
-        // The name is wider than 2415 twips and wraps, so long feed names fit.
+        // The name is wider than 2415 twips and wraps over the row's whole
+        // height, so long feed names fit.
         QLabel* name = label(this, QStringLiteral("%1(0)").arg(arrayName), QStringLiteral("0"),
-                             QRect(8, top, 188, 22));
+                             QRect(8, top - 1, 188, 24));
         name->setWordWrap(true);
         name->setToolTip(nameTip);
-        QFont nf = name->font();
-        nf.setPointSizeF(7.5);
-        name->setFont(nf);
+        name->setFont(Screens::relativeFont(name->font(), 7));
         Wizard::setLabelBack(name, colourOf(SheetColor::ButtonFace));
         lblFeed[i][0] = name;
         for (int j = 1; j <= 8; ++j)
@@ -224,7 +225,7 @@ void frmRacion::buildRows()
         // further left to keep the spin button at its place.
         auto* box = new QLineEdit(QStringLiteral("0"), this);
         box->setObjectName(indexed("txtWes", i));
-        box->setGeometry(3120 / 15 - 12, top, 60, 22);
+        box->setGeometry(Screens::scaled(QRect(3120 / 15 - 12, top, 60, 22)));
         box->setToolTip(QStringLiteral("Окно для ввода веса компонента"));
         box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         Wizard::setBoxBack(box, Qt::white);
@@ -233,7 +234,7 @@ void frmRacion::buildRows()
 
         auto* s = new SpinButton(this);
         s->setObjectName(indexed("SpinButton", i));
-        s->setGeometry(3840 / 15, top + 2, 17, 18);
+        s->setGeometry(Screens::scaled(QRect(3840 / 15, top + 2, 17, 18)));
         spin[i] = s;
 
         box->hide();
@@ -253,7 +254,7 @@ void frmRacion::buildTotalsAndButtons()
 {
     QLabel* l13 = label(this, QStringLiteral("Label13"),
                         QStringLiteral("Общий вес(грамм)  и сумм. содежание веществ в корме"),
-                        QRect(8, 434, 196, 34));
+                        QRect(8, 434, 186, 34));
     l13->setWordWrap(true);
 
     lblSumWes = cell(this, QStringLiteral("lblSumWes"), QRect(3120 / 15 - 12, 440, 60, kCellHeight));
@@ -270,7 +271,7 @@ void frmRacion::buildTotalsAndButtons()
     placeFitting(Check1, 4680 / 15 - 24, 494, 22);
     cmdS = new QPushButton(QStringLiteral("Расчитать"), this);
     cmdS->setObjectName(QStringLiteral("cmdS"));
-    cmdS->setGeometry(7680 / 15, 7320 / 15 + 2, 100, 27);
+    cmdS->setGeometry(Screens::scaled(QRect(7680 / 15, 7320 / 15 + 2, 100, 27)));
 
     int x = placeFitting(label(this, QStringLiteral("Lbel7"), QStringLiteral("Считать с погрешностью не более (в %):"),
                                QRect()), 8, 538, 22);
@@ -281,12 +282,12 @@ void frmRacion::buildTotalsAndButtons()
     Combo1->addItems({QStringLiteral("3"), QStringLiteral("5"), QStringLiteral("10"), QStringLiteral("15"),
                       QStringLiteral("30")});
     Combo1->setEditText(QStringLiteral("30"));
-    Combo1->setGeometry(x + 2, 536, 50, 24);
+    Combo1->setGeometry(Screens::scaled(QRect(x + 2, 536, 50, 24)));
     const int combo1Left = x + 2;
 
     x = placeFitting(label(this, QStringLiteral("Label6"), QStringLiteral("Витамины  с погрешностью (в %) не <"),
                            QRect()), 8, 564, 22);
-    label(this, QStringLiteral("Label8"), QStringLiteral("_"), QRect(std::max(x, combo1Left - 14), 558, 12, 22),
+    label(this, QStringLiteral("Label8"), QStringLiteral("_"), QRect(std::max(x, combo1Left - 14), 560, 12, 22),
           Qt::AlignCenter);
 
     x = placeFitting(label(this, QStringLiteral("Label3"), QStringLiteral("Витамины (в %) не   >"), QRect()),
@@ -299,18 +300,18 @@ void frmRacion::buildTotalsAndButtons()
     Combo2->addItems({QStringLiteral("30"), QStringLiteral("50"), QStringLiteral("75"), QStringLiteral("100"),
                       QStringLiteral("150")});
     Combo2->setEditText(QStringLiteral("100"));
-    Combo2->setGeometry(x + 1, 536, 54, 24);
+    Combo2->setGeometry(Screens::scaled(QRect(x + 1, 536, 54, 24)));
 
     cmdNasad = new QPushButton(QStringLiteral("Назад"), this);
     cmdNasad->setObjectName(QStringLiteral("cmdNasad"));
-    cmdNasad->setGeometry(7680 / 15, 536, 62, 27);
+    cmdNasad->setGeometry(Screens::scaled(QRect(7680 / 15, 536, 62, 27)));
     cmdDalee = new QPushButton(QStringLiteral("Далее"), this);
     cmdDalee->setObjectName(QStringLiteral("cmdDalee"));
-    cmdDalee->setGeometry(8760 / 15 - 6, 536, 62, 27);
+    cmdDalee->setGeometry(Screens::scaled(QRect(8760 / 15 - 6, 536, 62, 27)));
     cmdDalee->setEnabled(false);
     cmdExit = new QPushButton(QStringLiteral("Закрыть"), this);
     cmdExit->setObjectName(QStringLiteral("cmdExit"));
-    cmdExit->setGeometry(9720 / 15 - 4, 536, 76, 27);
+    cmdExit->setGeometry(Screens::scaled(QRect(9720 / 15 - 4, 536, 76, 27)));
 
     connect(Combo1->lineEdit(), &QLineEdit::editingFinished, this, [this] { checkTolerance(Combo1, m_lastCombo1); });
     connect(Combo2->lineEdit(), &QLineEdit::editingFinished, this, [this] { checkTolerance(Combo2, m_lastCombo2); });

@@ -31,14 +31,14 @@ frmWiborRecept::frmWiborRecept(QWidget* parent)
     cmdWiborRacionOk->setDefault(false);
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(24, 16, 24, 16);
-    layout->setSpacing(8);
+    layout->setContentsMargins(Screens::scaled(24), Screens::scaled(16), Screens::scaled(24), Screens::scaled(16));
+    layout->setSpacing(Screens::scaled(8));
     layout->addWidget(label1);
     layout->addWidget(optRacion);
     layout->addWidget(optKombikorm);
-    layout->addSpacing(8);
+    layout->addSpacing(Screens::scaled(8));
     layout->addWidget(cmdWiborRacionOk, 0, Qt::AlignHCenter);
-    cmdWiborRacionOk->setMinimumWidth(80);
+    cmdWiborRacionOk->setMinimumWidth(Screens::scaled(80));
 
     setTabOrder(optRacion, optKombikorm);
     setTabOrder(optKombikorm, cmdWiborRacionOk);

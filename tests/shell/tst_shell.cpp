@@ -7,11 +7,14 @@
 #include "editors/GridEditor.h"
 #include "support/UiSupport.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QRadioButton>
 #include <QScrollBar>
 
 using namespace UiSupport;
@@ -39,6 +42,72 @@ struct RealViewer : TestSupport::FakePlatform {
         return viewResult && TextViewer::open(path);
     }
 };
+
+// What a user sees cut or covered on a screen: a text that does not fit its
+// control, or two controls on top of each other (dividing lines aside).
+QStringList faultsOf(QWidget* screen)
+{
+    QStringList faults;
+    for (QWidget* w : screen->findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(screen))
+            continue;
+        const QFontMetrics fm = w->fontMetrics();
+        bool cut = false;
+        if (auto* l = qobject_cast<QLabel*>(w); l && !l->text().isEmpty()) {
+            const QRect room = l->contentsRect().marginsRemoved(QMargins(l->margin(), l->margin(), l->margin(), l->margin()));
+            const QRect text = fm.boundingRect(QRect(room.topLeft(), QSize(room.width(), 10000)),
+                                               (l->wordWrap() ? Qt::TextWordWrap : 0) | Qt::AlignLeft, l->text());
+            cut = text.width() > room.width() || text.height() > room.height();
+        } else if (auto* b = qobject_cast<QPushButton*>(w)) {
+            cut = fm.horizontalAdvance(b->text().remove('&')) + 8 > b->width() || fm.height() + 4 > b->height();
+        } else if (qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w)) {
+            cut = w->sizeHint().width() > w->width() || fm.height() > w->height();
+        } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
+            cut = fm.horizontalAdvance(e->text()) + 6 > e->width() || fm.height() + 2 > e->height();
+        }
+        if (cut)
+            faults << QStringLiteral("%1 cuts \"%2\" at %3x%4").arg(w->objectName(), w->property("text").toString())
+                          .arg(w->width()).arg(w->height());
+    }
+    // Controls side by side on the screen and on plain panels within it.
+    QList<QWidget*> panels{screen};
+    for (QWidget* w : screen->findChildren<QWidget*>())
+        if (QByteArray(w->metaObject()->className()) == "QWidget")
+            panels << w;
+    for (QWidget* panel : panels) {
+        QList<QWidget*> placed;
+        for (QWidget* w : panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            auto* f = qobject_cast<QFrame*>(w);
+            const bool line = f && (f->frameShape() == QFrame::HLine || f->frameShape() == QFrame::VLine);
+            if (w->isVisibleTo(screen) && !line && !w->isWindow())
+                placed << w;
+        }
+        for (int i = 0; i < placed.size(); ++i)
+            for (int j = i + 1; j < placed.size(); ++j)
+                if (placed[i]->geometry().intersects(placed[j]->geometry()))
+                    faults << placed[i]->objectName() + " overlaps " + placed[j]->objectName();
+    }
+    return faults;
+}
+
+// Keeps the application's font or palette for one test and puts it back.
+struct AppLook {
+    QFont font = QApplication::font();
+    QPalette palette = QApplication::palette();
+    ~AppLook()
+    {
+        QApplication::setFont(font);
+        QApplication::setPalette(palette);
+    }
+};
+
+// The longest texts of a list, longest first.
+QStringList longest(const QListWidget* list, int count)
+{
+    QStringList all = itemTexts(list);
+    std::stable_sort(all.begin(), all.end(), [](const QString& a, const QString& b) { return a.size() > b.size(); });
+    return all.mid(0, count);
+}
 
 } // namespace
 
@@ -85,7 +154,7 @@ private Q_SLOTS:
         MDIForm1 w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QCOMPARE(w.mdiArea()->size(), QSize(729, 590));
+        QCOMPARE(w.mdiArea()->size(), Screens::scaled(QSize(729, 590)));
         // Centred before the window system adds its frame, so within a few pixels.
         const QPoint off = w.frameGeometry().center() - w.screen()->availableGeometry().center();
         QVERIFY(qAbs(off.x()) <= 4 && qAbs(off.y()) <= 4);
@@ -158,6 +227,181 @@ private Q_SLOTS:
         QCOMPARE(cell.data().toDouble(), 12.0);
         QTest::keyClick(editor->grid(), Qt::Key_Escape);
         QVERIFY(w.close());
+    }
+
+    // Every screen, reached as the user reaches it, at the desktop font of
+    // each size: the screen grows as a whole, so every text fits its control,
+    // no two controls cover each other, and the frame stays on the screen.
+    void screensFitEveryFontSize_data()
+    {
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<int>("points");
+        for (int points : {9, 10, 11, 12})
+            for (const char* screen : {"frmKurwi", "frmBasa", "frmRacion", "frmWiborRecept", "frmOtshet",
+                                       "frmBasaKorm", "frmBasaKurwi", "frmGruppa", "frmProgramm"})
+                QTest::addRow("%s at %d pt", screen, points) << screen << points;
+    }
+    void screensFitEveryFontSize()
+    {
+        QFETCH(QString, screen);
+        QFETCH(int, points);
+        AppLook look;
+        QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), points));
+        Fresh fresh;
+        MDIForm1 w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QRect avail = w.screen()->availableGeometry();
+        QStringList faults;
+        int looked = 0;
+        auto look_at = [&](QWidget* s) {
+            QVERIFY2(s, qPrintable(screen));
+            ++looked;
+            faults << faultsOf(s);
+            if (const QString dir = qEnvironmentVariable("RACION_RENDER_DIR"); !dir.isEmpty())
+                s->grab().save(QStringLiteral("%1/%2-%3pt.png").arg(dir, screen).arg(points));
+        };
+        // Modal ones are looked at from their own loop, then closed.
+        auto modal = [&](const char* closeButton) {
+            onNextModal(this, [&, closeButton](QWidget* m) {
+                look_at(m);
+                QTest::mouseClick(find<QPushButton>(m, closeButton), Qt::LeftButton);
+            });
+        };
+        if (screen == "frmBasaKorm" || screen == "frmGruppa") {
+            item(w, "mnuKorm")->trigger();
+            QWidget* editor = liveScreen("frmBasaKorm");
+            if (screen == "frmGruppa") {
+                modal("Command1");
+                QTest::mouseClick(find<QPushButton>(editor, "Command1"), Qt::LeftButton);
+            } else {
+                look_at(editor);
+            }
+        } else if (screen == "frmBasaKurwi") {
+            item(w, "mnuVargo")->trigger();
+            look_at(liveScreen("frmBasaKurwi"));
+        } else if (screen == "frmProgramm") {
+            modal("cmdExit");
+            item(w, "mnuProgramm")->trigger();
+        } else {
+            // The wizard as far as the screen, with the longest names of the
+            // data on every screen.
+            const int depth = QStringList{"frmKurwi", "frmBasa", "frmRacion", "frmWiborRecept", "frmOtshet"}.indexOf(screen);
+            item(w, "mnuNRaschet")->trigger();
+            QWidget* kurwi = liveScreen("frmKurwi");
+            auto* categories = find<QListWidget>(kurwi, "lstKurwi");
+            chooseFrom(categories, longest(categories, 1).first());
+            if (depth == 0)
+                look_at(kurwi);
+            QWidget* sheet = nullptr;
+            if (depth >= 1) {
+                QTest::mouseClick(find<QPushButton>(kurwi, "cmdDalee"), Qt::LeftButton);
+                QWidget* basa = liveScreen("frmBasa");
+                auto* feeds = find<QListWidget>(basa, "lstBasa");
+                for (const QString& feed : longest(feeds, 10)) {
+                    chooseFrom(feeds, feed);
+                    QTest::mouseClick(find(basa, "lblWibrat"), Qt::LeftButton);
+                }
+                if (depth == 1)
+                    look_at(basa);
+                else
+                    QTest::mouseClick(find<QPushButton>(basa, "cmdDalee"), Qt::LeftButton);
+            }
+            if (depth >= 2) {
+                sheet = liveScreen("frmRacion");
+                for (int i = 0; i < 10; ++i)
+                    typeOver(wes(sheet, i), "10");
+                if (depth == 2)
+                    look_at(sheet);
+            }
+            if (depth == 3)
+                modal("cmdWiborRacionOk");
+            if (depth == 4) {
+                // Both kinds of report, one at odd sizes, one at even.
+                onNextModal(this, [points](QWidget* m) {
+                    QTest::mouseClick(find<QRadioButton>(m, points % 2 ? "optKombikorm" : "optRacion"), Qt::LeftButton);
+                    QTest::mouseClick(find<QPushButton>(m, "cmdWiborRacionOk"), Qt::LeftButton);
+                });
+            }
+            if (depth >= 3)
+                QTest::mouseClick(find<QPushButton>(sheet, "cmdDalee"), Qt::LeftButton);
+            if (depth == 4) {
+                QWidget* report = liveScreen("frmOtshet");
+                typeOver(find<QLineEdit>(report, "Text1"), "32767");
+                look_at(report);
+            }
+        }
+        QCOMPARE(looked, 1);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
+        QVERIFY2(avail.contains(w.frameGeometry()), qPrintable(screen));
+    }
+
+    // In a dark colour scheme every label and box of the worksheet, coloured
+    // or not, shows its text at a contrast of at least 4.5:1.
+    void darkSchemeKeepsTheWorksheetReadable()
+    {
+        AppLook look;
+        QPalette dark;
+        for (auto [role, colour] : {std::pair{QPalette::Window, QColor(53, 53, 53)}, {QPalette::WindowText, QColor(Qt::white)},
+                                    {QPalette::Base, QColor(35, 35, 35)}, {QPalette::Text, QColor(Qt::white)},
+                                    {QPalette::Button, QColor(60, 60, 60)}, {QPalette::ButtonText, QColor(Qt::white)}})
+            dark.setColor(role, colour);
+        QApplication::setPalette(dark);
+        Fresh fresh;
+        MDIForm1 w;
+        w.show();
+        QWidget* sheet = openWorksheet({"Пшеница", "Шрот соевый", "Соль поваренная"});
+        QSet<QRgb> backs;
+        auto readable = [&] {
+            for (QWidget* c : sheet->findChildren<QWidget*>()) {
+                QColor back, text;
+                if (auto* l = qobject_cast<QLabel*>(c); l && !l->text().isEmpty()) {
+                    back = (l->autoFillBackground() ? l : sheet)->palette().color(QPalette::Window);
+                    text = l->palette().color(QPalette::WindowText);
+                } else if (auto* e = qobject_cast<QLineEdit*>(c)) {
+                    back = e->palette().color(QPalette::Base);
+                    text = e->palette().color(QPalette::Text);
+                }
+                if (!c->isVisibleTo(sheet) || !back.isValid())
+                    continue;
+                backs << back.rgb();
+                QVERIFY2(Screens::contrast(back, text) >= 4.5,
+                         qPrintable(c->objectName() + ' ' + back.name() + " / " + text.name()));
+            }
+        };
+        readable();
+        // Salt over its limit and its group's, the sum whole.
+        typeOver(wes(sheet, 2), "20");
+        typeOver(wes(sheet, 0), "50");
+        typeOver(wes(sheet, 1), "30");
+        readable();
+        for (QColor coloured : {QColor(255, 128, 128), QColor(255, 192, 192), QColor(192, 255, 192), QColor(Qt::white)})
+            QVERIFY2(backs.contains(coloured.rgb()), qPrintable(coloured.name()));
+    }
+
+    // A screen wider than the frame makes it grow, but never past the
+    // available screen (the area scrolls), and closing it gives the size back.
+    void frameGrowsWithinTheScreenAndShrinksBack()
+    {
+        AppLook look;
+        QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 8));
+        Fresh fresh;
+        MDIForm1 w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QSize home = w.size();
+        const QRect avail = w.screen()->availableGeometry();
+        item(w, "mnuKorm")->trigger();
+        QWidget* editor = liveScreen("frmBasaKorm");
+        QVERIFY(editor->sizeHint().width() > home.width());   // the road needs a screen that is too wide
+        QVERIFY(w.width() > home.width());
+        QVERIFY2(avail.contains(w.frameGeometry()), qPrintable(QStringLiteral("%1x%2").arg(w.width()).arg(w.height())));
+        settle();
+        QVERIFY(editor->sizeHint().width() > w.mdiArea()->viewport()->width());   // more than the screen holds
+        QVERIFY(w.mdiArea()->horizontalScrollBar()->isVisible());
+        QTest::mouseClick(find<QPushButton>(editor, "cmdExit"), Qt::LeftButton);
+        settle();
+        QCOMPARE(w.size(), home);
     }
 
     // The help file found first is shown in the program's viewer, decoded.
@@ -239,10 +483,11 @@ private Q_SLOTS:
             QCOMPARE(box->windowTitle(), "O программе");   // a Latin O
             QVERIFY(!item(w, "mnuProgramm")->isEnabled());
             QCOMPARE(textOf(box, "Label2"), "Версия вашей программы - 2.21");
-            QCOMPARE(box->size(), QSize(286, 185));
+            const QSize size = Screens::scaled(QSize(286, 185));
+            QCOMPARE(box->size(), size);
             box->resize(600, 400);
             QCoreApplication::processEvents();
-            QCOMPARE(box->size(), QSize(286, 185));
+            QCOMPARE(box->size(), size);
             QTest::mouseClick(find<QPushButton>(box, "Command1"), Qt::LeftButton);   // the handler refuses: a message, the box stays
             QCOMPARE(fake.openedUrls, QList<QUrl>{QUrl(AppInfo::kSiteUrl)});
             QVERIFY(fake.messages.size() == 1 && box->isVisible());
