@@ -8,7 +8,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${RACION_BUILD_DIR:-$root/build}"
 
 packages=(g++ cmake ninja-build pkg-config
-          qt6-base-dev libqt6sql6-sqlite qt6-qpa-plugins libgl-dev
+          qt6-base-dev libqt6sql6-sqlite qt6-qpa-plugins qt6-translations-l10n libgl-dev
           fonts-dejavu-core glpk-utils libglpk-dev
           dpkg-dev file desktop-file-utils appstream)
 # The test run also builds with the sanitizers and fuzzes with libFuzzer (clang).

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QShortcut>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
@@ -277,6 +278,12 @@ DataGrid::DataGrid(QWidget* parent)
     setWordWrap(false);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setSortingEnabled(false);
+    // Tab moves from cell to cell; Ctrl+Tab leaves the grid (an open cell
+    // included) for the buttons. A shortcut, so the frame's own use of
+    // Ctrl+Tab (going to the next window) does not take the key first.
+    auto* leave = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this, nullptr, nullptr,
+                                Qt::WidgetWithChildrenShortcut);
+    connect(leave, &QShortcut::activated, this, [this] { QWidget::focusNextPrevChild(true); });
 }
 
 std::unique_ptr<QKeyEvent> DataGrid::commaAsPoint(const QEvent* event)

@@ -119,8 +119,10 @@ Outcome compose(RacionSheet& sheet)
 void cmdS_Click(RacionSheet& sheet)
 {
     const Outcome out = compose(sheet);
+    // "Не решено" reports an outcome; the other messages refuse input.
     if (!out.message.isEmpty())
-        platform().message(out.message);
+        platform().message(out.message, out.status == Status::NotSolved ? MessageKind::Information
+                                                                         : MessageKind::Warning);
 }
 
 GroupRecords readGroups(Adodc& adodc)

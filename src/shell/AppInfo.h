@@ -2,15 +2,20 @@
 
 #include <QString>
 
-// The program's own facts: its web site, the support forum on it, and the
-// version shown in the about box.
+// The program's own facts: its web site, the support forum on it, the help's
+// questions section, and the version shown in the about box.
 namespace AppInfo {
 
-// The program's web site; the forum and the about box's address button both
-// lead there.
-inline const QString kSiteHost = QStringLiteral("racion.example.org");
-inline const QString kSiteUrl = QStringLiteral("http://") + kSiteHost;
-inline const QString kForumUrl = kSiteUrl + QStringLiteral("/viewforum.php?f=10");
+// The program's web site ("https://" and its host), the one place for it. It
+// has none yet: while this is empty, "FAQ" and the about box's address button
+// open the help's questions section instead, so no link leads nowhere.
+inline const QString kSiteUrl = QString();
+inline const QString kForumPath = QStringLiteral("/viewforum.php?f=10");
+
+// The heading line of the help's questions section.
+inline const QString kHelpQuestions = QStringLiteral("8. ВОПРОСЫ И ОТВЕТЫ");
+// What the about box's address button says while there is no site.
+inline const QString kQuestionsCaption = QStringLiteral("Вопросы и ответы");
 
 inline const QString kVersion = QStringLiteral("2.21");
 inline const QString kVersionText = QStringLiteral("Версия вашей программы - ") + kVersion;

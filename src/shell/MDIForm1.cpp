@@ -73,32 +73,39 @@ void MDIForm1::addSeparator(QMenu* menu, const char* name)
 
 void MDIForm1::createMenus()
 {
-    mnuFile = menuBar()->addMenu(QStringLiteral("Файл"));
+    mnuFile = menuBar()->addMenu(QStringLiteral("&Файл"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    mnuSaveR = addItem(mnuFile, "mnuSaveR", QStringLiteral("Сохранить расчет..."));
+    mnuSaveR = addItem(mnuFile, "mnuSaveR", QStringLiteral("&Сохранить расчет..."));
     addSeparator(mnuFile, "mnu5");
-    mnuSaveRacion = addItem(mnuFile, "mnuSaveRacion", QStringLiteral("Записать рацион в файл..."));
+    mnuSaveRacion = addItem(mnuFile, "mnuSaveRacion", QStringLiteral("&Записать рацион в файл..."));
     QAction* mnuOpenRacion =
-        addItem(mnuFile, "mnuOpenRacion", QStringLiteral("Смотреть\\Печатать  рацион..."));
+        addItem(mnuFile, "mnuOpenRacion", QStringLiteral("Смо&треть\\Печатать  рацион..."));
     addSeparator(mnuFile, "mnu2");
-    QAction* mnuExit = addItem(mnuFile, "mnuExit", QStringLiteral("Закрыть"));
+    QAction* mnuExit = addItem(mnuFile, "mnuExit", QStringLiteral("За&крыть"));
 
-    mnuRacion = menuBar()->addMenu(QStringLiteral("Расчет рациона"));
+    mnuRacion = menuBar()->addMenu(QStringLiteral("&Расчет рациона"));
     mnuRacion->setObjectName(QStringLiteral("mnuRacion"));
     mnuRacion->menuAction()->setObjectName(QStringLiteral("mnuRacion"));
-    QAction* mnuNRaschet = addItem(mnuRacion, "mnuNRaschet", QStringLiteral("Новый расчет"));
-    QAction* mnuSRachet = addItem(mnuRacion, "mnuSRachet", QStringLiteral("Открыть старый..."));
+    QAction* mnuNRaschet = addItem(mnuRacion, "mnuNRaschet", QStringLiteral("&Новый расчет"));
+    QAction* mnuSRachet = addItem(mnuRacion, "mnuSRachet", QStringLiteral("&Открыть старый..."));
 
-    mnuBasa = menuBar()->addMenu(QStringLiteral("База данных"));
+    mnuBasa = menuBar()->addMenu(QStringLiteral("&База данных"));
     mnuBasa->setObjectName(QStringLiteral("mnuBasa"));
-    mnuKorm = addItem(mnuBasa, "mnuKorm", QStringLiteral("кормов"));
-    mnuVargo = addItem(mnuBasa, "mnuVargo", QStringLiteral("птицы"));
+    mnuKorm = addItem(mnuBasa, "mnuKorm", QStringLiteral("&кормов"));
+    mnuVargo = addItem(mnuBasa, "mnuVargo", QStringLiteral("&птицы"));
 
-    lblHelp = menuBar()->addMenu(QStringLiteral("Помощь"));
+    lblHelp = menuBar()->addMenu(QStringLiteral("&Помощь"));
     lblHelp->setObjectName(QStringLiteral("lblHelp"));
-    QAction* lblRabota = addItem(lblHelp, "lblRabota", QStringLiteral("Работа с программой"));
-    QAction* lblFaq = addItem(lblHelp, "lblFaq", QStringLiteral("FAQ"));
-    mnuProgramm = addItem(lblHelp, "mnuProgramm", QStringLiteral("О программе"));
+    QAction* lblRabota = addItem(lblHelp, "lblRabota", QStringLiteral("&Работа с программой"));
+    QAction* lblFaq = addItem(lblHelp, "lblFaq", QStringLiteral("&FAQ"));
+    mnuProgramm = addItem(lblHelp, "mnuProgramm", QStringLiteral("&О программе"));
+
+    // The usual keys; each works only while its item is on.
+    mnuSaveR->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    mnuNRaschet->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    mnuSRachet->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    lblRabota->setShortcut(QKeySequence(Qt::Key_F1));
 
     connect(mnuSaveR, &QAction::triggered, this, [] { Navigation::saveCalculation(); });
     connect(mnuSaveRacion, &QAction::triggered, this, [] { Navigation::writeReport(); });
@@ -165,7 +172,7 @@ QString MDIForm1::helpFilePath()
     return QString();
 }
 
-void MDIForm1::lblRabota_Click()
+bool MDIForm1::showHelp(const QString& from)
 {
     const QString path = helpFilePath();
     if (path.isEmpty()) {
@@ -175,16 +182,24 @@ void MDIForm1::lblRabota_Click()
         platform().message(QStringLiteral("Файл справки %1 не найден. Он должен лежать в папке "
                                           "программы или в папке ее данных: %2.")
                                .arg(AppInfo::kHelpFileName, dirs.join(QStringLiteral(", "))));
-        return;
+        return false;
     }
-    if (!platform().viewTextFile(path))
+    if (!platform().viewTextFile(path, from)) {
         platform().message(QStringLiteral("Не удалось открыть файл справки %1.")
                                .arg(QDir::toNativeSeparators(path)));
+        return false;
+    }
+    return true;
+}
+
+void MDIForm1::lblRabota_Click()
+{
+    showHelp();
 }
 
 void MDIForm1::lblFaq_Click()
 {
-    Shell::openWebAddress(AppInfo::kForumUrl);
+    Shell::openSitePage(AppInfo::kForumPath);
 }
 
 void MDIForm1::mnuProgramm_Click()
@@ -226,6 +241,13 @@ bool openWebAddress(const QString& address)
                                       "Откройте его в браузере вручную.")
                            .arg(address));
     return false;
+}
+
+bool openSitePage(const QString& path)
+{
+    if (!AppInfo::kSiteUrl.isEmpty())
+        return openWebAddress(AppInfo::kSiteUrl + path);
+    return MDIForm1::showHelp(AppInfo::kHelpQuestions);
 }
 
 } // namespace Shell

@@ -33,6 +33,9 @@ public:
     static void setHelpDirectories(const QStringList& dirs);
     // The help file's path, or empty when none of the directories holds it.
     static QString helpFilePath();
+    // Shows the help in the viewer, at the line `from` when given; a missing
+    // or unreadable file is reported. False in that case.
+    static bool showHelp(const QString& from = QString());
 
 public Q_SLOTS:
     void mnuNRaschet_Click();
@@ -67,4 +70,7 @@ namespace Shell {
 // Opens a web address in the platform's browser; when that cannot be done
 // the user is told so and the program goes on. False in that case.
 bool openWebAddress(const QString& address);
+// The program's site at that path, or while it has no site the help's
+// questions section ("FAQ" and the about box's address button).
+bool openSitePage(const QString& path);
 } // namespace Shell

@@ -17,9 +17,11 @@ QWidget* dialogParent()
 
 class RealPlatform : public Platform {
 public:
-    void message(const QString& text) override
+    void message(const QString& text, MessageKind kind) override
     {
-        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
+        const QMessageBox::Icon icon =
+            kind == MessageKind::Information ? QMessageBox::Information : QMessageBox::Warning;
+        QMessageBox box(icon, QApplication::applicationDisplayName(), text,
                         QMessageBox::Ok, dialogParent());
         box.exec();
     }
@@ -37,7 +39,7 @@ public:
     {
         return QDesktopServices::openUrl(url);
     }
-    bool viewTextFile(const QString& path) override;
+    bool viewTextFile(const QString& path, const QString& from) override;
 };
 
 Platform* g_current = nullptr;
@@ -46,9 +48,9 @@ Platform* g_current = nullptr;
 
 // The program's own viewer stands in for the platform's text editor; it opens
 // inside the main frame when there is one.
-bool RealPlatform::viewTextFile(const QString& path)
+bool RealPlatform::viewTextFile(const QString& path, const QString& from)
 {
-    return TextViewer::open(path);
+    return TextViewer::open(path, nullptr, from);
 }
 
 Platform& platform()

@@ -7,14 +7,21 @@
 #include <QString>
 #include <QUrl>
 
+// The icon a message box carries: a warning for refusals and errors (the
+// usual case), information for everything else.
+enum class MessageKind { Warning, Information };
+
 class Platform {
 public:
     virtual ~Platform() = default;
-    virtual void message(const QString& text) = 0;   // one OK button, the application's title
+    // One OK button, the application's title.
+    virtual void message(const QString& text, MessageKind kind = MessageKind::Warning) = 0;
     virtual QString saveFileName(const QString& filter, const QString& initialDir) = 0;  // empty: cancelled
     virtual QString openFileName(const QString& filter, const QString& initialDir) = 0;  // empty: cancelled
     virtual bool openUrl(const QUrl& url) = 0;         // false: could not be opened
-    virtual bool viewTextFile(const QString& path) = 0; // false: could not be shown
+    // False: could not be shown. A non-empty `from` is a line of the file
+    // that is scrolled to the top (the file's start when it has no such line).
+    virtual bool viewTextFile(const QString& path, const QString& from = QString()) = 0;
 };
 
 Platform& platform();            // the one in use

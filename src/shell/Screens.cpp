@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QPointer>
 #include <QScreen>
 
@@ -44,6 +46,14 @@ bool Form::event(QEvent* e)
     if (e->type() == QEvent::WindowActivate && isWindow() && g_lastActivated != this)
         runActivation(this);
     return QWidget::event(e);
+}
+
+// A button without a dialog around it lets Enter go by; it comes here.
+void Form::keyPressEvent(QKeyEvent* e)
+{
+    if (Screens::enterPressesFocusedButton(this, e))
+        return;
+    QWidget::keyPressEvent(e);
 }
 
 namespace Screens {
@@ -142,6 +152,18 @@ QMdiSubWindow* subWindowOf(QWidget* screen)
     if (!screen)
         return nullptr;
     return qobject_cast<QMdiSubWindow*>(screen->parentWidget());
+}
+
+bool enterPressesFocusedButton(QWidget* screen, const QKeyEvent* e)
+{
+    if ((e->key() != Qt::Key_Return && e->key() != Qt::Key_Enter)
+        || (e->modifiers() & ~Qt::KeypadModifier))
+        return false;
+    auto* button = qobject_cast<QPushButton*>(QApplication::focusWidget());
+    if (!button || !button->isEnabled() || !button->isVisible() || !screen->isAncestorOf(button))
+        return false;
+    button->click();
+    return true;
 }
 
 void keepOnScreen(QWidget* window)

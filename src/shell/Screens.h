@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QColor;
+class QKeyEvent;
 class QMdiArea;
 class QMdiSubWindow;
 
@@ -22,6 +23,7 @@ public:
 
 protected:
     bool event(QEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 };
 
 // Hosting of child screens inside the main frame.
@@ -71,5 +73,9 @@ void activate(QWidget* screen);
 
 // The sub-window that holds the screen, if it is a child of the frame.
 QMdiSubWindow* subWindowOf(QWidget* screen);
+
+// Enter or Return with the focus on an enabled push button of the screen
+// clicks it, on every screen as in a dialog. True when it did.
+bool enterPressesFocusedButton(QWidget* screen, const QKeyEvent* e);
 
 } // namespace Screens

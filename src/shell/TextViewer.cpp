@@ -13,6 +13,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QTextBlock>
 #include <QVBoxLayout>
 
 TextViewer::TextViewer(QWidget* parent)
@@ -98,7 +99,23 @@ void TextViewer::printTo(QPrinter* printer)
     m_text->print(printer);
 }
 
-bool TextViewer::open(const QString& path, QString* error)
+bool TextViewer::showLine(const QString& line)
+{
+    const QString wanted = line.trimmed();
+    for (QTextBlock b = m_text->document()->firstBlock(); b.isValid(); b = b.next()) {
+        if (b.text().trimmed() != wanted)
+            continue;
+        QTextCursor c(b);
+        // To the end first, so the line comes to the top rather than the bottom.
+        m_text->moveCursor(QTextCursor::End);
+        m_text->setTextCursor(c);
+        m_text->ensureCursorVisible();
+        return true;
+    }
+    return false;
+}
+
+bool TextViewer::open(const QString& path, QString* error, const QString& from)
 {
     auto* viewer = new TextViewer;
     if (!viewer->load(path, error)) {
@@ -111,5 +128,7 @@ bool TextViewer::open(const QString& path, QString* error)
         if (QMdiArea* area = sub->mdiArea())
             sub->setGeometry(QRect(QPoint(0, 0), area->viewport()->size()));
     }
+    if (!from.isEmpty())
+        viewer->showLine(from);
     return true;
 }

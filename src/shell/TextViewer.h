@@ -27,9 +27,14 @@ public:
     // something beyond ASCII, else Windows-1251; line ends become '\n'.
     static QString decode(const QByteArray& bytes);
 
+    // Brings the first line that reads `line` (blanks around it aside) to the
+    // top with the cursor on it. False, and nothing moves, without such a line.
+    bool showLine(const QString& line);
+
     // Opens the file in a new viewer, a child of the main frame when there is
-    // one. False with the reason when the file cannot be read.
-    static bool open(const QString& path, QString* error = nullptr);
+    // one, at the line `from` when given. False with the reason when the file
+    // cannot be read.
+    static bool open(const QString& path, QString* error = nullptr, const QString& from = QString());
 
     // Larger files are not shown (a text report is a few kilobytes).
     static constexpr qint64 kMaxBytes = 16 * 1024 * 1024;

@@ -23,10 +23,9 @@ frmProgramm::frmProgramm(QWidget* parent)
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Label1->setGeometry(Screens::scaled(QRect(16, 10, 254, 62)));
 
-    Command1 = new QPushButton(AppInfo::kSiteUrl, this);
+    Command1 = new QPushButton(AppInfo::kSiteUrl.isEmpty() ? AppInfo::kQuestionsCaption : AppInfo::kSiteUrl, this);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setGeometry(Screens::scaled(QRect(40, 78, 206, 33)));
-    Command1->setAutoDefault(false);
 
     Label2 = new QLabel(AppInfo::kVersionText, this);
     Label2->setObjectName(QStringLiteral("Label2"));
@@ -37,13 +36,19 @@ frmProgramm::frmProgramm(QWidget* parent)
     cmdExit->setObjectName(QStringLiteral("cmdExit"));
     cmdExit->setGeometry(Screens::scaled(QRect(100, 146, 86, 28)));
     cmdExit->setDefault(true);
+    cmdExit->setFocus();   // Enter at once closes the box
 
     // Whatever size the user gives it, the box keeps its own (at 8 pt; it
     // grows with the application's font as the rest of the screens do).
     setFixedSize(Screens::scaled(QSize(kClientWidth, kClientHeight)));
 
     connect(Command1, &QPushButton::clicked, this,
-            [this] { Shell::openWebAddress(Command1->text()); });
+            [this] {
+                // Without a site the help opens in the frame; the box makes way for it.
+                if (AppInfo::kSiteUrl.isEmpty())
+                    accept();
+                Shell::openSitePage(QString());
+            });
     connect(cmdExit, &QPushButton::clicked, this, &QDialog::accept);
 
     menuRules().report(MenuEvent::AboutLoaded);

@@ -10,16 +10,10 @@
 #include "wizard/WizardWidgets.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QListWidget>
-#include <QMouseEvent>
 #include <QPushButton>
-
-void ClickLabel::mouseReleaseEvent(QMouseEvent* e)
-{
-    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
-        Q_EMIT clicked();
-    QLabel::mouseReleaseEvent(e);
-}
 
 namespace {
 
@@ -63,17 +57,13 @@ frmBasa::frmBasa(QWidget* parent)
     lstBasa->setGeometry(Wizard::twips(120, 480, 4650, 7470));
     lstBasa->setToolTip(QStringLiteral("Список кормов, доступных для рассчета рациона"));
 
-    lblWibrat = new ClickLabel(QStringLiteral("> > >"), this);
+    lblWibrat = new QPushButton(QStringLiteral("> > >"), this);
     lblWibrat->setObjectName(QStringLiteral("lblWibrat"));
     lblWibrat->setGeometry(Wizard::twips(4890, 1320, 855, 375));
-    lblUdalit = new ClickLabel(QStringLiteral("< < <"), this);
+    lblUdalit = new QPushButton(QStringLiteral("< < <"), this);
     lblUdalit->setObjectName(QStringLiteral("lblUdalit"));
     lblUdalit->setGeometry(Wizard::twips(4890, 1920, 855, 495));
-    for (QLabel* arrow : {static_cast<QLabel*>(lblWibrat), static_cast<QLabel*>(lblUdalit)}) {
-        arrow->setAlignment(Qt::AlignCenter);
-        arrow->setFrameShape(QFrame::Panel);
-        arrow->setFrameShadow(QFrame::Raised);
-        arrow->setCursor(Qt::PointingHandCursor);
+    for (QPushButton* arrow : {lblWibrat, lblUdalit}) {
         QFont f = arrow->font();
         f.setBold(true);
         arrow->setFont(f);
@@ -109,9 +99,11 @@ frmBasa::frmBasa(QWidget* parent)
 
     setFixedSize(Wizard::twips(0, 0, 10875, 8580).size());
 
-    connect(lblWibrat, &ClickLabel::clicked, this, &frmBasa::lblWibrat_Click);
+    lstBasa->installEventFilter(this);
+    lstWibor->installEventFilter(this);
+    connect(lblWibrat, &QPushButton::clicked, this, &frmBasa::lblWibrat_Click);
     connect(lstBasa, &QListWidget::itemDoubleClicked, this, &frmBasa::lblWibrat_Click);
-    connect(lblUdalit, &ClickLabel::clicked, this, &frmBasa::lblUdalit_Click);
+    connect(lblUdalit, &QPushButton::clicked, this, &frmBasa::lblUdalit_Click);
     connect(lstWibor, &QListWidget::itemDoubleClicked, this, &frmBasa::lblUdalit_Click);
     connect(cmdDalee, &QPushButton::clicked, this, &frmBasa::cmdDalee_Click);
     connect(cmdNasad, &QPushButton::clicked, this, &frmBasa::cmdNasad_Click);
@@ -226,6 +218,25 @@ void frmBasa::cmdNasad_Click()
     ration().iMaxKorm = std::int16_t(lstWibor->count() - 1);
     Wizard::closeScreen(this);
     Navigation::showKurwi();
+}
+
+bool frmBasa::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && (watched == lstBasa || watched == lstWibor)) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (key->modifiers() & ~Qt::KeypadModifier)
+            return Form::eventFilter(watched, event);
+        if (watched == lstBasa && (enter || key->key() == Qt::Key_Right)) {
+            lblWibrat_Click();
+            return true;
+        }
+        if (watched == lstWibor && (enter || key->key() == Qt::Key_Left)) {
+            lblUdalit_Click();
+            return true;
+        }
+    }
+    return Form::eventFilter(watched, event);
 }
 
 void frmBasa::closeEvent(QCloseEvent* e)

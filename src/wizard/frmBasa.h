@@ -2,23 +2,11 @@
 
 #include "shell/Screens.h"
 
-#include <QLabel>
 #include <memory>
 
 class Adodc;
 class QListWidget;
 class QPushButton;
-
-// A label that serves as a button (the arrows between the two lists).
-class ClickLabel : public QLabel {
-    Q_OBJECT
-public:
-    using QLabel::QLabel;
-Q_SIGNALS:
-    void clicked();
-protected:
-    void mouseReleaseEvent(QMouseEvent* e) override;
-};
 
 // The second step of a calculation: at most ten feeds moved from the list
 // of all feeds to the list of chosen feeds, whose order becomes the order of
@@ -37,6 +25,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    // Enter or the arrow towards the other list moves the selected feed.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Form_Load();
@@ -47,8 +37,8 @@ private:
     std::unique_ptr<Adodc> Adodc1;
     QListWidget* lstBasa = nullptr;
     QListWidget* lstWibor = nullptr;
-    ClickLabel* lblWibrat = nullptr;
-    ClickLabel* lblUdalit = nullptr;
+    QPushButton* lblWibrat = nullptr;   // the arrows between the lists
+    QPushButton* lblUdalit = nullptr;
     QPushButton* cmdNasad = nullptr;
     QPushButton* cmdDalee = nullptr;
     QPushButton* cmdExit = nullptr;

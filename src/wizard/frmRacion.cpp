@@ -437,6 +437,18 @@ bool frmRacion::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyPress) {
         auto* box = qobject_cast<QLineEdit*>(watched);
         const auto* key = static_cast<QKeyEvent*>(event);
+        // Up and Down step the weight as the box's spin arrows do.
+        if (box && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)
+            && !(key->modifiers() & ~Qt::KeypadModifier)) {
+            const auto* i = std::find(txtWes, txtWes + 10, box);
+            if (i != txtWes + 10) {
+                if (key->key() == Qt::Key_Up)
+                    SpinButton_SpinUp(int(i - txtWes));
+                else
+                    SpinButton_SpinDown(int(i - txtWes));
+                return true;
+            }
+        }
         const QString text = key->text();
         // Only typed characters are filtered; editing keys and shortcuts
         // (paste included, which the change handling checks) pass.

@@ -5,6 +5,7 @@
 #include "shell/Screens.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QPushButton>
@@ -55,6 +56,14 @@ bool frmWiborRecept::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::FocusOut && (watched == optRacion || watched == optKombikorm))
         recordChoice(static_cast<QRadioButton*>(watched));
     return QDialog::eventFilter(watched, event);
+}
+
+// "Да" is not the default button: Enter presses it only when it has the focus.
+void frmWiborRecept::keyPressEvent(QKeyEvent* e)
+{
+    if (Screens::enterPressesFocusedButton(this, e))
+        return;
+    QDialog::keyPressEvent(e);
 }
 
 void frmWiborRecept::recordChoice(QRadioButton* left)

@@ -19,6 +19,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void recordChoice(QRadioButton* left);

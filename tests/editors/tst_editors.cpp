@@ -315,6 +315,29 @@ private Q_SLOTS:
         QCOMPARE(readBack(protein).toDouble(), 1.5);
     }
 
+    // In the editor inside the main window Tab goes from cell to cell and
+    // Ctrl+Tab leaves the grid for the buttons.
+    void ctrlTabLeavesTheGrid()
+    {
+        Fresh fresh;
+        MDIForm1 w;
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        find<QAction>(&w, "mnuVargo")->trigger();
+        QMdiSubWindow* sub = w.mdiArea()->activeSubWindow();
+        auto* editor = sub ? qobject_cast<GridEditor*>(sub->widget()) : nullptr;
+        QVERIFY(editor);
+        editor->grid()->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), editor->grid());
+        QCOMPARE(editor->grid()->currentIndex().column(), 1);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+        auto* button = qobject_cast<QPushButton*>(QApplication::focusWidget());
+        QVERIFY(button && editor->isAncestorOf(button));
+        QCOMPARE(w.mdiArea()->activeSubWindow(), sub);
+    }
+
     void commaEntersAPoint_data()
     {
         QTest::addColumn<int>("column");

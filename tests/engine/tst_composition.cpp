@@ -138,6 +138,7 @@ private Q_SLOTS:
         Composition::cmdS_Click(sheet);
         QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
         QCOMPARE(fake.messages, sum == "100" ? QStringList() : QStringList{Composition::kNotSolved});
+        QCOMPARE(fake.kinds, sum == "100" ? QList<MessageKind>() : QList{MessageKind::Information});   // an outcome
         QCOMPARE(QStringList(sheet.weights, sheet.weights + feeds), QStringList(feeds, weight));
         QCOMPARE(sheet.sumWes, sum);
         QCOMPARE(sheet.writes.first(), qMakePair(feeds - 1, QStringLiteral("0")));   // every box first set to 0
@@ -214,6 +215,8 @@ private Q_SLOTS:
         }
         QCOMPARE(fake.messages.size(), 1);
         QVERIFY2(fake.messages[0].startsWith(message), qPrintable(fake.messages[0]));
+        // A refusal warns; "Не решено" reports an outcome.
+        QCOMPARE(fake.kinds, QList{message == Composition::kNotSolved ? MessageKind::Information : MessageKind::Warning});
         QVERIFY(sheet.writes.isEmpty());
         QVERIFY(what == "no feed" || ration().SimplexTabl.empty());
     }

@@ -131,7 +131,7 @@ QVariant readBack(const QString& sql)
 // A fake platform that shows files in the program's real viewer.
 class ScenarioPlatform : public TestSupport::FakePlatform {
 public:
-    bool viewTextFile(const QString& path) override { return FakePlatform::viewTextFile(path) && TextViewer::open(path); }
+    bool viewTextFile(const QString& path, const QString& from) override { return FakePlatform::viewTextFile(path, from) && TextViewer::open(path, nullptr, from); }
 };
 
 } // namespace
@@ -647,7 +647,7 @@ QMap<QString, std::function<void()>> tst_bad_input::scenarios()
         expectMessage(see(0), at(m_dir->filePath(in(0))));
     };
 
-    // ---- help and the web address ----
+    // ---- help ----
     s["help-missing"] = [this] {
         const QStringList dirs{m_dir->filePath(u"bin"_s), m_dir->filePath(u"share"_s)};
         MDIForm1::setHelpDirectories(dirs);
@@ -656,12 +656,13 @@ QMap<QString, std::function<void()>> tst_bad_input::scenarios()
         expectMessage(see(0), Bind{{u"dirs"_s, QDir::toNativeSeparators(dirs.join(u", "_s))}});
         QVERIFY(m_fake->viewedFiles.isEmpty());
     };
-    s["url-handler-fails"] = [this] {
-        m_fake->urlResult = false;
+    s["faq-help-missing"] = [this] {
+        const QStringList dirs{m_dir->filePath(u"bin"_s)};
+        MDIForm1::setHelpDirectories(dirs);
         MDIForm1 frame;
         find<QAction>(&frame, u"lblFaq"_s)->trigger();
-        expectMessage(see(0));
-        QCOMPARE(m_fake->openedUrls.size(), 1);
+        expectMessage(see(0), Bind{{u"dirs"_s, QDir::toNativeSeparators(dirs.first())}});
+        QVERIFY(m_fake->viewedFiles.isEmpty() && m_fake->openedUrls.isEmpty());
         QVERIFY(frame.isEnabled());
     };
     return s;

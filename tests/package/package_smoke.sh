@@ -21,7 +21,9 @@ cpack -G DEB -B "$tmp/pkg" >"$tmp/cpack.log" 2>&1 || { cat "$tmp/cpack.log"; exi
 deb="$(ls "$tmp"/pkg/racion_*.deb)"
 echo "package: $(basename "$deb")"
 dpkg-deb -I "$deb" | grep -E '^ (Package|Version|Depends):'
-dpkg-deb -I "$deb" | grep -q 'libqt6sql6-sqlite' || { echo "the package does not depend on the SQLite driver"; exit 1; }
+for dep in libqt6sql6-sqlite qt6-translations-l10n; do
+    dpkg-deb -I "$deb" | grep -q "$dep" || { echo "the package does not depend on $dep"; exit 1; }
+done
 
 dpkg-deb -x "$deb" "$tmp/root"
 for f in usr/bin/racion usr/share/racion/Readme.hlp \
@@ -31,7 +33,10 @@ for f in usr/bin/racion usr/share/racion/Readme.hlp \
          usr/share/icons/hicolor/48x48/apps/ru.racion.Racion.png; do
     [ -e "$tmp/root/$f" ] || { echo "missing from the package: $f"; exit 1; }
 done
-desktop-file-validate "$tmp/root/usr/share/applications/ru.racion.Racion.desktop"
+entry="$tmp/root/usr/share/applications/ru.racion.Racion.desktop"
+desktop-file-validate "$entry"
+# Docks match the window to the entry by its class (the program's name under X11).
+grep -qx 'StartupWMClass=racion' "$entry" || { echo "the desktop entry lacks StartupWMClass=racion"; exit 1; }
 appstreamcli validate --no-net "$tmp/root/usr/share/metainfo/ru.racion.Racion.metainfo.xml"
 
 mkdir "$tmp/work"

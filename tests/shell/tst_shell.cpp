@@ -9,13 +9,18 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSignalSpy>
+#include <QTextBlock>
+#include <memory>
 
 using namespace UiSupport;
 
@@ -36,10 +41,9 @@ bool writeFile(const QString& path, const QByteArray& bytes)
 
 // The fake platform, but files are shown in the program's real viewer.
 struct RealViewer : TestSupport::FakePlatform {
-    bool viewTextFile(const QString& path) override
+    bool viewTextFile(const QString& path, const QString& from) override
     {
-        viewedFiles << path;
-        return viewResult && TextViewer::open(path);
+        return FakePlatform::viewTextFile(path, from) && TextViewer::open(path, nullptr, from);
     }
 };
 
@@ -141,12 +145,101 @@ private Q_SLOTS:
         QFETCH(QStringList, items);
         MDIForm1 w;
         auto* m = find<QMenu>(&w, menu.section(' ', 0, 0));
-        QCOMPARE(m->title(), menu.section(' ', 1));
+        QCOMPARE(QString(m->title()).remove('&'), menu.section(' ', 1));
         QVERIFY(m->menuAction()->isEnabled());
         QStringList shown;
-        for (QAction* a : m->actions())
-            shown << (a->isEnabled() ? "" : "!") + a->objectName() + ' ' + (a->isSeparator() ? "-" : a->text());
+        QString keys;   // the menu's mnemonics: one per item, none twice
+        for (QAction* a : m->actions()) {
+            shown << (a->isEnabled() ? "" : "!") + a->objectName() + ' '
+                    + (a->isSeparator() ? "-" : QString(a->text()).remove('&'));
+            if (!a->isSeparator()) {
+                const QKeySequence k = QKeySequence::mnemonic(a->text());
+                QVERIFY2(!k.isEmpty() && !keys.contains(k.toString()), qPrintable(a->text()));
+                keys += k.toString();
+            }
+        }
         QCOMPARE(shown, items);
+        QVERIFY(!QKeySequence::mnemonic(m->title()).isEmpty());
+    }
+
+    // The usual keys, pressed on the main window, choose their item while it is on.
+    void shortcuts_data()
+    {
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QList<MenuEvent>>("before");
+        QTest::addColumn<bool>("chosen");
+        QTest::newRow("Ctrl+N") << QKeySequence("Ctrl+N") << "mnuNRaschet" << QList<MenuEvent>{} << true;
+        QTest::newRow("Ctrl+N during a calculation")
+            << QKeySequence("Ctrl+N") << "mnuNRaschet" << QList{MenuEvent::NewCalcChosen} << false;
+        QTest::newRow("Ctrl+O") << QKeySequence("Ctrl+O") << "mnuSRachet" << QList<MenuEvent>{} << true;
+        QTest::newRow("Ctrl+S before a weight changed") << QKeySequence("Ctrl+S") << "mnuSaveR" << QList<MenuEvent>{} << false;
+        QTest::newRow("Ctrl+S") << QKeySequence("Ctrl+S") << "mnuSaveR" << QList{MenuEvent::RacionWeightChanged} << true;
+        QTest::newRow("F1") << QKeySequence("F1") << "lblRabota" << QList<MenuEvent>{} << true;
+        QTest::newRow("Ctrl+Q") << QKeySequence("Ctrl+Q") << "mnuExit" << QList<MenuEvent>{} << true;
+    }
+    void shortcuts()
+    {
+        QFETCH(QKeySequence, keys);
+        QFETCH(QString, name);
+        QFETCH(QList<MenuEvent>, before);
+        QFETCH(bool, chosen);
+        Fresh fresh;
+        MDIForm1 w;
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        for (MenuEvent e : before)
+            menuRules().report(e);
+        QSignalSpy spy(item(w, qPrintable(name)), &QAction::triggered);
+        QTest::keySequence(&w, keys);
+        QCOMPARE(spy.count(), chosen ? 1 : 0);
+    }
+
+    // The program's icon on its windows, its desktop id, Qt's own texts in Russian.
+    void desktopIdentity()
+    {
+        QCOMPARE(QGuiApplication::desktopFileName(), "ru.racion.Racion");
+        const auto premultiplied = QImage::Format_ARGB32_Premultiplied;
+        const QImage own = QImage(":/icons/racion-48.png").convertToFormat(premultiplied);
+        QVERIFY(!own.isNull());
+        MDIForm1 w;
+        QCOMPARE(w.windowIcon().pixmap(48).toImage().convertToFormat(premultiplied), own);
+        QDialogButtonBox buttons(QDialogButtonBox::Cancel);
+        QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), "Отмена");
+        QLineEdit box;
+        std::unique_ptr<QMenu> menu(box.createStandardContextMenu());
+        QStringList items;
+        for (QAction* a : menu->actions())
+            items << a->text().remove('&');
+        QVERIFY2(items.contains("Вставить\tCtrl+V"), qPrintable(items.join('|')));
+    }
+
+    // The real message box: the icon that fits, the application's title, one OK.
+    void messageBoxCarriesItsKind_data()
+    {
+        QTest::addColumn<MessageKind>("kind");
+        QTest::addColumn<QMessageBox::Icon>("icon");
+        QTest::newRow("warning") << MessageKind::Warning << QMessageBox::Warning;
+        QTest::newRow("information") << MessageKind::Information << QMessageBox::Information;
+    }
+    void messageBoxCarriesItsKind()
+    {
+        QFETCH(MessageKind, kind);
+        QFETCH(QMessageBox::Icon, icon);
+        bool checked = false;
+        onNextModal(this, [&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            QVERIFY(box);
+            QCOMPARE(box->icon(), icon);
+            QCOMPARE(box->text(), "Текст");
+            QCOMPARE(box->windowTitle(), QApplication::applicationDisplayName());
+            QCOMPARE(box->buttons().size(), 1);
+            QTest::keyClick(box, Qt::Key_Return);
+            checked = true;
+        });
+        platform().message("Текст", kind);
+        QVERIFY(checked);
     }
 
     void frameClientAreaCentred()
@@ -468,12 +561,13 @@ private Q_SLOTS:
         QTest::newRow("its Закрыть button") << "button";
         QTest::newRow("the title bar") << "close";
         QTest::newRow("Esc") << "escape";
+        QTest::newRow("Enter, Закрыть having the focus") << "enter";
+        QTest::newRow("Tab to the questions button, Enter") << "questions";
     }
     void aboutBox()
     {
         QFETCH(QString, wayOut);
         TestSupport::FakePlatform fake;
-        fake.urlResult = false;
         MDIForm1 w;
         w.show();
         bool checked = false;
@@ -481,6 +575,7 @@ private Q_SLOTS:
             auto* box = qobject_cast<frmProgramm*>(modal);
             QVERIFY(box);
             QCOMPARE(box->windowTitle(), "O программе");   // a Latin O
+            QCOMPARE(box->windowIcon().cacheKey(), w.windowIcon().cacheKey());
             QVERIFY(!item(w, "mnuProgramm")->isEnabled());
             QCOMPARE(textOf(box, "Label2"), "Версия вашей программы - 2.21");
             const QSize size = Screens::scaled(QSize(286, 185));
@@ -488,21 +583,44 @@ private Q_SLOTS:
             box->resize(600, 400);
             QCoreApplication::processEvents();
             QCOMPARE(box->size(), size);
-            QTest::mouseClick(find<QPushButton>(box, "Command1"), Qt::LeftButton);   // the handler refuses: a message, the box stays
-            QCOMPARE(fake.openedUrls, QList<QUrl>{QUrl(AppInfo::kSiteUrl)});
-            QVERIFY(fake.messages.size() == 1 && box->isVisible());
             if (wayOut == "button")
                 QTest::mouseClick(find<QPushButton>(box, "cmdExit"), Qt::LeftButton);
             else if (wayOut == "close")
                 box->close();
-            else
+            else if (wayOut == "escape")
                 QTest::keyClick(box, Qt::Key_Escape);
+            else {
+                if (wayOut == "questions")
+                    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            }
             checked = true;
         });
         item(w, "mnuProgramm")->trigger();
         QVERIFY(checked);
         QVERIFY(!QApplication::activeModalWidget());
         QVERIFY(item(w, "mnuProgramm")->isEnabled());
+        // No site yet: the address button opens the help's questions, nothing else does.
+        QCOMPARE(fake.viewedFrom, wayOut == "questions" ? QStringList{AppInfo::kHelpQuestions} : QStringList());
+        QVERIFY(fake.openedUrls.isEmpty() && fake.messages.isEmpty());
+    }
+
+    // "FAQ" opens the shipped help at its questions section.
+    void faqShowsTheHelpsQuestions()
+    {
+        RealViewer fake;
+        MDIForm1 w;
+        w.show();
+        item(w, "lblFaq")->trigger();
+        QVERIFY(fake.openedUrls.isEmpty() && fake.messages.isEmpty());
+        QMdiSubWindow* sub = w.mdiArea()->subWindowList().value(0);
+        auto* viewer = sub ? qobject_cast<TextViewer*>(sub->widget()) : nullptr;
+        QVERIFY(viewer);
+        settle();
+        auto* box = find<QPlainTextEdit>(viewer, "txtText");
+        QCOMPARE(box->textCursor().block().text(), AppInfo::kHelpQuestions);
+        QVERIFY(box->viewport()->rect().contains(box->cursorRect()));
+        QVERIFY(box->verticalScrollBar()->value() > 0);
     }
 };
 

@@ -21,9 +21,10 @@ FakePlatform::~FakePlatform()
     setPlatform(nullptr);
 }
 
-void FakePlatform::message(const QString& text)
+void FakePlatform::message(const QString& text, MessageKind kind)
 {
     messages << text;
+    kinds << kind;
 }
 
 QString FakePlatform::saveFileName(const QString& filter, const QString& initialDir)
@@ -46,9 +47,10 @@ bool FakePlatform::openUrl(const QUrl& url)
     return urlResult;
 }
 
-bool FakePlatform::viewTextFile(const QString& path)
+bool FakePlatform::viewTextFile(const QString& path, const QString& from)
 {
     viewedFiles << path;
+    viewedFrom << from;
     return viewResult;
 }
 

@@ -22,19 +22,21 @@ public:
     ~FakePlatform() override;       // restores the real platform
 
     QStringList messages;           // every message shown, in order
+    QList<MessageKind> kinds;       // the icon of each
     QQueue<QString> saveAnswers;    // next file names for save dialogs ("" = cancel)
     QQueue<QString> openAnswers;    // next file names for open dialogs ("" = cancel)
     QStringList saveFilters, openFilters, initialDirs;
     QList<QUrl> openedUrls;
     bool urlResult = true;          // what openUrl answers
     QStringList viewedFiles;
+    QStringList viewedFrom;         // the line each was to be shown from
     bool viewResult = true;         // what viewTextFile answers
 
-    void message(const QString& text) override;
+    void message(const QString& text, MessageKind kind = MessageKind::Warning) override;
     QString saveFileName(const QString& filter, const QString& initialDir) override;
     QString openFileName(const QString& filter, const QString& initialDir) override;
     bool openUrl(const QUrl& url) override;
-    bool viewTextFile(const QString& path) override;
+    bool viewTextFile(const QString& path, const QString& from = QString()) override;
 };
 
 // A temporary directory made the working directory for the object's life,

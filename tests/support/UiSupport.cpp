@@ -4,6 +4,7 @@
 #include "files/LastDirs.h"
 #include "shell/MenuRules.h"
 #include "shell/Navigation.h"
+#include "shell/Startup.h"
 #include "wizard/frmOtshet.h"
 
 #include <QTimer>
@@ -14,6 +15,7 @@ void startUi()
 {
     TestSupport::pinRussianLocale();
     QApplication::setQuitOnLastWindowClosed(false);
+    Startup::setUpDesktop(*qApp);
 }
 
 Fresh::Fresh()

@@ -17,7 +17,8 @@ namespace UiSupport {
 
 inline const QString kBroilers = QStringLiteral("Бройлеры: старт (1-3 нед.)");
 
-// For initTestCase: the Russian locale, and no quitting when a window closes.
+// For initTestCase: the Russian locale, the program's icon and Qt's Russian
+// texts, and no quitting when a window closes.
 void startUi();
 
 // One test's world: a temporary folder with the default treba.mdb, the fake

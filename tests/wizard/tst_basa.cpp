@@ -88,6 +88,63 @@ private Q_SLOTS:
         QCOMPARE(itemTexts(find<QListWidget>(liveScreen("frmBasa"), "lstWibor")), names);
         w.close();
     }
+
+    // The keyboard on the screen inside the main window: keys pressed on the
+    // focused widget, starting in one of the lists on its second entry.
+    void keysMoveFeeds_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QList<Qt::Key>>("keys");
+        QTest::addColumn<QString>("moved");   // "right", "left" or ""
+        QTest::newRow("Enter on the left list") << "lstBasa" << QList{Qt::Key_Return} << "right";
+        QTest::newRow("Right on the left list") << "lstBasa" << QList{Qt::Key_Right} << "right";
+        QTest::newRow("Left on the left list") << "lstBasa" << QList{Qt::Key_Left} << "";
+        QTest::newRow("Tab to the right arrow, Enter") << "lstBasa" << QList{Qt::Key_Tab, Qt::Key_Return} << "right";
+        QTest::newRow("Tab to the right arrow, Space") << "lstBasa" << QList{Qt::Key_Tab, Qt::Key_Space} << "right";
+        QTest::newRow("Enter on the right list") << "lstWibor" << QList{Qt::Key_Return} << "left";
+        QTest::newRow("Left on the right list") << "lstWibor" << QList{Qt::Key_Left} << "left";
+        QTest::newRow("Right on the right list") << "lstWibor" << QList{Qt::Key_Right} << "";
+        QTest::newRow("Shift+Tab to the left arrow, Enter")
+            << "lstWibor" << QList{Qt::Key_Backtab, Qt::Key_Return} << "left";
+    }
+    void keysMoveFeeds()
+    {
+        QFETCH(QString, list);
+        QFETCH(QList<Qt::Key>, keys);
+        QFETCH(QString, moved);
+        Fresh fresh;
+        MDIForm1 w;
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        RationState& s = ration();
+        s.sKorm[0] = "Кукуруза";
+        s.sKorm[1] = "Пшеница";
+        s.iMaxKorm = 1;
+        s.bNazad = true;
+        Navigation::showBasa();
+        QWidget* f = liveScreen("frmBasa");
+        QVERIFY(f && w.isAncestorOf(f));
+        auto* left = find<QListWidget>(f, "lstBasa");
+        auto* right = find<QListWidget>(f, "lstWibor");
+        const QStringList leftBefore = itemTexts(left), rightBefore = itemTexts(right);
+
+        auto* start = find<QListWidget>(f, list);
+        start->setFocus();
+        QTest::keyClick(start, Qt::Key_Down);   // the focus came on the first entry: the second is selected
+        for (Qt::Key k : keys)
+            QTest::keyClick(QApplication::focusWidget(), k);
+
+        QStringList leftAfter = leftBefore, rightAfter = rightBefore;
+        if (moved == "right")
+            rightAfter << leftAfter.takeAt(1);
+        if (moved == "left")
+            leftAfter << rightAfter.takeAt(1);
+        QCOMPARE(itemTexts(right), rightAfter);
+        QCOMPARE(itemTexts(left).size(), leftAfter.size());
+        QCOMPARE(itemTexts(left).contains("Пшеница"), moved == "left");
+        QVERIFY(fresh.fake.messages.isEmpty());
+    }
 };
 
 QTEST_MAIN(tst_basa)

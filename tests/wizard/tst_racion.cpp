@@ -1,4 +1,5 @@
 #include "data/RationState.h"
+#include "shell/MDIForm1.h"
 #include "shell/MenuRules.h"
 #include "support/UiSupport.h"
 #include "wizard/frmRacion.h"
@@ -125,6 +126,7 @@ private Q_SLOTS:
         button(s, "cmdDalee")->click();
         QCOMPARE(fresh.fake.messages,
                  QStringList{"Для расчета рациона введите в базу данных суточную потребность птицы в О/Э"});
+        QCOMPARE(fresh.fake.kinds, QList{MessageKind::Warning});
         QVERIFY(s->isVisible());
         QVERIFY(liveScreen("frmBasaKurwi"));   // the poultry editor is open
     }
@@ -143,6 +145,42 @@ private Q_SLOTS:
         QVERIFY(sawHidden);
         QVERIFY(s->isVisible());
         QVERIFY(fresh.fake.messages.isEmpty());
+    }
+
+    // Up and Down in a weight box step it as its spin arrows do (the arrows of
+    // the next row, from the same weight, give the same text).
+    void arrowKeysStepTheWeight_data()
+    {
+        QTest::addColumn<QString>("weight");
+        QTest::addColumn<Qt::Key>("key");
+        QTest::addColumn<QString>("stepped");
+        QTest::newRow("5 up") << "5" << Qt::Key_Up << "6";
+        QTest::newRow("5 down") << "5" << Qt::Key_Down << "4";
+        QTest::newRow("0 up by a tenth") << "0" << Qt::Key_Up << "0,1";
+        QTest::newRow("0 down stays") << "0" << Qt::Key_Down << "0";
+        QTest::newRow("0,5 down by a tenth") << "0,5" << Qt::Key_Down << "0,4";
+        QTest::newRow("not a number stays") << "1-" << Qt::Key_Up << "1-";
+    }
+    void arrowKeysStepTheWeight()
+    {
+        QFETCH(QString, weight);
+        QFETCH(Qt::Key, key);
+        QFETCH(QString, stepped);
+        Fresh fresh;
+        MDIForm1 w;
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QWidget* s = openWorksheet({"Кукуруза", "Пшеница"});
+        QVERIFY(w.isAncestorOf(s));
+        for (int i : {0, 1})
+            wes(s, i)->setText(weight);
+        wes(s, 0)->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), key);
+        auto* arrow = find<QToolButton>(find(s, "SpinButton(1)"), key == Qt::Key_Up ? "up" : "down");
+        QTest::mouseClick(arrow, Qt::LeftButton);
+        QCOMPARE(wes(s, 0)->text(), stepped);
+        QCOMPARE(wes(s, 1)->text(), stepped);
     }
 };
 
