@@ -9,6 +9,8 @@
 
 #include <QPointer>
 
+#include <optional>
+
 namespace {
 
 QPointer<frmBasaKorm> g_feedEditor;
@@ -17,7 +19,7 @@ QPointer<frmCena> g_priceEditor;
 
 // One editor of each kind at a time: asked again, the open one comes forward.
 template <typename Editor>
-bool showEditor(QPointer<Editor>& open, MenuEvent opened)
+bool showEditor(QPointer<Editor>& open, std::optional<MenuEvent> opened)
 {
     if (!open) {
         auto* editor = new Editor;
@@ -31,7 +33,8 @@ bool showEditor(QPointer<Editor>& open, MenuEvent opened)
     } else {
         Screens::activate(open);
     }
-    menuRules().report(opened);
+    if (opened)
+        menuRules().report(*opened);
     return true;
 }
 
@@ -56,7 +59,7 @@ void showPriceEditor()
 
 void showPoultryEditor(const QString& category)
 {
-    if (showEditor(g_poultryEditor, MenuEvent::VargoEditorOpened))
+    if (showEditor(g_poultryEditor, std::nullopt))
         g_poultryEditor->showDailyRequirement(category);
 }
 

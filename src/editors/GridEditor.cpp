@@ -229,10 +229,13 @@ void GridEditor::revertPendingRow()
 {
     if (m_model->pendingRow() < 0)
         return;
-    const bool wasNew = m_model->pendingRowIsNew();
     m_model->revertPending();
-    if (wasNew)
-        newRowDropped();
+}
+
+// Another window made active leaves the row as a click on another row does.
+void GridEditor::Form_Deactivate()
+{
+    writePendingRow();
 }
 
 void GridEditor::closeEvent(QCloseEvent* event)

@@ -13,8 +13,8 @@ class QPushButton;
 
 // What the three reference editors share: their own connection to treba.mdb,
 // a row of labels (and a heading) over the grid's columns, the grid itself,
-// and the rule that a changed row is written when it is left or when the
-// window closes — a row that cannot be written keeps the user in it, with a
+// and the rule that a changed row is written when it is left, when another
+// window becomes the active one or when the window closes — a row that cannot be written keeps the user in it, with a
 // message, so nothing typed is lost.
 class GridEditor : public Form {
     Q_OBJECT
@@ -42,14 +42,14 @@ public:
     // the user is told why and the row stays as typed.
     bool writePendingRow();
 
+    void Form_Deactivate() override;
+
     QSize sizeHint() const override;
 
 protected:
     // The row of buttons under the grid; each editor fills it.
     QHBoxLayout* buttonRow() const { return m_buttons; }
     QPushButton* addButton(const char* name, const QString& caption);
-    // Called when a new row that nobody typed into is dropped again.
-    virtual void newRowDropped() {}
 
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

@@ -5,12 +5,16 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QShortcut>
+#include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlField>
+#include <QSqlIndex>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
 namespace {
 const char* const kNumberCell = "numberCell";
+const QString kRowId = QStringLiteral("rowid");
 }
 
 EditorModel::EditorModel(const QSqlDatabase& db, const QString& table,
@@ -22,6 +26,72 @@ EditorModel::EditorModel(const QSqlDatabase& db, const QString& table,
     // wait (the model refuses edits elsewhere while one row is pending).
     setEditStrategy(QSqlTableModel::OnRowChange);
     setTable(table);
+    // Without a key an edit would be matched by all the row's old values, and
+    // every equal row would take it.
+    QSqlIndex key(QString(), kRowId);
+    key.append(QSqlField(kRowId, QMetaType(QMetaType::LongLong), table));
+    setPrimaryKey(key);
+}
+
+int EditorModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_columns.size());
+}
+
+// The table's columns, then its rowid.
+QString EditorModel::selectStatement() const
+{
+    QSqlRecord fields = database().record(tableName());
+    fields.append(QSqlField(kRowId, QMetaType(QMetaType::LongLong), tableName()));
+    QString sql = database().driver()->sqlStatement(QSqlDriver::SelectStatement, tableName(), fields, false);
+    if (sql.isEmpty())
+        return QSqlTableModel::selectStatement();
+    if (!filter().isEmpty())
+        sql += QStringLiteral(" WHERE ") + filter();
+    const QString order = orderByClause();
+    if (!order.isEmpty())
+        sql += QLatin1Char(' ') + order;
+    return sql;
+}
+
+// A row added in this visit was not read with its rowid; what was written is
+// what it shows.
+bool EditorModel::selectRow(int row)
+{
+    if (m_addedRowIds.contains(row))
+        return true;
+    return QSqlTableModel::selectRow(row);
+}
+
+bool EditorModel::insertRowIntoTable(const QSqlRecord& values)
+{
+    if (!QSqlTableModel::insertRowIntoTable(values))
+        return false;
+    QSqlQuery q(database());
+    if (q.exec(QStringLiteral("select last_insert_rowid()")) && q.next())
+        m_addedRowIds.insert(m_pendingRow, q.value(0).toLongLong());
+    return true;
+}
+
+bool EditorModel::updateRowInTable(int row, const QSqlRecord& values)
+{
+    const auto added = m_addedRowIds.constFind(row);
+    if (added == m_addedRowIds.cend())
+        return QSqlTableModel::updateRowInTable(row, values);
+    const QString set = database().driver()->sqlStatement(QSqlDriver::UpdateStatement, tableName(), values, true);
+    if (set.isEmpty())
+        return true;
+    QSqlQuery q(database());
+    if (q.prepare(set + QStringLiteral(" WHERE rowid = ?"))) {
+        for (int c = 0; c < values.count(); ++c)
+            if (values.isGenerated(c))
+                q.addBindValue(values.value(c));
+        q.addBindValue(added.value());
+        if (q.exec())
+            return true;
+    }
+    setLastError(q.lastError());
+    return false;
 }
 
 bool EditorModel::load(int sortColumn)
@@ -41,6 +111,7 @@ bool EditorModel::load(int sortColumn)
         return false;
     }
     m_pendingRow = -1;
+    m_addedRowIds.clear();
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "editors/EditorRules.h"
 
+#include <QHash>
 #include <QList>
 #include <QSqlTableModel>
 #include <QStyledItemDelegate>
@@ -23,7 +24,9 @@ struct GridColumn {
 // A table of treba.mdb for a grid. A cell takes only what its column accepts
 // (anything else is refused with `inputRefused`); a changed row is held until
 // writeRow() is called for it, which checks the whole row first and keeps the
-// row's edits when the database does not take it.
+// row's edits when the database does not take it. A row is written where it
+// was read (by SQLite's rowid; the tables have no key), so an edit never
+// reaches another row that holds the same values.
 class EditorModel : public QSqlTableModel {
     Q_OBJECT
 public:
@@ -57,13 +60,22 @@ public:
     bool isNumberColumn(int column) const;
 
     const QList<GridColumn>& columns() const { return m_columns; }
+    // The table's columns; the rowid read with each row is not one of them.
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
 
 Q_SIGNALS:
     void inputRefused(const QString& message);
 
+protected:
+    QString selectStatement() const override;
+    bool selectRow(int row) override;
+    bool insertRowIntoTable(const QSqlRecord& values) override;
+    bool updateRowInTable(int row, const QSqlRecord& values) override;
+
 private:
     QList<GridColumn> m_columns;
     int m_pendingRow = -1;
+    QHash<int, qint64> m_addedRowIds;   // rows added in this visit: their rowid
 };
 
 // Shows and edits cells as plain text: numbers with a point, and a comma

@@ -62,11 +62,6 @@ void frmBasaKorm::cmdDobawit_Click()
     grid()->setFocus();
 }
 
-void frmBasaKorm::newRowDropped()
-{
-    cmdDobawit->setEnabled(true);
-}
-
 // Shown modally: the feed editor takes no input until the group-limit editor
 // is closed, and the call returns then.
 void frmBasaKorm::Command1_Click()

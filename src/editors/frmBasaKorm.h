@@ -13,9 +13,6 @@ public:
     void cmdDobawit_Click();
     void Command1_Click();   // "Групповые ограничения"
 
-protected:
-    void newRowDropped() override;
-
 private:
     QPushButton* cmdDobawit = nullptr;
     QPushButton* Command1 = nullptr;

@@ -68,9 +68,3 @@ void frmBasaKurwi::showDailyRequirement(const QString& category)
         return;
     }
 }
-
-// A new row dropped before anything was typed into it was never added.
-void frmBasaKurwi::newRowDropped()
-{
-    cmdDobawit->setEnabled(true);
-}

@@ -14,9 +14,6 @@ public:
     // the keyboard in the grid; nothing moves when there is no such row.
     void showDailyRequirement(const QString& category);
 
-protected:
-    void newRowDropped() override;
-
 private:
     QPushButton* cmdDobawit = nullptr;
     QPushButton* Command1 = nullptr;

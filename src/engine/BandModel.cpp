@@ -10,6 +10,7 @@
 #include <glpk.h>
 
 #include <algorithm>
+#include <limits>
 #include <cmath>
 #include <initializer_list>
 #include <numeric>
@@ -481,12 +482,14 @@ std::array<double, kNutrients> judgedPercent(const Model& m, const std::vector<d
             continue;
         // As the worksheet: the weight factor and every contribution to four
         // places, the deviation to one.
-        Fixed4 total;
-        for (std::size_t i = 0; i < m.feeds.size() && i < written.size(); ++i) {
+        std::optional<Fixed4> total = Fixed4();
+        for (std::size_t i = 0; total && i < m.feeds.size() && i < written.size(); ++i) {
             const Fixed4 w = Fixed4::fromDoubleOrZero(written[i] / 100.0);
-            total += Fixed4::fromDoubleOrZero(w.toDouble() * m.feeds[i].content[j]);
+            total = *total + Fixed4::fromDoubleOrZero(w.toDouble() * m.feeds[i].content[j]);
         }
-        out[j] = 100.0 + NumText::roundHalfEven((total.toDouble() - r) / (r / 100.0), 1);
+        // A total beyond the fixed-point range is no number: judged as out of every band.
+        out[j] = total ? 100.0 + NumText::roundHalfEven((total->toDouble() - r) / (r / 100.0), 1)
+                       : std::numeric_limits<double>::infinity();
     }
     return out;
 }

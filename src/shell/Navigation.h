@@ -23,9 +23,10 @@ QWidget* otshet();         // the report sheet while it is loaded, else nullptr
 
 // editors/
 void showFeedEditor();     // "кормов"
-void showPoultryEditor();  // "птицы"
+void showPoultryEditor();  // "птицы"; the item is off while the editor it opened is open
 void showPriceEditor();    // "цены кормов"
-// The poultry editor on the category's row, its "В сутки O/Э" cell current.
+// The poultry editor on the category's row, its "В сутки O/Э" cell current,
+// as the worksheet opens it: the "птицы" item is left as it is.
 void showPoultryEditor(const QString& category);
 
 // files/ — the File menu and "Открыть старый..."

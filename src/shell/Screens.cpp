@@ -21,8 +21,12 @@ QSize g_homeSize;
 
 // Remembers the active screen (of any kind), so that a screen's activation
 // step runs once each time it becomes active, not on every repeated report.
+// The screen that was active before hears of it first: what it still holds
+// (an editor's open row) is written before the new one reads anything.
 void runActivation(QWidget* w)
 {
+    if (auto* before = qobject_cast<Form*>(g_lastActivated.data()); before && before != w)
+        before->Form_Deactivate();
     g_lastActivated = w;
     if (auto* f = qobject_cast<Form*>(w))
         f->Form_Activate();

@@ -18,6 +18,8 @@ public:
 
     // Runs each time the screen becomes the active window. Screens override it.
     virtual void Form_Activate() {}
+    // Runs when another screen becomes the active window after this one.
+    virtual void Form_Deactivate() {}
 
 protected:
     bool event(QEvent* e) override;

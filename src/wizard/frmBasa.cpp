@@ -31,6 +31,14 @@ QString selectedText(const QListWidget* list)
     return item && item->isSelected() ? item->text() : QString();
 }
 
+// After a move nothing is selected in either list (a list selects the entry
+// after one taken out of it), so another click of an arrow moves nothing.
+void clearChoice(QListWidget* a, QListWidget* b)
+{
+    for (QListWidget* list : {a, b})
+        list->selectionModel()->clear();
+}
+
 } // namespace
 
 frmBasa::frmBasa(QWidget* parent)
@@ -152,6 +160,7 @@ void frmBasa::lblWibrat_Click()
     // than taking a weight left in that slot by an earlier worksheet.
     if (ration().bNazad)
         ration().SaveWes[lstWibor->count() - 1] = Fixed4();
+    clearChoice(lstBasa, lstWibor);
     cmdDalee->setEnabled(true);
 }
 
@@ -181,6 +190,7 @@ void frmBasa::lblUdalit_Click()
         else
             s.SaveWes[k] = k + 1 < RationState::kMaxFeeds ? s.SaveWes[k + 1] : Fixed4();
     }
+    clearChoice(lstBasa, lstWibor);
     if (n == 0)
         cmdDalee->setEnabled(false);
 }

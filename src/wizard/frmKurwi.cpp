@@ -10,13 +10,33 @@
 #include "wizard/WizardWidgets.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 
+#include <functional>
+
 namespace {
 const QString kNotChosen = QStringLiteral("Не выбрано");
-}
+
+// The category list. It tells the screen when the user's keys move its
+// current entry; the focus or a refill making an entry current is no choice.
+class CategoryList : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+    std::function<void()> movedByKey;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        const int before = currentRow();
+        QListWidget::keyPressEvent(e);
+        if (currentRow() != before && movedByKey)
+            movedByKey();
+    }
+};
+} // namespace
 
 frmKurwi::frmKurwi(QWidget* parent)
     : Form(parent)
@@ -25,7 +45,9 @@ frmKurwi::frmKurwi(QWidget* parent)
     setObjectName(QStringLiteral("frmKurwi"));
     setWindowTitle(QStringLiteral("Выбор категории птицы для рассчета рациона"));
 
-    lstKurwi = new QListWidget(this);
+    auto* list = new CategoryList(this);
+    list->movedByKey = [this] { lstKurwi_Click(); };
+    lstKurwi = list;
     lstKurwi->setUniformItemSizes(true);   // one line each: no need to measure every entry
     lstKurwi->setObjectName(QStringLiteral("lstKurwi"));
     // Wider than 3975 twips, so the longest category names fit.
@@ -62,7 +84,6 @@ frmKurwi::frmKurwi(QWidget* parent)
 
     setFixedSize(Wizard::twips(0, 0, 10020, 8160).size());
 
-    connect(lstKurwi, &QListWidget::currentRowChanged, this, &frmKurwi::lstKurwi_Click);
     connect(lstKurwi, &QListWidget::itemClicked, this, &frmKurwi::lstKurwi_Click);
     connect(cmdDalee, &QPushButton::clicked, this, &frmKurwi::cmdDalee_Click);
     connect(cmdZakrit, &QPushButton::clicked, this, [this] { Wizard::closeScreen(this); });
@@ -83,6 +104,9 @@ void frmKurwi::Form_Activate()
         if (!r.ok)
             platform().message(r.error);
     }
+    // A choice made on this screen stands; until then the remembered one.
+    if (m_chosenHere)
+        return;
     const QString chosen = ration().sKurwi;
     if (!chosen.isEmpty()) {
         Label1->setText(chosen);
@@ -98,6 +122,7 @@ void frmKurwi::lstKurwi_Click()
     if (!item)
         return;
     Label1->setText(item->text());
+    m_chosenHere = true;
     if (!Label1->text().isEmpty())
         cmdDalee->setEnabled(true);
 }

@@ -31,4 +31,5 @@ private:
     QLabel* Label1 = nullptr;
     QPushButton* cmdDalee = nullptr;
     QPushButton* cmdZakrit = nullptr;
+    bool m_chosenHere = false;   // the user has clicked or keyed a category here
 };

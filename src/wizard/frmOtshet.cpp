@@ -312,9 +312,7 @@ void frmOtshet::cmdNazad_Click()
 {
     if (const auto v = NumText::toInt16(Text1->text()))
         iKolGolov = *v;
-    Wizard::closeScreen(this);
-    if (Navigation::racion())
-        Navigation::showRacion();
+    Wizard::closeScreen(this);   // the closing step brings the worksheet back
     menuRules().report(MenuEvent::OtshetBack);
 }
 
@@ -324,6 +322,7 @@ void frmOtshet::Command1_Click()
     // may keep the calculation, report sheet and all.
     if (!Navigation::closeRacion())
         return;
+    m_endsCalculation = true;
     Wizard::closeScreen(this);
 }
 
@@ -332,6 +331,13 @@ void frmOtshet::closeEvent(QCloseEvent* e)
     if (!m_unloaded) {
         m_unloaded = true;
         menuRules().report(MenuEvent::OtshetClosed);
+        // Closed any way but "Закрыть" (by "Назад" or by the window's close
+        // box), the sheet hands over to the worksheet hidden behind it, so
+        // the balanced ration can still be seen and saved.
+        if (!m_endsCalculation && Navigation::racion()) {
+            Navigation::showRacion();
+            menuRules().report(MenuEvent::OtshetBack);
+        }
     }
     Form::closeEvent(e);
 }

@@ -53,6 +53,7 @@ private:
 
     QPointer<QWidget> m_worksheet;
     bool m_unloaded = false;
+    bool m_endsCalculation = false;   // "Закрыть": the worksheet goes too
 
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;

@@ -3,12 +3,14 @@
 #include "editors/frmBasaKurwi.h"
 #include "editors/frmGruppa.h"
 #include "shell/MDIForm1.h"
+#include "shell/Screens.h"
 #include "support/UiSupport.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 
 using namespace UiSupport;
 
@@ -50,10 +52,26 @@ void typeInto(GridEditor* editor, int row, int column, const QString& text)
     QCoreApplication::processEvents();   // the grid commits an Enter a moment later
 }
 
+// Clicks the first cell of another row.
 void leaveRow(GridEditor* editor, int toRow)
 {
-    editor->grid()->setCurrentIndex(editor->model()->index(toRow, 0));
+    const QModelIndex idx = editor->model()->index(toRow, 0);
+    editor->grid()->scrollTo(idx);
+    QTest::mouseClick(editor->grid()->viewport(), Qt::LeftButton, {}, editor->grid()->visualRect(idx).center());
     QCoreApplication::processEvents();
+}
+
+// The values of one column of treba.mdb, in the table's own order.
+QStringList readColumn(const QString& sql)
+{
+    Adodc fresh;
+    QSqlQuery q(fresh.database());
+    QStringList out;
+    if (!q.exec(sql))
+        out << q.lastError().text();
+    while (q.next())
+        out << q.value(0).toString();
+    return out;
 }
 
 const QString kProtein = "select protein from basa where basa_name_kormow = '%1'";
@@ -65,31 +83,133 @@ class tst_editors : public QObject {
 private Q_SLOTS:
     void initTestCase() { startUi(); }
 
-    // One new row per opening; a new row left untouched is dropped and may be added again.
-    void addButtonAddsOneRowOnce()
+    // One new row per opening of the editor: a new row left empty (another
+    // row clicked, Esc, another window made active) is dropped, a typed one
+    // is written, and either way the button stays off until the editor is
+    // opened again.
+    void addButtonAddsOneRowPerOpening_data()
     {
+        QTest::addColumn<QString>("leftBy");
+        QTest::newRow("typed, another row clicked") << "typed";
+        QTest::newRow("empty, another row clicked") << "click";
+        QTest::newRow("empty, Esc") << "esc";
+        QTest::newRow("empty, another window") << "away";
+    }
+    void addButtonAddsOneRowPerOpening()
+    {
+        QFETCH(QString, leftBy);
         Fresh fresh;
-        GridEditor* editor = shownEditor("korm");
+        MDIForm1 w;
+        w.show();
+        find<QAction>(&w, "mnuKorm")->trigger();
+        auto* editor = qobject_cast<GridEditor*>(liveScreen("frmBasaKorm"));
         auto* add = find<QPushButton>(editor, "cmdDobawit");
         const int before = editor->model()->rowCount();
         QTest::mouseClick(add, Qt::LeftButton);
-        leaveRow(editor, 0);
-        QCOMPARE(editor->model()->rowCount(), before);
-        QVERIFY(add->isEnabled());
-
-        QTest::mouseClick(add, Qt::LeftButton);
         QTest::mouseClick(add, Qt::LeftButton);
         QCOMPARE(editor->model()->rowCount(), before + 1);
-        QVERIFY(!add->isEnabled());
         QCOMPARE(editor->grid()->currentIndex().row(), before);
-        const QStringList values{"Тестовый корм", "300", "10.5", "0.1", "0.2", "0.05", "0", "0", "0.1", "20", "Зерновые"};
-        for (int c = 0; c < values.size(); ++c)
-            typeInto(editor, before, c, values.at(c));
-        leaveRow(editor, 0);
+        const int added = leftBy == "typed";
+        if (added) {
+            const QStringList values{"Тестовый корм", "300", "10.5", "0.1", "0.2", "0.05", "0", "0", "0.1", "20", "Зерновые"};
+            for (int c = 0; c < values.size(); ++c)
+                typeInto(editor, before, c, values.at(c));
+        }
+        if (leftBy == "esc")
+            QTest::keyClick(editor->grid(), Qt::Key_Escape);
+        else if (leftBy == "away")
+            find<QAction>(&w, "mnuNRaschet")->trigger();
+        else
+            leaveRow(editor, 0);
         QVERIFY2(fresh.fake.messages.isEmpty(), qPrintable(fresh.fake.messages.join('\n')));
-        QCOMPARE(readBack(kProtein.arg("Тестовый корм")).toDouble(), 10.5);
-        QCOMPARE(readBack("select count(*) from basa").toInt(), before + 1);
+        QCOMPARE(editor->model()->rowCount(), before + added);
+        QCOMPARE(readBack("select count(*) from basa").toInt(), before + added);
+        QCOMPARE(readBack(kProtein.arg("Тестовый корм")).toDouble(), added ? 10.5 : 0.0);
         QVERIFY(!add->isEnabled());
+        Screens::subWindowOf(editor)->close();   // its close box
+        settle();
+        find<QAction>(&w, "mnuKorm")->trigger();
+        QVERIFY(find<QPushButton>(liveScreen("frmBasaKorm"), "cmdDobawit")->isEnabled());
+        w.close();
+    }
+
+    // "Далее" on a worksheet whose category has no daily requirement opens the
+    // poultry editor; "птицы" stays on, as the menu did not open it. The
+    // requirement typed there, its cell still open, is written when the user
+    // clicks the worksheet, and "Далее" goes on. Opened from the menu, the
+    // editor turns "птицы" off until it is closed.
+    void valueTypedReachesTheWorksheetClickedNext()
+    {
+        Fresh fresh;
+        const QString daily = QString("select dawat_gr from kurwi where kategoriy_ptici = '%1'").arg(kBroilers);
+        QVERIFY(readColumn(QString("update kurwi set dawat_gr = null where kategoriy_ptici = '%1'").arg(kBroilers)).isEmpty());
+        MDIForm1 w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QAction* vargo = find<QAction>(&w, "mnuVargo");
+        QWidget* sheet = openWorksheet({"Кукуруза"});
+        typeOver(wes(sheet, 0), "100");
+        QTest::mouseClick(find<QPushButton>(sheet, "cmdDalee"), Qt::LeftButton);
+        QCOMPARE(fresh.fake.messages.size(), 1);
+        auto* editor = qobject_cast<GridEditor*>(liveScreen("frmBasaKurwi"));
+        QVERIFY(editor && vargo->isEnabled());
+        const int row = editor->model()->match(editor->model()->index(0, 0), Qt::DisplayRole, kBroilers).value(0).row();
+        QLineEdit* cell = openCell(editor, row, 9);
+        QVERIFY(cell);
+        QTest::keyClicks(cell, "300");
+        QTest::mouseClick(wes(sheet, 0), Qt::LeftButton);
+        QCOMPARE(w.mdiArea()->activeSubWindow()->widget(), sheet);
+        QCOMPARE(readBack(daily).toDouble(), 300.0);
+        onNextModal(this, [](QWidget* dialog) { find<QPushButton>(dialog, "cmdWiborRacionOk")->click(); });
+        QTest::mouseClick(find<QPushButton>(sheet, "cmdDalee"), Qt::LeftButton);
+        QVERIFY(liveScreen("frmOtshet"));
+        QCOMPARE(fresh.fake.messages.size(), 1);
+        vargo->trigger();
+        QVERIFY(!vargo->isEnabled());
+        Screens::subWindowOf(editor)->close();
+        QVERIFY(vargo->isEnabled());
+        w.close();
+    }
+
+    // Two equal rows (the tables have no key): an edit of one, loaded or
+    // added in this visit and written twice, never touches the other.
+    void editOfOneOfTwoEqualRows_data()
+    {
+        QTest::addColumn<bool>("added");
+        QTest::newRow("a loaded row") << false;
+        QTest::newRow("a row added here") << true;
+    }
+    void editOfOneOfTwoEqualRows()
+    {
+        QFETCH(bool, added);
+        Fresh fresh;
+        const QString twins = "select protein from basa where basa_name_kormow = 'Кукуруза' order by rowid";
+        if (!added)
+            QVERIFY(readColumn("insert into basa select * from basa where basa_name_kormow = 'Кукуруза'").isEmpty());
+        MDIForm1 w;
+        w.show();
+        find<QAction>(&w, "mnuKorm")->trigger();
+        auto* editor = qobject_cast<GridEditor*>(liveScreen("frmBasaKorm"));
+        const QString protein = readColumn(twins).value(0);
+        const int rows = editor->model()->rowCount();
+        int row = editor->model()->match(editor->model()->index(0, 0), Qt::DisplayRole, "Кукуруза").value(0).row();
+        if (added) {
+            QTest::mouseClick(find<QPushButton>(editor, "cmdDobawit"), Qt::LeftButton);
+            const QSqlRecord corn = editor->model()->record(row);
+            row = rows;
+            for (int c = 0; c < 11; ++c)
+                typeInto(editor, row, c, corn.value(c).toString());
+            leaveRow(editor, 0);
+        } else {
+            ++row;   // the second of the two
+        }
+        for (const QString typed : {"11.5", "12.5"}) {
+            typeInto(editor, row, 2, typed);
+            leaveRow(editor, 0);
+            QCOMPARE(readColumn(twins), (QStringList{protein, typed}));
+        }
+        QVERIFY2(fresh.fake.messages.isEmpty(), qPrintable(fresh.fake.messages.join('\n')));
+        w.close();
     }
 
     // Written when the row is left, or when the editor closes with the cell

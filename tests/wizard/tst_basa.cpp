@@ -2,8 +2,6 @@
 #include "shell/MDIForm1.h"
 #include "shell/Navigation.h"
 #include "support/UiSupport.h"
-#include "wizard/frmBasa.h"
-
 
 using namespace UiSupport;
 
@@ -22,9 +20,11 @@ class tst_basa : public QObject {
 private Q_SLOTS:
     void initTestCase() { startUi(); }
 
-    // Back from a worksheet that had these feeds and weights; then feeds are
-    // moved ("-row") or added ("+name"), and the saved weights must follow
-    // their feeds. "Назад" and the screen opened again show the new choice.
+    // Back from a worksheet that had these feeds and weights, inside the main
+    // window; then feeds are moved back ("-row") or added ("+name") with the
+    // arrows, and the saved weights must follow their feeds. After a move
+    // nothing is selected, so a second click of the arrow moves nothing.
+    // "Назад" and "Далее" of the category screen show the new choice.
     void returningKeepsWeightsInStep_data()
     {
         QTest::addColumn<int>("feeds");
@@ -53,33 +53,40 @@ private Q_SLOTS:
         }
         s.iMaxKorm = std::int16_t(feeds - 1);
         s.bNazad = true;
+        s.sKurwi = kBroilers;
         names = names.mid(0, feeds);
 
-        auto* f = new frmBasa;
-        f->show();
+        MDIForm1 w;
+        w.show();
+        Navigation::showBasa();
+        QWidget* f = liveScreen("frmBasa");
+        auto* left = find<QListWidget>(f, "lstBasa");
         auto* chosen = find<QListWidget>(f, "lstWibor");
         QCOMPARE(itemTexts(chosen), names);
         for (const QString& name : names)
-            QVERIFY(find<QListWidget>(f, "lstBasa")->findItems(name, Qt::MatchExactly).isEmpty());
+            QVERIFY(left->findItems(name, Qt::MatchExactly).isEmpty());
         QVERIFY(find<QPushButton>(f, "cmdDalee")->isEnabled());
         for (const QString& step : steps) {
-            if (step.startsWith('+')) {
-                chooseFrom(find<QListWidget>(f, "lstBasa"), step.mid(1));
-                QTest::mouseClick(find(f, "lblWibrat"), Qt::LeftButton);
-                names << step.mid(1);
-            } else {
-                chosen->setCurrentRow(step.mid(1).toInt());
-                QTest::mouseClick(find(f, "lblUdalit"), Qt::LeftButton);
-                names.removeAt(step.mid(1).toInt());
-            }
+            const bool add = step.startsWith('+');
+            const QString name = add ? step.mid(1) : names.at(step.mid(1).toInt());
+            chooseFrom(add ? left : chosen, name);
+            QWidget* arrow = find(f, add ? "lblWibrat" : "lblUdalit");
+            QTest::mouseClick(arrow, Qt::LeftButton);
+            add ? names.append(name) : void(names.removeOne(name));
+            const QStringList leftBefore = itemTexts(left);
+            QTest::mouseClick(arrow, Qt::LeftButton);
+            QCOMPARE(itemTexts(chosen), names);
+            QCOMPARE(itemTexts(left), leftBefore);
+            QVERIFY(left->selectedItems().isEmpty() && chosen->selectedItems().isEmpty());
         }
         QCOMPARE(saved(expected.size()), expected);
 
-        find<QPushButton>(f, "cmdNasad")->click();
-        closeAll();   // the category choice, left without choosing again
-        auto* again = new frmBasa;
-        again->show();
-        QCOMPARE(itemTexts(find<QListWidget>(again, "lstWibor")), names);
+        QTest::mouseClick(find<QPushButton>(f, "cmdNasad"), Qt::LeftButton);
+        settle();
+        QTest::mouseClick(find<QPushButton>(liveScreen("frmKurwi"), "cmdDalee"), Qt::LeftButton);
+        settle();
+        QCOMPARE(itemTexts(find<QListWidget>(liveScreen("frmBasa"), "lstWibor")), names);
+        w.close();
     }
 
     // The keyboard on the screen inside the main window: keys pressed on the

@@ -8,16 +8,17 @@
 #include "shell/MDIForm1.h"
 #include "shell/MenuRules.h"
 #include "shell/Navigation.h"
+#include "shell/Screens.h"
 #include "support/EngineSupport.h"
 #include "support/UiSupport.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QSqlQuery>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QRadioButton>
+#include <QSqlQuery>
 #include <QTableView>
 
 using namespace UiSupport;
@@ -259,6 +260,30 @@ private Q_SLOTS:
         QVERIFY(optimum);
         QVERIFY2(qAbs(cost - *optimum) <= *optimum * 0.005, qPrintable(QString("%1 %2").arg(cost).arg(*optimum)));
         QCOMPARE(textOf(sheet, "lblCena"), "Стоимость 1 кг корма: " + NumText::format00(cost) + " руб.");
+        w.close();
+    }
+
+    // The report sheet closed by its window's close box: the worksheet comes
+    // back as "Назад" brings it, with its weights, ready to be saved.
+    void reportClosedByItsCloseBox()
+    {
+        Fresh fresh;
+        MDIForm1 w;
+        w.show();
+        QWidget* racion = openWorksheet({"Кукуруза", "Шрот соевый"});
+        typeOver(wes(racion, 0), "60");
+        typeOver(wes(racion, 1), "40");
+        onNextModal(this, [](QWidget* dialog) { find<QPushButton>(dialog, "cmdWiborRacionOk")->click(); });
+        QTest::mouseClick(find<QPushButton>(racion, "cmdDalee"), Qt::LeftButton);
+        QWidget* otshet = liveScreen("frmOtshet");
+        QVERIFY(otshet && !racion->isVisible());
+        Screens::subWindowOf(otshet)->close();
+        settle();
+        QVERIFY(!liveScreen("frmOtshet") && racion->isVisible());
+        QCOMPARE(w.mdiArea()->activeSubWindow(), Screens::subWindowOf(racion));
+        QCOMPARE(textsOf(racion, "txtWes(%1)", 2), (QStringList{"60", "40"}));
+        QVERIFY(find<QAction>(&w, "mnuSaveR")->isEnabled() && !find<QAction>(&w, "mnuSaveRacion")->isEnabled());
+        QVERIFY(!menuRules().isEnabled(MenuItem::Racion));   // no second calculation beside this one
         w.close();
     }
 };

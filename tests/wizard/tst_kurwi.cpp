@@ -1,9 +1,12 @@
 #include "data/RationState.h"
+#include "shell/MDIForm1.h"
 #include "shell/MenuRules.h"
+#include "shell/Screens.h"
 #include "support/UiSupport.h"
-#include "wizard/frmKurwi.h"
 #include "wizard/frmWiborRecept.h"
 
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QRadioButton>
 
 using namespace UiSupport;
@@ -14,38 +17,72 @@ class tst_kurwi : public QObject {
 private Q_SLOTS:
     void initTestCase() { startUi(); }
 
-    // Opened, perhaps a category clicked, closed, opened again. The list is
-    // refilled on every activation, never appended to.
-    void choiceIsKeptAfterClosing_data()
+    // "Новый расчет" in the shown main window; the list takes the focus. Only
+    // the user's click or key sets the choice; neither the focus, nor a
+    // refill when the screen is active again after another window, nor
+    // coming back from the feed selection replaces it. Steps: "click <name>",
+    // "key down", "away" (the feed editor, then this screen again), "back"
+    // ("Далее", then the feed selection's "Назад"). Closed, the choice stays
+    // for the next calculation.
+    void choiceIsTheUsers_data()
     {
-        QTest::addColumn<QString>("chosen");
-        QTest::newRow("chosen, closed, shown again") << "Перепела-несушки";
-        QTest::newRow("closed without a choice") << "";
+        QTest::addColumn<QString>("remembered");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("shown");   // "" = "Не выбрано"
+        const QString quail = "Перепела-несушки";
+        QTest::newRow("new calculation") << "" << QStringList{} << "";
+        QTest::newRow("new calculation, another window, back") << "" << QStringList{"away"} << "";
+        QTest::newRow("remembered category") << quail << QStringList{"away"} << quail;
+        QTest::newRow("clicked, another window, back") << "" << QStringList{"click " + quail, "away"} << quail;
+        QTest::newRow("clicked over a remembered one") << kBroilers << QStringList{"click " + quail, "away"} << quail;
+        QTest::newRow("moved with the keys") << "" << QStringList{"key down"} << "@1";
+        QTest::newRow("back from the feed selection") << "" << QStringList{"click " + quail, "back"} << quail;
     }
-    void choiceIsKeptAfterClosing()
+    void choiceIsTheUsers()
     {
-        QFETCH(QString, chosen);
+        QFETCH(QString, remembered);
+        QFETCH(QStringList, steps);
+        QFETCH(QString, shown);
         Fresh fresh;
-        auto* f = new frmKurwi;
-        f->show();
-        f->Form_Activate();
-        QCOMPARE(textOf(f, "Label1"), "Не выбрано");
-        QVERIFY(!find<QPushButton>(f, "cmdDalee")->isEnabled());
+        ration().sKurwi = remembered;
+        MDIForm1 w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        find<QAction>(&w, "mnuNRaschet")->trigger();
+        QWidget* f = liveScreen("frmKurwi");
+        auto* list = find<QListWidget>(f, "lstKurwi");
+        QTRY_VERIFY(list->hasFocus());
+        const int count = list->count();
+        for (const QString& step : steps) {
+            if (step.startsWith("click "))
+                chooseFrom(list, step.mid(6));
+            else if (step == "key down")
+                QTest::keyClick(list, Qt::Key_Down);
+            else if (step == "away") {
+                find<QAction>(&w, "mnuKorm")->trigger();
+                QVERIFY(w.mdiArea()->activeSubWindow() != Screens::subWindowOf(f));
+                w.mdiArea()->setActiveSubWindow(Screens::subWindowOf(f));
+                QTRY_VERIFY(list->hasFocus());
+            } else if (step == "back") {
+                QTest::mouseClick(find<QPushButton>(f, "cmdDalee"), Qt::LeftButton);
+                settle();
+                QTest::mouseClick(find<QPushButton>(liveScreen("frmBasa"), "cmdNasad"), Qt::LeftButton);
+                settle();
+                f = liveScreen("frmKurwi");
+                list = find<QListWidget>(f, "lstKurwi");
+                QTRY_VERIFY(list->hasFocus());
+            }
+        }
+        if (shown.startsWith('@'))
+            shown = list->item(shown.mid(1).toInt())->text();
+        QCOMPARE(list->count(), count);   // refilled, never appended to
+        QCOMPARE(textOf(f, "Label1"), shown.isEmpty() ? QString("Не выбрано") : shown);
+        QCOMPARE(find<QPushButton>(f, "cmdDalee")->isEnabled(), !shown.isEmpty());
         QVERIFY(!menuRules().isEnabled(MenuItem::Racion));
-        const int count = find<QListWidget>(f, "lstKurwi")->count();
-        if (!chosen.isEmpty())
-            chooseFrom(find<QListWidget>(f, "lstKurwi"), chosen);
-        find<QPushButton>(f, "cmdZakrit")->click();
+        QTest::mouseClick(find<QPushButton>(f, "cmdZakrit"), Qt::LeftButton);
+        QCOMPARE(ration().sKurwi, shown);
         QVERIFY(menuRules().isEnabled(MenuItem::Racion));
-        settle();
-
-        frmKurwi again;
-        again.Form_Activate();
-        again.Form_Activate();
-        QCOMPARE(find<QListWidget>(&again, "lstKurwi")->count(), count);
-        QCOMPARE(textOf(&again, "Label1"), chosen.isEmpty() ? QString("Не выбрано") : chosen);
-        QCOMPARE(find<QPushButton>(&again, "cmdDalee")->isEnabled(), !chosen.isEmpty());
-        QVERIFY(find<QListWidget>(&again, "lstKurwi")->selectedItems().isEmpty());
+        w.close();
     }
 
     void recipeKind_data()

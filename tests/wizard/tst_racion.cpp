@@ -143,7 +143,8 @@ private Q_SLOTS:
                  QStringList{"Для расчета рациона введите в базу данных суточную потребность птицы в О/Э"});
         QCOMPARE(fresh.fake.kinds, QList{MessageKind::Warning});
         QVERIFY(s->isVisible());
-        QVERIFY(!menuRules().isEnabled(MenuItem::Vargo));   // the poultry editor is open
+        QVERIFY(liveScreen("frmBasaKurwi"));   // the poultry editor is open
+        QVERIFY(menuRules().isEnabled(MenuItem::Vargo));   // not opened from its menu item
         auto* editor = qobject_cast<GridEditor*>(liveScreen("frmBasaKurwi"));
         QVERIFY(editor);
         const QModelIndex cell = editor->grid()->currentIndex();
