@@ -71,11 +71,13 @@ void choose(QListWidget* list, const QString& text)
 // The message "Расчитать" ends with would wait for a click: it is dropped.
 class QuietPlatform : public Platform {
 public:
-    void message(const QString&) override {}
+    void message(const QString&, MessageKind) override {}
+    Answer question(const QString&) override { return Answer::No; }
     QString saveFileName(const QString&, const QString&) override { return {}; }
     QString openFileName(const QString&, const QString&) override { return {}; }
     bool openUrl(const QUrl&) override { return false; }
-    bool viewTextFile(const QString&) override { return false; }
+    bool viewTextFile(const QString&, const QString&) override { return false; }
+    void printPreview(QTextDocument&) override {}
 };
 
 // "Новый расчет", the category and the feeds by clicks, "Далее": the worksheet.
