@@ -59,6 +59,7 @@ private Q_SLOTS:
     void initTestCase() { TestSupport::pinRussianLocale(); }
     void cleanup()
     {
+        TestSupport::FakePlatform quiet;   // closing the worksheet asks about its weights: "Нет"
         for (QWidget* w : QApplication::topLevelWidgets())
             w->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
