@@ -52,7 +52,9 @@ QStringList feedLines(const QString& name, const QString& amount, const QString&
 
 namespace {
 
-QStringList reportLines(const Captions& c, int unitColumn)
+// Without costs the lines of the file; with them (on paper only) each feed's
+// known cost from `costColumn`, right-aligned, and the total below.
+QStringList reportLines(const Captions& c, int unitColumn, int costColumn = 0)
 {
     const QString p0 = c.lblProcent[0], p1 = c.lblProcent[1], p2 = c.lblProcent[2], p3 = c.lblProcent[3];
     const QString p4 = c.lblProcent[4], p5 = c.lblProcent[5], p6 = c.lblProcent[6], p7 = c.lblProcent[7];
@@ -72,12 +74,23 @@ QStringList reportLines(const Captions& c, int unitColumn)
         << QString()
         << blanks(35) + QStringLiteral("Рецепт")
         << QString();
+    int costWidth = 0;
+    for (const QString& cost : c.lblCena)
+        costWidth = qMax(costWidth, int(cost.size()));
     for (int i = 0; i < c.lbl_1.size(); ++i) {
-        out << feedLines(c.lbl_1.at(i), c.lblWes.value(i), c.lblGramm.value(i), unitColumn);
+        QStringList feed = feedLines(c.lbl_1.at(i), c.lblWes.value(i), c.lblGramm.value(i), unitColumn);
+        if (const QString cost = c.lblCena.value(i); costColumn > 0 && !cost.isEmpty()) {
+            QString last = feed.takeLast();
+            tabTo(feed, last, costColumn);
+            feed << last + cost.rightJustified(costWidth) + QStringLiteral(" руб.");
+        }
+        out << feed;
         out << QString();
     }
     out << QString();
     out << blanks(6) + c.Label10 + QStringLiteral(" : ") + c.lblObqiWes + QStringLiteral(" грамм ");
+    if (costColumn > 0 && !c.lblCenaItog.isEmpty())
+        out << QString() << blanks(6) + c.Label12 + QLatin1Char(' ') + c.lblCenaItog;
     return out;
 }
 
@@ -93,7 +106,11 @@ QStringList printLines(const Captions& c)
     int longest = 0;
     for (const QString& amount : c.lblWes)
         longest = qMax(longest, int(amount.size()));
-    return reportLines(c, qMax(kUnitColumn, kAmountColumn + longest + 1));
+    const int unitColumn = qMax(kUnitColumn, kAmountColumn + longest + 1);
+    int unit = 0;
+    for (const QString& u : c.lblGramm)
+        unit = qMax(unit, int(u.size()));
+    return reportLines(c, unitColumn, unitColumn + unit + 2);
 }
 
 Captions fromScreens(const QWidget* otshet, const QWidget* racion, int feeds)
@@ -108,7 +125,10 @@ Captions fromScreens(const QWidget* otshet, const QWidget* racion, int feeds)
         c.lbl_1 << caption(otshet, QStringLiteral("lbl_1(%1)").arg(i));
         c.lblWes << caption(otshet, QStringLiteral("lblWes(%1)").arg(i));
         c.lblGramm << caption(otshet, QStringLiteral("lblGramm(%1)").arg(i));
+        c.lblCena << caption(otshet, QStringLiteral("lblCena(%1)").arg(i));
     }
+    c.Label12 = caption(otshet, QStringLiteral("Label12"));
+    c.lblCenaItog = caption(otshet, QStringLiteral("lblCenaItog"));
     c.Label10 = caption(otshet, QStringLiteral("Label10"));
     c.lblObqiWes = caption(otshet, QStringLiteral("lblObqiWes"));
     for (int k = 0; k < 8; ++k)

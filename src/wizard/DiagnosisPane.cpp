@@ -4,6 +4,7 @@
 #include "data/Fixed4.h"
 #include "data/NumText.h"
 #include "data/RationState.h"
+#include "engine/mdlRashet.h"
 #include "shell/Screens.h"
 #include "wizard/frmRacion.h"
 
@@ -143,9 +144,13 @@ void DiagnosisPane::refresh()
         m_reading = std::move(reading);
         m_candidates = std::move(candidates);
         m_analysed = true;
+        m_costed = false;
     }
 
-    lblDiagnosis->setText((QStringList{currentState()} + m_diagnosis.lines).join(QLatin1Char('\n')));
+    QStringList lines = QStringList{currentState()} + m_diagnosis.lines;
+    if (const QString cost = costLine(); !cost.isEmpty())
+        lines << cost;
+    lblDiagnosis->setText(lines.join(QLatin1Char('\n')));
     cmdPodstavit->setEnabled(m_diagnosis.balanced.has_value());
     lstSovet->clear();
     lstSovet->addItems(m_diagnosis.suggestionTexts);
@@ -168,6 +173,49 @@ QString DiagnosisPane::currentState() const
     text += out.isEmpty() ? QStringLiteral("все вещества в норме.")
                           : QStringLiteral("вне нормы %1.").arg(out.join(QStringLiteral(", ")));
     return text;
+}
+
+// With a price for every chosen feed: what 1 kg of the cheapest balanced
+// ration costs (its weights as "Расчитать" would write them) beside what the
+// mix on the sheet costs. Empty without prices or a balanced ration.
+QString DiagnosisPane::costLine()
+{
+    const RationState& s = ration();
+    std::vector<double> prices;
+    for (int i = 0; i < s.feedCount(); ++i) {
+        if (!s.Cena[i])
+            return {};
+        prices.push_back(*s.Cena[i]);
+    }
+    if (!m_reading.complete() || prices.empty())
+        return {};
+    if (!m_costed || prices != m_prices) {
+        m_cheapest.reset();
+        if (const std::optional<Bands::Ration> cheapest = Bands::leastCost(m_reading.model, prices)) {
+            double cost = 0.0;
+            for (std::size_t i = 0; i < prices.size() && i < cheapest->written.size(); ++i)
+                cost += cheapest->written[i] * prices[i] / 100.0;
+            m_cheapest = cost;
+        }
+        m_prices = std::move(prices);
+        m_costed = true;
+    }
+    if (!m_cheapest)
+        return {};
+    QString onSheet = QStringLiteral("%1 руб./кг");
+    double cost = 0.0;
+    for (int i = 0; i < s.feedCount(); ++i) {
+        const std::optional<double> weight = NumText::toDouble(m_sheet->weightText(i));
+        if (!weight) {
+            onSheet = mdlRashet::kUndefined;
+            break;
+        }
+        cost += *weight * m_prices[std::size_t(i)] / 100.0;
+    }
+    if (onSheet != mdlRashet::kUndefined)
+        onSheet = onSheet.arg(NumText::format00(cost));
+    return QStringLiteral("Самый дешевый сбалансированный рацион: %1 руб./кг, на листе: %2")
+        .arg(NumText::format00(*m_cheapest), onSheet);
 }
 
 void DiagnosisPane::fitSheet()

@@ -42,6 +42,7 @@ private:
     void lstSovet_DblClick(QListWidgetItem* item);
     void take(const Bands::Suggestion& s);
     QString currentState() const;
+    QString costLine();
     void fitSheet();
 
     frmRacion* m_sheet;
@@ -60,4 +61,9 @@ private:
     std::vector<Bands::Feed> m_candidates;
     Bands::Diagnosis m_diagnosis;
     bool m_analysed = false;
+    // The cost of the cheapest balanced ration for the prices it was found
+    // with (roubles per kg); nullopt when none exists or a price is missing.
+    std::vector<double> m_prices;
+    std::optional<double> m_cheapest;
+    bool m_costed = false;
 };

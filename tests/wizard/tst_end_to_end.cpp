@@ -190,6 +190,16 @@ private Q_SLOTS:
                 const auto lines = TextFile::readLines(report);
                 QVERIFY(lines && lines->size() == 15 + 2 * 2 + 2);
                 QVERIFY(!lines->join('\n').contains("руб"));
+                // The printed recipe shows the costs as the sheet does, lined up after the units.
+                w.activateWindow();
+                QVERIFY(QTest::qWaitForWindowActive(&w));
+                QTest::keyClick(&w, Qt::Key_P, Qt::ControlModifier);
+                QCOMPARE(fresh.fake.previewed.size(), 1);
+                const QStringList paper = fresh.fake.previewed.first().split('\n');
+                QCOMPARE(paper.at(15), lines->at(15) + "  50,12 руб.");
+                QCOMPARE(paper.at(17), lines->at(17) + "  63,36 руб.");
+                QCOMPARE(paper.mid(0, 15), lines->mid(0, 15));
+                QCOMPARE(paper.last(), "      Стоимость рациона в сутки, руб.: 113,48");
             }
             find<QPushButton>(otshet, "cmdNazad")->click();
             settle();
@@ -240,6 +250,7 @@ private Q_SLOTS:
         if (!balanced) {
             QCOMPARE(fresh.fake.messages, QStringList{Composition::kNotSolved});
             QCOMPARE(textsOf(sheet, "txtWes(%1)", 2), QStringList({"50", "0"}));
+            QVERIFY(!textOf(sheet, "lblDiagnosis").contains("Самый дешевый"));
             return;
         }
         QCOMPARE(fresh.fake.messages, QStringList());
@@ -260,6 +271,17 @@ private Q_SLOTS:
         QVERIFY(optimum);
         QVERIFY2(qAbs(cost - *optimum) <= *optimum * 0.005, qPrintable(QString("%1 %2").arg(cost).arg(*optimum)));
         QCOMPARE(textOf(sheet, "lblCena"), "Стоимость 1 кг корма: " + NumText::format00(cost) + " руб.");
+        // The diagnosis names the same optimum beside the cost of the mix on
+        // the sheet, which follows the weights.
+        typeOver(wes(sheet, 0), "0");
+        double onSheet = 0;
+        for (int i = 0; i < feeds.size(); ++i)
+            onSheet += *NumText::toDouble(wes(sheet, i)->text()) * prices[std::size_t(i)] / 100;
+        QTest::mouseClick(find<QPushButton>(sheet, "cmdPochemu"), Qt::LeftButton);
+        QVERIFY2(textOf(sheet, "lblDiagnosis")
+                     .contains(QString("Самый дешевый сбалансированный рацион: %1 руб./кг, на листе: %2 руб./кг")
+                                   .arg(NumText::format00(cost), NumText::format00(onSheet))),
+                 qPrintable(textOf(sheet, "lblDiagnosis")));
         w.close();
     }
 
