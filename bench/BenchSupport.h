@@ -10,6 +10,9 @@
 #include "shell/Platform.h"
 
 #include <QCoreApplication>
+#include <QTemporaryDir>
+#include <QLocale>
+#include <QDir>
 #include <QEvent>
 #include <QEventLoop>
 #include <QSqlDatabase>
@@ -55,6 +58,19 @@ inline double median(std::vector<double> v)
 
 // Ten feeds of the default data from which "Расчитать" balances a broiler
 // starter ration at a tolerance of 30 %.
+// The Russian locale and a fresh default treba.mdb in `dir`, made the working
+// folder; false (said on stderr) when the database could not be made.
+inline bool defaultDatabaseIn(const QTemporaryDir& dir)
+{
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    QDir::setCurrent(dir.path());
+    if (!Database::ensure().ok) {
+        std::fprintf(stderr, "treba.mdb could not be made\n");
+        return false;
+    }
+    return true;
+}
+
 inline const QString kCategory = QStringLiteral("Бройлеры: старт (1-3 нед.)");
 inline QStringList tenFeeds()
 {

@@ -36,13 +36,9 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
 
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     QTemporaryDir dir;
-    QDir::setCurrent(dir.path());
-    if (!Database::ensure().ok) {
-        std::fprintf(stderr, "treba.mdb could not be made\n");
+    if (!Bench::defaultDatabaseIn(dir))
         return 1;
-    }
     Bench::QuietPlatform quiet;
     setPlatform(&quiet);
 

@@ -40,13 +40,9 @@ int main(int argc, char** argv)
     const int clicks = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
     const bool vitamins = argc > 2 && std::atoi(argv[2]) != 0;
 
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     QTemporaryDir dir;
-    QDir::setCurrent(dir.path());
-    if (!Database::ensure().ok) {
-        std::fprintf(stderr, "treba.mdb could not be made\n");
+    if (!Bench::defaultDatabaseIn(dir))
         return 1;
-    }
     Bench::QuietPlatform quiet;
     setPlatform(&quiet);
 
