@@ -93,10 +93,11 @@ QModelIndex cellOf(const QTableView* grid, const QString& text, int column)
     return found.siblingAtColumn(column);
 }
 
-void typeIntoCell(QTableView* grid, const QModelIndex& cell, const QString& keys)
+QLineEdit* openCell(QTableView* grid, const QModelIndex& cell, const QString& keys)
 {
     grid->scrollTo(cell);
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(cell).center());
+    if (grid->currentIndex() != cell)   // a click on the current cell would open it only later
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(cell).center());
     QTest::keyClick(grid, Qt::Key_F2);
     QLineEdit* box = nullptr;   // the open cell (a closed one may not be gone yet)
     for (QLineEdit* e : grid->findChildren<QLineEdit*>())
@@ -105,13 +106,20 @@ void typeIntoCell(QTableView* grid, const QModelIndex& cell, const QString& keys
     if (!box)
         qFatal("the cell did not open");
     box->selectAll();
+    if (keys.isEmpty())
+        QTest::keyClick(box, Qt::Key_Delete);
     for (const QChar c : keys) {   // QTest's own key table knows only ASCII
         if (c.unicode() < 128)
             QTest::keyClick(box, c.toLatin1());
         else
             QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
-    QTest::keyClick(box, Qt::Key_Return);
+    return box;
+}
+
+void typeIntoCell(QTableView* grid, const QModelIndex& cell, const QString& keys)
+{
+    QTest::keyClick(openCell(grid, cell, keys), Qt::Key_Return);
     settle();   // the cell is put into the model from the event loop
 }
 

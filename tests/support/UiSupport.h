@@ -58,8 +58,9 @@ QStringList itemTexts(const QListWidget* list);
 void typeOver(QLineEdit* box, const QString& keys);
 // The cell in `column` of the first grid row whose column 0 shows `text`.
 QModelIndex cellOf(const QTableView* grid, const QString& text, int column);
-// Clicks the grid's cell, opens it (F2), types over its text and presses
-// Enter; the typed text is in the model when this returns.
+// Clicks the grid's cell, opens it (F2) and types over its text; the open cell.
+QLineEdit* openCell(QTableView* grid, const QModelIndex& cell, const QString& keys);
+// The same, then Enter: the typed text is in the model when this returns.
 void typeIntoCell(QTableView* grid, const QModelIndex& cell, const QString& keys);
 // Clicks the list's item of that text.
 void chooseFrom(QListWidget* list, const QString& text);
