@@ -68,7 +68,7 @@ private Q_SLOTS:
     // at its next activation. Another connection's short lock is waited out.
     void editsReachTheWorksheet_data()
     {
-        QTest::addColumn<QString>("openedBy");   // a menu item, or the worksheet's "Далее"
+        QTest::addColumn<QString>("openedBy");
         QTest::addColumn<QString>("row");
         QTest::addColumn<int>("column");
         QTest::addColumn<QString>("typed");
@@ -81,16 +81,10 @@ private Q_SLOTS:
             << "mnuKorm" << "Кукуруза" << 2 << "9.75" << "row" << "" << protein << "9.75";
         QTest::newRow("feed protein with a comma, the sheet clicked with the cell open")
             << "mnuKorm" << "Кукуруза" << 2 << "9,5" << "open" << "" << protein << "9.5";
-        QTest::newRow("a name keeps its comma") << "mnuKorm" << "Горох" << 0 << "Горох 1,5" << "row" << ""
-                                                << kProtein.arg("Горох 1,5") << "21.5";
         QTest::newRow("poultry protein need, the sheet clicked")
             << "mnuVargo" << kBroilers << 2 << "21.5" << "sheet" << "" << kPoultry.arg("protein") << "21.5";
-        QTest::newRow("daily need emptied") << "mnuVargo" << kBroilers << 9 << "" << "row" << ""
-                                            << kPoultry.arg("dawat_gr") << "";
         QTest::newRow("daily need, the editor closed with the cell open")
             << "mnuVargo" << kBroilers << 9 << "555" << "close" << "" << kPoultry.arg("dawat_gr") << "555";
-        QTest::newRow("no daily need: Далее opens the poultry editor")
-            << "cmdDalee" << kBroilers << 9 << "300" << "open" << "" << kPoultry.arg("dawat_gr") << "300";
         QTest::newRow("written while another connection writes") << "mnuKorm" << "Кукуруза" << 2 << "13.75" << "row"
                                                                  << "begin immediate" << protein << "13.75";
         QTest::newRow("the sheet reads while another connection commits")
@@ -107,8 +101,6 @@ private Q_SLOTS:
         QFETCH(QString, check);
         QFETCH(QString, stored);
         Fresh fresh;
-        if (openedBy == "cmdDalee")
-            QVERIFY(sql(QString("update kurwi set dawat_gr = null where kategoriy_ptici = '%1'").arg(kBroilers)).isEmpty());
         MDIForm1 w;
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -116,14 +108,7 @@ private Q_SLOTS:
         QWidget* sheet = openWorksheet(feeds);
         typeOver(wes(sheet, 0), "60");
         typeOver(wes(sheet, 1), "40");
-        if (openedBy == "cmdDalee") {   // with no daily need: a message, then the poultry editor
-            QTest::mouseClick(find<QPushButton>(sheet, "cmdDalee"), Qt::LeftButton);
-            QCOMPARE(fresh.fake.messages.size(), 1);
-            fresh.fake.messages.clear();
-        } else {
-            find<QAction>(&w, qPrintable(openedBy))->trigger();
-        }
-        auto* editor = qobject_cast<GridEditor*>(w.mdiArea()->activeSubWindow()->widget());
+        GridEditor* editor = openEditor(w, qPrintable(openedBy));
 
         // The other connection, on a thread of its own, holds its lock well
         // under the busy timeout before it commits.
@@ -141,10 +126,7 @@ private Q_SLOTS:
         locked.acquire();
         if (leftBy != "none") {
             const QModelIndex cell = cellOf(editor->grid(), row, column);
-            if (openedBy == "cmdDalee")   // on the category's daily need, the keyboard in the grid
-                for (const QChar c : typed)
-                    QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
-            else if (leftBy == "open" || leftBy == "close")
+            if (leftBy == "open" || leftBy == "close")
                 openCell(editor->grid(), cell, typed);
             else
                 typeIntoCell(editor->grid(), cell, typed);
@@ -169,11 +151,6 @@ private Q_SLOTS:
         QCOMPARE(ration().NormaKur[2].toDouble(), sql(kPoultry.arg("protein")).value(0).toDouble());
         // "птицы" is off while its menu item has the poultry editor open.
         QCOMPARE(find<QAction>(&w, "mnuVargo")->isEnabled(), openedBy != "mnuVargo" || leftBy == "close");
-        if (openedBy == "cmdDalee") {   // and "Далее" goes on now
-            onNextModal(this, [](QWidget* dialog) { find<QPushButton>(dialog, "cmdWiborRacionOk")->click(); });
-            QTest::mouseClick(find<QPushButton>(sheet, "cmdDalee"), Qt::LeftButton);
-            QVERIFY(liveScreen("frmOtshet"));
-        }
     }
 
     // "Добавить данные" adds one row per opening of the editor: typed, it is
@@ -262,14 +239,6 @@ private Q_SLOTS:
         auto* button = qobject_cast<QPushButton*>(QApplication::focusWidget());
         QVERIFY(button && editor->isAncestorOf(button));
         QCOMPARE(w.mdiArea()->activeSubWindow(), sub);
-        // A comma typed on a number cell opens it with a point.
-        grid->setFocus();
-        QTest::keyClick(grid, ',');
-        auto* open = qobject_cast<QLineEdit*>(grid->indexWidget(grid->currentIndex()));
-        QVERIFY(open);
-        QTest::keyClick(open, '5');
-        QCOMPARE(open->text(), ".5");
-        QTest::keyClick(open, Qt::Key_Escape);
 
         // The group editor is modal: a click on the feed editor is blocked.
         const int rows = grid->model()->rowCount();
