@@ -28,11 +28,6 @@ Fresh::Fresh()
     frmOtshet::iKolGolov = 0;
 }
 
-Fresh::~Fresh()
-{
-    closeAll();
-}
-
 void settle()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -99,10 +94,7 @@ QLineEdit* openCell(QTableView* grid, const QModelIndex& cell, const QString& ke
     if (grid->currentIndex() != cell)   // a click on the current cell would open it only later
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(cell).center());
     QTest::keyClick(grid, Qt::Key_F2);
-    QLineEdit* box = nullptr;   // the open cell (a closed one may not be gone yet)
-    for (QLineEdit* e : grid->findChildren<QLineEdit*>())
-        if (e->isVisible())
-            box = e;
+    auto* box = qobject_cast<QLineEdit*>(grid->focusWidget());   // the open cell
     if (!box)
         qFatal("the cell did not open");
     box->selectAll();

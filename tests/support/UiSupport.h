@@ -22,21 +22,22 @@ inline const QString kBroilers = QStringLiteral("Бройлеры: старт (1
 // texts, and no quitting when a window closes.
 void startUi();
 
+// Lets closed screens go and pending events run.
+void settle();
+// Closes every top-level window, then settles.
+void closeAll();
+
 // One test's world: a temporary folder with the default treba.mdb, the fake
 // platform, and the ration, the menu table, the last folders and the recent
 // calculations as at start.
 // Going, it closes every window first.
 struct Fresh {
     Fresh();
-    ~Fresh();
+    ~Fresh() { closeAll(); }
     TestSupport::TempWorkDir dir;
     TestSupport::FakePlatform fake;
 };
 
-// Lets closed screens go and pending events run.
-void settle();
-// Closes every top-level window, then settles.
-void closeAll();
 // The visible screen of that name, inside the frame or on its own.
 QWidget* liveScreen(const QString& name);
 
