@@ -221,14 +221,12 @@ private Q_SLOTS:
         QVERIFY2(fresh.fake.messages.size() == 1 && fresh.fake.messages.first().contains("слишком много"),
                  qPrintable(fresh.fake.messages.join('\n')));
         QTRY_COMPARE(grid->currentIndex().row(), 0);
-        QVERIFY(!w.close());
-        QCOMPARE(fresh.fake.messages.size(), 2);
-        QVERIFY(w.isVisible() && editor->isVisible());
+        QVERIFY(!w.close() && w.isVisible() && editor->isVisible());
         QVERIFY(grid->model()->index(0, 2).data() == 1.5 && grid->model()->index(0, 1).data() == 20000);
         QCOMPARE(sql(kProtein.arg(name)), QStringList{before});
         typeIntoCell(grid, grid->model()->index(0, 1), "300");
         QVERIFY(w.close());
-        QCOMPARE(fresh.fake.messages.size(), 2);
+        QCOMPARE(fresh.fake.messages.size(), 2);   // one more when the frame would not close
         QCOMPARE(sql(kProtein.arg(name)), QStringList{"1.5"});
     }
 };
