@@ -179,7 +179,7 @@ private Q_SLOTS:
     // word: "Сохранить расчет?" before the worksheet or the program closes.
     void unsavedWorkIsAsked_data()
     {
-        QTest::addColumn<QString>("closing");   // program, worksheet, report
+        QTest::addColumn<QString>("closing");   // program, worksheet
         QTest::addColumn<QString>("before");    // what happens to the weights 60 and 40 first
         QTest::addColumn<QString>("answer");    // "" = nothing is asked
         QTest::addColumn<QString>("saveAs");    // the save dialog's answer, "" = cancelled
@@ -189,7 +189,6 @@ private Q_SLOTS:
             QTest::addRow("%s: Нет closes", qPrintable(closing)) << closing << "" << "Нет" << "";
             QTest::addRow("%s: Отмена stays", qPrintable(closing)) << closing << "" << "Отмена" << "";
         }
-        QTest::newRow("report sheet's Закрыть: Отмена keeps both") << "report" << "" << "Отмена" << "";
         QTest::newRow("saved, then 60 typed as 60,0: nothing asked") << "worksheet" << "save" << "" << "";
         QTest::newRow("saved, then changed: asked") << "program" << "save, 50" << "Нет" << "";
         QTest::newRow("all weights 0: nothing asked") << "program" << "zero" << "" << "";
@@ -221,23 +220,16 @@ private Q_SLOTS:
         const QStringList weights = textsOf(sheet, "txtWes(%1)", 2);
         fresh.fake.answers << (answer == "Да" ? Platform::Answer::Yes : answer == "Нет" ? Platform::Answer::No : Platform::Answer::Cancel);
         fresh.fake.saveAnswers << (saveAs.isEmpty() ? QString() : fresh.dir.filePath(saveAs));
-        if (closing == "program") {
+        if (closing == "program")
             item(w, "mnuExit")->trigger();
-        } else if (closing == "worksheet") {
+        else
             QTest::mouseClick(find<QPushButton>(sheet, "cmdExit"), Qt::LeftButton);
-        } else {
-            onNextModal(this, [](QWidget* dialog) { find<QPushButton>(dialog, "cmdWiborRacionOk")->click(); });
-            QTest::mouseClick(find<QPushButton>(sheet, "cmdDalee"), Qt::LeftButton);
-            QTest::mouseClick(find<QPushButton>(liveScreen("frmOtshet"), "Command1"), Qt::LeftButton);
-        }
         settle();
         QCOMPARE(fresh.fake.questions, answer.isEmpty() ? QStringList() : QStringList{"Сохранить расчет?"});
         QCOMPARE(!Navigation::racion(), closed);
         QCOMPARE(w.isVisible(), closing != "program" || !closed);
-        if (!closed) {
+        if (!closed)
             QCOMPARE(textsOf(sheet, "txtWes(%1)", 2), weights);
-            QCOMPARE(bool(liveScreen("frmOtshet")), closing == "report");
-        }
         const auto saved = TextFile::readLines(fresh.dir.filePath(saveAs));
         QCOMPARE(saved.value_or(QStringList()).mid(46), (saveAs.isEmpty() ? QStringList() : QStringList{"\"60\"", "\"40\""}));
         QVERIFY(fresh.fake.messages.isEmpty());
