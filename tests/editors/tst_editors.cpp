@@ -41,12 +41,6 @@ QStringList sql(const QString& statement)
 }
 double num(const QString& text) { return NumText::toDouble(text).value_or(-1); }
 
-GridEditor* openEditor(MDIForm1& w, const char* item)
-{
-    find<QAction>(&w, item)->trigger();
-    return qobject_cast<GridEditor*>(w.mdiArea()->activeSubWindow()->widget());
-}
-
 // Clicks the first cell of the grid's row.
 void clickRow(QTableView* grid, int row)
 {
@@ -97,7 +91,8 @@ private Q_SLOTS:
         typeOver(wes(sheet, 0), "60");
         typeOver(wes(sheet, 1), "40");
         const bool poultry = row == kBroilers;
-        GridEditor* editor = openEditor(w, poultry ? "mnuVargo" : "mnuKorm");
+        find<QAction>(&w, poultry ? "mnuVargo" : "mnuKorm")->trigger();
+        auto* editor = qobject_cast<GridEditor*>(liveScreen(poultry ? "frmBasaKurwi" : "frmBasaKorm"));
         QTableView* grid = editor->grid();
         const QString stored = QString("select %1 from %2 where %3 = '%4'")
                                    .arg(editor->model()->record().fieldName(column), editor->model()->tableName(),
@@ -169,7 +164,8 @@ private Q_SLOTS:
             if (editor)
                 Screens::subWindowOf(editor)->close();   // its close box
             settle();
-            editor = openEditor(w, "mnuKorm");
+            find<QAction>(&w, "mnuKorm")->trigger();
+            editor = qobject_cast<GridEditor*>(liveScreen("frmBasaKorm"));
             grid = editor->grid();
             rows = grid->model()->rowCount();
             for (int click = 0; click < 2; ++click)

@@ -106,15 +106,12 @@ private Q_SLOTS:
     // help, the about box, and each item off while its screen is open.
     void desktop()
     {
+        QList<QMessageBox::Icon> icons;
         for (auto kind : {MessageKind::Warning, MessageKind::Information}) {
-            QMessageBox::Icon icon = QMessageBox::NoIcon;
-            onNextModal(this, [&](QWidget* box) {
-                icon = qobject_cast<QMessageBox*>(box)->icon();
-                QTest::keyClick(box, Qt::Key_Return);
-            });
+            onNextModal(this, [&](QWidget* box) { icons << qobject_cast<QMessageBox*>(box)->icon(); box->close(); });
             platform().message("Текст", kind);
-            QCOMPARE(icon, kind == MessageKind::Warning ? QMessageBox::Warning : QMessageBox::Information);
         }
+        QCOMPARE(icons, (QList{QMessageBox::Warning, QMessageBox::Information}));
         Fresh fresh;
         RealViewer fake;
         MDIForm1 w;
