@@ -72,13 +72,15 @@ public:
     bool realDialogs = false;
     QString saveFileName(const QString& filter, const QString& dir) override
     {
-        return real(saveAnswers, dir) ? asReal([&] { return platform().saveFileName(filter, dir); })
-                                 : FakePlatform::saveFileName(filter, dir);
+        if (!realDialogs || !saveAnswers.isEmpty())
+            return FakePlatform::saveFileName(filter, dir);
+        return asReal(dir, [&] { return platform().saveFileName(filter, dir); });
     }
     QString openFileName(const QString& filter, const QString& dir) override
     {
-        return real(openAnswers, dir) ? asReal([&] { return platform().openFileName(filter, dir); })
-                                 : FakePlatform::openFileName(filter, dir);
+        if (!realDialogs || !openAnswers.isEmpty())
+            return FakePlatform::openFileName(filter, dir);
+        return asReal(dir, [&] { return platform().openFileName(filter, dir); });
     }
     bool viewTextFile(const QString& path, const QString& from) override
     {
@@ -86,14 +88,9 @@ public:
     }
 
 private:
-    bool real(const QQueue<QString>& answers, const QString& dir)   // the folder the program gives is noted
+    template <class F> QString asReal(const QString& dir, F dialog)   // the folder the program gives is noted
     {
-        if (realDialogs && answers.isEmpty())
-            initialDirs << dir;
-        return realDialogs && answers.isEmpty();
-    }
-    template <class F> QString asReal(F dialog)
-    {
+        initialDirs << dir;
         setPlatform(nullptr);
         const QString answer = dialog();
         setPlatform(this);
