@@ -739,6 +739,11 @@ QMap<QString, std::function<void()>> tst_files::scenarios()
         QVERIFY(QFile::remove(Database::path()));
         refusedAtStart(u"create table notes (id integer)"_s);
     };
+    s["db-folder"] = [refusedAtStart] {
+        QVERIFY(QFile::remove(Database::path()) && QDir().mkdir(Database::path()));
+        refusedAtStart({});
+        QVERIFY(QFileInfo(Database::path()).isDir());
+    };
     s["db-table-missing"] = [refusedAtStart] { refusedAtStart(u"drop table granica"_s); };
     s["db-column-missing"] = [refusedAtStart] { refusedAtStart(u"alter table kurwi drop column dawat_gr"_s); };
     s["db-locked"] = [refusedAtStart] {   // the lock held while the check waits
@@ -850,6 +855,17 @@ QMap<QString, std::function<void()>> tst_files::scenarios()
         typeOver(wes(sheet, 0), u"10"_s);
         typeOver(wes(sheet, 1), u"10"_s);
         QCOMPARE(shows(sheet, {u"lbl_1(2)"_s, u"lbl_2(2)"_s}), QStringList({u"0,85"_s, see(1)}));
+    };
+    // Empty (null) figures, as a database made elsewhere may hold, even an empty name.
+    s["db-null-values"] = [this] {
+        QVERIFY(runSql(u"insert into basa (basa_name_kormow) values (?), (null)"_s, {in(0)}));
+        Navigation::showBasa();
+        QCOMPARE(find<QListWidget>(liveScreen(u"frmBasa"_s), u"lstBasa"_s)->item(0)->text(), QString());
+        QWidget* sheet = openWorksheet({in(0), in(1)});
+        typeOver(wes(sheet, 0), in(2));
+        typeOver(wes(sheet, 1), in(2));
+        QCOMPARE(shows(sheet, {u"lbl_1(2)"_s, u"lblSum(1)"_s, u"lblProcent(1)"_s, u"lblSumWes"_s, u"lbl_2(2)"_s}),
+                 QStringList({see(0), see(0), see(0), see(1), kept(0)}));
     };
     // The limit itself fills the list (it once looped for ever there); one row more is refused.
     s["db-over-32767"] = [this] {
