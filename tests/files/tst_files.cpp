@@ -396,10 +396,10 @@ private Q_SLOTS:
         const auto entries = [recent] {
             QStringList out;
             for (QAction* a : recent->actions())
-                out << a->text().mid(3);
+                out << a->text();
             return out;
         };
-        QCOMPARE(entries(), QStringList({u"5.kalk"_s, u"4.kalk"_s, u"3.kalk"_s, u"2.kalk"_s, u"1.kalk"_s}));
+        QCOMPARE(entries(), QStringList({u"&1 5.kalk"_s, u"&2 4.kalk"_s, u"&3 3.kalk"_s, u"&4 2.kalk"_s, u"&5 1.kalk"_s}));
         find<QAction>(recent, u"mnuRecent(2)"_s)->trigger();
         settle();
         QCOMPARE(sheetFigures(liveScreen(u"frmRacion"_s)), before);
@@ -409,7 +409,7 @@ private Q_SLOTS:
         QCOMPARE(fake().messages.size(), 1);
         QVERIFY(fake().messages.first().contains(home.filePath(u"4.kalk"_s)));
         QVERIFY(!Navigation::racion() && item("mnuRacion")->isEnabled());
-        QCOMPARE(entries(), QStringList({u"3.kalk"_s, u"5.kalk"_s, u"2.kalk"_s, u"1.kalk"_s}));
+        QCOMPARE(entries(), QStringList({u"&1 3.kalk"_s, u"&2 5.kalk"_s, u"&3 2.kalk"_s, u"&4 1.kalk"_s}));
         QVERIFY(fake().questions.isEmpty());
     }
 
