@@ -1,11 +1,13 @@
 #include "support/EngineSupport.h"
 
+#include "data/Adodc.h"
 #include "data/NumText.h"
-
-#include <glpk.h>
-
 #include "data/RationState.h"
+#include "data/mdlAddItem.h"
+#include "engine/Composition.h"
 #include "engine/mdlRashet.h"
+
+#include "engine/tst_simplex_ration.h"
 
 namespace TestSupport {
 
@@ -28,6 +30,19 @@ void startRation(int n, const QVariant& content, const QVariant& granic, const Q
         s.NormaKur[j] = requirement;
 }
 
+QList<GroupRecord> loadRation(Adodc& adodc, const QString& category, const QStringList& feeds)
+{
+    resetRation();
+    mdlRashet::clearContributions();
+    RationState& s = ration();
+    s.sKurwi = category;
+    std::copy(feeds.begin(), feeds.end(), s.sKorm.begin());
+    s.iMaxKorm = std::int16_t(feeds.size() - 1);
+    if (!mdlAddItem::ZagruzitKorm(adodc).notFound.isEmpty() || !mdlAddItem::ZagruzitKurwi(adodc, nullptr).notFound.isEmpty())
+        qFatal("a name is missing from the database");
+    return Composition::readGroups(adodc).records;
+}
+
 namespace {
 double number(const QVariant& v) { return NumText::variantNumber(v).value_or(0.0); }
 }
@@ -37,46 +52,27 @@ std::optional<double> glpkOptimum(const QList<GroupRecord>& groups, const std::v
 {
     const RationState& s = ration();
     const int n = s.feedCount();
-    glp_prob* lp = glp_create_prob();
-    glp_set_obj_dir(lp, maximise ? GLP_MAX : GLP_MIN);
-    glp_add_cols(lp, n);
-    std::vector<int> ia{0}, ja{0};
-    std::vector<double> ar{0};
-    const auto entry = [&](int row, int col, double v) {
-        ia.push_back(row);
-        ja.push_back(col);
-        ar.push_back(v);
-    };
-    int row = glp_add_rows(lp, 1);
-    glp_set_row_bnds(lp, row, GLP_FX, 100, 100);
-    for (int i = 0; i < n; ++i) {
-        glp_set_col_bnds(lp, i + 1, GLP_DB, 0, number(s.DataKorm[i][9]));
-        glp_set_obj_coef(lp, i + 1, objective[std::size_t(i)]);
-        entry(row, i + 1, 1);
-    }
+    std::vector<std::vector<double>> A{std::vector<double>(std::size_t(n), 1.0)};
+    std::vector<double> lo{100}, hi{100}, limits;
+    for (int i = 0; i < n; ++i)
+        limits.push_back(number(s.DataKorm[i][9]));
     for (const GroupRecord& g : groups) {
-        row = glp_add_rows(lp, 1);
-        glp_set_row_bnds(lp, row, GLP_UP, 0, number(g.procent));
+        A.emplace_back();
         for (int i = 0; i < n; ++i)
-            if (s.DataKorm[i][10].toString() == g.gruppa.toString())
-                entry(row, i + 1, 1);
+            A.back().push_back(s.DataKorm[i][10].toString() == g.gruppa.toString() ? 1.0 : 0.0);
+        lo.push_back(-HUGE_VAL);
+        hi.push_back(number(g.procent));
     }
     for (int j = 1; tolerance >= 0 && j <= 5; ++j) {
         // grams × content / 100 is the supply; within the requirement ± tolerance %.
-        row = glp_add_rows(lp, 1);
-        const double r = number(s.NormaKur[j]);
-        glp_set_row_bnds(lp, row, GLP_DB, r * (1 - tolerance / 100), r * (1 + tolerance / 100));
+        A.emplace_back();
         for (int i = 0; i < n; ++i)
-            entry(row, i + 1, number(s.DataKorm[i][j]) / 100);
+            A.back().push_back(number(s.DataKorm[i][j]) / 100);
+        const double r = number(s.NormaKur[j]);
+        lo.push_back(r * (1 - tolerance / 100));
+        hi.push_back(r * (1 + tolerance / 100));
     }
-    glp_load_matrix(lp, int(ar.size()) - 1, ia.data(), ja.data(), ar.data());
-    glp_smcp parm;
-    glp_init_smcp(&parm);
-    parm.msg_lev = GLP_MSG_OFF;
-    const bool ok = glp_simplex(lp, &parm) == 0 && glp_get_status(lp) == GLP_OPT;
-    const double value = glp_get_obj_val(lp);
-    glp_delete_prob(lp);
-    return ok ? std::optional<double>(value) : std::nullopt;
+    return SimplexRation::solved(SimplexRation::denseProblem(A, lo, hi, objective, limits, maximise));
 }
 
 } // namespace TestSupport

@@ -1,12 +1,16 @@
 #pragma once
-// The ration the engine's tests start from.
+// The rations the engine's tests start from, and a GLPK model of a ration
+// written apart from the program's own models.
 
 #include "engine/RacionSheet.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <optional>
 #include <vector>
+
+class Adodc;
 
 namespace TestSupport {
 
@@ -15,6 +19,11 @@ namespace TestSupport {
 // every requirement of the category "Куры" at `requirement`; no contributions.
 void startRation(int n, const QVariant& content = 10, const QVariant& granic = 100,
                  const QString& group = QStringLiteral("Зерновые"), const QVariant& requirement = 10);
+
+// A fresh ration state of these feeds for that category, loaded from the
+// database behind `adodc` as the worksheet loads it (every name must be
+// there); the records of granica.
+QList<GroupRecord> loadRation(Adodc& adodc, const QString& category, const QStringList& feeds);
 
 // The ration state's chosen feeds as a GLPK programme written from their rows
 // alone, apart from the program's own models: grams within the feeding limits
