@@ -69,7 +69,7 @@ struct Deviation {
 };
 
 struct Limits {
-    QString w0, w1;   // typed into feeds 1 and 0
+    QString w0, w1;   // typed into feed 1, then feed 0
     bool groupRow, opening;   // the group has a row in granica; a calculation file is opening
     SheetColor name0, boxes;   // feed 0's name; the boxes of the group
 };
