@@ -46,7 +46,6 @@ private Q_SLOTS:
         QTest::newRow("read number: point refused") << "read number" << "-12.5" << "";
         QTest::newRow("read number: grouped with a no-break space") << "read lenient number" << "1\u00a0000" << "";
         QTest::newRow("read number: beyond a double") << "read lenient number" << "1e400" << "";
-        QTest::newRow("read int16: one beyond the largest") << "read int16" << "32768" << "";
         QTest::newRow("read int16: tie to even down") << "read int16" << "2,5" << "2";
         QTest::newRow("read int16: rounds up past the largest") << "read int16" << "32767,5" << "";
     }

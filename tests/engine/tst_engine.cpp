@@ -207,6 +207,10 @@ private Q_SLOTS:
         QCOMPARE(QStringList({sheet.feed[0][2], sheet.feed[1][2], sheet.sums[1], sheet.procents[1], sheet.sumWes}),
                  QStringList({"5", "12", "17", "13,3", "100"}));
         QVERIFY(sheet.procentColors[1] == SheetColor::LightRed && ration().bNarushenie);
+        // The excess above 100 is cut from the box typed last, to four places.
+        sheet.type(1, QStringLiteral("33,3333"));
+        sheet.type(0, QStringLiteral("70,12345"));
+        QCOMPARE(sheet.weights[0] + ' ' + sheet.sumWes, QStringLiteral("66,6667 100"));
     }
 
     // What a deviation shows, its colour, and whether it marks the ration as
