@@ -3,7 +3,7 @@
 // Usage: bench_simplex [batches] [solves per batch]
 
 #include "engine/mdlSimplex.h"
-#include "../tests/engine/tst_simplex_ration.h"
+#include "SimplexRation.h"
 
 #include <algorithm>
 #include <chrono>

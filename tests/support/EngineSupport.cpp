@@ -1,11 +1,13 @@
 #include "support/EngineSupport.h"
 
+#include "data/Adodc.h"
 #include "data/NumText.h"
+#include "data/RationState.h"
+#include "data/mdlAddItem.h"
+#include "engine/Composition.h"
+#include "engine/mdlRashet.h"
 
 #include <glpk.h>
-
-#include "data/RationState.h"
-#include "engine/mdlRashet.h"
 
 namespace TestSupport {
 
@@ -28,46 +30,46 @@ void startRation(int n, const QVariant& content, const QVariant& granic, const Q
         s.NormaKur[j] = requirement;
 }
 
-namespace {
-double number(const QVariant& v) { return NumText::variantNumber(v).value_or(0.0); }
+QList<GroupRecord> loadRation(Adodc& adodc, const QString& category, const QStringList& feeds)
+{
+    resetRation();
+    mdlRashet::clearContributions();
+    RationState& s = ration();
+    s.sKurwi = category;
+    std::copy(feeds.begin(), feeds.end(), s.sKorm.begin());
+    s.iMaxKorm = std::int16_t(feeds.size() - 1);
+    if (!mdlAddItem::ZagruzitKorm(adodc).notFound.isEmpty() || !mdlAddItem::ZagruzitKurwi(adodc, nullptr).notFound.isEmpty())
+        qFatal("a name is missing from the database");
+    return Composition::readGroups(adodc).records;
 }
 
-std::optional<double> glpkOptimum(const QList<GroupRecord>& groups, const std::vector<double>& objective,
-                                  double tolerance, bool maximise)
+namespace {
+
+double number(const QVariant& v) { return NumText::variantNumber(v).value_or(0.0); }
+
+// The optimum by GLPK over x_j >= 0 (and at most colHi[j], where given), row
+// r of A within lo[r] .. hi[r] (lo[r] = -HUGE_VAL: bounded above only).
+std::optional<double> solve(const std::vector<std::vector<double>>& A, const std::vector<double>& lo,
+                            const std::vector<double>& hi, const std::vector<double>& objective,
+                            const std::vector<double>& colHi, bool maximise)
 {
-    const RationState& s = ration();
-    const int n = s.feedCount();
     glp_prob* lp = glp_create_prob();
     glp_set_obj_dir(lp, maximise ? GLP_MAX : GLP_MIN);
-    glp_add_cols(lp, n);
+    glp_add_rows(lp, int(A.size()));
+    glp_add_cols(lp, int(objective.size()));
     std::vector<int> ia{0}, ja{0};
-    std::vector<double> ar{0};
-    const auto entry = [&](int row, int col, double v) {
-        ia.push_back(row);
-        ja.push_back(col);
-        ar.push_back(v);
-    };
-    int row = glp_add_rows(lp, 1);
-    glp_set_row_bnds(lp, row, GLP_FX, 100, 100);
-    for (int i = 0; i < n; ++i) {
-        glp_set_col_bnds(lp, i + 1, GLP_DB, 0, number(s.DataKorm[i][9]));
-        glp_set_obj_coef(lp, i + 1, objective[std::size_t(i)]);
-        entry(row, i + 1, 1);
+    std::vector<double> ar{0.0};
+    for (std::size_t r = 0; r < A.size(); ++r) {
+        glp_set_row_bnds(lp, int(r) + 1, std::isinf(lo[r]) ? GLP_UP : lo[r] == hi[r] ? GLP_FX : GLP_DB, lo[r], hi[r]);
+        for (std::size_t j = 0; j < A[r].size(); ++j) {
+            ia.push_back(int(r) + 1);
+            ja.push_back(int(j) + 1);
+            ar.push_back(A[r][j]);
+        }
     }
-    for (const GroupRecord& g : groups) {
-        row = glp_add_rows(lp, 1);
-        glp_set_row_bnds(lp, row, GLP_UP, 0, number(g.procent));
-        for (int i = 0; i < n; ++i)
-            if (s.DataKorm[i][10].toString() == g.gruppa.toString())
-                entry(row, i + 1, 1);
-    }
-    for (int j = 1; tolerance >= 0 && j <= 5; ++j) {
-        // grams × content / 100 is the supply; within the requirement ± tolerance %.
-        row = glp_add_rows(lp, 1);
-        const double r = number(s.NormaKur[j]);
-        glp_set_row_bnds(lp, row, GLP_DB, r * (1 - tolerance / 100), r * (1 + tolerance / 100));
-        for (int i = 0; i < n; ++i)
-            entry(row, i + 1, number(s.DataKorm[i][j]) / 100);
+    for (std::size_t j = 0; j < objective.size(); ++j) {
+        glp_set_col_bnds(lp, int(j) + 1, j < colHi.size() ? GLP_DB : GLP_LO, 0.0, j < colHi.size() ? colHi[j] : 0.0);
+        glp_set_obj_coef(lp, int(j) + 1, objective[j]);
     }
     glp_load_matrix(lp, int(ar.size()) - 1, ia.data(), ja.data(), ar.data());
     glp_smcp parm;
@@ -77,6 +79,49 @@ std::optional<double> glpkOptimum(const QList<GroupRecord>& groups, const std::v
     const double value = glp_get_obj_val(lp);
     glp_delete_prob(lp);
     return ok ? std::optional<double>(value) : std::nullopt;
+}
+
+} // namespace
+
+std::optional<double> glpkOptimum(const QList<GroupRecord>& groups, const std::vector<double>& objective,
+                                  double tolerance, bool maximise)
+{
+    const RationState& s = ration();
+    const int n = s.feedCount();
+    std::vector<std::vector<double>> A{std::vector<double>(std::size_t(n), 1.0)};
+    std::vector<double> lo{100}, hi{100}, limits;
+    for (int i = 0; i < n; ++i)
+        limits.push_back(number(s.DataKorm[i][9]));
+    for (const GroupRecord& g : groups) {
+        A.emplace_back();
+        for (int i = 0; i < n; ++i)
+            A.back().push_back(s.DataKorm[i][10].toString() == g.gruppa.toString() ? 1.0 : 0.0);
+        lo.push_back(-HUGE_VAL);
+        hi.push_back(number(g.procent));
+    }
+    for (int j = 1; tolerance >= 0 && j <= 5; ++j) {
+        // grams × content / 100 is the supply; within the requirement ± tolerance %.
+        A.emplace_back();
+        for (int i = 0; i < n; ++i)
+            A.back().push_back(number(s.DataKorm[i][j]) / 100);
+        const double r = number(s.NormaKur[j]);
+        lo.push_back(r * (1 - tolerance / 100));
+        hi.push_back(r * (1 + tolerance / 100));
+    }
+    return solve(A, lo, hi, objective, limits, maximise);
+}
+
+std::optional<double> glpkOptimum(const mdlSimplex::Tableau& t, int n)
+{
+    std::vector<std::vector<double>> A;
+    std::vector<double> hi, objective;
+    for (std::size_t r = 0; r + 1 < t.size(); ++r) {
+        A.emplace_back(t[r].begin() + 1, t[r].begin() + 1 + n);
+        hi.push_back(double(t[r][0]));
+    }
+    for (int j = 1; j <= n; ++j)
+        objective.push_back(-double(t.back()[std::size_t(j)]));
+    return solve(A, std::vector<double>(A.size(), -HUGE_VAL), hi, objective, {}, true);
 }
 
 } // namespace TestSupport

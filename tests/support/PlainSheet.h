@@ -1,51 +1,36 @@
 #pragma once
-// A worksheet made of plain data for the engine's tests and benchmarks: no
-// widgets, but the same nesting as the screen. Writing a weight runs the box's
-// change handling (mdlRashet::txtWes_Change) before the write returns, and
-// only when the text differs from what the box holds.
+// A worksheet made of plain data for the engine's tests: no widgets, but the
+// same nesting as the screen. Writing a weight runs the box's change handling
+// (mdlRashet::txtWes_Change) before the write returns, and only when the text
+// differs from what the box holds.
 
 #include "engine/RacionSheet.h"
 
 #include <QList>
 #include <QPair>
 #include <QString>
-#include <memory>
-
-class Adodc;
 
 namespace TestSupport {
 
 class PlainSheet : public RacionSheet {
 public:
     PlainSheet();
-    ~PlainSheet() override;
 
     QString weights[10];
     SheetColor weightColors[10] = {};
     QString feed[10][9];
     SheetColor nameColors[10] = {};
-    bool rowShown[10] = {};
     QString sums[8], procents[8];
     SheetColor procentColors[8] = {};
     QString sumWes;
     QString combo1 = QStringLiteral("30");   // the start values of a new worksheet
     QString combo2 = QStringLiteral("100");
     bool check1 = false;
-
-    // The group limits when no database is attached: groupLimit() takes the
-    // first record of the group, groupRecords() all of them.
+    // The records of granica, as the worksheet reads them: a group's limit is
+    // its first record's.
     QList<GroupRecord> groups;
-
-    // What happened: every write that changed a box (in order), the change
-    // handlings run, the texts the screen would have refused with its message.
+    // Every write that changed a box, in order.
     QList<QPair<int, QString>> writes;
-    int changeRuns = 0;
-    int notANumber = 0;
-    int depth = 0, maxDepth = 0;
-
-    // Reads the group limits through a data control on treba.mdb in the
-    // working directory, as the worksheet's Adodc3 does.
-    void useDatabase();
 
     // As the user or a program step would: the change handling runs nested.
     void type(int i, const QString& text) { setWeightText(i, text); }
@@ -54,7 +39,7 @@ public:
     void setWeightText(int i, const QString& text) override;
     void setWeightColor(int i, SheetColor c) override { weightColors[i] = c; }
     SheetColor weightColor(int i) const override { return weightColors[i]; }
-    void showFeedRow(int i) override { rowShown[i] = true; }
+    void showFeedRow(int) override {}
     void setFeedCaption(int i, int e, const QString& t) override { feed[i][e] = t; }
     QString feedCaption(int i, int e) const override { return feed[i][e]; }
     void setFeedNameColor(int i, SheetColor c) override { nameColors[i] = c; }
@@ -71,10 +56,7 @@ public:
     QString vitaminSurplusText() const override { return combo2; }
     bool vitaminsChecked() const override { return check1; }
     std::optional<std::int16_t> groupLimit(const QString& group) override;
-    GroupRecords groupRecords() override;
-
-private:
-    std::unique_ptr<Adodc> m_adodc3;
+    GroupRecords groupRecords() override { return {true, groups, QString()}; }
 };
 
 } // namespace TestSupport

@@ -1,5 +1,6 @@
 #include "support/TestSupport.h"
 
+#include "data/Adodc.h"
 #include "data/Database.h"
 #include "shell/FileFilters.h"
 
@@ -7,6 +8,8 @@
 #include <QFileInfo>
 #include <QFontInfo>
 #include <QLocale>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTextDocument>
 
 #include <cerrno>
@@ -156,6 +159,40 @@ TempWorkDir::TempWorkDir(bool withDefaultDatabase)
 TempWorkDir::~TempWorkDir()
 {
     QDir::setCurrent(m_previous);
+}
+
+} // namespace TestSupport
+
+namespace TestSupport {
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool runSql(const QString& sql, const QVariantList& values)
+{
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("test-support"));
+        db.setDatabaseName(Database::path());
+        QSqlQuery q(db);
+        ok = db.open() && q.prepare(sql);
+        for (const QVariant& v : values)
+            q.addBindValue(v);
+        if (ok && !(ok = q.exec()))
+            qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("test-support"));
+    return ok;
+}
+
+QVariant readBack(const QString& sql, int field)
+{
+    Adodc fresh;
+    fresh.setRecordSource(sql);
+    return fresh.Refresh() && fresh.recordset().hasCurrent() ? fresh.recordset().Fields(field) : QVariant();
 }
 
 } // namespace TestSupport

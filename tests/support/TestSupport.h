@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <QVariant>
 #include <functional>
 
 namespace TestSupport {
@@ -77,5 +78,18 @@ private:
     QTemporaryDir m_dir;
     QString m_previous;
 };
+
+} // namespace TestSupport
+
+namespace TestSupport {
+
+// The file's bytes, empty when it cannot be read.
+QByteArray bytesOf(const QString& path);
+// One statement on treba.mdb through a connection of the test's own, the
+// values bound in order. False (with a warning) when it fails.
+bool runSql(const QString& sql, const QVariantList& values = {});
+// Field `field` of the first row a statement on treba.mdb gives, through the
+// program's own data control; null when there is none.
+QVariant readBack(const QString& sql, int field = 0);
 
 } // namespace TestSupport

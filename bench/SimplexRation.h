@@ -1,7 +1,7 @@
 #pragma once
-// Random ration-shaped linear programmes for the solver's tests and its
-// benchmark, built the way the automatic composition builds them, and their
-// independent solution by GLPK.
+// Random ration-shaped linear programmes for the solver's benchmark, built
+// the way the automatic composition builds them, and their independent
+// solution by GLPK.
 
 #include "data/Fixed4.h"
 #include "engine/mdlSimplex.h"

@@ -1,0 +1,477 @@
+#include "data/Adodc.h"
+#include "data/NumText.h"
+#include "data/RationState.h"
+#include "engine/BandModel.h"
+#include "engine/Composition.h"
+#include "engine/CompositionModel.h"
+#include "engine/mdlRashet.h"
+#include "shell/MDIForm1.h"
+#include "support/EngineSupport.h"
+#include "support/PlainSheet.h"
+#include "support/UiSupport.h"
+
+#include <QCheckBox>
+#include <QtTest>
+
+#include <numeric>
+#include <random>
+
+// The calculation's tables of worked examples: the solver's pivots and its
+// comparison with GLPK, the recalculation of the worksheet (on plain data),
+// the programme and the passes of "Расчитать", and the band analyses on the
+// default data.
+
+using namespace TestSupport;
+using mdlSimplex::Stop;
+using Floats = std::vector<float>;
+using FloatRows = std::vector<Floats>;
+
+namespace {
+
+const QString kGrain = QStringLiteral("Зерновые");
+const QString kMineral = QStringLiteral("Минеральные");
+const QString kBroilers = UiSupport::kBroilers;
+const QString kBroilerMix = QStringLiteral("Премикс для бройлеров и родительского стада 1%");
+const QStringList kNoCalcium{"Кукуруза", "Пшеница", "Шрот соевый", "Мука рыбная", "Масло подсолнечное", "Монокальцийфосфат",
+                             "Соль поваренная", kBroilerMix};
+
+// A tableau from its rows (right-hand side, then the structural entries):
+// row r gets its own unit column, the objective row included.
+FloatRows withUnits(const FloatRows& rows)
+{
+    FloatRows t = rows;
+    for (std::size_t r = 0; r < t.size(); ++r) {
+        t[r].resize(rows[0].size() + rows.size(), 0.0f);
+        t[r][rows[0].size() + r] = 1.0f;
+    }
+    return t;
+}
+
+// Maximise 3 x1 + 2 x2 with 2 x1 + x2 <= 1.5, x1 <= 0.625, x2 <= 0.75,
+// x1 + x2 <= 1 (m = 1, n = 2, k = 0).
+const FloatRows kWorkedExample = withUnits({{1.5f, 2, 1}, {0.625f, 1, 0}, {0.75f, 0, 1}, {1, 1, 1}, {0, -3, -2}});
+
+struct SimplexCase {
+    FloatRows tableau;
+    int m, n;
+    Stop stop;
+    QList<int> pivots;   // (row, column) of each pivot; one number: their count
+    Floats values;       // read off into a vector of three 9s
+};
+
+// One feed at 100 g, every nutrient and requirement at 10 but nutrient j's.
+struct Deviation {
+    int j;
+    QVariant content, requirement;
+    QString combo1, combo2, shown;
+    SheetColor colour;
+    bool violation;   // the ration marked as out of balance
+};
+
+struct Limits {
+    QString w0, w1;   // typed into feed 1, then feed 0
+    bool groupRow, opening;   // the group has a row in granica; a calculation file is opening
+    SheetColor name0, boxes;   // feed 0's name; the boxes of the group
+};
+
+bool mainGreen(const RacionSheet& sheet)
+{
+    const auto green = [&](int k) { return sheet.procentColor(k) == SheetColor::LightGreen; };
+    return green(0) && green(1) && green(2) && green(3) && green(4);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(SimplexCase)
+Q_DECLARE_METATYPE(Deviation)
+Q_DECLARE_METATYPE(Limits)
+
+class tst_engine : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { UiSupport::startUi(); }
+
+    // Small tableaus solved step by step: how the solver pivots, reads the
+    // values off and stops.
+    void simplexWorkedExamples_data()
+    {
+        QTest::addColumn<SimplexCase>("c");
+        QTest::newRow("worked example: most negative column, smallest ratio")
+            << SimplexCase{kWorkedExample, 1, 2, Stop::Optimal, {1, 1, 0, 2, 3, 4}, {0.5f, 0.5f, 9}};
+        // The four-place minimum lets the second row leave, leaving the
+        // first's right-hand side at -0.00003: set to 0, no weight goes below 0.
+        QTest::newRow("a right-hand side below 0 after the four-place ratio test") << SimplexCase{
+            withUnits({{0.12346f, 1, 0}, {0.12349f, 1, 0}, {1, 1, 0}, {0.5f, 0, 1}, {2, 1, 1}, {0, -2, -1}}), 2, 2,
+            Stop::Optimal, {1, 1, 3, 2}, {0.12349f, 0.5f, 9}};
+        // Column 1 holds 1, 1 and -1: it sums to 1 but is no unit column.
+        QTest::newRow("read-off: a column summing to 1 with two ones is not basic") << SimplexCase{
+            withUnits({{0.2f, 1, 0}, {0.3f, 1, 0}, {0.4f, -1, 1}, {0.5f, 0, 0}, {0, 0, 0}}), 1, 2, Stop::Optimal, {0}, {0, 0.4f, 9}};
+        QTest::newRow("every ratio 100 or more: no row leaves")
+            << SimplexCase{withUnits({{100, 1}, {200, 1}, {300, 2}, {0, -1}}), 1, 1, Stop::NoLeavingRow, {0}, {0, 9, 9}};
+        QTest::newRow("a ratio just under 100 leaves")
+            << SimplexCase{withUnits({{150, 1}, {200, 1}, {198, 2}, {0, -1}}), 1, 1, Stop::Optimal, {2, 1}, {99, 9, 9}};
+        // Degenerate: the most-negative rule with the lower row on ties cycles
+        // for ever here; every basis of the cycle is at x = 0.
+        QTest::newRow("a cycling programme ends at the pivot limit") << SimplexCase{
+            withUnits({{0, 0.5f, -5.5f, -2.5f, 9}, {0, 0.5f, -1.5f, -0.5f, 1}, {1, 1, 0, 0, 0}, {1, 0, 0, 0, 0}, {1, 0, 0, 0, 0},
+                       {0, -10, 57, 9, 24}}),
+            0, 4, Stop::PivotLimit, {50 * (6 + 11)}, {0, 0, 0}};
+        QTest::newRow("negative n writes nothing") << SimplexCase{kWorkedExample, 1, -2, Stop::OutOfShape, {0}, {9, 9, 9}};
+    }
+    void simplexWorkedExamples()
+    {
+        QFETCH(SimplexCase, c);
+        FloatRows t = c.tableau;
+        Floats rez(3, 9.0f);
+        const auto out = mdlSimplex::Solve(t, std::int16_t(c.m), std::int16_t(c.n), 0.0f, rez, true);
+        QCOMPARE(int(out.stop), int(c.stop));
+        QList<int> steps;
+        for (const auto& step : out.trace)
+            steps << step.row << step.column;
+        QCOMPARE(c.pivots.size() == 1 ? QList<int>{out.pivots} : steps, c.pivots);
+        for (std::size_t j = 0; j < 3; ++j)
+            QVERIFY2(std::abs(rez[j] - c.values[j]) < 1e-6f, qPrintable(QString::number(rez[j])));
+        QVERIFY(c.stop != Stop::OutOfShape || t == c.tableau);
+        for (std::size_t r = 0; c.stop == Stop::Optimal && r + 1 < t.size(); ++r)
+            QVERIFY(t[r][0] >= 0.0f);
+    }
+
+    // Random rations made into programmes by the composition (1 to 10 feeds,
+    // or 10; 5 or 8 nutrients; contents with zeros, feeding limits, three
+    // groups with shares, shifted bounds): the values read off keep every
+    // row, and their objective is GLPK's optimum of the same programme.
+    void simplexAgainstGlpk()
+    {
+        std::mt19937 gen(1);   // its raw outputs only: the standard fixes their sequence
+        const auto unit = [&] { return double(gen()) / 4294967296.0; };
+        const auto typed = [&](double lo, double hi) { return std::round((lo + (hi - lo) * unit()) * 100) / 100; };
+        const double top[8] = {400, 60, 38, 18, 40, 80, 20, 400}, lo[8] = {260, 14, 0.8, 0.4, 0.15, 0.5, 0.1, 0.3},
+                     hi[8] = {310, 22, 4.0, 0.9, 0.40, 1.5, 0.3, 0.8};
+        for (int round = 0; round < 1500; ++round) {
+            const int n = round < 1000 ? 1 + int(unit() * 10) : 10, M = round % 2 ? 8 : 5;
+            startRation(n);
+            RationState& s = ration();
+            for (int i = 0; i < n; ++i) {
+                for (int j = 1; j <= 8; ++j)
+                    s.DataKorm[i][j] = unit() < (j == 1 ? 0.05 : 0.3) ? 0.0 : typed(0, top[j - 1]);
+                s.DataKorm[i][9] = unit() < 0.3 ? 100.0 : std::round(1 + unit() * 99);
+                s.DataKorm[i][10] = QString::number(int(unit() * 3));
+            }
+            for (int j = 1; j <= 8; ++j)
+                s.NormaKur[j] = typed(lo[j - 1], hi[j - 1]);
+            QList<GroupRecord> groups;
+            for (int g = 0; g < 3; ++g)
+                groups.append({QString::number(g), unit() < 0.15 ? 0.0 : unit() < 0.2 ? 100.0 : std::round(5 + unit() * 95)});
+            const auto p = Composition::buildProgramme(M, float(int(unit() * 61) - 30) / 100, float(int(unit() * 11) * 10), groups);
+            FloatRows t = p.tabl;
+            Floats rez(std::size_t(n) + 1, 0.0f);
+            const auto out = mdlSimplex::Solve(t, std::int16_t(M), std::int16_t(n), p.K, rez);
+            const QByteArray where = "round " + QByteArray::number(round);
+            QVERIFY2(out.stop == Stop::Optimal && rez[n] == 0.0f && *std::min_element(rez.begin(), rez.end()) >= -1e-6f, where);
+            // A ratio kept to four places may overshoot a bound by 0,00005 a
+            // feed, and the objective with it.
+            double ours = 0.0, overshoot = 0.0;
+            for (std::size_t r = 0; r < t.size(); ++r) {
+                double lhs = 0.0, slack = 1e-4 * std::max(1.0, double(p.tabl[r][0]));
+                for (int j = 1; j <= n; ++j) {
+                    lhs += double(p.tabl[r][j]) * double(rez[j - 1]);
+                    slack += 5e-5 * std::abs(double(p.tabl[r][j]));
+                }
+                if (r + 1 < t.size()) {
+                    QVERIFY2(lhs <= double(p.tabl[r][0]) + slack, where + " row " + QByteArray::number(qulonglong(r)));
+                } else {
+                    ours = -lhs;
+                    overshoot = slack;
+                }
+            }
+            const auto glpk = glpkOptimum(p.tabl, n);
+            QVERIFY2(glpk, where);
+            for (double value : {ours, double(t.back()[0])})
+                QVERIFY2(value >= *glpk - 1e-4 * std::max(1.0, *glpk) && value <= *glpk + overshoot,
+                         where + ": " + QByteArray::number(value, 'g', 10) + " vs " + QByteArray::number(*glpk, 'g', 10));
+        }
+    }
+
+    // Protein 12,5 and 20 in the two feeds, requirement 15, tolerance 10 %:
+    // 40 and 60 g give 5 + 12 = 17 g, 13,3 % too much.
+    void rationWorkedExample()
+    {
+        startRation(2, 0, 100, kGrain, 1);
+        ration().DataKorm[0][2] = 12.5;
+        ration().DataKorm[1][2] = 20;
+        ration().NormaKur[2] = 15;
+        PlainSheet sheet;
+        sheet.combo1 = QStringLiteral("10");
+        sheet.type(1, QStringLiteral("60"));
+        sheet.type(0, QStringLiteral("40"));
+        QCOMPARE(QStringList({sheet.feed[0][2], sheet.feed[1][2], sheet.sums[1], sheet.procents[1], sheet.sumWes}),
+                 QStringList({"5", "12", "17", "13,3", "100"}));
+        QVERIFY(sheet.procentColors[1] == SheetColor::LightRed && ration().bNarushenie);
+        // The excess above 100 is cut from the box typed last, to four places.
+        sheet.type(1, QStringLiteral("33,3333"));
+        sheet.type(0, QStringLiteral("70,12345"));
+        QCOMPARE(sheet.weights[0] + ' ' + sheet.sumWes, QStringLiteral("66,6667 100"));
+    }
+
+    // What a deviation shows, its colour, and whether it marks the ration as
+    // out of balance (the vitamins never do).
+    void deviationJudgement_data()
+    {
+        QTest::addColumn<Deviation>("d");
+        const auto red = SheetColor::LightRed, green = SheetColor::LightGreen;
+        const QString none = mdlRashet::kUndefined;
+        QTest::newRow("protein exactly at the tolerance") << Deviation{2, 13.0, 10, "30", "100", "30", green, false};
+        QTest::newRow("protein -35 beyond 30") << Deviation{2, 6.5, 10, "30", "100", "-35", red, true};
+        QTest::newRow("energy +3,04 shows 3, within 3") << Deviation{1, 10.304, 10, "3", "100", "3", green, false};
+        QTest::newRow("energy +3,06 shows 3,1, beyond 3") << Deviation{1, 10.306, 10, "3", "100", "3,1", red, true};
+        QTest::newRow("vitamin shortfall 40 beyond Combo1") << Deviation{7, 6.0, 10, "30", "10", "-40", red, false};
+        QTest::newRow("vitamin surplus 120 within Combo2 150") << Deviation{6, 22.0, 10, "30", "150", "120", green, false};
+        QTest::newRow("requirement 0: no made-up number") << Deviation{3, 10, 0, "30", "100", none, red, true};
+        QTest::newRow("feed value not a number") << Deviation{4, "abc", 10, "30", "100", none, red, true};
+    }
+    void deviationJudgement()
+    {
+        QFETCH(Deviation, d);
+        startRation(1);
+        ration().DataKorm[0][d.j] = d.content;
+        ration().NormaKur[d.j] = d.requirement;
+        PlainSheet sheet;
+        sheet.combo1 = d.combo1;
+        sheet.combo2 = d.combo2;
+        sheet.type(0, QStringLiteral("100"));
+        QCOMPARE(sheet.procents[d.j - 1], d.shown);
+        QVERIFY(sheet.procentColors[d.j - 1] == d.colour && ration().bNarushenie == d.violation);
+    }
+
+    // Feed 0 may take 30 g, feed 1 any; their group may take 50 % (or, with
+    // no row in granica, any share); feed 2 is of another group. A feed over
+    // its limit marks the ration out of balance, a group over its share not.
+    void limits_data()
+    {
+        QTest::addColumn<Limits>("l");
+        const auto red = SheetColor::LightRed, face = SheetColor::ButtonFace, white = SheetColor::White;
+        QTest::newRow("feeding limit reached exactly") << Limits{"30", "20", true, false, face, white};
+        QTest::newRow("feeding limit passed by one gram") << Limits{"31", "10", true, false, red, white};
+        QTest::newRow("group limit passed by one gram") << Limits{"20", "31", true, false, face, red};
+        QTest::newRow("a group without a row has no limit") << Limits{"20", "80", false, false, face, white};
+        QTest::newRow("the group is not checked while a file opens") << Limits{"20", "31", true, true, face, SheetColor::Other};
+    }
+    void limits()
+    {
+        QFETCH(Limits, l);
+        startRation(3, 1, 100, kGrain, 1);
+        ration().DataKorm[0][9] = 30;
+        ration().DataKorm[2][10] = kMineral;
+        ration().bOpenKalk = l.opening;
+        PlainSheet sheet;
+        sheet.combo1 = QStringLiteral("1000");
+        sheet.groups = {{kMineral, 1}};
+        if (l.groupRow)
+            sheet.groups.append(GroupRecord{kGrain, 50});
+        sheet.weightColors[2] = SheetColor::LightRed;   // another group's colour is left alone
+        sheet.type(1, l.w1);
+        sheet.type(0, l.w0);
+        QCOMPARE(sheet.nameColors[0], l.name0);
+        QCOMPARE(QList(sheet.weightColors, sheet.weightColors + 3), QList({l.boxes, l.boxes, SheetColor::LightRed}));
+        QCOMPARE(ration().bNarushenie, l.name0 == SheetColor::LightRed);
+    }
+
+    // The programme of one pass, with the vitamins and the main bounds
+    // shifted by -5 %: two feeds of the groups Зерновые and Минеральные, feed
+    // 1 holding j of nutrient j, limited to 25 and 12,5 %. The group records
+    // give rows in their order, except for a group without a chosen feed, a
+    // name differing in case, 0 % and 10 000 % and more.
+    void programme()
+    {
+        startRation(2, 10, 25);
+        ration().DataKorm[1][9] = 12.5;
+        ration().DataKorm[1][10] = kMineral;
+        for (int j = 1; j <= 8; ++j) {
+            ration().NormaKur[j] = 10.0 * j;
+            ration().DataKorm[1][j] = j;
+        }
+        const QList<GroupRecord> records{{kMineral, 12},   {QStringLiteral("Жиры"), 6}, {QStringLiteral("зерновые"), 40},
+                                         {kGrain, 33.333333}, {kMineral, 0},              {kGrain, 10000}, {kMineral, 9999}};
+        const int M = Composition::nutrientRows(true), K = 3;
+        const float delta = -0.05f;
+        const auto p = Composition::buildProgramme(M, delta, 50.0f, records);
+        QVERIFY(M == 8 && p.K == float(K) && int(p.tabl.size()) == M + 2 + K + 2);
+        for (int r = 0; r < M; ++r)
+            QVERIFY(p.tabl[r][0] == float(10.0 * (r + 1) * double(r < 5 ? 1.0f + delta : 1.5f)) && p.tabl[r][2] == float(r + 1));
+        QVERIFY(p.tabl[M][0] == 0.25f && p.tabl[M + 1][0] == 0.125f && p.tabl[M + 1][2] == 1.0f && p.tabl[M + 1][1] == 0.0f);
+        QList<float> groupRows;   // each: the bound, then the feeds' flags
+        for (int r = M + 2; r < M + 2 + K; ++r)
+            groupRows << p.tabl[r][0] << p.tabl[r][1] << p.tabl[r][2];
+        QCOMPARE(groupRows, QList<float>({0.12f, 0, 1, 0.3333f, 1, 0, 99.99f, 0, 1}));
+        // The total weight and the objective of nutrient sums (the unit
+        // columns are the solver's to read: its comparison with GLPK tells).
+        QVERIFY(p.tabl[M + 2 + K][0] == 1.0f && p.tabl[M + 2 + K][1] == 1.0f && p.tabl[M + 2 + K][2] == 1.0f);
+        QVERIFY(p.tabl.back()[0] == 0.0f && p.tabl.back()[1] == -80.0f && p.tabl.back()[2] == -36.0f);
+    }
+
+    // Three feeds of equal content, each limited to a third: the weights never
+    // make 100 (33,33 each), so "Расчитать" runs every pass, shifting the main
+    // bounds by 0,01 from 0 down to the tolerance, back to 0 and up, but never
+    // beyond 100 %, whatever the tolerance.
+    void passes()
+    {
+        startRation(3, 10, 100.0 / 3);
+        FakePlatform fake;
+        PlainSheet sheet;
+        sheet.groups = {{kGrain, 100}};
+        sheet.combo1 = QStringLiteral("1e9");
+        sheet.weights[2] = QStringLiteral("7");
+        Composition::cmdS_Click(sheet);
+        QVERIFY(fake.messages == QStringList{Composition::kNotSolved} && fake.kinds == QList{MessageKind::Information});
+        QCOMPARE(QStringList(sheet.weights, sheet.weights + 3) << sheet.sumWes, QStringList({"33,33", "33,33", "33,33", "99,99"}));
+        QCOMPARE(sheet.writes.first(), qMakePair(2, QStringLiteral("0")));   // every box first set to 0
+        const auto deltas = Composition::compose(sheet).deltas;
+        const auto [lowest, highest] = std::minmax_element(deltas.begin(), deltas.end());
+        QVERIFY(deltas[1] == -0.01f && int(deltas.size()) < Composition::kMaxPasses);
+        QVERIFY(std::abs(*lowest + 1.0f) < 0.0101f && std::abs(*highest - 1.0f) < 0.0101f);
+    }
+
+    // "Расчитать" on the worksheet in the main window, for a ration of the
+    // default data with the vitamins: balanced, the group limits read through
+    // the worksheet's own data control, each box the solution in "0.00".
+    void composeOnTheWorksheet()
+    {
+        UiSupport::Fresh fresh;
+        MDIForm1 frame;
+        frame.show();
+        const QStringList feeds{"Кукуруза", "Пшеница", "Шрот подсолнечный", "Шрот соевый", "Известняк (известняковая мука)",
+                                "Ракушка кормовая", "Монокальцийфосфат", "Соль поваренная", "Премикс для кур-несушек и молодняка 1%"};
+        QWidget* w = UiSupport::openWorksheet(feeds, QStringLiteral("Куры-несушки промышленного стада"));
+        QTest::mouseClick(UiSupport::find<QCheckBox>(w, "Check1"), Qt::LeftButton);
+        QTest::mouseClick(UiSupport::find<QPushButton>(w, "cmdS"), Qt::LeftButton);
+        const auto& sheet = dynamic_cast<const RacionSheet&>(*w);
+        QVERIFY(fresh.fake.messages.isEmpty() && mainGreen(sheet) && sheet.sumWesCaption() == "100" && sheet.vitaminsChecked());
+        for (int i = 0; i < feeds.size(); ++i)
+            QCOMPARE(sheet.weightText(i), NumText::format00F(ration().SimplexRez[std::size_t(i)] * 100.0f));
+    }
+
+    // What the band model says of selections "Расчитать" cannot balance: the
+    // lines of the diagnosis, every range matched by a GLPK model of its own,
+    // the balanced and the cheapest ration green on the worksheet, the first
+    // suggestion taken as the feed selection takes it.
+    void diagnosis_data()
+    {
+        QTest::addColumn<QString>("category");
+        QTest::addColumn<QStringList>("feeds");
+        QTest::addColumn<QString>("tolerance");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QStringList>("said");   // lines (or their starts) the pane shows
+        QTest::newRow("grain and soy: calcium and sodium out of reach")
+            << kBroilers << kNoCalcium.mid(0, 3) + QStringList{"Масло подсолнечное"} << "30" << "out of reach"
+            << QStringList{"натрий: достижимо от 9,5 до 10 % нормы, нужно от 70 до 130 %",
+                           "С этими кормами сбалансировать рацион нельзя.", "Ни один корм из базы не помогает"};
+        QTest::newRow("finisher at 10 %: «Расчитать» fails, a balanced ration exists")
+            << "Бройлеры: финиш (6 нед. и старше)"
+            << QStringList{"Кукуруза", "Пшеница", "Шрот соевый", "Жмых подсолнечный", "Масло соевое", "Известняк (известняковая мука)",
+                           "Дикальцийфосфат", "Соль поваренная", kBroilerMix}
+            << "10" << "balanced" << QStringList{"Сбалансированный рацион с этими кормами есть"};
+        QTest::newRow("no calcium source at 10 %: each nutrient alone, not together; a feed rescues it")
+            << kBroilers << kNoCalcium << "10" << "added"
+            << QStringList{"кальций: достижимо от 7,1 до 93,9 % нормы — в норму входит",
+                           "Каждое вещество входит в норму по отдельности, но не все вместе.", "Мешают:", "Поможет добавить корм"};
+        QTest::newRow("ten feeds without calcium: a replacement")
+            << kBroilers
+            << QStringList{"Кукуруза", "Пшеница", "Ячмень", "Овес", "Шрот соевый", "Жмых соевый", "Масло подсолнечное",
+                           "Монокальцийфосфат", "Соль поваренная", kBroilerMix}
+            << "30" << "replaced" << QStringList{"Поможет замена"};
+        QTest::newRow("a feed's calcium as text: named, the other analyses still run")
+            << kBroilers << kNoCalcium << "10" << "bad data"
+            << QStringList{"Нет данных: не число: кальций в корме «Мука рыбная» («много»).",
+                           "протеин: достижимо от 61,2 до 122,5 % нормы — в норму входит",
+                           "Сбалансированный рацион не искали: не хватает данных."};
+    }
+    void diagnosis()
+    {
+        QFETCH(QString, category);
+        QFETCH(QStringList, feeds);
+        QFETCH(QString, tolerance);
+        QFETCH(QString, kind);
+        QFETCH(QStringList, said);
+        TempWorkDir dir;
+        FakePlatform fake;
+        Adodc adodc;
+        QList<GroupRecord> groups = loadRation(adodc, category, feeds);
+        RationState& s = ration();
+        if (QByteArray(QTest::currentDataTag()).startsWith("a feed's calcium"))
+            s.DataKorm[3][3] = QStringLiteral("много");   // of «Мука рыбная»
+        const Bands::Reading reading = Bands::read(s, groups, tolerance, "100", false);
+        const Bands::Diagnosis d = Bands::diagnose(reading, Bands::readCandidates(adodc, reading.model));
+        for (const QString& line : said)
+            QVERIFY2(std::any_of(d.lines.begin(), d.lines.end(), [&](const QString& l) { return l.startsWith(line); }),
+                     qPrintable(line + "\n---\n" + d.lines.join('\n')));
+        QVERIFY(d.analysed == (kind != "bad data") && d.balanced.has_value() == (kind == "balanced"));
+        QCOMPARE(d.suggestions.empty(), kind != "added" && kind != "replaced");
+        for (int j = 1; j <= 5 && d.analysed; ++j) {
+            std::vector<double> percent;
+            for (int i = 0; i < s.feedCount(); ++i)
+                percent.push_back(*NumText::variantNumber(s.DataKorm[i][j]) / *NumText::variantNumber(s.NormaKur[j]));
+            QVERIFY(d.ranges[j - 1] && qAbs(*glpkOptimum(groups, percent) - d.ranges[j - 1]->low) < 1e-6);
+            QVERIFY(qAbs(*glpkOptimum(groups, percent, -1, true) - d.ranges[j - 1]->high) < 1e-6);
+        }
+        if (kind == "balanced") {
+            PlainSheet sheet;
+            sheet.groups = groups;
+            sheet.combo1 = tolerance;
+            mdlRashet::PokazatKorm(sheet);
+            QCOMPARE(Composition::compose(sheet).status, Composition::Status::NotSolved);
+            // The cheapest at these prices per kg costs what GLPK finds.
+            const std::vector<double> prices{21, 19, 48, 30, 160, 6, 55, 9, 400};
+            const auto cheapest = Bands::leastCost(reading.model, prices);
+            std::vector<double> perGram;
+            for (double p : prices)
+                perGram.push_back(p / 100);
+            const double optimum = *glpkOptimum(groups, perGram, tolerance.toDouble());
+            QVERIFY(cheapest && qAbs(cheapest->objective - optimum) <= optimum * 0.005);
+            // Each, written as "Подставить" writes it (0 first), is green.
+            for (const auto& r : {*d.balanced, *cheapest}) {
+                for (std::size_t i = 0; i < r.written.size(); ++i)
+                    sheet.type(int(i), QStringLiteral("0"));
+                for (std::size_t i = 0; i < r.written.size(); ++i)
+                    sheet.type(int(i), NumText::fixed(r.written[i], 2));
+                QVERIFY(r.judgedBalanced && sheet.sumWes == "100" && mainGreen(sheet));
+            }
+        }
+        if (kind != "added" && kind != "replaced")
+            return;
+        // The first suggestion, taken, makes a balanced ration possible with
+        // at least the weight it named.
+        const Bands::Suggestion& first = d.suggestions.front();
+        QCOMPARE(first.replaced >= 0, kind == "replaced");
+        QStringList with = feeds;
+        if (first.replaced >= 0)
+            with[first.replaced] = first.name;
+        else
+            with << first.name;
+        QVERIFY(d.suggestionTexts.front().startsWith(first.replaced >= 0 ? "заменить " + feeds[first.replaced] + " на " + first.name
+                                                                         : first.name + " — "));
+        groups = loadRation(adodc, category, with);
+        const auto balanced = Bands::closest(Bands::read(s, groups, tolerance, "100", false).model);
+        QVERIFY(balanced && balanced->judgedBalanced);
+        QVERIFY(balanced->grams[first.replaced >= 0 ? first.replaced : feeds.size()] >= first.grams - 1e-6);
+    }
+
+    // Weights that do not round to a sum of 100: the largest takes the
+    // difference, and where that breaks its feeding limit the programme is
+    // narrowed and solved again.
+    void writtenWeightsAddUpTo100()
+    {
+        Bands::Model m;
+        m.feeds = {{"A", {}, 100.0 / 3, "x"}, {"B", {}, 100.0 / 3, "x"}, {"C", {}, 100, "y"}};
+        m.bands[0] = {true, 100, 0, 1000};
+        const auto r = Bands::leastCost(m, {1, 1, 10});
+        QVERIFY(r && r->judgedBalanced);
+        QCOMPARE(std::accumulate(r->written.begin(), r->written.end(), 0.0), 100.0);
+        for (std::size_t i = 0; i < 3; ++i)
+            QVERIFY(r->written[i] <= m.feeds[i].limit && r->written[i] == std::round(r->written[i] * 100) / 100);
+        QVERIFY(r->written[2] > 33.34);   // the cheap feeds gave way, by as little as it takes
+        QVERIFY(qAbs(r->objective - (200.0 / 3 + 1000.0 / 3) / 100) < 0.01);
+    }
+};
+
+QTEST_MAIN(tst_engine)
+#include "tst_engine.moc"

@@ -1,0 +1,1119 @@
+#include "data/Database.h"
+#include "data/Fixed4.h"
+#include "data/NumText.h"
+#include "data/TextFile.h"
+#include "files/CalcFile.h"
+#include "files/TextReport.h"
+#include "shell/FileFilters.h"
+#include "shell/MDIForm1.h"
+#include "shell/MenuRules.h"
+#include "shell/Navigation.h"
+#include "shell/Startup.h"
+#include "shell/TextViewer.h"
+#include "support/UiSupport.h"
+#include "wizard/frmOtshet.h"
+
+#include <QtSql>
+#include <QtWidgets>
+#include <algorithm>
+#include <functional>
+#include <limits>
+
+using namespace Qt::StringLiterals;
+using namespace UiSupport;
+
+// What the program keeps in files, the user's way: the files road through the
+// shown main window (a new calculation saved and opened again through the real
+// file dialogs, the recent list and the command line, its report written), the
+// formats against hand-written fixtures, treba.mdb at start-up, and
+// docs/BAD_INPUT.md, the table of every bad input and what the user sees,
+// checked row by row.
+namespace {
+
+const QString kCorn = u"Кукуруза"_s;
+const QString kWheat = u"Пшеница"_s;
+
+using TestSupport::bytesOf;
+using TestSupport::readBack;
+using TestSupport::runSql;
+
+// A calculation of corn and `feed` for broilers, as its file's lines.
+QStringList cornAnd(const QString& feed, const QStringList& weights = {u"60"_s, u"40"_s})
+{
+    CalcFile::Contents c;
+    c.iMaxKorm = 1;
+    c.sKurwi = kBroilers;
+    c.sKorm = {kCorn, feed};
+    c.weights = weights;
+    return *CalcFile::toLines(c);
+}
+
+// Inserts `count` feeds of group Зерновые, "Корм 00001" and on, with protein `protein`.
+bool addFeeds(int count, const QVariant& protein = 0)
+{
+    return runSql(u"with recursive n(i) as (select 1 union all select i + 1 from n where i < ?) insert into basa "
+                   "select printf('Корм %05d', i), i, ?, 0, 0, 0, 0, 0, 0, 100, 'Зерновые' from n"_s, {count, protein});
+}
+
+// A copy of a default feed (or category) under another name.
+bool copyRow(const QString& table, const QString& name, const QString& from)
+{
+    const QStringList columns = Database::tables().value(table == "basa"_L1 ? 0 : 1).columns;
+    return runSql(u"insert into %1 select ?, %2 from %1 where %3 = ?"_s.arg(table, columns.mid(1).join(','), columns[0]),
+                  {name, from});
+}
+
+// The fake platform with the program's real viewer, and its real file dialogs
+// while `realDialogs` is set and no answer is queued.
+class TestPlatform : public TestSupport::FakePlatform {
+public:
+    bool realDialogs = false;
+    QString saveFileName(const QString& filter, const QString& dir) override
+    {
+        if (!realDialogs || !saveAnswers.isEmpty())
+            return FakePlatform::saveFileName(filter, dir);
+        return asReal(dir, [&] { return platform().saveFileName(filter, dir); });
+    }
+    QString openFileName(const QString& filter, const QString& dir) override
+    {
+        if (!realDialogs || !openAnswers.isEmpty())
+            return FakePlatform::openFileName(filter, dir);
+        return asReal(dir, [&] { return platform().openFileName(filter, dir); });
+    }
+    bool viewTextFile(const QString& path, const QString& from) override
+    {
+        return FakePlatform::viewTextFile(path, from) && TextViewer::open(path, nullptr, from);
+    }
+
+private:
+    template <class F> QString asReal(const QString& dir, F dialog)   // the folder the program gives is noted
+    {
+        initialDirs << dir;
+        setPlatform(nullptr);
+        const QString answer = dialog();
+        setPlatform(this);
+        return answer;
+    }
+};
+
+void click(QWidget* screen, const char* button)
+{
+    QTest::mouseClick(find<QPushButton>(screen, QLatin1String(button)), Qt::LeftButton);
+    settle();
+}
+
+QStringList shows(const QWidget* screen, const QStringList& names)
+{
+    QStringList out;
+    for (const QString& name : names)
+        out << textOf(screen, name);
+    return out;
+}
+
+// The weights, the totals and the deviations the worksheet shows.
+QStringList sheetFigures(const QWidget* sheet)
+{
+    return textsOf(sheet, u"txtWes(%1)"_s, ration().feedCount()) + textsOf(sheet, u"lblSum(%1)"_s, 8)
+           + textsOf(sheet, u"lblProcent(%1)"_s, 8);
+}
+
+void paste(QLineEdit* box, const QString& text)   // the clipboard's text over the selection
+{
+    box->setFocus();
+    box->selectAll();
+    box->insert(text);
+}
+
+// Any text typed over the box's, key by key (QTest's own key table knows only ASCII).
+void typeText(QLineEdit* box, const QString& text)
+{
+    box->setFocus();
+    box->selectAll();
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+// The text pasted into the grid's cell, opened with F2, then Enter.
+void enter(QTableView* grid, const QModelIndex& cell, const QString& text)
+{
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(cell).center());
+    QTest::keyClick(grid, Qt::Key_F2);
+    for (QLineEdit* box : grid->findChildren<QLineEdit*>())
+        if (box->isVisible()) {
+            paste(box, text);
+            QTest::keyClick(box, Qt::Key_Return);
+        }
+    settle();
+}
+
+// ---- the bad-input table ----
+using Bind = QMap<QString, QString>;
+struct Row {
+    QString id;
+    QStringList in, see, kept;   // the `code` texts of the input and of the last two columns
+};
+
+// The texts in `code` in a cell, with "\n" made a line break and "\0" a NUL.
+QStringList codeSpans(const QString& cell)
+{
+    static const QRegularExpression span(u"`([^`]*)`"_s);
+    QStringList out;
+    for (auto it = span.globalMatch(cell); it.hasNext();)
+        out << it.next().captured(1).replace(u"\\n"_s, u"\n"_s).replace(u"\\0"_s, QString(QChar(0)));
+    return out;
+}
+
+// The rows of the table (the lines that begin with an id in `code`); *error
+// says why they cannot be read.
+QList<Row> readTable(const QString& path, QString* error)
+{
+    QFile f(path);
+    *error = f.open(QIODevice::ReadOnly | QIODevice::Text) ? QString() : u"cannot read "_s + path;
+    QList<Row> rows;
+    for (const QString& line : QString::fromUtf8(f.readAll()).split('\n')) {
+        const QStringList cells = line.trimmed().split('|');   // "", the five cells, ""
+        if (!line.startsWith("| `"_L1))
+            continue;
+        if (cells.size() != 7 || codeSpans(cells[1]).size() != 1)
+            *error += u"not five cells, the first one an id in `code`: "_s + line;
+        else
+            rows << Row{codeSpans(cells[1]).first(), codeSpans(cells[3]), codeSpans(cells[4]), codeSpans(cells[5])};
+    }
+    return rows;
+}
+
+// The messages shown against the table's: {name} takes the bound value,
+// {reason} (the system's own words) any text. Empty when they match.
+QString mismatch(const QStringList& shown, const QStringList& patterns, const Bind& bind)
+{
+    if (shown.size() != patterns.size())
+        return u"%1 message(s) shown, %2 expected:\n%3"_s.arg(shown.size()).arg(patterns.size()).arg(shown.join('\n'));
+    static const QRegularExpression placeholder(u"\\{(\\w+)\\}"_s);
+    for (int i = 0; i < shown.size(); ++i) {
+        QString re = QRegularExpression::escape(patterns[i]);
+        for (auto it = placeholder.globalMatch(patterns[i]); it.hasNext();) {
+            const QString name = it.next().captured(1);
+            if (!bind.contains(name) && name != "reason"_L1)
+                return u"the scenario gives no value for {%1}"_s.arg(name);
+            re.replace(QRegularExpression::escape('{' + name + '}'),
+                       bind.contains(name) ? QRegularExpression::escape(bind[name]) : u".+"_s);
+        }
+        if (!QRegularExpression('^' + re + '$', QRegularExpression::DotMatchesEverythingOption).match(shown[i]).hasMatch())
+            return u"\n  table: %1\n  shown: %2"_s.arg(patterns[i], shown[i]);
+    }
+    return {};
+}
+
+Bind at(const QString& path) { return {{u"path"_s, QDir::toNativeSeparators(path)}}; }
+
+} // namespace
+
+class tst_files : public QObject {
+    Q_OBJECT
+
+    QString m_tablePath, m_tableError;
+    QList<Row> m_rows;
+    // Each test's world: the default treba.mdb in a temporary folder, the
+    // platform, and the main window shown.
+    std::unique_ptr<Fresh> m_fresh;
+    std::unique_ptr<TestPlatform> m_fake;
+    std::unique_ptr<MDIForm1> m_frame;
+
+    // The bad-input row being checked, which of its `code` texts the scenario
+    // used, and the messages it expects (none unless it says).
+    const Row* m_row = nullptr;
+    QSet<QString> m_used;
+    QStringList m_expected;
+    Bind m_bind;
+
+    QString span(const QStringList& spans, const char* column, int k)
+    {
+        m_used << QLatin1String(column) + QString::number(k);
+        return spans.value(k, u"<the row has no `code` text %1 in its %2 column>"_s.arg(k).arg(QLatin1String(column)));
+    }
+    QString in(int k) { return span(m_row->in, "input", k); }
+    QString see(int k) { return span(m_row->see, "sees", k); }
+    QString kept(int k) { return span(m_row->kept, "kept", k); }
+    void expectMessage(const QString& pattern, const Bind& bind = {})
+    {
+        m_expected << pattern;
+        m_bind.insert(bind);
+    }
+    TestPlatform& fake() { return *m_fake; }
+    QString inDir(const QString& name) const { return m_fresh->dir.filePath(name); }
+    QAction* item(const char* name) { return find<QAction>(m_frame.get(), QLatin1String(name)); }
+    void pick(const char* name) { item(name)->trigger(); }
+    // The worksheet on one feed at 100.
+    QWidget* balanced(const QString& feed = kCorn, const QString& category = kBroilers)
+    {
+        QWidget* sheet = openWorksheet({feed}, category);
+        typeOver(wes(sheet, 0), u"100"_s);
+        return sheet;
+    }
+    // The report sheet, reached by the worksheet's "Далее" and the recipe kind's "Да".
+    QWidget* report(QWidget* sheet)
+    {
+        onNextModal(this, [](QWidget* dialog) { click(dialog, "cmdWiborRacionOk"); });
+        click(sheet, "cmdDalee");
+        return liveScreen(u"frmOtshet"_s);
+    }
+    QString writeCalc(const QStringList& lines)
+    {
+        const QString path = inDir(u"расчет.kalk"_s);
+        if (!TextFile::writeLines(path, lines))
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+    // On the next real file dialog: its title, folder and offered name noted,
+    // `name` typed; a replace question, when one is expected, answered.
+    void typeName(const QString& name, QStringList* seen, std::optional<bool> replace = std::nullopt)
+    {
+        onNextModal(this, [=](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            auto* box = find<QLineEdit>(dialog, u"fileNameEdit"_s);
+            *seen << dialog->windowTitle() << dialog->directory().absolutePath() << box->text();
+            if (replace)
+                onNextModal(dialog, [=](QWidget* question) {
+                    *seen << u"asked"_s;
+                    static_cast<QMessageBox*>(question)->button(*replace ? QMessageBox::Yes : QMessageBox::No)->click();
+                    if (!*replace)
+                        QTimer::singleShot(0, dialog, &QDialog::reject);
+                }, "QMessageBox");
+            box->setFocus();
+            QTest::keyClicks(box, name);
+            QTest::keyClick(box, Qt::Key_Return);
+        }, "QFileDialog");
+    }
+
+    QMap<QString, std::function<void()>> scenarios();
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        startUi();
+        m_tablePath = QFINDTESTDATA("../../docs/BAD_INPUT.md");
+        m_rows = readTable(m_tablePath, &m_tableError);
+    }
+    void init()
+    {
+        m_fresh = std::make_unique<Fresh>();
+        m_fake = std::make_unique<TestPlatform>();
+        m_frame = std::make_unique<MDIForm1>();
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
+    }
+    void cleanup()
+    {
+        closeAll();
+        m_frame.reset();
+        MDIForm1::setHelpDirectories({});
+        m_fake.reset();
+        m_fresh.reset();
+    }
+
+    void filesRoad()
+    {
+        QTemporaryDir home;
+        TestSupport::HomeAt at(home.path());
+        fake().realDialogs = true;
+
+        // "Новый расчет": a category, three feeds, the weights typed.
+        pick("mnuNRaschet");
+        settle();
+        chooseFrom(find<QListWidget>(liveScreen(u"frmKurwi"_s), u"lstKurwi"_s), kBroilers);
+        click(liveScreen(u"frmKurwi"_s), "cmdDalee");
+        const QStringList feeds{kCorn, u"Шрот соевый"_s, kWheat};
+        for (const QString& feed : feeds) {
+            chooseFrom(find<QListWidget>(liveScreen(u"frmBasa"_s), u"lstBasa"_s), feed);
+            QTest::mouseClick(find(liveScreen(u"frmBasa"_s), u"lblWibrat"_s), Qt::LeftButton);
+        }
+        click(liveScreen(u"frmBasa"_s), "cmdDalee");
+        QWidget* sheet = liveScreen(u"frmRacion"_s);
+        const QStringList weights{u"50,5"_s, u"30"_s, u"19,5"_s};
+        for (int i = 0; i < 3; ++i)
+            typeOver(wes(sheet, i), weights[i]);
+        const QStringList before = sheetFigures(sheet);
+        QCOMPARE(before.mid(0, 3), weights);
+
+        // "Сохранить расчет...": the real dialog starts at home (there is no documents
+        // folder) with no name offered, adds the extension to "ration" and so asks
+        // before it replaces the earlier ration.kalk: "Нет" keeps it, "Да" replaces it.
+        const QString saved = home.filePath(u"ration.kalk"_s);
+        QVERIFY(TextFile::writeLines(saved, {u"прежний"_s}));
+        const QByteArray earlier = bytesOf(saved);
+        for (const bool replace : {false, true}) {
+            QStringList seen;
+            typeName(u"ration"_s, &seen, replace);
+            pick("mnuSaveR");
+            QCOMPARE(seen, QStringList({u"Сохранить расчет"_s, home.path(), QString(), u"asked"_s}));
+            QCOMPARE(bytesOf(saved) == earlier, !replace);
+        }
+        QCOMPARE(fake().initialDirs, QStringList({home.path(), home.path()}));
+        QCOMPARE(TextFile::readLines(saved)->size(), CalcFile::lineCount(3));
+        QCOMPARE(QDir(home.path()).entryList(QDir::Files), QStringList{u"ration.kalk"_s});
+
+        // "Открыть старый..." after "Закрыть": the folder last used, the same worksheet.
+        click(sheet, "cmdExit");
+        QVERIFY(!Navigation::racion());
+        QStringList seen;
+        typeName(u"ration.kalk"_s, &seen);
+        pick("mnuSRachet");
+        settle();
+        QCOMPARE(seen, QStringList({u"Открыть старый расчет"_s, home.path(), QString()}));
+        sheet = liveScreen(u"frmRacion"_s);
+        QCOMPARE(sheetFigures(sheet), before);
+        QCOMPARE(textOf(sheet, u"lblKuri(0)"_s), kBroilers);
+        QVERIFY(!item("mnuRacion")->isEnabled() && !item("mnuRecent")->isEnabled());
+
+        // The report, "Записать рацион в файл...": the text kind's first dialog starts
+        // in the documents folder, now there; "Смотреть\Печатать" starts where it was written.
+        QVERIFY(QDir(home.path()).mkdir(u"Documents"_s));
+        QWidget* otshet = report(sheet);
+        seen.clear();
+        typeName(u"report"_s, &seen);
+        pick("mnuSaveRacion");
+        const QString written = home.filePath(u"Documents/report.txt"_s);
+        QCOMPARE(seen, QStringList({u"Записать рацион в файл"_s, home.filePath(u"Documents"_s), QString()}));
+        const QStringList lines = TextFile::readLines(written).value_or(QStringList());
+        QCOMPARE(lines.size(), 15 + 2 * 3 + 2);
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(lines.at(15 + 2 * i), (u"      "_s + feeds[i]).leftJustified(47)
+                                               + textOf(otshet, u"lblWes(%1)"_s.arg(i)).leftJustified(8) + u"грамм"_s);
+        fake().openAnswers << written;
+        pick("mnuOpenRacion");
+        QCOMPARE(fake().viewedFiles, QStringList{written});
+        QCOMPARE(fake().initialDirs.last(), home.filePath(u"Documents"_s));
+        click(otshet, "cmdNazad");
+
+        // "Последние расчеты": the last five saved or opened, newest first; one opened
+        // comes first; one that is gone says so and leaves the list.
+        for (int n = 1; n <= 5; ++n) {
+            fake().saveAnswers << home.filePath(u"%1.kalk"_s.arg(n));
+            pick("mnuSaveR");
+        }
+        QVERIFY(Navigation::closeRacion());
+        auto* recent = find<QMenu>(m_frame.get(), u"mnuRecent"_s);
+        const auto entries = [recent] {
+            QStringList out;
+            for (QAction* a : recent->actions())
+                out << a->text();
+            return out;
+        };
+        QCOMPARE(entries(), QStringList({u"&1 5.kalk"_s, u"&2 4.kalk"_s, u"&3 3.kalk"_s, u"&4 2.kalk"_s, u"&5 1.kalk"_s}));
+        find<QAction>(recent, u"mnuRecent(2)"_s)->trigger();
+        settle();
+        QCOMPARE(sheetFigures(liveScreen(u"frmRacion"_s)), before);
+        QVERIFY(Navigation::closeRacion());
+        QVERIFY(QFile::remove(home.filePath(u"4.kalk"_s)));
+        find<QAction>(recent, u"mnuRecent(2)"_s)->trigger();
+        QCOMPARE(fake().messages.size(), 1);
+        QVERIFY(fake().messages.first().contains(home.filePath(u"4.kalk"_s)));
+        QVERIFY(!Navigation::racion() && item("mnuRacion")->isEnabled());
+        QCOMPARE(entries(), QStringList({u"&1 3.kalk"_s, u"&2 5.kalk"_s, u"&3 2.kalk"_s, u"&4 1.kalk"_s}));
+        QVERIFY(fake().questions.isEmpty());
+    }
+
+    // A file opened by "Открыть старый...", by "Последние расчеты" (where it was
+    // put when it opened sound) and by the command line `racion --user-data FILE`
+    // opens alike; what the format allows opens, whoever wrote it.
+    void openedThreeWaysAlike_data()
+    {
+        QTest::addColumn<QString>("feed");
+        QTest::addColumn<QStringList>("edits");   // "line=text" replaces a line, "+text" adds one, "-first,count" drops
+        QTest::addColumn<QString>("message");   // a part of the one message shown, if any
+        QTest::addColumn<QStringList>("shown");   // the sheet's weights, sum and "Расчет рациона" on, or that item
+        const QStringList two{u"60"_s, u"40"_s, u"100"_s, u"0"_s}, refused{u"1"_s};
+        QTest::newRow("as written") << kWheat << QStringList() << QString() << two;
+        QTest::newRow("no feeds") << kWheat << QStringList{u"1=-1"_s, u"-3,34"_s, u"-47,2"_s} << QString()
+                                  << QStringList{u"0"_s, u"0"_s};
+        QTest::newRow("text after a closing quote") << kWheat << QStringList{u"14=\"Пшеница\" 12"_s, u"48=\"40\" г"_s}
+                                                    << QString() << two;
+        QTest::newRow("lines after the last weight") << kWheat << QStringList{u"+"_s, u"+\"еще\""_s} << QString() << two;
+        QTest::newRow("not a calculation") << kWheat << QStringList{u"-1,48"_s, u"+garbage"_s} << u"расчет.kalk"_s << refused;
+        QTest::newRow("cut before its weights") << kWheat << QStringList{u"-47,2"_s} << u"расчет.kalk"_s << refused;
+        // Names from a database made elsewhere are looked up exactly, however odd.
+        QTest::newRow("a blank feed name") << u" "_s << QStringList() << QString() << two;
+        QTest::newRow("a name with a statement") << u"Мел'; DROP TABLE basa; --"_s << QStringList() << QString() << two;
+        QTest::newRow("a name that would match every row") << u"x' OR '1'='1"_s << QStringList() << u"x' OR '1'='1"_s << two;
+    }
+    void openedThreeWaysAlike()
+    {
+        QFETCH(QString, feed);
+        QFETCH(QStringList, edits);
+        QFETCH(QString, message);
+        QFETCH(QStringList, shown);
+        const auto addFeed = [&] { return feed == kWheat || !message.isEmpty() || copyRow(u"basa"_s, feed, kWheat); };
+        QVERIFY(addFeed());
+        QStringList lines = cornAnd(feed);
+        const QString path = writeCalc(lines);
+        fake().openAnswers << path;
+        pick("mnuSRachet");
+        QVERIFY(Navigation::closeRacion());
+        fake().messages.clear();
+        std::ranges::reverse(edits);   // from the end, so line numbers stay those of the file as written
+        for (const QString& e : edits) {
+            if (e.startsWith(u'+'))
+                lines.append(e.mid(1));
+            else if (e.startsWith(u'-'))
+                lines.remove(e.mid(1).section(u',', 0, 0).toInt() - 1, e.section(u',', 1).toInt());
+            else
+                lines[e.section(u'=', 0, 0).toInt() - 1] = e.section(u'=', 1);
+        }
+        writeCalc(lines);
+
+        const auto outcome = [this] {
+            settle();
+            QStringList seen = fake().messages;
+            if (QWidget* sheet = Navigation::racion())
+                seen << textsOf(sheet, u"txtWes(%1)"_s, ration().feedCount()) << textOf(sheet, u"lblSumWes"_s);
+            seen << QString::number(item("mnuRacion")->isEnabled());
+            fake().messages.clear();
+            seen << QString::number(Navigation::closeRacion());   // with no question
+            return seen;
+        };
+        pick("mnuRecent(0)");
+        const QStringList byRecent = outcome();
+        fake().openAnswers << path;
+        pick("mnuSRachet");
+        const QStringList byMenu = outcome();
+        QCOMPARE(byMenu, byRecent);
+        QVERIFY2(message.isEmpty() || byMenu.first().contains(message), qPrintable(byMenu.first()));
+        QCOMPARE(byMenu.mid(message.isEmpty() ? 0 : 1), shown + QStringList{u"1"_s});
+
+        // The command line names the file relative to the folder it starts in.
+        QTemporaryDir data;
+        qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+        const auto restore = qScopeGuard([] { qunsetenv("XDG_DATA_HOME"); });
+        const Startup::CommandLine command = Startup::parseCommandLine({u"racion"_s, u"--user-data"_s, u"расчет.kalk"_s});
+        QVERIFY(command.exitCode == -1 && command.userData);
+        QVERIFY(Startup::enterUserDataFolder(nullptr) && Startup::checkDatabase());
+        QCOMPARE(QDir::currentPath(), data.filePath(QCoreApplication::applicationName()));
+        QVERIFY(QFileInfo(u"treba.mdb"_s).size() > 0);
+        QVERIFY(addFeed());
+        Navigation::openCalculationFile(command.file);
+        QCOMPARE(outcome(), byMenu);
+        QVERIFY(fake().questions.isEmpty());
+    }
+
+    // Byte for byte the hand-written fixtures; the calculation read back to the
+    // same lines; numbers with a point whatever the locale, in full.
+    void formatsMatchTheFixtures()
+    {
+        // The calculation: a null value, a huge and a tiny number, a negative one, weights with the comma.
+        const QString calc = QFINDTESTDATA("fixtures/calc_two_feeds.kalk");
+        const auto c = CalcFile::fromLines(*TextFile::readLines(calc));
+        QVERIFY(c && c->DataKorm[1][2].isNull());
+        QCOMPARE(QVariantList({c->DataKorm[1][1], c->DataKorm[1][5], c->DataKorm[1][7], c->NormaKur[9]}),
+                 QVariantList({12345678.5, 0.00005, -0.25, 120.0}));
+        QCOMPARE(c->weights, QStringList({u"59,5"_s, u"40,5"_s}));
+        QVERIFY(TextFile::writeLines(inDir(u"out.kalk"_s), *CalcFile::toLines(*c)));
+        QCOMPARE(bytesOf(inDir(u"out.kalk"_s)), bytesOf(calc));
+        QCOMPARE(CalcFile::valueLine(1.5e17), u"150000000000000000"_s);   // no exponent
+        QCOMPARE(CalcFile::valueLine(1.0 / 3.0), u"0.333333333333333"_s);   // fifteen significant digits
+        const double largest = std::numeric_limits<double>::max();   // fifteen digits would round it up beyond
+        QCOMPARE(CalcFile::valueLine(largest).toDouble(), largest);
+        // A long text is quoted in a message by its first 80 characters or fewer, never cut
+        // inside a character the user sees as one.
+        const QString a79(79, u'a');
+        for (const auto& [text, quoted] : {std::pair{a79 + u'b', a79 + u'b'}, {a79 + u"🐔🐔"_s, a79 + u'…'},
+                                           {a79 + u"е\u0301е"_s, a79 + u'…'}})
+            QCOMPARE(TextFile::excerpt(text), quoted);
+
+        // The report: a name of 42 characters moves its amount a line down, an amount
+        // of 12 characters its unit.
+        TextReport::Captions r;
+        r.Label6 = u"300"_s;
+        r.Label1 = u"Рацион для кормления"_s;
+        r.Label3 = c->sKurwi;
+        r.Text1 = u"100"_s;
+        r.Label2 = u"едениц(цы)"_s;
+        r.lbl_1 = QStringList{kCorn, u"Шрот подсолнечный высокопротеиновый 38-40 "_s, u"Мел"_s};
+        r.lblWes = QStringList{u"6428,57"_s, u"4285,71"_s, u"123456789,12"_s};
+        r.lblGramm = QStringList(3, u"грамм"_s);
+        r.Label10 = u"Общий вес рациона"_s;
+        r.lblObqiWes = u"123467503,4"_s;
+        r.lblProcent = {u"-1,2"_s, u"0"_s, u"3,5"_s, u"-10,4"_s, u"0,7"_s, u"25"_s, u"-3"_s, u"100,1"_s};
+        QVERIFY(TextFile::writeLines(inDir(u"out.txt"_s), TextReport::lines(r)));
+        QCOMPARE(bytesOf(inDir(u"out.txt"_s)), bytesOf(QFINDTESTDATA("fixtures/report_three_feeds.txt")));
+    }
+
+    // The default data hold together; an earlier version's sound file gains the
+    // empty price table and keeps every row, value, type and definition.
+    void databaseAtStartUp()
+    {
+        QCOMPARE(readBack(u"Select count(*) || ' ' || count(distinct basa_name_kormow) || ' ' || (select count(*) || ' ' || "
+                          "count(distinct kategoriy_ptici) from kurwi) || ' ' || (select count(*) from granica) from basa"_s)
+                     .toString(), u"39 39 14 14 9"_s);
+        QCOMPARE(readBack(u"Select count(*) from basa b left join granica g on g.gruppa = b.gruppa "
+                          "where not (b.granic > 0 and b.granic <= g.procent)"_s).toInt(), 0);
+        QCOMPARE(readBack(u"Select count(*) from kurwi where not (obm_en > 0 and protein > 0 and calciy_ > 0 and "
+                          "pospor > 0 and natriy > 0 and A > 0 and D > 0 and B3 > 0 and dawat_gr > 0)"_s).toInt(), 0);
+        QVERIFY(runSql(u"Drop table cena"_s));
+        const auto dump = [] {   // definitions, then every value with its type
+            QString out = readBack(u"Select group_concat(type || name || ifnull(sql, ''), '|') From (Select * From "
+                                   "sqlite_master Where tbl_name in ('basa', 'kurwi', 'granica') Order by name)"_s).toString();
+            for (const Database::Table& t : Database::tables()) {
+                QStringList values;
+                for (const QString& column : t.columns)
+                    values << u"typeof(%1) || quote(%1)"_s.arg(column);
+                out += readBack(u"Select group_concat(%1, '|') From (Select * From %2 Order by rowid)"_s
+                                    .arg(values.join(u" || ',' || "_s), t.name)).toString();
+            }
+            return out;
+        };
+        const QString before = dump();
+        QVERIFY(before.count(',') > 39 * 10);
+        QVERIFY(Startup::checkDatabase());
+        QCOMPARE(dump(), before);
+        QCOMPARE(readBack(u"Select count(*) || ' ' || count(cena) From cena"_s).toString(), u"0 0"_s);
+        const QByteArray made = bytesOf(Database::path());
+        QVERIFY(Startup::checkDatabase());
+        QCOMPARE(bytesOf(Database::path()), made);
+    }
+
+    // ---- the bad-input table: it reads, its ids are unique, every scenario has its row ----
+    void badInputTable()
+    {
+        QVERIFY2(m_tableError.isEmpty() && !m_rows.isEmpty(), qPrintable(m_tableError));
+        QStringList ids;
+        for (const Row& r : m_rows)
+            ids << r.id;
+        QCOMPARE(QSet(ids.begin(), ids.end()).size(), ids.size());
+        for (const QString& id : scenarios().keys())
+            QVERIFY2(ids.contains(id), qPrintable(u"scenario %1 has no row in %2"_s.arg(id, m_tablePath)));
+    }
+    void badInput_data()
+    {
+        QTest::addColumn<int>("index");
+        for (int i = 0; i < m_rows.size(); ++i)
+            QTest::newRow(qPrintable(m_rows.at(i).id)) << i;
+    }
+    void badInput()
+    {
+        QFETCH(int, index);
+        m_row = &m_rows.at(index);
+        m_used.clear();
+        m_expected.clear();
+        m_bind.clear();
+        const auto all = scenarios();
+        QVERIFY2(all.contains(m_row->id), qPrintable(u"row %1 has no scenario"_s.arg(m_row->id)));
+        all.value(m_row->id)();
+        if (QTest::currentTestFailed())
+            return;
+        const QString why = mismatch(fake().messages, m_expected, m_bind);
+        QVERIFY2(why.isEmpty(), qPrintable(why));
+        // Every text the row promises in its last two columns is checked.
+        for (const auto& [column, spans] : {std::pair{"sees", m_row->see}, std::pair{"kept", m_row->kept}})
+            for (int k = 0; k < spans.size(); ++k)
+                QVERIFY2(m_used.contains(QLatin1String(column) + QString::number(k)),
+                         qPrintable(u"`%1` of the row is not checked"_s.arg(spans.at(k))));
+    }
+};
+
+QMap<QString, std::function<void()>> tst_files::scenarios()
+{
+    QMap<QString, std::function<void()>> s;
+
+    // ---- weight boxes: typed into a one-feed sheet, the box (and the sum) as the row says ----
+    auto typed = [this](const QStringList& controls) {
+        QWidget* sheet = openWorksheet({kCorn});
+        typeOver(wes(sheet, 0), in(0));
+        for (int k = 0; k < controls.size(); ++k)
+            QCOMPARE(textOf(sheet, controls[k]), see(k));
+    };
+    s["weight-letters-typed"] = s["weight-point-typed"] = [typed] { typed({u"txtWes(0)"_s}); };
+    s["weight-many-decimals"] = [typed] { typed({u"txtWes(0)"_s, u"lblSumWes"_s}); };
+    // A refused paste into the first box: sum unknown, "Далее" off, the other box and the contributions kept.
+    auto pasteRefused = [this](const QString& first, const QString& second) {
+        QWidget* sheet = openWorksheet({kCorn, kWheat});
+        typeOver(wes(sheet, 0), first);
+        typeOver(wes(sheet, 1), second);
+        const QStringList others = shows(sheet, {u"txtWes(1)"_s, u"lbl_1(2)"_s, u"lbl_2(2)"_s});
+        paste(wes(sheet, 0), in(0));
+        expectMessage(see(0));
+        QCOMPARE(shows(sheet, {u"txtWes(0)"_s, u"lblSumWes"_s, u"txtWes(1)"_s, u"lbl_1(2)"_s, u"lbl_2(2)"_s}),
+                 QStringList({see(1), see(2)}) + others);
+        QVERIFY(!find<QPushButton>(sheet, u"cmdDalee"_s)->isEnabled());
+    };
+    s["weight-letters-pasted"] = [this, pasteRefused] { pasteRefused(in(1), u"0"_s); };
+    s["weight-huge-pasted"] = [pasteRefused] { pasteRefused(u"0"_s, u"30"_s); };
+    // Made 0 without a word; the other box kept.
+    auto zeroed = [this](bool pasted) {
+        QWidget* sheet = openWorksheet({kCorn, kWheat});
+        typeOver(wes(sheet, 1), u"30"_s);
+        typeOver(wes(sheet, 0), u"20"_s);
+        pasted ? paste(wes(sheet, 0), in(0)) : typeOver(wes(sheet, 0), u"\b"_s);
+        QCOMPARE(textsOf(sheet, u"txtWes(%1)"_s, 2), QStringList({see(0), u"30"_s}));
+    };
+    s["weight-negative-pasted"] = [zeroed] { zeroed(true); };
+    s["weight-empty"] = [zeroed] { zeroed(false); };
+    s["weight-sum-above-100"] = [this] {
+        QWidget* sheet = openWorksheet({kCorn, kWheat});
+        typeOver(wes(sheet, 0), in(0));
+        typeOver(wes(sheet, 1), in(1));
+        QCOMPARE(shows(sheet, {u"txtWes(1)"_s, u"lblSumWes"_s, u"txtWes(0)"_s}), QStringList({see(0), see(1), kept(0)}));
+        QCOMPARE(find<QLabel>(sheet, u"lblSumWes"_s)->palette().color(QPalette::Window), QColor(192, 255, 192));
+        QVERIFY(find<QPushButton>(sheet, u"cmdDalee"_s)->isEnabled());
+    };
+    s["weight-totals-overflow"] = [this] {
+        QVERIFY(addFeeds(2, in(0).toDouble()));
+        QWidget* sheet = openWorksheet({u"Корм 00001"_s, u"Корм 00002"_s});
+        typeOver(wes(sheet, 0), in(1));
+        typeOver(wes(sheet, 1), in(1));
+        QCOMPARE(shows(sheet, {u"lblSum(1)"_s, u"lblProcent(1)"_s, u"txtWes(0)"_s, u"txtWes(1)"_s, u"lbl_1(2)"_s, u"lbl_2(2)"_s}),
+                 QStringList({see(0), see(0), kept(0), kept(0), u"900000000000000"_s, u"900000000000000"_s}));
+        QCOMPARE(find<QLabel>(sheet, u"lblProcent(1)"_s)->palette().color(QPalette::Window), QColor(255, 192, 192));
+    };
+
+    // ---- tolerances: typed, the box left; it shows the last good value again, and that value
+    // stays in force (a recalculation takes the tolerances from the boxes) ----
+    auto refusedTolerance = [this](const char* comboName, bool surplus, bool checkKept) {
+        QWidget* sheet = openWorksheet({kCorn});
+        auto* combo = find<QComboBox>(sheet, QLatin1String(comboName));
+        typeText(combo->lineEdit(), in(0));
+        wes(sheet, 0)->setFocus();
+        expectMessage(see(0));
+        QCOMPARE(combo->currentText(), see(1));
+        typeOver(wes(sheet, 0), u"100"_s);
+        QCOMPARE(surplus ? ration().cyPogrWit : ration().cyPogr, *Fixed4::fromText(checkKept ? kept(0) : see(1)));
+    };
+    s["tolerance-letters"] = s["tolerance-negative"] = [refusedTolerance] { refusedTolerance("Combo1", false, true); };
+    s["tolerance-huge"] = [refusedTolerance] { refusedTolerance("Combo2", true, true); };
+    s["tolerance-too-many-digits"] = [refusedTolerance] { refusedTolerance("Combo1", false, false); };
+
+    // ---- the report sheet's quantity ----
+    auto quantity = [this](QWidget* o) { return find<QLineEdit>(o, u"Text1"_s); };
+    s["quantity-letters-typed"] = s["quantity-zero"] = s["quantity-above-limit-typed"] = [this, quantity] {
+        QWidget* o = report(balanced());
+        typeOver(quantity(o), in(0));
+        QCOMPARE(textOf(o, u"Text1"_s), see(0));
+    };
+    s["quantity-letters-pasted"] = s["quantity-above-limit-pasted"] = [this, quantity] {
+        QWidget* o = report(balanced());
+        typeOver(quantity(o), kept(0));
+        paste(quantity(o), in(0));
+        QCOMPARE(textOf(o, u"Text1"_s), kept(0));
+        QCOMPARE(frmOtshet::iKolGolov, std::int16_t(kept(0).toInt()));
+    };
+    s["quantity-empty"] = [this, quantity] {
+        QWidget* o = report(balanced());
+        const QString forOne = textOf(o, u"lblWes(0)"_s);
+        typeOver(quantity(o), u"5"_s);
+        QVERIFY(textOf(o, u"lblWes(0)"_s) != forOne);
+        typeOver(quantity(o), u"\b"_s);
+        QCOMPARE(shows(o, {u"Text1"_s, u"lblWes(0)"_s}), QStringList({see(0), forOne}));
+    };
+    s["quantity-zeros"] = [this, quantity] {
+        QWidget* o = report(balanced());
+        typeOver(quantity(o), in(0));
+        quantity(o)->home(false);
+        QTest::keyClick(quantity(o), Qt::Key_Delete);
+        QCOMPARE(shows(o, {u"Text1"_s, u"Text1"_s, u"lblWes(0)"_s}), QStringList({in(1), see(1), see(2)}));
+        QCOMPARE(frmOtshet::iKolGolov, std::int16_t(0));
+        typeOver(quantity(o), see(0));   // a lone zero is corrected
+        QCOMPARE(quantity(o)->text(), u"1"_s);
+    };
+    s["quantity-energy-zero"] = [this, quantity] {
+        QWidget* o = report(balanced(u"Известняк (известняковая мука)"_s));
+        QCOMPARE(textOf(Navigation::racion(), u"lblSum(0)"_s), in(0));
+        typeOver(quantity(o), in(1));
+        QCOMPARE(shows(o, {u"lblWes(0)"_s, u"lblObqiWes"_s}), QStringList({see(0), see(0)}));
+        QCOMPARE(wes(Navigation::racion(), 0)->text(), u"100"_s);
+    };
+
+    // ---- the database file: refused at start-up, every byte kept ----
+    auto refusedAtStart = [this](const QString& spoil) {
+        QVERIFY(spoil.isEmpty() || runSql(spoil));
+        const QByteArray before = bytesOf(Database::path());
+        QVERIFY(!Startup::checkDatabase());
+        expectMessage(see(0), at(Database::path()));
+        QCOMPARE(bytesOf(Database::path()), before);
+    };
+    s["db-not-sqlite"] = [refusedAtStart] {
+        QVERIFY(TextFile::writeLines(Database::path(), {u"Это не база данных"_s}));
+        refusedAtStart({});
+    };
+    s["db-other-sqlite"] = [refusedAtStart] {
+        QVERIFY(QFile::remove(Database::path()));
+        refusedAtStart(u"create table notes (id integer)"_s);
+    };
+    s["db-folder"] = [refusedAtStart] {
+        QVERIFY(QFile::remove(Database::path()) && QDir().mkdir(Database::path()));
+        refusedAtStart({});
+        QVERIFY(QFileInfo(Database::path()).isDir());
+    };
+    s["db-table-missing"] = [refusedAtStart] { refusedAtStart(u"drop table granica"_s); };
+    s["db-column-missing"] = [refusedAtStart] { refusedAtStart(u"alter table kurwi drop column dawat_gr"_s); };
+    s["db-locked"] = [refusedAtStart] {   // the lock held while the check waits
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"tst-holder"_s);
+        db.setDatabaseName(Database::path());
+        QVERIFY(db.open() && db.exec(u"BEGIN EXCLUSIVE"_s).isActive());
+        QElapsedTimer t;
+        t.start();
+        refusedAtStart({});
+        QVERIFY2(t.elapsed() < 3 * Database::kBusyTimeoutMs, qPrintable(QString::number(t.elapsed())));
+        db.exec(u"ROLLBACK"_s);
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(u"tst-holder"_s);
+    };
+    // A table's root page spoilt: for basa (400 more rows, so the root is an
+    // interior page) its last child pointed past the end of the file, its count
+    // from the name index still right; for granica its page kind zeroed.
+    auto damage = [](const char* table) {
+        const bool feeds = table == "basa"_L1;
+        QVERIFY(!feeds || addFeeds(400));
+        const qint64 pageSize = readBack(u"pragma page_size"_s).toLongLong();
+        const qint64 root = readBack(u"select rootpage from sqlite_master where name = '%1'"_s.arg(QLatin1String(table))).toLongLong();
+        QFile f(Database::path());
+        QVERIFY(f.open(QIODevice::ReadWrite) && f.seek((root - 1) * pageSize));
+        QCOMPARE(f.read(1), QByteArray(1, feeds ? 0x05 : 0x0d));   // an interior page, a leaf
+        QVERIFY(feeds ? f.seek((root - 1) * pageSize + 8) && f.write(QByteArray::fromHex("00ffffff")) == 4
+                      : f.seek((root - 1) * pageSize) && f.write(QByteArray(1, 0)) == 1);
+    };
+    s["db-damaged"] = [refusedAtStart, damage] {
+        damage("basa");
+        QCOMPARE(readBack(u"select count(*) from basa"_s).toInt(), 439);
+        refusedAtStart({});
+    };
+    s["editor-table-damaged"] = [this, damage] {
+        damage("basa");
+        const QByteArray before = bytesOf(Database::path());
+        pick("mnuKorm");
+        expectMessage(see(0), at(Database::path()));
+        QVERIFY(!liveScreen(u"frmBasaKorm"_s));
+        QCOMPARE(bytesOf(Database::path()), before);
+    };
+    s["db-group-limit-unreadable"] = [this, damage] {
+        QWidget* sheet = openWorksheet({kCorn});
+        damage("granica");
+        typeOver(wes(sheet, 0), in(0));
+        typeOver(wes(sheet, 0), in(1));
+        expectMessage(see(0), at(Database::path()));
+        QCOMPARE(wes(sheet, 0)->text(), kept(0));
+    };
+    s["db-journal-left"] = [this] {
+        const QString sum = u"select count(*) || ' ' || total(protein) from basa"_s;
+        const QVariant before = readBack(sum);
+        const QString copy = inDir(u"copy.mdb"_s), journal = in(0).mid(9);
+        {   // the file and its journal as a kill in the middle of a long write leaves them
+            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"tst-writer"_s);
+            db.setDatabaseName(Database::path());
+            QVERIFY(db.open());
+            for (const QString& sql : {u"pragma cache_size = 10"_s, u"begin"_s, u"update basa set protein = protein + 1000"_s,
+                                       u"with recursive n(i) as (select 1 union all select i + 1 from n where i < 3000) "
+                                       "insert into basa select printf('Корм %05d', i), i, 0, 0, 0, 0, 0, 0, 0, 100, "
+                                       "'Зерновые' from n"_s})
+                QVERIFY2(!db.exec(sql).lastError().isValid(), qPrintable(sql));
+            QVERIFY(QFile::copy(Database::path(), copy) && QFile::copy(Database::path() + journal, copy + journal));
+            db.exec(u"rollback"_s);
+        }
+        QSqlDatabase::removeDatabase(u"tst-writer"_s);
+        QVERIFY(QFile::remove(Database::path()) && QFile::rename(copy, Database::path()));
+        QVERIFY(QFile::rename(copy + journal, inDir(in(0))) && QFileInfo(inDir(in(0))).size() > 0);
+        QVERIFY(Startup::checkDatabase());
+        QVERIFY(!QFileInfo::exists(inDir(in(0))));
+        QCOMPARE(readBack(sum), before);
+    };
+    s["db-leftover-new"] = [this] {
+        QVERIFY(QFile::remove(Database::path()));
+        for (const QString& name : {in(0), in(0) + u"-journal"_s, kept(0)}) {
+            QFile f(inDir(name));
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write("SQLite format 3") > 0 && f.flush());
+            QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+        }
+        QVERIFY(Startup::checkDatabase());
+        QVERIFY(!QFileInfo::exists(inDir(in(0))) && !QFileInfo::exists(inDir(in(0) + u"-journal"_s)));
+        QVERIFY(QFileInfo::exists(inDir(kept(0))) && QFileInfo::exists(inDir(see(0))));
+        QVERIFY(readBack(u"select count(*) from basa"_s).toInt() > 0);
+    };
+    s["db-missing"] = [] {
+        QVERIFY(QFile::remove(Database::path()));
+        QVERIFY(Startup::checkDatabase());
+        QVERIFY(readBack(u"select (select count(*) from basa) * (select count(*) from kurwi) * count(*) from granica"_s).toInt() > 0);
+    };
+    s["db-disk-full"] = [this] {
+        QVERIFY(QFile::remove(Database::path()));
+        QVERIFY(TestSupport::underFileSizeLimit(4096, fake(), [] { Startup::checkDatabase(); }));
+        expectMessage(see(0), at(Database::path()));
+        QVERIFY(!QFileInfo::exists(inDir(kept(0))));
+        QCOMPARE(QDir(m_fresh->dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    };
+    s["db-gone"] = [this] {
+        QVERIFY(QFile::remove(Database::path()));
+        pick("mnuNRaschet");
+        expectMessage(see(0), at(Database::path()));
+        QCOMPARE(find<QListWidget>(liveScreen(u"frmKurwi"_s), u"lstKurwi"_s)->count(), 0);
+        QVERIFY(!QFileInfo::exists(Database::path()));
+    };
+    s["db-name-nul"] = [this] {
+        QVERIFY(copyRow(u"basa"_s, in(0), in(1)));
+        QWidget* sheet = openWorksheet({in(1), in(0)});
+        expectMessage(see(0));
+        QCOMPARE(ration().DataKorm[0][0].toString(), in(1));
+        typeOver(wes(sheet, 0), u"10"_s);
+        typeOver(wes(sheet, 1), u"10"_s);
+        QCOMPARE(shows(sheet, {u"lbl_1(2)"_s, u"lbl_2(2)"_s}), QStringList({u"0,85"_s, see(1)}));
+    };
+    // Empty (null) figures, as a database made elsewhere may hold, even an empty name.
+    s["db-null-values"] = [this] {
+        QVERIFY(runSql(u"insert into basa (basa_name_kormow) values (?), (null)"_s, {in(0)}));
+        Navigation::showBasa();
+        QCOMPARE(find<QListWidget>(liveScreen(u"frmBasa"_s), u"lstBasa"_s)->item(0)->text(), QString());
+        QWidget* sheet = openWorksheet({in(0), in(1)});
+        typeOver(wes(sheet, 0), in(2));
+        typeOver(wes(sheet, 1), in(2));
+        QCOMPARE(shows(sheet, {u"lbl_1(2)"_s, u"lblSum(1)"_s, u"lblProcent(1)"_s, u"lblSumWes"_s, u"lbl_2(2)"_s}),
+                 QStringList({see(0), see(0), see(0), see(1), kept(0)}));
+    };
+    // The limit itself fills the list (it once looped for ever there); one row more is refused.
+    s["db-over-32767"] = [this] {
+        QVERIFY(runSql(u"delete from basa"_s) && addFeeds(in(0).toInt() - 1));
+        Navigation::showBasa();
+        QCOMPARE(find<QListWidget>(liveScreen(u"frmBasa"_s), u"lstBasa"_s)->count(), in(0).toInt() - 1);
+        click(liveScreen(u"frmBasa"_s), "cmdExit");
+        QVERIFY(runSql(u"insert into basa select 'Корм 32768', ob_en, protein, calciy_, pospor, natriy, A, D, B3, "
+                       "granic, gruppa from basa limit 1"_s));
+        Navigation::showBasa();
+        expectMessage(see(0));
+        QCOMPARE(find<QListWidget>(liveScreen(u"frmBasa"_s), u"lstBasa"_s)->count(), 0);
+        QCOMPARE(readBack(u"select count(*) from basa"_s).toString(), in(0));
+    };
+
+    // ---- the reference editors, opened from the menu: the row's input (or an emptied cell)
+    // refused; the cell keeps its value, in the grid and in the database ----
+    auto refusedCell = [this](const char* menu, const QString& table, int column) {
+        pick(menu);
+        auto* grid = liveScreen(table == "basa"_L1 ? u"frmBasaKorm"_s : u"frmBasaKurwi"_s)->findChild<QTableView*>();
+        const QModelIndex cell = grid->model()->index(2, column);
+        const QVariant before = cell.data();
+        const QString name = cell.siblingAtColumn(0).data().toString();
+        enter(grid, cell, m_row->in.isEmpty() ? QString() : in(0));
+        expectMessage(see(0));
+        QCOMPARE(cell.data(), before);
+        QCOMPARE(readBack(u"select * from %1 where %2 = '%3'"_s.arg(table, Database::tables().value(table == "basa"_L1 ? 0 : 1)
+                                                                               .columns.first(), name), column), before);
+    };
+    s["editor-number-letters"] = s["editor-number-negative"] = s["editor-number-empty"] = [refusedCell] {
+        refusedCell("mnuKorm", u"basa"_s, 2);
+    };
+    s["editor-name-empty"] = s["editor-name-quote"] = [refusedCell] { refusedCell("mnuKorm", u"basa"_s, 0); };
+    s["editor-name-line-break"] = [refusedCell] { refusedCell("mnuVargo", u"kurwi"_s, 0); };
+    s["editor-new-row-without-name"] = [this] {
+        pick("mnuKorm");
+        QWidget* editor = liveScreen(u"frmBasaKorm"_s);
+        auto* grid = editor->findChild<QTableView*>();
+        const int added = grid->model()->rowCount(), inDatabase = readBack(u"select count(*) from basa"_s).toInt();
+        click(editor, "cmdDobawit");
+        enter(grid, grid->model()->index(added, 1), u"250"_s);
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(0, 0)).center());
+        QTRY_COMPARE(grid->currentIndex().row(), added);
+        expectMessage(see(0), Bind{{u"row"_s, QString::number(added + 1)}});
+        QCOMPARE(grid->model()->index(added, 1).data().toDouble(), 250.0);
+        QCOMPARE(readBack(u"select count(*) from basa"_s).toInt(), inDatabase);
+        QTest::keyClick(grid, Qt::Key_Escape);
+    };
+    // A price that cannot be written keeps the user in its row and the editor open, stays in
+    // its cell as typed, and Esc brings the stored one back.
+    s["price-letters"] = s["price-negative"] = s["price-huge"] = [this] {
+        QVERIFY(runSql(u"insert into cena values (?, 12.5)"_s, {kCorn}));
+        pick("mnuCena");
+        QWidget* editor = liveScreen(u"frmCena"_s);
+        auto* grid = find<QTableView>(editor, u"DataGrid1"_s);
+        const QModelIndex cell = cellOf(grid, kCorn, 1);
+        typeIntoCell(grid, cell, in(0));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(cell.siblingAtRow(cell.row() ? 0 : 1)).center());
+        QTRY_COMPARE(grid->currentIndex().row(), cell.row());
+        click(editor, "cmdExit");
+        expectMessage(see(0));
+        expectMessage(see(0));
+        QVERIFY(editor->isVisible());
+        QCOMPARE(cell.data().toString(), see(1));
+        QCOMPARE(readBack(u"select cena from cena where basa_name_kormow = '%1'"_s.arg(kCorn)).toDouble(),
+                 *NumText::toDouble(kept(0)));
+        QTest::keyClick(grid, Qt::Key_Escape);
+        QCOMPARE(cell.data().toString(), see(2));
+    };
+    s["editor-no-database"] = [this] {
+        QVERIFY(QFile::remove(Database::path()));
+        pick("mnuKorm");
+        expectMessage(see(0), at(Database::path()));
+        QVERIFY(!liveScreen(u"frmBasaKorm"_s) && menuRules().isEnabled(MenuItem::Korm));
+    };
+
+    // ---- "Расчитать" refused for the database's figures or a missing price, weights kept ----
+    auto refusedComposition = [this](const QString& spoil, const QString& feed, bool cheapest,
+                                     const QStringList& weights = {u"40"_s, u"0"_s}) {
+        QVERIFY(spoil.isEmpty() || runSql(spoil, spoil.contains('?') ? QVariantList{kBroilers} : QVariantList()));
+        QVERIFY(!cheapest || runSql(u"insert into cena values (?, 16)"_s, {kCorn}));
+        QWidget* sheet = openWorksheet({kCorn, feed});
+        typeOver(wes(sheet, 0), weights[0]);
+        if (cheapest)
+            QTest::mouseClick(find<QCheckBox>(sheet, u"chkCena"_s), Qt::LeftButton);
+        fake().messages.clear();
+        click(sheet, "cmdS");
+        expectMessage(see(0));
+        QCOMPARE(textsOf(sheet, u"txtWes(%1)"_s, 2), weights);
+    };
+    s["compose-requirement-missing"] = [refusedComposition] {
+        refusedComposition(u"update kurwi set protein = null where kategoriy_ptici = ?"_s, u"Шрот соевый"_s, false);
+    };
+    s["compose-no-group-limits"] = [refusedComposition] { refusedComposition(u"delete from granica"_s, u"Шрот соевый"_s, false); };
+    s["least-cost-no-price"] = [this, refusedComposition] { refusedComposition({}, in(0), true, {kept(0), kept(1)}); };
+
+    // ---- the wizard ----
+    s["feed-eleventh"] = [this] {
+        Navigation::showBasa();
+        auto* all = find<QListWidget>(liveScreen(u"frmBasa"_s), u"lstBasa"_s);
+        for (int n = 0; n < 11; ++n) {
+            chooseFrom(all, all->item(0)->text());
+            QTest::mouseClick(find(liveScreen(u"frmBasa"_s), u"lblWibrat"_s), Qt::LeftButton);
+        }
+        expectMessage(see(0));
+        QCOMPARE(find<QListWidget>(liveScreen(u"frmBasa"_s), u"lstWibor"_s)->count(), kept(0).toInt());
+    };
+    s["daily-requirement-missing"] = [this] {
+        QVERIFY(runSql(u"update kurwi set dawat_gr = null where kategoriy_ptici = ?"_s, {kBroilers}));
+        QWidget* sheet = balanced();
+        click(sheet, "cmdDalee");
+        expectMessage(see(0));
+        QVERIFY(liveScreen(u"frmBasaKurwi"_s) && sheet->isVisible());
+        QCOMPARE(wes(sheet, 0)->text(), u"100"_s);
+    };
+
+    // ---- calculation files opened from the menu: a refused file leaves the ration in progress ----
+    const QStringList good = cornAnd(kWheat);
+    auto openRefused = [this](const QString& path, bool cancel = false) {
+        RationState& r = ration();
+        r.sKurwi = u"Прежняя категория"_s;
+        r.sKorm[0] = u"Прежний корм"_s;
+        r.DataKorm[0][1] = 123.0;
+        fake().openAnswers.enqueue(path);
+        pick("mnuSRachet");
+        if (!cancel)
+            expectMessage(see(0), at(path));
+        QCOMPARE(fake().openFilters, QStringList{FileFilters::kalk});
+        QCOMPARE(QStringList({QString::number(r.iMaxKorm), r.sKurwi, r.sKorm[0], r.DataKorm[0][1].toString()}),
+                 QStringList({u"0"_s, u"Прежняя категория"_s, u"Прежний корм"_s, u"123"_s}));
+        QVERIFY(!Navigation::racion() && menuRules().isEnabled(MenuItem::Racion));
+    };
+    s["calc-open-cancelled"] = [openRefused] { openRefused({}, true); };
+    s["calc-open-missing"] = [this, openRefused] { openRefused(inDir(u"нет такого.kalk"_s)); };
+    s["calc-too-few-lines"] = [this, openRefused, good] { openRefused(writeCalc(good.mid(0, 46))); };
+    // Line k of a good file replaced by the row's input.
+    for (const auto& [id, k] : {std::pair{"calc-feed-count-out-of-range", 0}, {"calc-wrong-kind", 2}, {"calc-weight-missing", 47}})
+        s[id] = [this, openRefused, good, k = k] {
+            QStringList lines = good;
+            lines[k] = in(0);
+            openRefused(writeCalc(lines));
+        };
+    s["calc-open-device"] = [this, openRefused] { openRefused(in(0)); };
+    s["calc-open-too-big"] = [this, openRefused, good] {
+        QStringList lines = good;
+        for (qsizetype bytes = TextFile::encodeLines(good)->size(); bytes < in(0).toInt(); bytes += 1002)
+            lines << QString(1000, u'x');
+        openRefused(writeCalc(lines));
+    };
+    s["calc-line-too-long"] = [this, openRefused, good] {
+        QStringList lines = good;
+        lines[2] = u"1234567890"_s.repeated(in(0).toInt() / 10);
+        openRefused(writeCalc(lines));
+    };
+    s["calc-names-not-in-database"] = [this] {
+        CalcFile::Contents c;
+        c.sKurwi = in(1);
+        c.sKorm[0] = in(0);
+        c.DataKorm[0] = {c.sKorm[0], 200.0, 10.0, 0.5, 0.3, 0.1, 0.0, 0.0, 0.1, 20.0, u"Прочие"_s};
+        c.NormaKur = {c.sKurwi, 280.0, 16.0, 3.0, 0.7, 0.15, 1.0, 0.2, 0.5, 300.0};
+        c.weights = QStringList{u"20"_s};
+        fake().openAnswers.enqueue(writeCalc(*CalcFile::toLines(c)));
+        pick("mnuSRachet");
+        expectMessage(see(0));
+        QCOMPARE(wes(Navigation::racion(), 0)->text(), u"20"_s);
+        QCOMPARE(QVariantList({ration().DataKorm[0][1], ration().NormaKur[9]}), QVariantList({200.0, 300.0}));
+    };
+    s["calc-weight-other-separator"] = [this] {
+        fake().openAnswers.enqueue(writeCalc(cornAnd(kWheat, {in(0), u"87.5"_s})));
+        pick("mnuSRachet");
+        QCOMPARE(shows(Navigation::racion(), {u"txtWes(0)"_s, u"lblSumWes"_s}), QStringList({see(0), u"100"_s}));
+    };
+
+    // ---- saving a calculation, or a report from its sheet, of one feed of one category (copies of
+    // default rows under the row's names): a cancelled dialog writes nothing, an unwritable folder is
+    // named, a name the file cannot hold is refused before the dialog ----
+    auto save = [this](bool toReport, const QString& answer, bool dialog, const QString& feed = kCorn,
+                       const QString& category = kBroilers) {
+        QVERIFY(feed == kCorn || copyRow(u"basa"_s, feed, kCorn));
+        QVERIFY(category == kBroilers || copyRow(u"kurwi"_s, category, kBroilers));
+        toReport ? report(balanced(feed, category)) : balanced(feed, category);
+        const QString path = answer.isEmpty() ? answer : inDir(answer);
+        fake().saveAnswers.enqueue(path);
+        pick(toReport ? "mnuSaveRacion" : "mnuSaveR");
+        if (!answer.isEmpty())
+            expectMessage(see(0), at(path));
+        const QString filter = toReport ? FileFilters::txt : FileFilters::kalk;
+        QCOMPARE(fake().saveFilters, dialog ? QStringList{filter} : QStringList());
+        QVERIFY(QDir(m_fresh->dir.path()).entryList({filter.section('|', 1)}, QDir::Files).isEmpty());
+        QVERIFY(!QFileInfo::exists(path));
+    };
+    s["calc-save-cancelled"] = [save] { save(false, {}, true); };
+    s["calc-save-folder-unwritable"] = [save] { save(false, u"нет такой папки/расчет.kalk"_s, true); };
+    s["calc-save-double-quote"] = [this, save] { save(false, u"расчет.kalk"_s, false, kCorn, in(0)); };
+    s["calc-save-line-break"] = s["calc-save-not-1251"] = [this, save] { save(false, u"расчет.kalk"_s, false, in(0)); };
+    s["calc-save-name-too-long"] = [this, save] { save(false, u"расчет.kalk"_s, false, QString(in(0).toInt(), in(1).at(0))); };
+    s["report-cancelled"] = [save] { save(true, {}, true); };
+    s["report-folder-unwritable"] = [save] { save(true, u"нет такой папки/отчет.txt"_s, true); };
+    s["report-not-1251"] = [this, save] { save(true, u"отчет.txt"_s, false, kCorn, in(0)); };
+    // The disk fills up (a child process may not write more than a few hundred
+    // bytes) while the file is written over an earlier one.
+    auto diskFull = [this](bool toReport) {
+        toReport ? report(balanced()) : balanced();
+        const QString path = inDir(in(0));
+        QVERIFY(TextFile::writeLines(path, QStringList(100, u"прежняя строка"_s)));
+        const QByteArray before = bytesOf(path);
+        const QStringList files = QDir(m_fresh->dir.path()).entryList(QDir::Files | QDir::Hidden);
+        fake().saveAnswers.enqueue(path);
+        QVERIFY(TestSupport::underFileSizeLimit(200, fake(), [this, toReport] { pick(toReport ? "mnuSaveRacion" : "mnuSaveR"); }));
+        expectMessage(see(0), at(path));
+        QCOMPARE(bytesOf(path), before);
+        QCOMPARE(QDir(m_fresh->dir.path()).entryList(QDir::Files | QDir::Hidden), files);
+    };
+    s["calc-save-disk-full"] = [diskFull] { diskFull(false); };
+    s["report-disk-full"] = [diskFull] { diskFull(true); };
+
+    // ---- viewing a report: the file goes to the viewer, which shows it under its name ----
+    s["view-name-with-blanks"] = [this] {
+        const QString path = inDir(in(0));
+        QVERIFY(TextFile::writeLines(path, {u"      Рацион для кормления"_s}));
+        const QByteArray before = bytesOf(path);
+        fake().openAnswers.enqueue(path);
+        pick("mnuOpenRacion");
+        QCOMPARE(fake().viewedFiles, QStringList{path});
+        QList<TextViewer*> viewers;
+        for (QWidget* w : QApplication::allWidgets())
+            if (auto* viewer = qobject_cast<TextViewer*>(w))
+                viewers << viewer;
+        QCOMPARE(viewers.size(), 1);
+        QCOMPARE(viewers[0]->windowTitle(), see(0));
+        QCOMPARE(viewers[0]->text(), u"      Рацион для кормления\n"_s);
+        QCOMPARE(bytesOf(path), before);
+    };
+    s["view-unreadable"] = [this] {
+        QVERIFY(QDir(m_fresh->dir.path()).mkdir(in(0)));
+        fake().openAnswers.enqueue(inDir(in(0)));
+        pick("mnuOpenRacion");
+        expectMessage(see(0), at(inDir(in(0))));
+    };
+
+    // ---- help: "Работа с программой" and "FAQ" with no help file in the folders searched ----
+    s["help-missing"] = s["faq-help-missing"] = [this] {
+        const QStringList dirs{inDir(u"bin"_s), inDir(u"share"_s)};
+        MDIForm1::setHelpDirectories(dirs);
+        pick(m_row->id == "help-missing"_L1 ? "lblRabota" : "lblFaq");
+        expectMessage(see(0), Bind{{u"dirs"_s, QDir::toNativeSeparators(dirs.join(u", "_s))}});
+        QVERIFY(fake().viewedFiles.isEmpty() && fake().openedUrls.isEmpty() && m_frame->isEnabled());
+    };
+    return s;
+}
+
+QTEST_MAIN(tst_files)
+#include "tst_files.moc"
