@@ -110,6 +110,9 @@ private Q_SLOTS:
         const auto argb = QImage::Format_ARGB32_Premultiplied;
         QCOMPARE(w.windowIcon().pixmap(48).toImage().convertToFormat(argb), QImage(":/icons/racion-48.png").convertToFormat(argb));
         QCOMPARE(QDialogButtonBox(QDialogButtonBox::Cancel).buttons().value(0)->text(), "Отмена");
+        // Centred before the window system adds its frame, so within a few pixels.
+        const QPoint off = w.frameGeometry().center() - w.screen()->availableGeometry().center();
+        QVERIFY(qAbs(off.x()) <= 4 && qAbs(off.y()) <= 4);
 
         for (QAction* m : w.menuBar()->actions()) {   // a mnemonic for every menu and item, none twice in a menu
             QString keys = QKeySequence::mnemonic(m->text()).toString();
