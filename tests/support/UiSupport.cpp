@@ -3,11 +3,13 @@
 #include "data/RationState.h"
 #include "files/CalcHistory.h"
 #include "files/LastDirs.h"
+#include "shell/MDIForm1.h"
 #include "shell/MenuRules.h"
 #include "shell/Navigation.h"
 #include "shell/Startup.h"
 #include "wizard/frmOtshet.h"
 
+#include <QMenu>
 #include <QTimer>
 
 namespace UiSupport {
@@ -26,6 +28,14 @@ Fresh::Fresh()
     LastDirs::reset();
     recentCalculations().reset();
     frmOtshet::iKolGolov = 0;
+}
+
+FreshFrame::FreshFrame()
+{
+    frame.show();
+    frame.activateWindow();
+    if (!QTest::qWaitForWindowActive(&frame))
+        qFatal("the main window did not become active");
 }
 
 void settle()
@@ -72,11 +82,29 @@ QStringList itemTexts(const QListWidget* list)
     return out;
 }
 
+// Each character as its key; QTest's own key table knows only ASCII.
+static void typeKeys(QWidget* box, const QString& keys)
+{
+    for (const QChar c : keys) {
+        if (c.unicode() < 128)
+            QTest::keyClick(box, c.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
 void typeOver(QLineEdit* box, const QString& keys)
 {
     box->setFocus();
     box->selectAll();
-    QTest::keyClicks(box, keys);
+    typeKeys(box, keys);
+}
+
+void paste(QLineEdit* box, const QString& text)
+{
+    box->setFocus();
+    box->selectAll();
+    box->insert(text);
 }
 
 QModelIndex cellOf(const QTableView* grid, const QString& text, int column)
@@ -100,12 +128,7 @@ QLineEdit* openCell(QTableView* grid, const QModelIndex& cell, const QString& ke
     box->selectAll();
     if (keys.isEmpty())
         QTest::keyClick(box, Qt::Key_Delete);
-    for (const QChar c : keys) {   // QTest's own key table knows only ASCII
-        if (c.unicode() < 128)
-            QTest::keyClick(box, c.toLatin1());
-        else
-            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
+    typeKeys(box, keys);
     return box;
 }
 
@@ -124,17 +147,53 @@ void chooseFrom(QListWidget* list, const QString& text)
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
 }
 
-QWidget* openWorksheet(const QStringList& feeds, const QString& category)
+void press(QWidget* screen, const char* button)
 {
-    RationState& s = ration();
-    s.sKurwi = category;
-    for (int i = 0; i < feeds.size(); ++i)
-        s.sKorm[i] = feeds[i];
-    s.iMaxKorm = std::int16_t(feeds.size() - 1);
-    QWidget* sheet = Navigation::showRacion();
+    QTest::mouseClick(find<QPushButton>(screen, QLatin1String(button)), Qt::LeftButton);
+    settle();
+}
+
+QAction* menuItem(const char* name)
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* frame = qobject_cast<MDIForm1*>(w); frame && frame->isVisible()) {
+            if (auto* menu = frame->findChild<QMenu*>(QLatin1String(name)))
+                return menu->menuAction();
+            return find<QAction>(frame, QLatin1String(name));
+        }
+    qFatal("no main window shown");
+}
+
+QWidget* openWorksheet(const QStringList& feeds, const QString& category, const QStringList& weights)
+{
+    menuItem("mnuNRaschet")->trigger();
+    settle();
+    QWidget* kurwi = liveScreen(QStringLiteral("frmKurwi"));
+    chooseFrom(find<QListWidget>(kurwi, QStringLiteral("lstKurwi")), category);
+    press(kurwi, "cmdDalee");
+    QWidget* basa = liveScreen(QStringLiteral("frmBasa"));
+    for (const QString& feed : feeds) {
+        chooseFrom(find<QListWidget>(basa, QStringLiteral("lstBasa")), feed);
+        QTest::mouseClick(find(basa, QStringLiteral("lblWibrat")), Qt::LeftButton);
+    }
+    press(basa, "cmdDalee");
+    QWidget* sheet = liveScreen(QStringLiteral("frmRacion"));
     if (!sheet)
         qFatal("no worksheet");
+    for (int i = 0; i < weights.size(); ++i)
+        typeOver(wes(sheet, i), weights[i]);
     return sheet;
+}
+
+QWidget* openReport(QWidget* sheet, const QString& kind)
+{
+    onNextModal(qApp, [kind](QWidget* dialog) {
+        if (!kind.isEmpty())
+            QTest::mouseClick(find(dialog, kind), Qt::LeftButton);
+        press(dialog, "cmdWiborRacionOk");
+    });
+    press(sheet, "cmdDalee");
+    return liveScreen(QStringLiteral("frmOtshet"));
 }
 
 void onNextModal(QObject* context, const std::function<void(QWidget*)>& act, const char* className)

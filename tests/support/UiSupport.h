@@ -3,6 +3,7 @@
 // world, the live screens and controls found by name, and the user's keys and
 // clicks.
 
+#include "shell/MDIForm1.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -37,6 +38,11 @@ struct Fresh {
     TestSupport::TempWorkDir dir;
     TestSupport::FakePlatform fake;
 };
+// The same world with the main window shown and active.
+struct FreshFrame : Fresh {
+    FreshFrame();
+    MDIForm1 frame;
+};
 
 // The visible screen of that name, inside the frame or on its own.
 QWidget* liveScreen(const QString& name);
@@ -65,8 +71,19 @@ QLineEdit* openCell(QTableView* grid, const QModelIndex& cell, const QString& ke
 void typeIntoCell(QTableView* grid, const QModelIndex& cell, const QString& keys);
 // Clicks the list's item of that text.
 void chooseFrom(QListWidget* list, const QString& text);
-// The worksheet on these feeds of the default data, as "Далее" opens it.
-QWidget* openWorksheet(const QStringList& feeds, const QString& category = kBroilers);
+// Clicks the screen's button and lets what it opens or closes settle.
+void press(QWidget* screen, const char* button);
+// The shown main window's menu item (or menu) of that name.
+QAction* menuItem(const char* name);
+// The worksheet as the user reaches it in the shown main window: "Новый
+// расчет", the category clicked, "Далее", each feed clicked and moved by the
+// arrow, "Далее"; these weights typed.
+QWidget* openWorksheet(const QStringList& feeds, const QString& category = kBroilers, const QStringList& weights = {});
+// The worksheet's "Далее", the recipe kind clicked (none: as the dialog
+// comes) and "Да": the report sheet.
+QWidget* openReport(QWidget* sheet, const QString& kind = {});
+// The clipboard's text pasted over the box's whole text.
+void paste(QLineEdit* box, const QString& text);
 // Runs `act` on the next modal window (of that class, when one is named) once
 // its own event loop runs.
 void onNextModal(QObject* context, const std::function<void(QWidget*)>& act, const char* className = nullptr);

@@ -25,72 +25,18 @@ const QColor kGreen(192, 255, 192), kRed(255, 192, 192);
 
 QColor back(const QWidget* screen, const QString& name) { return find(screen, name)->palette().color(QPalette::Window); }
 
-// Clicks the screen's button and lets what it opens or closes settle.
-void press(QWidget* screen, const char* name)
-{
-    QTest::mouseClick(find<QPushButton>(screen, name), Qt::LeftButton);
-    settle();
-}
-
-// "Далее" on the worksheet, the recipe kind clicked (none: as the dialog
-// comes) and "Да": the report sheet.
-QWidget* toReport(QWidget* sheet, const QString& kind = {})
-{
-    onNextModal(qApp, [kind](QWidget* dialog) {
-        if (!kind.isEmpty())
-            QTest::mouseClick(find(dialog, kind), Qt::LeftButton);
-        QTest::mouseClick(find<QPushButton>(dialog, "cmdWiborRacionOk"), Qt::LeftButton);
-    });
-    press(sheet, "cmdDalee");
-    return liveScreen("frmOtshet");
-}
-
 } // namespace
 
 // Each test starts in a fresh world with the main window shown and active.
 class tst_wizard : public QObject {
     Q_OBJECT
-    std::optional<Fresh> m_fresh;
-    std::optional<MDIForm1> m_main;
+    std::optional<FreshFrame> m_fresh;
     TestSupport::FakePlatform& fake() { return m_fresh->fake; }
-    QAction* menu(const char* name) const { return find<QAction>(&*m_main, name); }
-
-    // "Новый расчет", the category clicked, "Далее", these feeds each clicked
-    // and moved by the arrow, "Далее": the worksheet, these weights typed.
-    QWidget* toWorksheet(const QStringList& feeds, const QStringList& weights = {})
-    {
-        menu("mnuNRaschet")->trigger();
-        settle();
-        QWidget* kurwi = liveScreen("frmKurwi");
-        chooseFrom(find<QListWidget>(kurwi, "lstKurwi"), kBroilers);
-        press(kurwi, "cmdDalee");
-        QWidget* basa = liveScreen("frmBasa");
-        for (const QString& feed : feeds) {
-            chooseFrom(find<QListWidget>(basa, "lstBasa"), feed);
-            QTest::mouseClick(find(basa, "lblWibrat"), Qt::LeftButton);
-        }
-        press(basa, "cmdDalee");
-        QWidget* sheet = liveScreen("frmRacion");
-        for (int i = 0; i < weights.size(); ++i)
-            typeOver(wes(sheet, i), weights[i]);
-        return sheet;
-    }
 
 private Q_SLOTS:
     void initTestCase() { startUi(); }
-    void init()
-    {
-        m_fresh.emplace();
-        m_main.emplace();
-        m_main->show();
-        m_main->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&*m_main));
-    }
-    void cleanup()
-    {
-        m_main.reset();
-        m_fresh.reset();
-    }
+    void init() { m_fresh.emplace(); }
+    void cleanup() { m_fresh.reset(); }
 
     // The category list has the focus as the screen opens. Only the user's
     // click or key sets the choice; neither the focus, nor a refill when the
@@ -117,8 +63,8 @@ private Q_SLOTS:
         QFETCH(QStringList, steps);
         QFETCH(QString, chosen);
         ration().sKurwi = remembered;
-        MDIForm1& w = *m_main;
-        menu("mnuNRaschet")->trigger();
+        MDIForm1& w = m_fresh->frame;
+        menuItem("mnuNRaschet")->trigger();
         QWidget* f = liveScreen("frmKurwi");
         auto* list = find<QListWidget>(f, "lstKurwi");
         QTRY_VERIFY(list->hasFocus());
@@ -129,7 +75,7 @@ private Q_SLOTS:
             } else if (step == "key down") {
                 QTest::keyClick(list, Qt::Key_Down);
             } else if (step == "away") {
-                menu("mnuKorm")->trigger();
+                menuItem("mnuKorm")->trigger();
                 QVERIFY(w.mdiArea()->activeSubWindow() != Screens::subWindowOf(f));
                 w.mdiArea()->setActiveSubWindow(Screens::subWindowOf(f));
             } else if (step == "back") {
@@ -143,10 +89,10 @@ private Q_SLOTS:
         QCOMPARE(list->count(), count);   // refilled, never appended to
         QCOMPARE(textOf(f, "Label1"), chosen.isEmpty() ? QString("Не выбрано") : chosen);
         QCOMPARE(find<QPushButton>(f, "cmdDalee")->isEnabled(), !chosen.isEmpty());
-        QVERIFY(!menu("mnuRacion")->isEnabled());
+        QVERIFY(!menuItem("mnuRacion")->isEnabled());
         press(f, "cmdZakrit");
         QCOMPARE(ration().sKurwi, chosen);
-        QVERIFY(menu("mnuRacion")->isEnabled());
+        QVERIFY(menuItem("mnuRacion")->isEnabled());
     }
 
     // Back from a worksheet with these weights typed, feeds are moved on the
@@ -191,7 +137,7 @@ private Q_SLOTS:
         QFETCH(QStringList, kept);
         const QStringList feeds = QStringList{"Кукуруза", "Пшеница", "Ячмень", "Овес", "Просо", "Сорго",
                                               "Тритикале", "Рожь", "Горох", "Мел кормовой"}.mid(0, weights.size());
-        press(toWorksheet(feeds, weights), "cmdNasad");
+        press(openWorksheet(feeds, kBroilers, weights), "cmdNasad");
         const auto list = [](const char* name) { return find<QListWidget>(liveScreen("frmBasa"), name); };
         QCOMPARE(itemTexts(list("lstWibor")), feeds);
         const int all = list("lstBasa")->count() + list("lstWibor")->count();
@@ -224,13 +170,13 @@ private Q_SLOTS:
     // printed recipe.
     void wizardRoad()
     {
-        MDIForm1& w = *m_main;
-        QWidget* s = toWorksheet({"Кукуруза", "Шрот соевый"});
+        MDIForm1& w = m_fresh->frame;
+        QWidget* s = openWorksheet({"Кукуруза", "Шрот соевый"});
         QVERIFY(wes(s, 1)->isVisible() && !wes(s, 2)->isVisible());
         QCOMPARE(textsOf(s, "lblKuri(%1)", 3), (QStringList{kBroilers, "310", "23"}));
         QVERIFY(!find<QPushButton>(s, "cmdDalee")->isEnabled());
         QCOMPARE(textOf(s, "lblCena"), "Стоимость: нет цены для «Кукуруза»");
-        menu("mnuCena")->trigger();
+        menuItem("mnuCena")->trigger();
         auto* grid = find<QTableView>(liveScreen("frmCena"), "DataGrid1");
         typeIntoCell(grid, cellOf(grid, "Кукуруза", 1), "12,5");
         QTest::mouseClick(wes(s, 0), Qt::LeftButton);   // the editor writes as it stops being active
@@ -265,7 +211,7 @@ private Q_SLOTS:
         QCOMPARE(cell.siblingAtColumn(0).data().toString(), kBroilers);
         QCOMPARE(editor->model()->record().fieldName(cell.column()), "dawat_gr");
         QCOMPARE(QApplication::focusWidget(), editor->grid());
-        QVERIFY(menu("mnuVargo")->isEnabled());   // not opened from its menu item
+        QVERIFY(menuItem("mnuVargo")->isEnabled());   // not opened from its menu item
         for (const char key : {'3', '7', '0', '\r'})
             QTest::keyClick(QApplication::focusWidget(), key);
         press(editor, "Command1");
@@ -282,9 +228,9 @@ private Q_SLOTS:
         // 2 t of compound feed take 1310 kg of corn (16375 руб.) and 690 kg of
         // meal (20700 руб.). The report's close box brings the worksheet back
         // with its weights, ready to be saved.
-        QWidget* otshet = toReport(s, "optKombikorm");
+        QWidget* otshet = openReport(s, "optKombikorm");
         QVERIFY(otshet && !s->isVisible());
-        QVERIFY(!menu("mnuSaveR")->isEnabled() && menu("mnuSaveRacion")->isEnabled());
+        QVERIFY(!menuItem("mnuSaveR")->isEnabled() && menuItem("mnuSaveRacion")->isEnabled());
         typeOver(find<QLineEdit>(otshet, "Text1"), "2");
         QCOMPARE(textsOf(otshet, "lblWes(%1)", 2), QStringList({"1310", "690"}));
         QCOMPARE(textsOf(otshet, "lblCena(%1)", 2) << textOf(otshet, "lblCenaItog"),
@@ -296,13 +242,13 @@ private Q_SLOTS:
         QVERIFY(!liveScreen("frmOtshet") && s->isVisible());
         QCOMPARE(w.mdiArea()->activeSubWindow(), Screens::subWindowOf(s));
         QCOMPARE(textsOf(s, "txtWes(%1)", 2), (QStringList{"65,5", "34,5"}));
-        QVERIFY(menu("mnuSaveR")->isEnabled() && !menu("mnuSaveRacion")->isEnabled());
-        QVERIFY(!menu("mnuRacion")->isEnabled());   // no second calculation beside this one
+        QVERIFY(menuItem("mnuSaveR")->isEnabled() && !menuItem("mnuSaveRacion")->isEnabled());
+        QVERIFY(!menuItem("mnuRacion")->isEnabled());   // no second calculation beside this one
 
         // The dialog offers the ration again. 50 birds at 370 kcal a day eat
         // 4009,43 g of corn (50,12 руб.) and 2111,84 g of meal (63,36 руб.);
         // the quantity box drops the minus and the separators.
-        otshet = toReport(s);
+        otshet = openReport(s);
         QCOMPARE(textOf(otshet, "Label6"), "370");
         typeOver(find<QLineEdit>(otshet, "Text1"), "-5,0");
         QCOMPARE(textsOf(otshet, "lblWes(%1)", 2) << textOf(otshet, "lblObqiWes"),
@@ -311,14 +257,14 @@ private Q_SLOTS:
                  QStringList({"50,12", "63,36", "113,48"}));
         QVERIFY(!find(otshet, "lblWes(2)")->isVisible());   // two feeds, two rows
         press(otshet, "cmdNazad");   // it keeps the quantity
-        QVERIFY(!liveScreen("frmOtshet") && s->isVisible() && menu("mnuSaveR")->isEnabled());
-        otshet = toReport(s);
+        QVERIFY(!liveScreen("frmOtshet") && s->isVisible() && menuItem("mnuSaveR")->isEnabled());
+        otshet = openReport(s);
         QCOMPARE(textOf(otshet, "Text1"), "50");
 
         // "Записать рацион в файл...": the report's lines, without costs.
         const QString report = m_fresh->dir.filePath("рацион бройлеров.txt");
         fake().saveAnswers << report;
-        menu("mnuSaveRacion")->trigger();
+        menuItem("mnuSaveRacion")->trigger();
         const auto lines = TextFile::readLines(report);
         QVERIFY(lines && lines->size() == 15 + 2 * 2 + 2);
         QCOMPARE(lines->at(15), QString("      Кукуруза").leftJustified(47) + "4009,43 грамм");
@@ -340,7 +286,7 @@ private Q_SLOTS:
         press(otshet, "Command1");
         QCOMPARE(fake().questions, QStringList{"Сохранить расчет?"});
         QVERIFY(!liveScreen("frmOtshet") && !liveScreen("frmRacion"));
-        QVERIFY(menu("mnuRacion")->isEnabled() && !menu("mnuSaveR")->isEnabled());
+        QVERIFY(menuItem("mnuRacion")->isEnabled() && !menuItem("mnuSaveR")->isEnabled());
         QCOMPARE(fake().messages,
                  QStringList{"Для расчета рациона введите в базу данных суточную потребность птицы в О/Э"});
     }
@@ -367,7 +313,7 @@ private Q_SLOTS:
         QFETCH(QString, weight);
         QFETCH(bool, up);
         QFETCH(QString, stepped);
-        QWidget* s = toWorksheet({"Кукуруза"});
+        QWidget* s = openWorksheet({"Кукуруза"});
         QLineEdit* box = wes(s, 0);
         box->setText(weight);
         box->setFocus();
@@ -383,7 +329,7 @@ private Q_SLOTS:
     // in the bad-input table.)
     void compoundWithoutEnergy()
     {
-        QWidget* otshet = toReport(toWorksheet({"Мел кормовой"}, {"100"}), "optKombikorm");
+        QWidget* otshet = openReport(openWorksheet({"Мел кормовой"}, kBroilers, {"100"}), "optKombikorm");
         typeOver(find<QLineEdit>(otshet, "Text1"), "2");
         QCOMPARE((QStringList{textOf(otshet, "lblWes(0)"), textOf(otshet, "lblObqiWes")}), (QStringList{"2000", "—"}));
     }
@@ -394,7 +340,7 @@ private Q_SLOTS:
     // kept, and "Подставить" then balances the ration.
     void diagnosis()
     {
-        QWidget* s = toWorksheet({"Кукуруза", "Пшеница", "Шрот соевый", "Мука рыбная", "Масло подсолнечное",
+        QWidget* s = openWorksheet({"Кукуруза", "Пшеница", "Шрот соевый", "Мука рыбная", "Масло подсолнечное",
                                      "Монокальцийфосфат", "Соль поваренная",
                                      "Премикс для бройлеров и родительского стада 1%"});
         auto* pane = find(s, "pnlDiagnosis");
@@ -463,11 +409,11 @@ private Q_SLOTS:
         QFETCH(QString, tolerance);
         QFETCH(bool, balanced);
         const std::vector<double> prices{16, 14, 42, 60, 110, 95, 4.5, 85, 9, 250};
-        menu("mnuCena")->trigger();
+        menuItem("mnuCena")->trigger();
         auto* grid = find<QTableView>(liveScreen("frmCena"), "DataGrid1");
         for (int i = 0; i < feeds.size(); ++i)
             typeIntoCell(grid, cellOf(grid, feeds[i], 1), NumText::plain(prices[std::size_t(i)]));
-        QWidget* sheet = toWorksheet(feeds, {"50"});
+        QWidget* sheet = openWorksheet(feeds, kBroilers, {"50"});
         typeOver(find<QComboBox>(sheet, "Combo1")->lineEdit(), tolerance);
         QTest::mouseClick(find(sheet, "chkCena"), Qt::LeftButton);
         press(sheet, "cmdS");
