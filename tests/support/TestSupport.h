@@ -6,8 +6,8 @@
 #include "shell/Platform.h"
 
 #include <QDir>
+#include <QLocale>
 #include <QQueue>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QVariant>
@@ -16,12 +16,12 @@
 namespace TestSupport {
 
 // Pins the Russian locale (decimal comma) for the whole test program.
-void pinRussianLocale();
+inline void pinRussianLocale() { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
 
 class FakePlatform : public Platform {
 public:
-    FakePlatform();                 // installs itself
-    ~FakePlatform() override;       // restores the real platform
+    FakePlatform() { setPlatform(this); }
+    ~FakePlatform() override { setPlatform(nullptr); }   // the real platform back
 
     QStringList messages;           // every message shown, in order
     QList<MessageKind> kinds;       // the icon of each
@@ -30,11 +30,9 @@ public:
     QQueue<QString> saveAnswers;    // next file names for save dialogs ("" = cancel; the extension added)
     QQueue<QString> openAnswers;    // next file names for open dialogs ("" = cancel)
     QStringList saveFilters, openFilters, initialDirs;
-    QList<QUrl> openedUrls;
-    bool urlResult = true;          // what openUrl answers
-    QStringList viewedFiles;
+    QList<QUrl> openedUrls;         // every address opened (each opens)
+    QStringList viewedFiles;        // every file viewed (each shows)
     QStringList viewedFrom;         // the line each was to be shown from
-    bool viewResult = true;         // what viewTextFile answers
     QStringList previewed;          // the text of every document shown in the print preview
     QStringList previewFonts;       // and its font's family, when that font is fixed-width
 
@@ -65,11 +63,11 @@ private:
 };
 
 // A temporary directory made the working directory for the object's life,
-// optionally with a fresh treba.mdb holding the default data.
+// with a fresh treba.mdb holding the default data.
 class TempWorkDir {
 public:
-    explicit TempWorkDir(bool withDefaultDatabase = true);
-    ~TempWorkDir();
+    TempWorkDir();
+    ~TempWorkDir() { QDir::setCurrent(m_previous); }
     QString path() const { return m_dir.path(); }
     QString filePath(const QString& name) const { return m_dir.filePath(name); }
     bool isValid() const { return m_dir.isValid(); }
@@ -79,9 +77,6 @@ private:
     QString m_previous;
 };
 
-} // namespace TestSupport
-
-namespace TestSupport {
 
 // The file's bytes, empty when it cannot be read.
 QByteArray bytesOf(const QString& path);
