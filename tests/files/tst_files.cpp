@@ -117,13 +117,6 @@ QStringList sheetFigures(const QWidget* sheet)
            + textsOf(sheet, u"lblProcent(%1)"_s, 8);
 }
 
-void paste(QLineEdit* box, const QString& text)   // the clipboard's text over the selection
-{
-    box->setFocus();
-    box->selectAll();
-    box->insert(text);
-}
-
 // Any text typed over the box's, key by key (QTest's own key table knows only ASCII).
 void typeText(QLineEdit* box, const QString& text)
 {
