@@ -59,16 +59,12 @@ private Q_SLOTS:
         QFETCH(int, column);
         QFETCH(QString, typed);
         QFETCH(QString, leftBy);
-        Fresh fresh;
-        MDIForm1 w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
+        FreshFrame fresh;
+        MDIForm1& w = fresh.frame;
         const QStringList feeds{"Кукуруза", "Пшеница"};
-        QWidget* sheet = openWorksheet(feeds);
-        typeOver(wes(sheet, 0), "60");
-        typeOver(wes(sheet, 1), "40");
+        QWidget* sheet = openWorksheet(feeds, kBroilers, {"60", "40"});
         const bool poultry = row == kBroilers;
-        find<QAction>(&w, poultry ? "mnuVargo" : "mnuKorm")->trigger();
+        menuItem(poultry ? "mnuVargo" : "mnuKorm")->trigger();
         auto* editor = qobject_cast<GridEditor*>(liveScreen(poultry ? "frmBasaKurwi" : "frmBasaKorm"));
         QTableView* grid = editor->grid();
         const QString stored = QString("select %1 from %2 where %3 = '%4'")
@@ -96,7 +92,7 @@ private Q_SLOTS:
         }
         QCOMPARE(ration().NormaKur[2].toDouble(), readBack("select protein from kurwi where kategoriy_ptici = '" + kBroilers + "'").toDouble());
         // "птицы" is off while its menu item has the poultry editor open.
-        QCOMPARE(find<QAction>(&w, "mnuVargo")->isEnabled(), !poultry || leftBy == "close");
+        QCOMPARE(menuItem("mnuVargo")->isEnabled(), !poultry || leftBy == "close");
     }
 
     // The feed editor from the menu. "Добавить данные" adds one row per
@@ -107,16 +103,13 @@ private Q_SLOTS:
     // row is put right.
     void feedEditorRoad()
     {
-        Fresh fresh;
+        FreshFrame fresh;
+        MDIForm1& w = fresh.frame;
         const QString twins = "select group_concat(protein, ' ') from "
                               "(select protein from basa where basa_name_kormow = 'Кукуруза' order by rowid)";
         const QString protein = readBack(kProtein.arg("Кукуруза")).toString();
         QVERIFY(runSql("insert into basa select * from basa where basa_name_kormow = 'Кукуруза'"));
         QVERIFY(runSql("create trigger no_big before update on basa when new.ob_en > 10000 begin select raise(abort, 'слишком много'); end"));
-        MDIForm1 w;
-        w.show();
-        w.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
         GridEditor* editor = nullptr;
         QTableView* grid = nullptr;
         int rows = 0;
@@ -124,7 +117,7 @@ private Q_SLOTS:
             if (editor)
                 Screens::subWindowOf(editor)->close();   // its close box
             settle();
-            find<QAction>(&w, "mnuKorm")->trigger();
+            menuItem("mnuKorm")->trigger();
             editor = qobject_cast<GridEditor*>(liveScreen("frmBasaKorm"));
             grid = editor->grid();
             rows = grid->model()->rowCount();
@@ -138,7 +131,7 @@ private Q_SLOTS:
             if (leftBy == "Esc")
                 QTest::keyClick(grid, Qt::Key_Escape);
             else if (leftBy == "another window")
-                find<QAction>(&w, "mnuNRaschet")->trigger();
+                menuItem("mnuNRaschet")->trigger();
             else
                 clickRow(grid, 0);
             QVERIFY2(grid->model()->rowCount() == rows, qPrintable(leftBy));

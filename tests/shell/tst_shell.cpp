@@ -21,13 +21,6 @@ using namespace UiSupport;
 
 namespace {
 
-QAction* item(const MDIForm1& w, const char* name)
-{
-    if (auto* menu = w.findChild<QMenu*>(QLatin1String(name)))
-        return menu->menuAction();
-    return find<QAction>(&w, name);
-}
-
 // What a user sees cut, covered or faint on a screen: a text that does not
 // fit its control, two controls on top of each other (dividing lines aside),
 // a text too close in colour to its background.
@@ -101,11 +94,8 @@ private Q_SLOTS:
             platform().message("Текст", kind);
         }
         QCOMPARE(icons, (QList{QMessageBox::Warning, QMessageBox::Information}));
-        Fresh fresh;
-        MDIForm1 w;
-        w.show();
-        w.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
+        FreshFrame fresh;
+        MDIForm1& w = fresh.frame;
         QCOMPARE(QGuiApplication::desktopFileName(), "ru.racion.Racion");
         const auto argb = QImage::Format_ARGB32_Premultiplied;
         QCOMPARE(w.windowIcon().pixmap(48).toImage().convertToFormat(argb), QImage(":/icons/racion-48.png").convertToFormat(argb));
@@ -124,7 +114,7 @@ private Q_SLOTS:
         }
         // The usual keys choose their item while it is on.
         auto pressed = [&](const char* keys, const char* name) {
-            QSignalSpy spy(item(w, name), &QAction::triggered);
+            QSignalSpy spy(menuItem(name), &QAction::triggered);
             QTest::keySequence(&w, QKeySequence(keys));
             return spy.count();
         };
@@ -133,15 +123,15 @@ private Q_SLOTS:
         // The help from its start, or (with no site yet) at its questions
         // from "FAQ" and from the about box's address button.
         QCOMPARE(pressed("F1", "lblRabota"), 1);
-        item(w, "lblFaq")->trigger();
+        menuItem("lblFaq")->trigger();
         onNextModal(this, [&](QWidget* box) {
             QCOMPARE(box->windowIcon().cacheKey(), w.windowIcon().cacheKey());
-            QVERIFY(!item(w, "mnuProgramm")->isEnabled());
+            QVERIFY(!menuItem("mnuProgramm")->isEnabled());
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         }, "frmProgramm");
-        item(w, "mnuProgramm")->trigger();
-        QVERIFY(!QApplication::activeModalWidget() && item(w, "mnuProgramm")->isEnabled());
+        menuItem("mnuProgramm")->trigger();
+        QVERIFY(!QApplication::activeModalWidget() && menuItem("mnuProgramm")->isEnabled());
         QCOMPARE(fresh.fake.viewedFrom, (QStringList{"", AppInfo::kHelpQuestions, AppInfo::kHelpQuestions}));
         QVERIFY(fresh.fake.openedUrls.isEmpty());
         w.activateWindow();
@@ -149,9 +139,9 @@ private Q_SLOTS:
 
         QCOMPARE(pressed("Ctrl+N", "mnuNRaschet"), 1);
         QCOMPARE(pressed("Ctrl+N", "mnuNRaschet"), 0);   // not during a calculation
-        item(w, "mnuKorm")->trigger();
+        menuItem("mnuKorm")->trigger();
         QCOMPARE(pressed("Ctrl+Q", "mnuExit"), 1);   // closing the frame closes every screen in it
-        QVERIFY(!w.isVisible() && item(w, "mnuRacion")->isEnabled() && item(w, "mnuKorm")->isEnabled());
+        QVERIFY(!w.isVisible() && menuItem("mnuRacion")->isEnabled() && menuItem("mnuKorm")->isEnabled());
         QVERIFY(fresh.fake.messages.isEmpty());
     }
 
@@ -180,11 +170,8 @@ private Q_SLOTS:
         QFETCH(QString, answer);
         QFETCH(QString, saveAs);
         const bool closed = answer.isEmpty() || answer == "Нет" || (answer == "Да" && !saveAs.isEmpty());
-        Fresh fresh;
-        MDIForm1 w;
-        w.show();
-        w.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
+        FreshFrame fresh;
+        MDIForm1& w = fresh.frame;
         QWidget* sheet = openWorksheet({"Кукуруза", "Пшеница"});
         typeOver(wes(sheet, 0), "60");
         typeOver(wes(sheet, 1), "40");
@@ -200,7 +187,7 @@ private Q_SLOTS:
         fresh.fake.answers << (answer == "Да" ? Platform::Answer::Yes : answer == "Нет" ? Platform::Answer::No : Platform::Answer::Cancel);
         fresh.fake.saveAnswers << (saveAs.isEmpty() ? QString() : fresh.dir.filePath(saveAs));
         if (closing == "program")
-            item(w, "mnuExit")->trigger();
+            menuItem("mnuExit")->trigger();
         else
             QTest::mouseClick(find<QPushButton>(sheet, "cmdExit"), Qt::LeftButton);
         settle();
@@ -241,10 +228,8 @@ private Q_SLOTS:
         if (dark)   // white texts on dark grey
             QApplication::setPalette(QPalette(Qt::white, QColor(60, 60, 60), Qt::gray, Qt::black, Qt::darkGray, Qt::white,
                                               Qt::white, QColor(35, 35, 35), QColor(53, 53, 53)));
-        Fresh fresh;
-        MDIForm1 w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        FreshFrame fresh;
+        MDIForm1& w = fresh.frame;
         const QSize home = w.size();
         QStringList faults;
         int looked = 0;
@@ -267,7 +252,7 @@ private Q_SLOTS:
                 QTest::mouseClick(find<QPushButton>(m, button), Qt::LeftButton);
             });
         };
-        item(w, "mnuNRaschet")->trigger();
+        menuItem("mnuNRaschet")->trigger();
         QWidget* kurwi = liveScreen("frmKurwi");
         auto* categories = find<QListWidget>(kurwi, "lstKurwi");
         chooseFrom(categories, longest(categories, 1).first());
@@ -291,26 +276,26 @@ private Q_SLOTS:
         typeOver(find<QLineEdit>(report, "Text1"), "32767");
         lookAt(report);
 
-        item(w, "mnuKorm")->trigger();
+        menuItem("mnuKorm")->trigger();
         lookAt(liveScreen("frmBasaKorm"));
         lookAtModal("Command1");
         QTest::mouseClick(find<QPushButton>(liveScreen("frmBasaKorm"), "Command1"), Qt::LeftButton);
         for (auto [menu, screen] : {std::pair{"mnuVargo", "frmBasaKurwi"}, {"mnuCena", "frmCena"}}) {
-            item(w, menu)->trigger();
+            menuItem(menu)->trigger();
             lookAt(liveScreen(screen));
         }
         lookAtModal("cmdExit");
-        item(w, "mnuProgramm")->trigger();
+        menuItem("mnuProgramm")->trigger();
         QCOMPARE(looked, 10);   // the five screens of the wizard, the three editors, the group limits, the about box
         for (const char* name : {"mnuRacion", "mnuKorm", "mnuVargo", "mnuCena"})   // off while their screens are open
-            QVERIFY2(!item(w, name)->isEnabled(), name);
+            QVERIFY2(!menuItem(name)->isEnabled(), name);
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
         QVERIFY(points > 10 || w.height() > home.height());   // from 11 pt on the frame starts as large as the screen
         w.mdiArea()->closeAllSubWindows();   // the frame gives back what the screens took
         settle();
         QCOMPARE(w.size(), home);
         for (const char* name : {"mnuRacion", "mnuKorm", "mnuVargo", "mnuCena"})
-            QVERIFY2(item(w, name)->isEnabled(), name);
+            QVERIFY2(menuItem(name)->isEnabled(), name);
     }
 };
 

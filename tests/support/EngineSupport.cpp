@@ -124,4 +124,23 @@ std::optional<double> glpkOptimum(const mdlSimplex::Tableau& t, int n)
     return solve(A, std::vector<double>(A.size(), -HUGE_VAL), hi, objective, {}, true);
 }
 
+void PlainSheet::setWeightText(int i, const QString& text)
+{
+    if (weights[i] == text)
+        return;
+    weights[i] = text;
+    writes.append({i, text});
+    mdlRashet::txtWes_Change(*this, std::int16_t(i));
+}
+
+std::optional<std::int16_t> PlainSheet::groupLimit(const QString& group)
+{
+    for (const GroupRecord& g : groups)
+        if (NumText::variantText(g.gruppa) == group) {
+            const auto p = NumText::variantNumber(g.procent);
+            return p ? NumText::toInt16(*p) : std::nullopt;
+        }
+    return std::nullopt;
+}
+
 } // namespace TestSupport

@@ -1,14 +1,13 @@
 #pragma once
-// The rations the engine's tests start from, and a GLPK model of a ration
-// written apart from the program's own models.
+// For the engine's tests: the rations they start from, a worksheet made of
+// plain data, and a GLPK model of a ration written apart from the program's
+// own models.
 
 #include "engine/RacionSheet.h"
 #include "engine/mdlSimplex.h"
 
-#include <QString>
+#include <QPair>
 #include <QStringList>
-#include <QVariant>
-#include <optional>
 #include <vector>
 
 class Adodc;
@@ -37,5 +36,56 @@ std::optional<double> glpkOptimum(const QList<GroupRecord>& groups, const std::v
 // The optimum of the programme a tableau holds, by GLPK: the negated
 // objective row maximised over x_1 .. x_n >= 0 within the constraint rows.
 std::optional<double> glpkOptimum(const mdlSimplex::Tableau& t, int n);
+
+// A worksheet made of plain data: no widgets, but the same nesting as the
+// screen. Writing a weight runs the box's change handling
+// (mdlRashet::txtWes_Change) before the write returns, and only when the text
+// differs from what the box holds.
+class PlainSheet : public RacionSheet {
+public:
+    // Combo1 and Combo2; these and the weights as on a new worksheet.
+    explicit PlainSheet(const QString& tolerance = "30", const QString& surplus = "100") : combo1(tolerance), combo2(surplus) {}
+
+    QString combo1, combo2;
+    QString weights[10] = {"0", "0", "0", "0", "0", "0", "0", "0", "0", "0"};
+    SheetColor weightColors[10] = {};
+    QString feed[10][9];
+    SheetColor nameColors[10] = {};
+    QString sums[8], procents[8];
+    SheetColor procentColors[8] = {};
+    QString sumWes;
+    bool check1 = false;
+    // The records of granica, as the worksheet reads them: a group's limit is
+    // its first record's.
+    QList<GroupRecord> groups;
+    // Every write that changed a box, in order.
+    QList<QPair<int, QString>> writes;
+
+    // As the user or a program step would: the change handling runs nested.
+    void type(int i, const QString& text) { setWeightText(i, text); }
+
+    QString weightText(int i) const override { return weights[i]; }
+    void setWeightText(int i, const QString& text) override;
+    void setWeightColor(int i, SheetColor c) override { weightColors[i] = c; }
+    SheetColor weightColor(int i) const override { return weightColors[i]; }
+    void showFeedRow(int) override {}
+    void setFeedCaption(int i, int e, const QString& t) override { feed[i][e] = t; }
+    QString feedCaption(int i, int e) const override { return feed[i][e]; }
+    void setFeedNameColor(int i, SheetColor c) override { nameColors[i] = c; }
+    SheetColor feedNameColor(int i) const override { return nameColors[i]; }
+    void setSumCaption(int k, const QString& t) override { sums[k] = t; }
+    QString sumCaption(int k) const override { return sums[k]; }
+    void setProcentCaption(int k, const QString& t) override { procents[k] = t; }
+    QString procentCaption(int k) const override { return procents[k]; }
+    void setProcentColor(int k, SheetColor c) override { procentColors[k] = c; }
+    SheetColor procentColor(int k) const override { return procentColors[k]; }
+    void setSumWesCaption(const QString& t) override { sumWes = t; }
+    QString sumWesCaption() const override { return sumWes; }
+    QString toleranceText() const override { return combo1; }
+    QString vitaminSurplusText() const override { return combo2; }
+    bool vitaminsChecked() const override { return check1; }
+    std::optional<std::int16_t> groupLimit(const QString& group) override;
+    GroupRecords groupRecords() override { return {true, groups, QString()}; }
+};
 
 } // namespace TestSupport

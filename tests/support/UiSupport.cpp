@@ -156,12 +156,12 @@ void press(QWidget* screen, const char* button)
 QAction* menuItem(const char* name)
 {
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* frame = qobject_cast<MDIForm1*>(w); frame && frame->isVisible()) {
+        if (auto* frame = qobject_cast<MDIForm1*>(w)) {
             if (auto* menu = frame->findChild<QMenu*>(QLatin1String(name)))
                 return menu->menuAction();
             return find<QAction>(frame, QLatin1String(name));
         }
-    qFatal("no main window shown");
+    qFatal("no main window");
 }
 
 QWidget* openWorksheet(const QStringList& feeds, const QString& category, const QStringList& weights)

@@ -73,7 +73,7 @@ void typeIntoCell(QTableView* grid, const QModelIndex& cell, const QString& keys
 void chooseFrom(QListWidget* list, const QString& text);
 // Clicks the screen's button and lets what it opens or closes settle.
 void press(QWidget* screen, const char* button);
-// The shown main window's menu item (or menu) of that name.
+// The main window's menu item (or menu) of that name.
 QAction* menuItem(const char* name);
 // The worksheet as the user reaches it in the shown main window: "Новый
 // расчет", the category clicked, "Далее", each feed clicked and moved by the
