@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto contents = CalcFile::fromLines(lines, &error);
     if (!contents)
         return 0;
-    if (contents->iMaxKorm < 0 || contents->iMaxKorm > 9)
+    if (contents->iMaxKorm < -1 || contents->iMaxKorm > 9)   // -1: a calculation of no feeds
         std::abort();
     (void)CalcFile::weightForLocale(contents->weights.value(0));
     RationState state;
