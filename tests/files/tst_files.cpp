@@ -288,7 +288,7 @@ private Q_SLOTS:
             fake().saveAnswers << home.filePath(u"%1.kalk"_s.arg(n));
             menuItem("mnuSaveR")->trigger();
         }
-        QVERIFY(Navigation::closeRacion());
+        QVERIFY(closeWorksheet());
         auto* recent = menuItem("mnuRecent")->menu();
         const auto entries = [recent] {
             QStringList out;
@@ -300,7 +300,7 @@ private Q_SLOTS:
         find<QAction>(recent, u"mnuRecent(2)"_s)->trigger();
         settle();
         QCOMPARE(sheetFigures(liveScreen(u"frmRacion"_s)), before);
-        QVERIFY(Navigation::closeRacion());
+        QVERIFY(closeWorksheet());
         QVERIFY(QFile::remove(home.filePath(u"4.kalk"_s)));
         find<QAction>(recent, u"mnuRecent(2)"_s)->trigger();
         QVERIFY(fake().messages.size() == 1 && fake().messages.first().contains(home.filePath(u"4.kalk"_s)));
@@ -346,7 +346,7 @@ private Q_SLOTS:
         const QString path = writeCalc(cornAnd(feed));
         fake().openAnswers << path;
         menuItem("mnuSRachet")->trigger();
-        QVERIFY(Navigation::closeRacion());
+        QVERIFY(closeWorksheet());
         fake().messages.clear();
         writeCalc(file);
 
@@ -357,7 +357,7 @@ private Q_SLOTS:
                 seen << textsOf(sheet, u"txtWes(%1)"_s, ration().feedCount()) << textOf(sheet, u"lblSumWes"_s);
             seen << QString::number(menuItem("mnuRacion")->isEnabled());
             fake().messages.clear();
-            seen << QString::number(Navigation::closeRacion());   // with no question
+            seen << QString::number(closeWorksheet());   // with no question
             return seen;
         };
         menuItem("mnuRecent(0)")->trigger();
@@ -703,8 +703,9 @@ QMap<QString, std::function<void()>> tst_files::scenarios()
     // Empty (null) figures, as a database made elsewhere may hold, even an empty name.
     s["db-null-values"] = [this] {
         QVERIFY(runSql(u"insert into basa (basa_name_kormow) values (?), (null)"_s, {in(0)}));
-        Navigation::showBasa();
-        QCOMPARE(find<QListWidget>(liveScreen(u"frmBasa"_s), u"lstBasa"_s)->item(0)->text(), QString());
+        QWidget* basa = openFeedSelection();
+        QCOMPARE(find<QListWidget>(basa, u"lstBasa"_s)->item(0)->text(), QString());
+        press(basa, "cmdExit");
         QWidget* sheet = openWorksheet({in(0), in(1)}, kBroilers, {in(2), in(2)});
         QCOMPARE(shows(sheet, {u"lbl_1(2)"_s, u"lblSum(1)"_s, u"lblProcent(1)"_s, u"lblSumWes"_s, u"lbl_2(2)"_s}),
                  QStringList({see(0), see(0), see(0), see(1), kept(0)}));
@@ -712,14 +713,13 @@ QMap<QString, std::function<void()>> tst_files::scenarios()
     // The limit itself fills the list (it once looped for ever there); one row more is refused.
     s["db-over-32767"] = [this] {
         QVERIFY(runSql(u"delete from basa"_s) && addFeeds(in(0).toInt() - 1));
-        Navigation::showBasa();
-        QCOMPARE(find<QListWidget>(liveScreen(u"frmBasa"_s), u"lstBasa"_s)->count(), in(0).toInt() - 1);
-        press(liveScreen(u"frmBasa"_s), "cmdExit");
+        QWidget* basa = openFeedSelection();
+        QCOMPARE(find<QListWidget>(basa, u"lstBasa"_s)->count(), in(0).toInt() - 1);
+        press(basa, "cmdExit");
         QVERIFY(runSql(u"insert into basa select 'Корм 32768', ob_en, protein, calciy_, pospor, natriy, A, D, B3, "
                        "granic, gruppa from basa limit 1"_s));
-        Navigation::showBasa();
         expectMessage(see(0));
-        QCOMPARE(find<QListWidget>(liveScreen(u"frmBasa"_s), u"lstBasa"_s)->count(), 0);
+        QCOMPARE(find<QListWidget>(openFeedSelection(), u"lstBasa"_s)->count(), 0);
         QCOMPARE(readBack(u"select count(*) from basa"_s).toString(), in(0));
     };
 
@@ -829,14 +829,14 @@ QMap<QString, std::function<void()>> tst_files::scenarios()
 
     // ---- the wizard ----
     s["feed-eleventh"] = [this] {
-        Navigation::showBasa();
-        auto* all = find<QListWidget>(liveScreen(u"frmBasa"_s), u"lstBasa"_s);
+        QWidget* basa = openFeedSelection();
+        auto* all = find<QListWidget>(basa, u"lstBasa"_s);
         for (int n = 0; n < 11; ++n) {
             chooseFrom(all, all->item(0)->text());
-            QTest::mouseClick(find(liveScreen(u"frmBasa"_s), u"lblWibrat"_s), Qt::LeftButton);
+            QTest::mouseClick(find(basa, u"lblWibrat"_s), Qt::LeftButton);
         }
         expectMessage(see(0));
-        QCOMPARE(find<QListWidget>(liveScreen(u"frmBasa"_s), u"lstWibor"_s)->count(), kept(0).toInt());
+        QCOMPARE(find<QListWidget>(basa, u"lstWibor"_s)->count(), kept(0).toInt());
     };
     s["daily-requirement-missing"] = [this] {
         QVERIFY(runSql(u"update kurwi set dawat_gr = null where kategoriy_ptici = ?"_s, {kBroilers}));

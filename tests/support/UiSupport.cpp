@@ -164,7 +164,7 @@ QAction* menuItem(const char* name)
     qFatal("no main window");
 }
 
-QWidget* openWorksheet(const QStringList& feeds, const QString& category, const QStringList& weights)
+QWidget* openFeedSelection(const QString& category)
 {
     menuItem("mnuNRaschet")->trigger();
     settle();
@@ -172,6 +172,14 @@ QWidget* openWorksheet(const QStringList& feeds, const QString& category, const 
     chooseFrom(find<QListWidget>(kurwi, QStringLiteral("lstKurwi")), category);
     press(kurwi, "cmdDalee");
     QWidget* basa = liveScreen(QStringLiteral("frmBasa"));
+    if (!basa)
+        qFatal("no feed selection");
+    return basa;
+}
+
+QWidget* openWorksheet(const QStringList& feeds, const QString& category, const QStringList& weights)
+{
+    QWidget* basa = openFeedSelection(category);
     for (const QString& feed : feeds) {
         chooseFrom(find<QListWidget>(basa, QStringLiteral("lstBasa")), feed);
         QTest::mouseClick(find(basa, QStringLiteral("lblWibrat")), Qt::LeftButton);
@@ -183,6 +191,13 @@ QWidget* openWorksheet(const QStringList& feeds, const QString& category, const 
     for (int i = 0; i < weights.size(); ++i)
         typeOver(wes(sheet, i), weights[i]);
     return sheet;
+}
+
+bool closeWorksheet()
+{
+    if (QWidget* sheet = liveScreen(QStringLiteral("frmRacion")))
+        press(sheet, "cmdExit");
+    return !liveScreen(QStringLiteral("frmRacion"));
 }
 
 QWidget* openReport(QWidget* sheet, const QString& kind)

@@ -75,10 +75,15 @@ void chooseFrom(QListWidget* list, const QString& text);
 void press(QWidget* screen, const char* button);
 // The main window's menu item (or menu) of that name.
 QAction* menuItem(const char* name);
+// The feed selection as the user reaches it in the shown main window: "Новый
+// расчет", the category clicked, "Далее".
+QWidget* openFeedSelection(const QString& category = kBroilers);
 // The worksheet as the user reaches it in the shown main window: "Новый
 // расчет", the category clicked, "Далее", each feed clicked and moved by the
 // arrow, "Далее"; these weights typed.
 QWidget* openWorksheet(const QStringList& feeds, const QString& category = kBroilers, const QStringList& weights = {});
+// The worksheet's "Закрыть", when one is open; true when none is left.
+bool closeWorksheet();
 // The worksheet's "Далее", the recipe kind clicked (none: as the dialog
 // comes) and "Да": the report sheet.
 QWidget* openReport(QWidget* sheet, const QString& kind = {});
