@@ -200,13 +200,7 @@ void GridEditor::onCurrentRowChanged(const QModelIndex& current, const QModelInd
     if (m_model->writePending(&reason))
         return;
     platform().message(reason);
-    // Back to the row that still has to be put right; after this change of
-    // the current row has run its course.
-    const QPersistentModelIndex back(previous);
-    QTimer::singleShot(0, this, [this, back] {
-        if (back.isValid())
-            m_grid->setCurrentIndex(back);
-    });
+    m_grid->returnTo(previous);
 }
 
 bool GridEditor::writePendingRow()

@@ -11,6 +11,7 @@
 #include <QSqlIndex>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTimer>
 
 namespace {
 const char* const kNumberCell = "numberCell";
@@ -311,6 +312,14 @@ void DataGrid::commitOpenEditor()
         commitData(editor);
         closeEditor(editor, QAbstractItemDelegate::NoHint);
     }
+}
+
+void DataGrid::returnTo(const QModelIndex& index)
+{
+    QTimer::singleShot(0, this, [this, back = QPersistentModelIndex(index)] {
+        if (back.isValid())
+            setCurrentIndex(back);
+    });
 }
 
 void DataGrid::keyPressEvent(QKeyEvent* event)

@@ -105,6 +105,9 @@ public:
     explicit DataGrid(QWidget* parent = nullptr);
     // Puts an open cell editor's text into the model and closes the editor.
     void commitOpenEditor();
+    // Makes `index` current again once the change of the current row under
+    // way has run its course: the row that still has to be put right.
+    void returnTo(const QModelIndex& index);
 
     // A key event for a comma, as the point key; null for any other event.
     static std::unique_ptr<QKeyEvent> commaAsPoint(const QEvent* event);

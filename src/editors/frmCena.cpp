@@ -258,13 +258,7 @@ void frmCena::onCurrentRowChanged(const QModelIndex& current, const QModelIndex&
     if (writeRow(m_pendingRow, &reason))
         return;
     platform().message(reason);
-    // Back to the price that still has to be put right, once this change of
-    // the current row has run its course.
-    const QPersistentModelIndex back(previous);
-    QTimer::singleShot(0, this, [this, back] {
-        if (back.isValid())
-            DataGrid1->setCurrentIndex(back);
-    });
+    DataGrid1->returnTo(previous);
 }
 
 // Another window became active: the price typed here is written before that
