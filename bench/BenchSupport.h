@@ -9,6 +9,7 @@
 #include "data/RationState.h"
 #include "shell/Platform.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QTemporaryDir>
 #include <QLocale>
@@ -56,8 +57,6 @@ inline double median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
-// Ten feeds of the default data from which "Расчитать" balances a broiler
-// starter ration at a tolerance of 30 %.
 // The Russian locale and a fresh default treba.mdb in `dir`, made the working
 // folder; false (said on stderr) when the database could not be made.
 inline bool defaultDatabaseIn(const QTemporaryDir& dir)
@@ -71,7 +70,32 @@ inline bool defaultDatabaseIn(const QTemporaryDir& dir)
     return true;
 }
 
+inline bool offscreenUnlessNamed()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    return true;
+}
+// What a benchmark of the screens starts from: the offscreen platform unless
+// one is named, the application, a fresh default treba.mdb in a temporary
+// working folder, and the quiet platform. `ok` is false when the database
+// could not be made.
+struct ScreenStart {
+    ScreenStart(int& argc, char** argv)
+        : offscreen(offscreenUnlessNamed()), app(argc, argv), ok(defaultDatabaseIn(dir))
+    {
+        setPlatform(&quiet);
+    }
+    bool offscreen;   // set before the application is made
+    QApplication app;
+    QTemporaryDir dir;
+    QuietPlatform quiet;
+    bool ok;
+};
+
 inline const QString kCategory = QStringLiteral("Бройлеры: старт (1-3 нед.)");
+// Ten feeds of the default data from which "Расчитать" balances a broiler
+// starter ration at a tolerance of 30 %.
 inline QStringList tenFeeds()
 {
     return {QStringLiteral("Кукуруза"), QStringLiteral("Пшеница"), QStringLiteral("Шрот соевый"),

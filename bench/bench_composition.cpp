@@ -42,17 +42,11 @@ using Bench::median;
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    Bench::ScreenStart bench(argc, argv);
+    if (!bench.ok)
+        return 1;
     const int clicks = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
     const bool vitamins = argc > 2 && std::atoi(argv[2]) != 0;
-
-    QTemporaryDir dir;
-    if (!Bench::defaultDatabaseIn(dir))
-        return 1;
-    Bench::QuietPlatform quiet;
-    setPlatform(&quiet);
 
     const QStringList feeds = Bench::tenFeeds();
     Bench::chooseRation(Bench::kCategory, feeds);
@@ -107,7 +101,7 @@ int main(int argc, char** argv)
     std::printf("  click, median of %d     %.3f ms\n", clicks, click);
     std::printf("  bare solver calls       %.3f ms\n", solver);
     std::printf("  click / solver          %.1f\n", solver > 0 ? click / solver : 0.0);
-    std::printf("  messages shown          %d\n", quiet.messages);
+    std::printf("  messages shown          %d\n", bench.quiet.messages);
     sheet->close();
     setPlatform(nullptr);
     return 0;

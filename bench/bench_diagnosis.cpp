@@ -31,16 +31,10 @@
 int main(int argc, char** argv)
 {
     using Clock = std::chrono::steady_clock;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
-
-    QTemporaryDir dir;
-    if (!Bench::defaultDatabaseIn(dir))
+    Bench::ScreenStart bench(argc, argv);
+    if (!bench.ok)
         return 1;
-    Bench::QuietPlatform quiet;
-    setPlatform(&quiet);
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
 
     const QStringList feeds{QStringLiteral("Кукуруза"), QStringLiteral("Пшеница"), QStringLiteral("Ячмень"),
                             QStringLiteral("Овес"), QStringLiteral("Шрот соевый"), QStringLiteral("Жмых соевый"),

@@ -34,17 +34,11 @@
 int main(int argc, char** argv)
 {
     using Clock = std::chrono::steady_clock;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    Bench::ScreenStart bench(argc, argv);
+    if (!bench.ok)
+        return 1;
     const int clicks = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
     const bool vitamins = argc > 2 && std::atoi(argv[2]) != 0;
-
-    QTemporaryDir dir;
-    if (!Bench::defaultDatabaseIn(dir))
-        return 1;
-    Bench::QuietPlatform quiet;
-    setPlatform(&quiet);
 
     // Example prices of the ten feeds, roubles per kg.
     const QStringList feeds = Bench::tenFeeds();
@@ -81,8 +75,8 @@ int main(int argc, char** argv)
         cmdS->click();
         QCoreApplication::processEvents();
         const double t = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-        if (sum->text() != QLatin1String("100") || quiet.messages > 0) {
-            std::fprintf(stderr, "the least-cost click did not balance the ration: %s\n", qPrintable(quiet.last));
+        if (sum->text() != QLatin1String("100") || bench.quiet.messages > 0) {
+            std::fprintf(stderr, "the least-cost click did not balance the ration: %s\n", qPrintable(bench.quiet.last));
             return 1;
         }
         if (c > 0)
