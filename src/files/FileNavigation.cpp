@@ -10,10 +10,10 @@
 #include "shell/FileFilters.h"
 #include "shell/MenuRules.h"
 #include "shell/Platform.h"
+#include "shell/Screens.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QLineEdit>
 #include <QTextDocument>
 #include <QWidget>
@@ -212,9 +212,7 @@ void printReport()
         return;
     const TextReport::Captions captions = TextReport::fromScreens(sheet, racion(), ration().feedCount());
     QTextDocument document;
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPointSize(10);
-    document.setDefaultFont(font);
+    document.setDefaultFont(Screens::columnFont(10));
     document.setPlainText(TextReport::printLines(captions).join(QLatin1Char('\n')));
     document.setMetaInformation(QTextDocument::DocumentTitle, captions.Label1 + QLatin1Char(' ') + captions.Label3);
     platform().printPreview(document);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMdiArea>
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 QPointer<QMdiArea> g_area;
@@ -103,6 +105,53 @@ QFont relativeFont(const QFont& base, double points)
     else
         f.setPixelSize(std::max(1, qRound(base.pixelSize() * points / 8)));
     return f;
+}
+
+namespace {
+// True when every character of `text` is as wide as the others in `font`.
+bool evenAdvances(const QFont& font, const QString& text)
+{
+    const QFontMetricsF metrics(font);
+    std::optional<double> width;
+    for (const QChar c : text) {
+        const double w = metrics.horizontalAdvance(c);
+        if (!width)
+            width = w;
+        else if (std::abs(w - *width) > 0.01)
+            return false;
+    }
+    return true;
+}
+} // namespace
+
+QFont columnFont(int pointSize)
+{
+    // What the reports are made of; a font that is fixed-width for these is
+    // fixed-width for the reader, whatever fontconfig says of its other glyphs.
+    static const QString sample = QStringLiteral(
+        "0123456789 ,.;:-+=()%/\\\"'*_№"
+        "АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯабвгдеёжзийклмнопрстуфхцчшщъыьэюя"
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (pointSize > 0)
+        font.setPointSize(pointSize);
+    if (evenAdvances(font, sample))
+        return font;
+    QStringList families = {QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Liberation Mono"),
+                            QStringLiteral("Noto Sans Mono"), QStringLiteral("Noto Mono"),
+                            QStringLiteral("Courier New"), QStringLiteral("FreeMono")};
+    for (const QString& family : QFontDatabase::families())
+        if (QFontDatabase::isFixedPitch(family) && !families.contains(family))
+            families << family;
+    for (const QString& family : families) {
+        if (!QFontDatabase::hasFamily(family))
+            continue;
+        QFont candidate(family, font.pointSize() > 0 ? font.pointSize() : 10);
+        candidate.setStyleHint(QFont::TypeWriter);
+        if (evenAdvances(candidate, sample))
+            return candidate;
+    }
+    return font;   // the best there is
 }
 
 namespace {

@@ -47,6 +47,11 @@ inline QRect twips(int left, int top, int width, int height)
 // A font `points` / 8 the size of `base`: a screen drawn with a smaller font
 // in places keeps the proportion at every size.
 QFont relativeFont(const QFont& base, double points);
+// A font in which every character a report uses (digits, Russian and Latin
+// letters, the blank and the signs) takes the same width, so its columns line
+// up: the system's fixed font when it is so, else the first such font found.
+// pointSize 0 keeps the system fixed font's size.
+QFont columnFont(int pointSize = 0);
 
 // Colours. A control given a back colour gets the text colour that reads on
 // it (black or white, whichever stands out more), in any colour scheme.

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -26,7 +25,7 @@ TextViewer::TextViewer(QWidget* parent)
     m_text->setObjectName(QStringLiteral("txtText"));
     m_text->setReadOnly(true);
     m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_text->setFont(Screens::columnFont());
     // Read-only, but the keyboard still moves through the text and selects it.
     m_text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 

@@ -6,11 +6,14 @@
 
 #include <QFileInfo>
 #include <QFontInfo>
+#include <QFontMetricsF>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTextDocument>
 
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -111,8 +114,13 @@ HomeAt::~HomeAt()
 void FakePlatform::printPreview(QTextDocument& document)
 {
     previewed << document.toPlainText();
-    const QFontInfo font(document.defaultFont());
-    previewFonts << (font.fixedPitch() ? font.family() : QString());
+    // What the reader sees: every character of the report as wide as the others.
+    const QFontMetricsF metrics(document.defaultFont());
+    QSet<double> advances;
+    for (const QChar c : document.toPlainText())
+        if (c != QLatin1Char('\n'))
+            advances << std::round(metrics.horizontalAdvance(c) * 100);
+    previewFonts << (advances.size() == 1 ? QFontInfo(document.defaultFont()).family() : QString());
 }
 
 TempWorkDir::TempWorkDir()

@@ -34,7 +34,7 @@ public:
     QStringList viewedFiles;        // every file viewed (each shows)
     QStringList viewedFrom;         // the line each was to be shown from
     QStringList previewed;          // the text of every document shown in the print preview
-    QStringList previewFonts;       // and its font's family, when that font is fixed-width
+    QStringList previewFonts;       // and its font's family, when the text's characters are equally wide in it
 
     void message(const QString& text, MessageKind kind = MessageKind::Warning) override;
     Answer question(const QString& text) override;
