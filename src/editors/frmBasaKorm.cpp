@@ -48,7 +48,7 @@ frmBasaKorm::frmBasaKorm(QWidget* parent)
     buttonRow()->addWidget(cmdExit);
     connect(cmdDobawit, &QPushButton::clicked, this, &frmBasaKorm::cmdDobawit_Click);
     connect(Command1, &QPushButton::clicked, this, &frmBasaKorm::Command1_Click);
-    connect(cmdExit, &QPushButton::clicked, this, &QWidget::close);
+    connect(cmdExit, &QPushButton::clicked, this, [this] { Screens::closeWindow(this); });
 }
 
 void frmBasaKorm::cmdDobawit_Click()

@@ -79,6 +79,10 @@ void refit(QWidget* screen);
 // The sub-window that holds the screen, if it is a child of the frame.
 QMdiSubWindow* subWindowOf(QWidget* screen);
 
+// Closes the screen as its window's close box does: its sub-window inside the
+// frame, else the screen itself. The screen's closing step runs either way.
+void closeWindow(QWidget* screen);
+
 // Enter or Return with the focus on an enabled push button of the screen
 // clicks it, on every screen as in a dialog. True when it did.
 bool enterPressesFocusedButton(QWidget* screen, const QKeyEvent* e);

@@ -52,6 +52,7 @@ private Q_SLOTS:
         QTest::newRow("feed protein with a comma, the sheet clicked, the cell open") << "Кукуруза" << 2 << "9,5" << "open";
         QTest::newRow("poultry protein need, the sheet clicked") << kBroilers << 2 << "21.5" << "sheet";
         QTest::newRow("daily need, the editor closed with the cell open") << kBroilers << 9 << "555" << "close";
+        QTest::newRow("feed energy, the editor closed with the cell open") << "Пшеница" << 1 << "300" << "close";
     }
     void editsReachTheWorksheet()
     {
@@ -78,8 +79,9 @@ private Q_SLOTS:
             typeIntoCell(grid, cell, typed);
         if (leftBy == "row")
             clickRow(grid, cell.row() == 0);
-        if (leftBy == "close")
-            Screens::subWindowOf(editor)->close();
+        if (leftBy == "close")   // its "Закрыть" closes its window, frame and all
+            press(editor, poultry ? "Command1" : "cmdExit");
+        QCOMPARE(w.mdiArea()->subWindowList().size(), leftBy == "close" ? 1 : 2);
         QTest::mouseClick(wes(sheet, 0), Qt::LeftButton);
         QCOMPARE(w.mdiArea()->activeSubWindow()->widget(), sheet);
         QVERIFY2(fresh.fake.messages.isEmpty(), qPrintable(fresh.fake.messages.join('\n')));

@@ -182,7 +182,8 @@ private Q_SLOTS:
         QTest::mouseClick(wes(s, 0), Qt::LeftButton);   // the editor writes as it stops being active
         QCOMPARE(textOf(s, "lblCena"), "Стоимость: нет цены для «Шрот соевый»");
         typeIntoCell(grid, cellOf(grid, "Шрот соевый", 1), "30");
-        QTest::mouseClick(wes(s, 0), Qt::LeftButton);
+        press(grid->parentWidget(), "cmdExit");   // the editor's window goes, frame and all
+        QCOMPARE(w.mdiArea()->subWindowList(), QList{Screens::subWindowOf(s)});
         QCOMPARE(textOf(s, "lblCena"), "Стоимость 1 кг корма: 0,00 руб.");
 
         // Energy 65,5 % × 335 + 34,5 % × 240 = 302,225 against 310: 2,5 %
