@@ -38,6 +38,7 @@ frmBasaKorm::frmBasaKorm(QWidget* parent)
     setWindowTitle(QStringLiteral("База данных по кормам"));
     if (!isReady())
         return;
+    model()->setCarriesRenames(true);   // a feed's price goes with it when it is renamed
     cmdDobawit = addButton("cmdDobawit", QStringLiteral("Добавить данные"));
     Command1 = addButton("Command1", QStringLiteral("Групповые ограничения"));
     cmdExit = addButton("cmdExit", QStringLiteral("Закрыть"));
