@@ -3,6 +3,7 @@
 #include "data/RationState.h"
 #include "data/TextFile.h"
 #include "engine/RacionSheet.h"
+#include "engine/mdlRashet.h"
 #include "files/CalcFile.h"
 #include "files/CalcHistory.h"
 #include "files/LastDirs.h"
@@ -147,13 +148,15 @@ void openCalculationFile(const QString& path)
         menuRules().report(MenuEvent::OpenCalcFailed);
         return;
     }
-    // The worksheet's activation has reloaded the rows from the database and
-    // cleared the flag; the restored weights still skip the group-limit step,
-    // which would otherwise cut a stored weight before the others are in.
+    // The worksheet's activation has reloaded the rows from the database. The
+    // weights go in one by one with the group check skipped, and then every
+    // group is judged against its limit with all of them in.
     r.bOpenKalk = true;
     for (int i = 0; i < contents->feedCount(); ++i)
         setWeightText(sheet, i, contents->weights.at(i));
     r.bOpenKalk = false;
+    if (auto* s = dynamic_cast<RacionSheet*>(sheet))
+        mdlRashet::checkGroupLimits(*s);
     CalcHistory::markSaved(sheetNow(sheet));
     recentCalculations().add(path);
 }

@@ -48,8 +48,9 @@ private:
 // Navigation::showRacion() and write the weights into txtWes(i) in the same
 // handler. The activation that showRacion runs leaves bOpenKalk set and
 // clears it only once control is back in the event loop, so the group check
-// stays skipped while the weights are written; endOpening() clears it at once
-// for a caller that prefers to say when it is done.
+// stays skipped while the weights are written (the caller then colours every
+// group: mdlRashet::checkGroupLimits); endOpening() clears it at once for a
+// caller that prefers to say when it is done.
 class frmRacion : public Form, public RacionSheet, public mdlAddItem::RequirementCaptions {
     Q_OBJECT
 public:
