@@ -142,4 +142,5 @@ private:
     QString m_reportedGroupError;    // the last failed read of a group limit, reported once
     DiagnosisPane* m_diagnosis = nullptr;   // pnlDiagnosis, below everything else
     bool m_weightsKept = false;      // closing by "Назад": the weights live on in SaveWes
+    QLineEdit* m_firstClick = nullptr;   // the weight box with the focus, not yet clicked or typed into
 };
