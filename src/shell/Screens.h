@@ -20,6 +20,10 @@ public:
     virtual void Form_Activate() {}
     // Runs when another screen becomes the active window after this one.
     virtual void Form_Deactivate() {}
+    // Asked before the program closes, before any window closes: false keeps
+    // every window open, the screen having told the user why (an editor that
+    // cannot write the row it holds).
+    virtual bool mayClose() { return true; }
 
 protected:
     bool event(QEvent* e) override;

@@ -701,6 +701,7 @@ void frmRacion::cmdNasad_Click()
     }
     s.bNazad = true;
     m_weightsKept = true;
+    Navigation::keepUnsavedWork();   // still unsaved work, asked about if it would be lost
     Wizard::closeScreen(this);
     Navigation::showBasa();
 }

@@ -37,7 +37,8 @@ private:
 // RacionSheet through which the engine works. Closing it (its "Закрыть", its
 // close box, the report sheet's "Закрыть", the program's closing) asks
 // "Сохранить расчет?" when it holds weights changed since the last save or
-// open; "Назад" closes it without asking, the weights live on in SaveWes.
+// open; "Назад" closes it without asking, the weights live on in SaveWes and
+// are asked about when the calculation ends before they come back.
 //
 // Controls are found by object name: txtWes(i) (QLineEdit), SpinButton(i),
 // lbl_1(0..8) .. lbl_10(0..8), lblKuri(0..8), lblProcent(0..7), lblSum(0..7)
