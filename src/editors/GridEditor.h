@@ -43,6 +43,7 @@ public:
     bool writePendingRow();
 
     void Form_Deactivate() override;
+    bool mayClose() override { return writePendingRow(); }
 
     QSize sizeHint() const override;
 

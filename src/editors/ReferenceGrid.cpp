@@ -192,17 +192,102 @@ bool EditorModel::writePending(QString* reason)
             return false;
         }
     }
-    if (!submitAll()) {
+    // A row already in the file that changes its name takes the rows keyed by
+    // the old name with it, in one transaction: all of it is written or none.
+    const int row = m_pendingRow;
+    const std::optional<QString> renamedFrom = m_carriesRenames ? storedName(row) : std::nullopt;
+    const bool carry = renamedFrom && !renamedFrom->isEmpty() && *renamedFrom != rec.value(0).toString();
+    bool written = true;
+    QSqlDatabase db = database();
+    if (carry && !db.transaction()) {
+        setLastError(db.lastError());
+        written = false;
+    }
+    written = written && (!carry || carryRename(*renamedFrom, rec.value(0).toString())) && submitAll();
+    if (carry && written && !db.commit()) {
+        // Not kept after all: the row shows the file's values, then the edits
+        // again, to be written once more.
+        setLastError(db.lastError());
+        db.rollback();
+        selectRow(row);
+        for (int c = 0; c < rec.count() && c < m_columns.size(); ++c)
+            QSqlTableModel::setData(index(row, c), rec.value(c));
+        written = false;
+    } else if (carry && !written) {
+        db.rollback();
+    }
+    if (!written) {
         // The model keeps the row's values when the database refuses them.
         if (reason)
             *reason = QStringLiteral("База данных не приняла строку %1. Введенные данные "
                                      "остались в таблице; повторите попытку позже или нажмите "
                                      "Esc, чтобы отменить изменения строки. Ответ SQLite: %2")
-                          .arg(m_pendingRow + 1)
+                          .arg(row + 1)
                           .arg(lastError().text());
         return false;
     }
     m_pendingRow = -1;
+    return true;
+}
+
+// The name the file holds for a row already written to it (read or added in
+// this visit); nullopt for a row not yet in the file, or when it cannot be read.
+std::optional<QString> EditorModel::storedName(int row) const
+{
+    if (pendingRowIsNew())
+        return std::nullopt;
+    const auto added = m_addedRowIds.constFind(row);
+    QSqlQuery q(database());
+    q.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                  .arg(m_columns.value(0).field, database().driver()->escapeIdentifier(tableName(), QSqlDriver::TableName)));
+    q.addBindValue(added != m_addedRowIds.cend() ? added.value() : primaryValues(row).value(0).toLongLong());
+    if (!q.exec() || !q.next())
+        return std::nullopt;
+    return q.value(0).toString();
+}
+
+// The rows of other tables keyed by the old name are moved to the new one.
+// While another row here keeps the old name, they stay with that row. Rows of
+// the new name that belong to no row here (left behind by a rename before
+// renames carried them) go first, so that none is taken for this row's.
+bool EditorModel::carryRename(const QString& from, const QString& to)
+{
+    const QString field = m_columns.value(0).field;
+    QSqlDriver* driver = database().driver();
+    QSqlQuery q(database());
+    const auto rowsNamed = [&](const QString& name) -> std::optional<qint64> {
+        q.prepare(QStringLiteral("SELECT count(*) FROM %1 WHERE %2 = ?")
+                      .arg(driver->escapeIdentifier(tableName(), QSqlDriver::TableName), field));
+        q.addBindValue(name);
+        if (q.exec() && q.next())
+            return q.value(0).toLongLong();
+        setLastError(q.lastError());
+        return std::nullopt;
+    };
+    const std::optional<qint64> keepOld = rowsNamed(from);   // the renamed row is stored under it still
+    const std::optional<qint64> haveNew = rowsNamed(to);
+    if (!keepOld || !haveNew)
+        return false;
+    if (*keepOld > 1)
+        return true;
+    for (const QString& table : database().tables()) {
+        if (table.compare(tableName(), Qt::CaseInsensitive) == 0 || !database().record(table).contains(field))
+            continue;
+        const QString t = driver->escapeIdentifier(table, QSqlDriver::TableName);
+        QList<std::pair<QString, QVariantList>> statements;
+        if (*haveNew == 0)
+            statements.append({QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(t, field), {to}});
+        statements.append({QStringLiteral("UPDATE %1 SET %2 = ? WHERE %2 = ?").arg(t, field), {to, from}});
+        for (const auto& [sql, values] : statements) {
+            q.prepare(sql);
+            for (const QVariant& v : values)
+                q.addBindValue(v);
+            if (!q.exec()) {
+                setLastError(q.lastError());
+                return false;
+            }
+        }
+    }
     return true;
 }
 

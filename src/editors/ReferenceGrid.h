@@ -9,6 +9,7 @@
 #include <QTableView>
 
 #include <memory>
+#include <optional>
 
 class QKeyEvent;
 
@@ -50,6 +51,10 @@ public:
     // Checks and writes the pending row. True when nothing is pending or it
     // is written; otherwise the reason in Russian, and the row keeps its edits.
     bool writePending(QString* reason);
+    // A row renamed (column 0) takes with it, in the same transaction, the
+    // rows of every other table that refer to it by that name: the tables
+    // with a column of column 0's name (a feed's price in cena).
+    void setCarriesRenames(bool carries) { m_carriesRenames = carries; }
     // Drops the pending row's changes (a new row disappears).
     void revertPending();
     // Appends one empty row, which becomes the pending row.
@@ -73,8 +78,12 @@ protected:
     bool updateRowInTable(int row, const QSqlRecord& values) override;
 
 private:
+    std::optional<QString> storedName(int row) const;
+    bool carryRename(const QString& from, const QString& to);
+
     QList<GridColumn> m_columns;
     int m_pendingRow = -1;
+    bool m_carriesRenames = false;
     QHash<int, qint64> m_addedRowIds;   // rows added in this visit: their rowid
 };
 

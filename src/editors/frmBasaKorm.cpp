@@ -38,6 +38,7 @@ frmBasaKorm::frmBasaKorm(QWidget* parent)
     setWindowTitle(QStringLiteral("База данных по кормам"));
     if (!isReady())
         return;
+    model()->setCarriesRenames(true);   // a feed's price goes with it when it is renamed
     cmdDobawit = addButton("cmdDobawit", QStringLiteral("Добавить данные"));
     Command1 = addButton("Command1", QStringLiteral("Групповые ограничения"));
     cmdExit = addButton("cmdExit", QStringLiteral("Закрыть"));
@@ -48,7 +49,7 @@ frmBasaKorm::frmBasaKorm(QWidget* parent)
     buttonRow()->addWidget(cmdExit);
     connect(cmdDobawit, &QPushButton::clicked, this, &frmBasaKorm::cmdDobawit_Click);
     connect(Command1, &QPushButton::clicked, this, &frmBasaKorm::Command1_Click);
-    connect(cmdExit, &QPushButton::clicked, this, &QWidget::close);
+    connect(cmdExit, &QPushButton::clicked, this, [this] { Screens::closeWindow(this); });
 }
 
 void frmBasaKorm::cmdDobawit_Click()

@@ -38,7 +38,7 @@ frmBasaKurwi::frmBasaKurwi(QWidget* parent)
     buttonRow()->addStretch(1);
     buttonRow()->addWidget(Command1);
     connect(cmdDobawit, &QPushButton::clicked, this, &frmBasaKurwi::cmdDobawit_Click);
-    connect(Command1, &QPushButton::clicked, this, &QWidget::close);
+    connect(Command1, &QPushButton::clicked, this, [this] { Screens::closeWindow(this); });
 }
 
 void frmBasaKurwi::cmdDobawit_Click()

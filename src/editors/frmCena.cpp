@@ -124,7 +124,7 @@ frmCena::frmCena(QWidget* parent)
     connect(DataGrid1, &DataGrid::revertRowRequested, this, &frmCena::revertPendingRow);
     connect(DataGrid1->horizontalHeader(), &QHeaderView::sectionResized, this, &frmCena::placeLabels);
     connect(DataGrid1->horizontalScrollBar(), &QScrollBar::valueChanged, this, &frmCena::placeLabels);
-    connect(cmdExit, &QPushButton::clicked, this, &QWidget::close);
+    connect(cmdExit, &QPushButton::clicked, this, [this] { Screens::closeWindow(this); });
 
     if (m_model->rowCount() > 0)
         DataGrid1->setCurrentIndex(m_model->index(0, 1));

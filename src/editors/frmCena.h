@@ -32,6 +32,7 @@ public:
     // Writes the changed price, if any (the open cell first). False, after a
     // message, when it cannot be written.
     bool writePendingRow();
+    bool mayClose() override { return writePendingRow(); }
 
     // What a typed price means: empty text is no price. On refusal, the
     // reason in Russian, naming the feed.

@@ -28,6 +28,6 @@ frmGruppa::frmGruppa(QWidget* parent)
     buttonRow()->addStretch(1);
     buttonRow()->addWidget(Command1);
     buttonRow()->addStretch(1);
-    connect(Command1, &QPushButton::clicked, this, &QWidget::close);
+    connect(Command1, &QPushButton::clicked, this, [this] { Screens::closeWindow(this); });
     resize(sizeHint());
 }

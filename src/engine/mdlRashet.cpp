@@ -73,6 +73,12 @@ std::optional<Fixed4> readTolerance(const QString& text)
     return t;
 }
 
+void checkGroupLimits(RacionSheet& sheet)
+{
+    for (int i = 0; i < ration().feedCount(); ++i)
+        checkGroupLimit(sheet, i);
+}
+
 void Rashet(RacionSheet& sheet, std::int16_t Index)
 {
     RationState& s = ration();

@@ -24,6 +24,11 @@ inline const QString kUndefined = QStringLiteral("\u2014");
 // worksheet then keeps the last good tolerance).
 std::optional<Fixed4> readTolerance(const QString& text);
 
+// Colours the weight boxes of every chosen feed's group by the group's limit,
+// as a change of one of its weights does (once a calculation file's weights
+// are all in).
+void checkGroupLimits(RacionSheet& sheet);
+
 // Recalculates after txtWes(Index) changed; the caller has made sure the box
 // holds a non-negative number. Index 0..9.
 void Rashet(RacionSheet& sheet, std::int16_t Index);

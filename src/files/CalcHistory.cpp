@@ -18,6 +18,12 @@ std::optional<Sheet>& saved()
     return sheet;
 }
 
+std::optional<Sheet>& letGo()
+{
+    static std::optional<Sheet> sheet;
+    return sheet;
+}
+
 bool sameWeight(const QString& a, const QString& b)
 {
     const auto x = Fixed4::fromText(a);
@@ -25,11 +31,27 @@ bool sameWeight(const QString& a, const QString& b)
     return x && y ? *x == *y : a == b;
 }
 
+bool same(const std::optional<Sheet>& s, const Sheet& sheet)
+{
+    if (!s || s->category != sheet.category || s->feeds != sheet.feeds || s->weights.size() != sheet.weights.size())
+        return false;
+    for (int i = 0; i < sheet.weights.size(); ++i)
+        if (!sameWeight(s->weights.at(i), sheet.weights.at(i)))
+            return false;
+    return true;
+}
+
 } // namespace
 
 void markSaved(const Sheet& sheet)
 {
     saved() = sheet;
+    letGo().reset();
+}
+
+void markLetGo(const Sheet& sheet)
+{
+    letGo() = sheet;
 }
 
 bool unsaved(const Sheet& sheet)
@@ -37,15 +59,7 @@ bool unsaved(const Sheet& sheet)
     const bool holdsWeights = std::any_of(sheet.weights.cbegin(), sheet.weights.cend(), [](const QString& w) {
         return !sameWeight(w, QStringLiteral("0"));
     });
-    if (!holdsWeights)
-        return false;
-    const std::optional<Sheet>& s = saved();
-    if (!s || s->category != sheet.category || s->feeds != sheet.feeds || s->weights.size() != sheet.weights.size())
-        return true;
-    for (int i = 0; i < sheet.weights.size(); ++i)
-        if (!sameWeight(s->weights.at(i), sheet.weights.at(i)))
-            return true;
-    return false;
+    return holdsWeights && !same(saved(), sheet) && !same(letGo(), sheet);
 }
 
 } // namespace CalcHistory
@@ -95,6 +109,7 @@ void RecentCalculations::reset()
     m_loaded = true;
     m_files.clear();
     CalcHistory::saved().reset();
+    CalcHistory::letGo().reset();
     Q_EMIT changed();
 }
 

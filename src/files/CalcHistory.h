@@ -18,8 +18,12 @@ struct Sheet {
 
 // The sheet as it was written to or read from a file.
 void markSaved(const Sheet& sheet);
+// The sheet the user chose not to save ("Нет"): not asked about again while
+// it stays as it is.
+void markLetGo(const Sheet& sheet);
 // True when the sheet holds a weight other than 0 and differs from what was
-// last saved or opened (weights compared as numbers: "12,50" is "12,5").
+// last saved or opened and from what was let go (weights compared as
+// numbers: "12,50" is "12,5").
 bool unsaved(const Sheet& sheet);
 
 } // namespace CalcHistory

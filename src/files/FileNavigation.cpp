@@ -3,6 +3,7 @@
 #include "data/RationState.h"
 #include "data/TextFile.h"
 #include "engine/RacionSheet.h"
+#include "engine/mdlRashet.h"
 #include "files/CalcFile.h"
 #include "files/CalcHistory.h"
 #include "files/LastDirs.h"
@@ -59,20 +60,49 @@ CalcHistory::Sheet sheetNow(QWidget* sheet)
     return s;
 }
 
+CalcHistory::Sheet sheetOf(const CalcFile::Contents& c)
+{
+    CalcHistory::Sheet s;
+    s.category = c.sKurwi;
+    for (int i = 0; i < c.feedCount(); ++i)
+        s.feeds << c.sKorm[std::size_t(i)];
+    s.weights = c.weights;
+    return s;
+}
+
+CalcFile::Contents contentsOf(QWidget* sheet)
+{
+    QStringList weights;
+    for (int i = 0; i < ration().feedCount(); ++i)
+        weights << weightText(sheet, i);
+    return CalcFile::fromRation(ration(), weights);
+}
+
+// What the worksheet held when its "Назад" closed it: the calculation in
+// progress while no worksheet is open and its weights are kept for the next
+// one (bNazad). The feed selection's changes are not a calculation yet.
+std::optional<CalcFile::Contents> g_kept;
+
+std::optional<CalcFile::Contents> calculationNow()
+{
+    if (QWidget* sheet = Navigation::racion())
+        return contentsOf(sheet);
+    if (g_kept && ration().bNazad)
+        return g_kept;
+    return std::nullopt;
+}
+
 } // namespace
 
 namespace Navigation {
 
 void saveCalculation()
 {
-    QWidget* sheet = racion();
-    if (!sheet)
+    const std::optional<CalcFile::Contents> calculation = calculationNow();
+    if (!calculation)
         return;
-    QStringList weights;
-    for (int i = 0; i < ration().feedCount(); ++i)
-        weights << weightText(sheet, i);
     CalcFile::Error error;
-    const auto lines = CalcFile::toLines(CalcFile::fromRation(ration(), weights), &error);
+    const auto lines = CalcFile::toLines(*calculation, &error);
     if (!lines) {
         platform().message(error.message);
         return;
@@ -86,8 +116,16 @@ void saveCalculation()
         platform().message(writeError.message);
         return;
     }
-    CalcHistory::markSaved(sheetNow(sheet));
+    CalcHistory::markSaved(sheetOf(*calculation));
     recentCalculations().add(path);
+}
+
+void keepUnsavedWork()
+{
+    QStringList weights;   // as they come back on the worksheet
+    for (int i = 0; i < ration().feedCount(); ++i)
+        weights << ration().SaveWes[std::size_t(i)].toText();
+    g_kept = CalcFile::fromRation(ration(), weights);
 }
 
 void openCalculation()
@@ -147,13 +185,15 @@ void openCalculationFile(const QString& path)
         menuRules().report(MenuEvent::OpenCalcFailed);
         return;
     }
-    // The worksheet's activation has reloaded the rows from the database and
-    // cleared the flag; the restored weights still skip the group-limit step,
-    // which would otherwise cut a stored weight before the others are in.
+    // The worksheet's activation has reloaded the rows from the database. The
+    // weights go in one by one with the group check skipped, and then every
+    // group is judged against its limit with all of them in.
     r.bOpenKalk = true;
     for (int i = 0; i < contents->feedCount(); ++i)
         setWeightText(sheet, i, contents->weights.at(i));
     r.bOpenKalk = false;
+    if (auto* s = dynamic_cast<RacionSheet*>(sheet))
+        mdlRashet::checkGroupLimits(*s);
     CalcHistory::markSaved(sheetNow(sheet));
     recentCalculations().add(path);
 }
@@ -190,14 +230,22 @@ void viewReport()
 
 bool settleUnsavedWork()
 {
-    QWidget* sheet = racion();
-    if (!sheet || !CalcHistory::unsaved(sheetNow(sheet)))
+    const std::optional<CalcFile::Contents> calculation = calculationNow();
+    if (!calculation)
+        return true;
+    const CalcHistory::Sheet sheet = sheetOf(*calculation);
+    if (!CalcHistory::unsaved(sheet))
         return true;
     switch (platform().question(QStringLiteral("Сохранить расчет?"))) {
     case Platform::Answer::Yes:
         saveCalculation();
-        return !CalcHistory::unsaved(sheetNow(sheet));   // a cancelled or failed save keeps it
+        return !CalcHistory::unsaved(sheet);   // a cancelled or failed save keeps it
     case Platform::Answer::No:
+        // Let go: the windows that close after this answer do not ask again,
+        // and kept weights no longer come back on the feed selection.
+        CalcHistory::markLetGo(sheet);
+        if (!racion())
+            ration().bNazad = false;
         return true;
     case Platform::Answer::Cancel:
         break;

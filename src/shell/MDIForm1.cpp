@@ -255,11 +255,18 @@ void MDIForm1::showEvent(QShowEvent* event)
 
 void MDIForm1::closeEvent(QCloseEvent* event)
 {
-    // The calculation goes first, so a user who keeps it (asked to save its
-    // weights) finds every screen as it was. Then each child runs its own
-    // closing step; one that refuses (an editor with a row it cannot write)
-    // keeps the program open.
-    if (!Navigation::closeRacion()) {
+    // Every window is asked before any closes, so that a user kept by one of
+    // them finds every screen as it was: each editor writes the row it holds
+    // (one that cannot says why and keeps the program open), then weights not
+    // saved are asked about, the worksheet's or those its "Назад" kept. Only
+    // then do the windows close, the calculation first, none asking again.
+    for (QMdiSubWindow* sub : m_area->subWindowList()) {
+        if (auto* form = qobject_cast<Form*>(sub->widget()); form && !form->mayClose()) {
+            event->ignore();
+            return;
+        }
+    }
+    if (!Navigation::settleUnsavedWork() || !Navigation::closeRacion()) {
         event->ignore();
         return;
     }

@@ -35,10 +35,15 @@ void openCalculation();    // "Открыть старый..."
 // Opens that calculation file on the worksheet, with the checks and messages
 // of "Открыть старый..." (the command line, "Последние расчеты").
 void openCalculationFile(const QString& path);
-// Before a worksheet with weights changed since the last save or open goes:
-// "Сохранить расчет?" — "Да" saves through "Сохранить расчет...", "Нет" lets
-// them go. False when the worksheet is to stay (Отмена, or no file saved).
+// Before a worksheet with weights changed since the last save or open goes,
+// or weights its "Назад" kept (the feed selection, the category screen or the
+// program closing): "Сохранить расчет?" — "Да" saves through "Сохранить
+// расчет...", "Нет" lets them go for good. False when they are to stay
+// (Отмена, or no file saved).
 bool settleUnsavedWork();
+// The worksheet's "Назад", its weights in SaveWes: the calculation is kept as
+// it stands, for settleUnsavedWork to ask about and save.
+void keepUnsavedWork();
 void printReport();        // "Печать...": the report sheet in the print preview
 void writeReport();        // "Записать рацион в файл..."
 void viewReport();         // "Смотреть\Печатать  рацион..."

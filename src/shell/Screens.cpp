@@ -203,6 +203,14 @@ QMdiSubWindow* subWindowOf(QWidget* screen)
     return qobject_cast<QMdiSubWindow*>(screen->parentWidget());
 }
 
+void closeWindow(QWidget* screen)
+{
+    if (QMdiSubWindow* sub = subWindowOf(screen))
+        sub->close();
+    else
+        screen->close();
+}
+
 bool enterPressesFocusedButton(QWidget* screen, const QKeyEvent* e)
 {
     if ((e->key() != Qt::Key_Return && e->key() != Qt::Key_Enter)

@@ -20,6 +20,10 @@ public:
     virtual void Form_Activate() {}
     // Runs when another screen becomes the active window after this one.
     virtual void Form_Deactivate() {}
+    // Asked before the program closes, before any window closes: false keeps
+    // every window open, the screen having told the user why (an editor that
+    // cannot write the row it holds).
+    virtual bool mayClose() { return true; }
 
 protected:
     bool event(QEvent* e) override;
@@ -83,6 +87,10 @@ void refit(QWidget* screen);
 
 // The sub-window that holds the screen, if it is a child of the frame.
 QMdiSubWindow* subWindowOf(QWidget* screen);
+
+// Closes the screen as its window's close box does: its sub-window inside the
+// frame, else the screen itself. The screen's closing step runs either way.
+void closeWindow(QWidget* screen);
 
 // Enter or Return with the focus on an enabled push button of the screen
 // clicks it, on every screen as in a dialog. True when it did.

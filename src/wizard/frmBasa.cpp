@@ -206,6 +206,7 @@ void frmBasa::cmdDalee_Click()
 {
     copyChoice();
     ration().iMaxKorm = std::int16_t(lstWibor->count() - 1);
+    m_goingOn = true;
     Wizard::closeScreen(this);
     Navigation::showRacion();
 }
@@ -216,6 +217,7 @@ void frmBasa::cmdNasad_Click()
     // The count goes with the names: a shorter list must not bring back a
     // stale name from beyond it on the next visit.
     ration().iMaxKorm = std::int16_t(lstWibor->count() - 1);
+    m_goingOn = true;
     Wizard::closeScreen(this);
     Navigation::showKurwi();
 }
@@ -241,6 +243,12 @@ bool frmBasa::eventFilter(QObject* watched, QEvent* event)
 
 void frmBasa::closeEvent(QCloseEvent* e)
 {
+    // Closed any way but "Далее" or "Назад", the screen ends the calculation:
+    // weights kept by the worksheet's "Назад" are asked about first.
+    if (!m_goingOn && !Navigation::settleUnsavedWork()) {
+        e->ignore();
+        return;
+    }
     menuRules().report(MenuEvent::BasaClosed);
     Form::closeEvent(e);
 }

@@ -42,4 +42,5 @@ private:
     QPushButton* cmdNasad = nullptr;
     QPushButton* cmdDalee = nullptr;
     QPushButton* cmdExit = nullptr;
+    bool m_goingOn = false;   // closed by "Далее" or "Назад": the calculation goes on
 };

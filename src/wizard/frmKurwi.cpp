@@ -129,12 +129,19 @@ void frmKurwi::lstKurwi_Click()
 
 void frmKurwi::cmdDalee_Click()
 {
+    m_goingOn = true;
     Wizard::closeScreen(this);
     Navigation::showBasa();
 }
 
 void frmKurwi::closeEvent(QCloseEvent* e)
 {
+    // Closed any way but "Далее", the screen ends the calculation: weights
+    // kept by the worksheet's "Назад" are asked about first.
+    if (!m_goingOn && !Navigation::settleUnsavedWork()) {
+        e->ignore();
+        return;
+    }
     if (Label1->text() != kNotChosen)
         ration().sKurwi = Label1->text();
     menuRules().report(MenuEvent::KurwiClosed);

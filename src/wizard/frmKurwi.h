@@ -32,4 +32,5 @@ private:
     QPushButton* cmdDalee = nullptr;
     QPushButton* cmdZakrit = nullptr;
     bool m_chosenHere = false;   // the user has clicked or keyed a category here
+    bool m_goingOn = false;      // closed by "Далее": the calculation goes on
 };

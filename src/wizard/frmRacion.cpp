@@ -293,6 +293,7 @@ void frmRacion::buildTotalsAndButtons()
     Combo1->setObjectName(QStringLiteral("Combo1"));
     Combo1->setEditable(true);
     Combo1->setInsertPolicy(QComboBox::NoInsert);
+    Combo1->setCompleter(nullptr);   // "1" stays 1, never completed to the listed 10
     Combo1->addItems({QStringLiteral("3"), QStringLiteral("5"), QStringLiteral("10"), QStringLiteral("15"),
                       QStringLiteral("30")});
     Combo1->setEditText(QStringLiteral("30"));
@@ -311,6 +312,7 @@ void frmRacion::buildTotalsAndButtons()
     Combo2->setObjectName(QStringLiteral("Combo2"));
     Combo2->setEditable(true);
     Combo2->setInsertPolicy(QComboBox::NoInsert);
+    Combo2->setCompleter(nullptr);
     Combo2->addItems({QStringLiteral("30"), QStringLiteral("50"), QStringLiteral("75"), QStringLiteral("100"),
                       QStringLiteral("150")});
     Combo2->setEditText(QStringLiteral("100"));
@@ -460,6 +462,20 @@ int frmRacion::Only_Number(int theParam)
 
 bool frmRacion::eventFilter(QObject* watched, QEvent* event)
 {
+    // The first click into a weight box since it took the focus (by that
+    // click, by Tab, or as the sheet opened) selects its whole text, so that
+    // what is typed replaces it: "20" typed after a click left of the "0" is
+    // 20, not 200. A drag that selects a part wins; a later click, or one
+    // after typing, places the cursor.
+    if (event->type() == QEvent::FocusIn)
+        m_firstClick = qobject_cast<QLineEdit*>(watched);
+    else if (watched == m_firstClick && (event->type() == QEvent::FocusOut || event->type() == QEvent::KeyPress))
+        m_firstClick = nullptr;
+    else if (watched == m_firstClick && event->type() == QEvent::MouseButtonRelease) {
+        m_firstClick = nullptr;
+        if (!static_cast<QLineEdit*>(watched)->hasSelectedText())
+            static_cast<QLineEdit*>(watched)->selectAll();
+    }
     if (event->type() == QEvent::KeyPress) {
         auto* box = qobject_cast<QLineEdit*>(watched);
         const auto* key = static_cast<QKeyEvent*>(event);
@@ -685,6 +701,7 @@ void frmRacion::cmdNasad_Click()
     }
     s.bNazad = true;
     m_weightsKept = true;
+    Navigation::keepUnsavedWork();   // still unsaved work, asked about if it would be lost
     Wizard::closeScreen(this);
     Navigation::showBasa();
 }

@@ -37,7 +37,8 @@ private:
 // RacionSheet through which the engine works. Closing it (its "Закрыть", its
 // close box, the report sheet's "Закрыть", the program's closing) asks
 // "Сохранить расчет?" when it holds weights changed since the last save or
-// open; "Назад" closes it without asking, the weights live on in SaveWes.
+// open; "Назад" closes it without asking, the weights live on in SaveWes and
+// are asked about when the calculation ends before they come back.
 //
 // Controls are found by object name: txtWes(i) (QLineEdit), SpinButton(i),
 // lbl_1(0..8) .. lbl_10(0..8), lblKuri(0..8), lblProcent(0..7), lblSum(0..7)
@@ -48,8 +49,9 @@ private:
 // Navigation::showRacion() and write the weights into txtWes(i) in the same
 // handler. The activation that showRacion runs leaves bOpenKalk set and
 // clears it only once control is back in the event loop, so the group check
-// stays skipped while the weights are written; endOpening() clears it at once
-// for a caller that prefers to say when it is done.
+// stays skipped while the weights are written (the caller then colours every
+// group: mdlRashet::checkGroupLimits); endOpening() clears it at once for a
+// caller that prefers to say when it is done.
 class frmRacion : public Form, public RacionSheet, public mdlAddItem::RequirementCaptions {
     Q_OBJECT
 public:
@@ -141,4 +143,5 @@ private:
     QString m_reportedGroupError;    // the last failed read of a group limit, reported once
     DiagnosisPane* m_diagnosis = nullptr;   // pnlDiagnosis, below everything else
     bool m_weightsKept = false;      // closing by "Назад": the weights live on in SaveWes
+    QLineEdit* m_firstClick = nullptr;   // the weight box with the focus, not yet clicked or typed into
 };

@@ -317,8 +317,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("feed");
         QTest::addColumn<QStringList>("file");   // what the file holds when it is opened the three ways
         QTest::addColumn<QString>("message");   // a part of the one message shown, if any
-        QTest::addColumn<QStringList>("shown");   // the sheet's weights, sum and "Расчет рациона" on, or that item
-        const QStringList two{u"60"_s, u"40"_s, u"100"_s, u"0"_s}, refused{u"1"_s}, file = cornAnd(kWheat);
+        QTest::addColumn<QStringList>("shown");   // the sheet's weights, sum, boxes' colours and "Расчет рациона" on, or that item
+        // 100 g of grain is over its group's 75 at once; a feed not in the database has no group.
+        const QString red = u"#ffc0c0"_s, white = u"#ffffff"_s;
+        const QStringList two{u"60"_s, u"40"_s, u"100"_s, red, red, u"0"_s}, refused{u"1"_s}, file = cornAnd(kWheat);
         QStringList quoted = file;
         quoted[13] = u"\"Пшеница\" 12"_s;
         quoted[47] = u"\"40\" г"_s;
@@ -333,7 +335,8 @@ private Q_SLOTS:
         // which would match every row, is not in the database, and the message names it.
         for (const QString& feed : {u" "_s, u"Мел'; DROP TABLE basa; --"_s, u"x' OR '1'='1"_s})
             QTest::newRow(qPrintable(u"named «%1»"_s.arg(feed)))
-                << feed << cornAnd(feed) << (feed.startsWith('x') ? feed : QString()) << two;
+                << feed << cornAnd(feed) << (feed.startsWith('x') ? feed : QString())
+                << (feed.startsWith('x') ? QStringList{two.mid(0, 3) + QStringList{white, white, u"0"_s}} : two);
     }
     void openedThreeWaysAlike()
     {
@@ -353,8 +356,11 @@ private Q_SLOTS:
         const auto outcome = [this] {
             settle();
             QStringList seen = fake().messages;
-            if (QWidget* sheet = Navigation::racion())
+            if (QWidget* sheet = Navigation::racion()) {
                 seen << textsOf(sheet, u"txtWes(%1)"_s, ration().feedCount()) << textOf(sheet, u"lblSumWes"_s);
+                for (int i = 0; i < ration().feedCount(); ++i)
+                    seen << wes(sheet, i)->palette().color(QPalette::Base).name();
+            }
             seen << QString::number(menuItem("mnuRacion")->isEnabled());
             fake().messages.clear();
             seen << QString::number(closeWorksheet());   // with no question

@@ -182,7 +182,8 @@ private Q_SLOTS:
         QTest::mouseClick(wes(s, 0), Qt::LeftButton);   // the editor writes as it stops being active
         QCOMPARE(textOf(s, "lblCena"), "Стоимость: нет цены для «Шрот соевый»");
         typeIntoCell(grid, cellOf(grid, "Шрот соевый", 1), "30");
-        QTest::mouseClick(wes(s, 0), Qt::LeftButton);
+        press(grid->parentWidget(), "cmdExit");   // the editor's window goes, frame and all
+        QCOMPARE(w.mdiArea()->subWindowList(), QList{Screens::subWindowOf(s)});
         QCOMPARE(textOf(s, "lblCena"), "Стоимость 1 кг корма: 0,00 руб.");
 
         // Energy 65,5 % × 335 + 34,5 % × 240 = 302,225 against 310: 2,5 %
@@ -322,6 +323,38 @@ private Q_SLOTS:
         box->setText(weight);
         QTest::mouseClick(find(find(s, "SpinButton(0)"), up ? "up" : "down"), Qt::LeftButton);
         QCOMPARE(box->text(), stepped);
+    }
+
+    // What is typed into a box is what the box holds: a weight box reached by
+    // a click or by Tab has its text selected, the tolerance boxes complete
+    // nothing from their lists.
+    void typedAsTyped_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("weight, clicked left of its 0") << "txtWes(0)" << "20";
+        QTest::newRow("weight, reached by Tab") << "txtWes(1)" << "52,7";
+        QTest::newRow("tolerance 1, not 10") << "Combo1" << "1";
+        QTest::newRow("vitamin surplus 7, not 75") << "Combo2" << "7";
+    }
+    void typedAsTyped()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, typed);
+        QWidget* s = openWorksheet({"Кукуруза", "Пшеница"});
+        auto* combo = s->findChild<QComboBox*>(box);
+        QLineEdit* edit = combo ? combo->lineEdit() : find<QLineEdit>(s, box);
+        if (combo)
+            QTest::mouseDClick(edit, Qt::LeftButton);   // its word selected
+        else   // the first box clicked left of its text; Tab goes on to the second
+            QTest::mouseClick(wes(s, 0), Qt::LeftButton, {}, QPoint(2, edit->height() / 2));
+        if (box == "txtWes(1)")
+            QTest::keyClick(wes(s, 0), Qt::Key_Tab);
+        QWidget* focus = QApplication::focusWidget();   // a tolerance box hands the keys on to its text
+        QTest::keyClicks(focus, typed);
+        QTest::keyClick(focus, Qt::Key_Tab);
+        QCOMPARE(edit->text(), typed);
+        QVERIFY(fake().messages.isEmpty());
     }
 
     // Compound feed from a mix without energy: its kilograms stand, only the
