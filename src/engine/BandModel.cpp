@@ -216,8 +216,9 @@ std::vector<double> twoDecimals(const std::vector<double>& grams)
 }
 
 // Widens the margins wherever the written weights fall outside what the
-// worksheet accepts; true when nothing falls outside.
-bool judge(const Model& m, const std::vector<double>& written, Margins& margins)
+// worksheet accepts; true when nothing falls outside. Each band or limit
+// they break is named in `broken`, when given, as the pane shows it.
+bool judge(const Model& m, const std::vector<double>& written, Margins& margins, QStringList* broken = nullptr)
 {
     bool ok = true;
     const auto p = judgedPercent(m, written);
@@ -233,11 +234,16 @@ bool judge(const Model& m, const std::vector<double>& written, Margins& margins)
             margins.high[j] += p[j] - b.high + 0.05;
             ok = false;
         }
+        if (broken && (p[j] < b.low - 1e-9 || p[j] > b.high + 1e-9))
+            *broken << QStringLiteral("%1 %2 %").arg(nutrientName(j + 1), std::isfinite(p[j]) ? percentText(p[j] - 100.0)
+                                                                                                : mdlRashet::kUndefined);
     }
     for (std::size_t i = 0; i < m.feeds.size(); ++i)
         if (written[i] > m.feeds[i].limit + 1e-9) {
             margins.feed[i] += written[i] - m.feeds[i].limit + 0.01;
             ok = false;
+            if (broken)
+                *broken << QStringLiteral("норма дачи «%1» (%2 г)").arg(m.feeds[i].name, NumText::plain(m.feeds[i].limit));
         }
     for (std::size_t g = 0; g < m.groups.size(); ++g) {
         if (!m.groups[g].limit)
@@ -249,6 +255,9 @@ bool judge(const Model& m, const std::vector<double>& written, Margins& margins)
         if (sum > *m.groups[g].limit + 1e-9) {
             margins.group[g] += sum - *m.groups[g].limit + 0.01;
             ok = false;
+            if (broken)
+                *broken << QStringLiteral("ограничение группы «%1» (%2 %)")
+                               .arg(m.groups[g].name, NumText::plain(*m.groups[g].limit));
         }
     }
     return ok;
@@ -699,11 +708,22 @@ Diagnosis diagnose(const Reading& r, const std::vector<Feed>& candidates)
             return d;
         }
         d.analysed = true;
-        d.balanced = closest(m);
-        if (d.balanced) {
+        // Promised only when the worksheet will judge its two decimals balanced.
+        const std::optional<Ration> nearest = closest(m);
+        if (nearest && nearest->judgedBalanced) {
+            d.balanced = nearest;
             out << QStringLiteral("Сбалансированный рацион с этими кормами есть (отклонения от нормы в сумме %1 %). "
                                   "«Подставить» запишет его веса.")
                        .arg(percentText(d.balanced->objective));
+            return d;
+        }
+        if (nearest) {
+            Margins unused(m);
+            QStringList broken;
+            judge(m, nearest->written, unused, &broken);
+            out << QStringLiteral("Сбалансированный рацион с этими кормами есть, но с весами до сотых грамма его "
+                                  "найти не удалось; самый близкий выходит за норму: %1.")
+                       .arg(broken.join(QStringLiteral(", ")));
             return d;
         }
         d.conflict = leastViolation(m);

@@ -160,7 +160,7 @@ struct Diagnosis {
     QStringList faults;                                   // data that could not be read
     std::optional<double> shortWeight;                    // the most weight, when under 100 g
     std::array<std::optional<Range>, kNutrients> ranges;  // nutrients judged and known
-    std::optional<Ration> balanced;
+    std::optional<Ration> balanced;                       // only one the worksheet judges balanced
     std::optional<Conflict> conflict;
     std::vector<Suggestion> suggestions;
     bool analysed = false;   // the joint analyses ran (nothing they need was missing)

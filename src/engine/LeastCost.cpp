@@ -62,8 +62,9 @@ Composition::Outcome compose(RacionSheet& sheet)
         }
     }
     // The two decimals as the worksheet judges them are within every band,
-    // unless no narrowing of the bands could make them so.
-    if (cheapest->judgedBalanced) {
+    // unless no narrowing of the bands could make them so; and the sheet as
+    // it stands says the same.
+    if (cheapest->judgedBalanced && Composition::sheetBalanced(sheet)) {
         out.status = Composition::Status::Balanced;
     } else {
         out.status = Composition::Status::NotSolved;
