@@ -41,9 +41,13 @@ Composition::Outcome compose(RacionSheet& sheet)
         return refused(QStringLiteral("Не удалось прочитать ограничения групп кормов: ") + groups.error);
     const Bands::Reading r = Bands::read(s, groups.records, sheet.toleranceText(), sheet.vitaminSurplusText(),
                                          sheet.vitaminsChecked());
-    if (!r.complete())
+    if (!r.complete()) {
+        QStringList faults = r.faults;
+        for (const QString& v : r.outOfRange)
+            faults << QStringLiteral("недопустимое значение: ") + v;
         return refused(QStringLiteral("Рацион по наименьшей стоимости не рассчитан: %1.")
-                           .arg(r.faults.join(QStringLiteral("; "))));
+                           .arg(faults.join(QStringLiteral("; "))));
+    }
 
     Composition::Outcome out;
     out.passes = 1;

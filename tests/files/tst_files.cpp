@@ -875,6 +875,17 @@ QMap<QString, std::function<void()>> tst_files::scenarios()
     };
     s["least-cost-no-price"] = [this, refusedComposition] { refusedComposition({}, in(0), "chkCena", {kept(0), kept(1)}); };
 
+    // ---- the diagnosis pane on broiler chicks without a calcium source, a figure of the database out of range ----
+    s["diagnosis-candidate-huge"] = s["diagnosis-content-huge"] = s["diagnosis-content-negative"] = [this] {
+        QVERIFY(runSql(u"update basa set %1 = ? where basa_name_kormow = ?"_s.arg(in(1)), {in(0).toDouble(), in(2)}));
+        QWidget* sheet = openWorksheet({kCorn, kWheat, u"Шрот соевый"_s, u"Мука рыбная"_s, u"Масло подсолнечное"_s,
+                                        u"Монокальцийфосфат"_s, u"Соль поваренная"_s, u"Премикс для бройлеров и родительского стада 1%"_s});
+        typeOver(find<QComboBox>(sheet, u"Combo1"_s)->lineEdit(), u"10"_s);
+        press(sheet, "cmdPochemu");
+        for (const QString& line : {see(0), see(1)})
+            QVERIFY2(textOf(sheet, u"lblDiagnosis"_s).contains(line), qPrintable(textOf(sheet, u"lblDiagnosis"_s)));
+    };
+
     // ---- the wizard ----
     s["feed-eleventh"] = [this] {
         QWidget* basa = openFeedSelection();

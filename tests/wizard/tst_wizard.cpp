@@ -358,6 +358,12 @@ private Q_SLOTS:
         QVERIFY(!find<QPushButton>(s, "cmdPodstavit")->isEnabled());
         auto* sovet = find<QListWidget>(s, "lstSovet");
         QVERIFY(sovet->count() > 0);
+        // The pane reads the feed table again once the file has changed, not at every keystroke.
+        const QString spoilt = sovet->item(0)->text().section(" — ", 0, 0);
+        QVERIFY(TestSupport::runSql("update basa set calciy_ = 0 where basa_name_kormow = ?", {spoilt}));
+        typeOver(wes(s, 0), "1");
+        settle();
+        QVERIFY(!itemTexts(sovet).join('\n').contains(spoilt) && sovet->count() > 0);
         const QString added = sovet->item(0)->text().section(" — ", 0, 0);
 
         QList<double> before;   // as numbers: they come back as a return from the feed selection writes them
