@@ -135,14 +135,25 @@ void DiagnosisPane::refresh()
                                          m_sheet->vitaminSurplusText(), m_sheet->vitaminsChecked());
     if (!groups.ok)
         reading.faults.prepend(QStringLiteral("ограничения групп кормов (%1)").arg(groups.error));
-    std::vector<Bands::Feed> candidates = Bands::readCandidates(*m_adodc, reading.model);
-    if (!m_analysed || !(reading.model == m_reading.model) || reading.faults != m_reading.faults
-        || !(candidates == m_candidates)) {
+    m_adodc->setRecordSource(QStringLiteral("PRAGMA data_version"));
+    const QVariant version = m_adodc->Refresh() ? m_adodc->recordset().Fields(0) : QVariant();
+    const bool reread = !m_tableRead || !version.isValid() || version != m_tableVersion;
+    if (reread) {
+        m_table = Bands::readTable(*m_adodc);
+        m_tableVersion = version;
+        m_tableRead = true;
+    }
+    const bool same = m_analysed && reading.model == m_reading.model && reading.faults == m_reading.faults
+                      && reading.outOfRange == m_reading.outOfRange;
+    std::optional<Bands::Candidates> candidates;
+    if (!same || reread)
+        candidates = Bands::candidates(m_table, reading.model);
+    if (!same || (candidates && !(*candidates == m_candidates))) {
         if (!groups.ok)
             reading.limitsUnknown = true;
-        m_diagnosis = Bands::diagnose(reading, candidates);
+        m_diagnosis = Bands::diagnose(reading, *candidates);
         m_reading = std::move(reading);
-        m_candidates = std::move(candidates);
+        m_candidates = std::move(*candidates);
         m_analysed = true;
         m_costed = false;
     }

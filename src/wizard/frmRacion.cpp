@@ -538,7 +538,7 @@ void frmRacion::showCost()
     const RationState& s = ration();
     for (int i = 0; i < s.feedCount(); ++i) {
         if (!s.Cena[i]) {
-            lblCena->setText(QStringLiteral("Стоимость: нет цены для «%1»").arg(s.sKorm[i]));
+            lblCena->setText(QStringLiteral("Стоимость: нет цены для «%1»").arg(mdlAddItem::shownName(s.sKorm[i])));
             return;
         }
     }

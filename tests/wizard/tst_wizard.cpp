@@ -178,8 +178,10 @@ private Q_SLOTS:
         QCOMPARE(textOf(s, "lblCena"), "Стоимость: нет цены для «Кукуруза»");
         menuItem("mnuCena")->trigger();
         auto* grid = find<QTableView>(liveScreen("frmCena"), "DataGrid1");
+        QLocale::setDefault(QLocale::c());   // a comma is taken whatever the locale
         typeIntoCell(grid, cellOf(grid, "Кукуруза", 1), "12,5");
         QTest::mouseClick(wes(s, 0), Qt::LeftButton);   // the editor writes as it stops being active
+        TestSupport::pinRussianLocale();
         QCOMPARE(textOf(s, "lblCena"), "Стоимость: нет цены для «Шрот соевый»");
         typeIntoCell(grid, cellOf(grid, "Шрот соевый", 1), "30");
         press(grid->parentWidget(), "cmdExit");   // the editor's window goes, frame and all
@@ -388,6 +390,12 @@ private Q_SLOTS:
         QVERIFY(!find<QPushButton>(s, "cmdPodstavit")->isEnabled());
         auto* sovet = find<QListWidget>(s, "lstSovet");
         QVERIFY(sovet->count() > 0);
+        // The pane reads the feed table again once the file has changed, not at every keystroke.
+        const QString spoilt = sovet->item(0)->text().section(" — ", 0, 0);
+        QVERIFY(TestSupport::runSql("update basa set calciy_ = 0 where basa_name_kormow = ?", {spoilt}));
+        typeOver(wes(s, 0), "1");
+        settle();
+        QVERIFY(!itemTexts(sovet).join('\n').contains(spoilt) && sovet->count() > 0);
         const QString added = sovet->item(0)->text().section(" — ", 0, 0);
 
         QList<double> before;   // as numbers: they come back as a return from the feed selection writes them
