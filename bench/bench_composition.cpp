@@ -7,9 +7,9 @@
 
 #include "BenchSupport.h"
 
-#include "data/Adodc.h"
 #include "data/Database.h"
 #include "data/RationState.h"
+#include "data/ReferenceData.h"
 #include "engine/Composition.h"
 #include "engine/CompositionModel.h"
 #include "engine/mdlSimplex.h"
@@ -75,8 +75,8 @@ int main(int argc, char** argv)
     }
 
     // The same tableaux, solved bare.
-    Adodc adodc;
-    const GroupRecords groups = Composition::readGroups(adodc);
+    ReferenceData data;
+    const GroupRecords groups = data.groupLimits();
     const int M = Composition::nutrientRows(vitamins);
     std::vector<Composition::Programme> programmes;
     for (float delta : outcome.deltas)

@@ -10,6 +10,7 @@
 #include "data/Adodc.h"
 #include "data/Database.h"
 #include "data/RationState.h"
+#include "data/ReferenceData.h"
 #include "data/Statements.h"
 #include "data/mdlAddItem.h"
 
@@ -76,6 +77,7 @@ int main(int argc, char** argv)
     }
 
     Adodc adodc;
+    ReferenceData data(adodc);
     const QString fill = Bench::fillBasaStatement(kRows);
     if (!exec(adodc, fill))
         return 1;
@@ -109,13 +111,13 @@ int main(int argc, char** argv)
     ok = ok && list.count() == kRows;
 
     row("ZagruzitKorm: ten feeds by name (name index)", runs, measure(runs, [&] {
-            const auto r = mdlAddItem::ZagruzitKorm(adodc);
+            const auto r = mdlAddItem::ZagruzitKorm(data);
             ok = r.ok && r.notFound.isEmpty() && ok;
         }));
     if (!exec(adodc, QStringLiteral("drop index basa_name")))
         return 1;
     row("ZagruzitKorm: ten feeds by name (no index, for scale)", runs, measure(runs, [&] {
-            const auto r = mdlAddItem::ZagruzitKorm(adodc);
+            const auto r = mdlAddItem::ZagruzitKorm(data);
             ok = r.ok && r.notFound.isEmpty() && ok;
         }));
     ok = ok && s.DataKorm[9][0].toString() == s.sKorm[9];

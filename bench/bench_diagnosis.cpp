@@ -14,6 +14,7 @@
 
 #include "data/Adodc.h"
 #include "data/Database.h"
+#include "data/ReferenceData.h"
 #include "engine/BandModel.h"
 #include "engine/Composition.h"
 #include "shell/Navigation.h"
@@ -62,14 +63,15 @@ int main(int argc, char** argv)
         return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
     };
     Adodc groups, reference;
+    ReferenceData groupData(groups), referenceData(reference);
     std::vector<double> times, cpu;
     Bands::Diagnosis d;
     for (int run = 0; run <= runs; ++run) {
         const auto start = Clock::now();
         const double cpuStart = cpuNow();
-        const GroupRecords g = Composition::readGroups(groups);
+        const GroupRecords g = groupData.groupLimits();
         const Bands::Reading r = Bands::read(ration(), g.records, QStringLiteral("30"), QStringLiteral("100"), false);
-        d = Bands::diagnose(r, Bands::readCandidates(reference, r.model));
+        d = Bands::diagnose(r, Bands::readCandidates(referenceData, r.model));
         if (run > 0) {   // the first run warms up
             times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
             cpu.push_back(cpuNow() - cpuStart);

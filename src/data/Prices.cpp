@@ -1,10 +1,9 @@
 #include "data/Prices.h"
 
-#include "data/Adodc.h"
 #include "data/Database.h"
 #include "data/NumText.h"
 #include "data/RationState.h"
-#include "data/Statements.h"
+#include "data/ReferenceData.h"
 #include "data/mdlAddItem.h"
 
 #include <QAtomicInt>
@@ -90,27 +89,7 @@ QString addTableIfMissing(const QString& filePath, bool* readOnly)
     return error;
 }
 
-QString missingTable(Adodc& adodc, bool* made)
-{
-    *made = false;
-    adodc.setRecordSource(
-        QStringLiteral("Select count(*) From sqlite_master Where type = 'table' And name = '%1'").arg(kTable));
-    if (!adodc.Refresh() || adodc.recordset().Fields(0).toInt() != 0)
-        return QString();
-    bool readOnly = false;
-    const QString error = addTableIfMissing(adodc.databasePath(), &readOnly);
-    *made = error.isEmpty();
-    if (*made)
-        return QString();
-    if (readOnly)
-        return QStringLiteral("Файл базы данных %1 доступен только для чтения, а таблицы цен в нем нет "
-                              "(это файл прежней версии программы): цены кормов хранить негде.")
-            .arg(adodc.databasePath());
-    return QStringLiteral("В базе данных %1 нет таблицы цен, и создать ее не удалось: %2")
-        .arg(adodc.databasePath(), error);
-}
-
-QString load(Adodc& adodc)
+QString load(ReferenceData& data)
 {
     RationState& s = ration();
     s.Cena = {};
@@ -119,33 +98,38 @@ QString load(Adodc& adodc)
         // Such a name would cut the statement short; the cost line names it.
         if (mdlAddItem::lookupRefused(s.sKorm[i]))
             continue;
-        adodc.setRecordSource(Statements::cena(s.sKorm[i]));
-        if (!adodc.Refresh()) {
+        const auto found = data.price(s.sKorm[i]);
+        if (!found.ok) {
             s.Cena = {};
-            const QString error = adodc.lastError();
             bool made = false;   // a table made just now holds no price yet
-            s.CenaNowhere = missingTable(adodc, &made);
-            return error;
+            s.CenaNowhere = data.priceTableMissing(&made);
+            return found.error;
         }
-        const QVariant stored = adodc.recordset().Fields(0);
-        if (refusal(stored).isEmpty())
-            s.Cena[i] = NumText::variantNumber(stored);
+        if (found.row)
+            s.Cena[i] = found.row->used();
     }
     return QString();
 }
 
-QString refusal(const QVariant& stored)
+Price Price::of(const QVariant& stored)
 {
+    Price p;
+    p.stored = stored;
     if (stored.isNull() || !stored.isValid())
-        return QString();
-    const std::optional<double> price = NumText::variantNumber(stored);
-    if (!price)
-        return QStringLiteral("это не число");
-    if (*price < 0)
-        return QStringLiteral("цена не может быть отрицательной");
-    if (*price > kMax)
-        return QStringLiteral("цена не может быть больше %1 руб. за 1 кг").arg(NumText::plain(kMax));
-    return QString();
+        return p;
+    p.value = NumText::variantNumber(stored);
+    if (!p.value)
+        p.refusal = QStringLiteral("это не число");
+    else if (*p.value < 0)
+        p.refusal = QStringLiteral("цена не может быть отрицательной");
+    else if (*p.value > kMax)
+        p.refusal = QStringLiteral("цена не может быть больше %1 руб. за 1 кг").arg(NumText::plain(kMax));
+    return p;
+}
+
+QString Price::shown() const
+{
+    return value || stored.isNull() ? text(value) : NumText::variantText(stored);
 }
 
 QString text(std::optional<double> price)

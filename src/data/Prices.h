@@ -4,8 +4,8 @@
 #include <QVariant>
 #include <optional>
 
-class Adodc;
 class QSqlDatabase;
+class ReferenceData;
 
 // Feed prices in roubles per kilogram, kept in a fourth table of treba.mdb,
 // cena (basa_name_kormow text, cena number), apart from the three reference
@@ -32,22 +32,35 @@ QString createTable(const QSqlDatabase& db);
 // is that the file cannot be written.
 QString addTableIfMissing(const QString& filePath, bool* readOnly = nullptr);
 
-// After the price table could not be read through the data control: when it
-// is missing, it is made now if the file takes it (*made set: read it again);
-// else the reason in Russian, which says so when the file is read-only. Empty
-// when the table is there (its failure is another one) or made now.
-QString missingTable(Adodc& adodc, bool* made);
+// A price as cena holds it, read once.
+struct Price {
+    QVariant stored;
+    std::optional<double> value;   // the number stored, when it is one
+    // Why the worksheet does not use it (a text, a negative number, one above
+    // kMax), in Russian as the price editor's refusals put it ("цена не может
+    // быть отрицательной"); empty for a price used or none.
+    QString refusal;
+
+    static Price of(const QVariant& stored);
+    // As the price editor shows it: the number as text() puts it, anything
+    // else as stored.
+    QString shown() const;
+    // The price the worksheet uses; none when none is stored or it is refused.
+    std::optional<double> used() const { return refusal.isEmpty() ? value : std::nullopt; }
+};
 
 // Loads the price of every chosen feed sKorm(0..iMaxKorm) into Cena; a feed
 // whose name cannot be looked up (a NUL in it) has none, the others keep
 // theirs. When the table cannot be read every price is unknown and the reason
 // is returned; when it is missing from a read-only file, CenaNowhere says so.
-QString load(Adodc& adodc);
+QString load(ReferenceData& data);
 
-// Why the worksheet does not use a stored price (a text, a negative number,
-// one above kMax), in Russian as the price editor's refusals put it
-// ("цена не может быть отрицательной"); empty for a price used or none.
-QString refusal(const QVariant& stored);
+// What `grams` of a feed in 100 g of a mix add to the cost of 1 kg of the mix
+// at the feed's price per kilogram.
+inline double costPerKg(double grams, double pricePerKg)
+{
+    return grams * pricePerKg / 100.0;
+}
 
 // A price as the price editor shows it: the locale's decimal separator, no
 // trailing zeros ("14,5"); empty for no price.

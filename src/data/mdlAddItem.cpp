@@ -4,7 +4,7 @@
 #include "data/Database.h"
 #include "data/NumText.h"
 #include "data/RationState.h"
-#include "data/Statements.h"
+#include "data/ReferenceData.h"
 
 #include <QListWidget>
 
@@ -59,7 +59,7 @@ Result ZapolnitSpisok(Adodc& adodc, QListWidget& list)
     return r;
 }
 
-Result ZagruzitKorm(Adodc& adodc)
+Result ZagruzitKorm(ReferenceData& data)
 {
     Result r;
     RationState& s = ration();
@@ -71,46 +71,40 @@ Result ZagruzitKorm(Adodc& adodc)
             r.refused << s.sKorm[i];
             continue;
         }
-        adodc.setRecordSource(Statements::korm(s.sKorm[i]));
-        if (!adodc.Refresh()) {
+        const auto found = data.feed(s.sKorm[i]);
+        if (!found.ok) {
             r.ok = false;
-            r.error = adodc.lastError();
+            r.error = found.error;
             r.notFound.clear();
             r.refused.clear();
             return r;
         }
-        const Recordset& rs = adodc.recordset();
-        if (!rs.hasCurrent()) {
+        if (found.row)
+            rows[i] = *found.row;
+        else
             r.notFound << s.sKorm[i];
-            continue;
-        }
-        for (int j = 0; j < RationState::kFeedFields; ++j)
-            rows[i][j] = rs.Fields(j);
     }
     s.DataKorm = rows;
     return r;
 }
 
-Result ZagruzitKurwi(Adodc& adodc, RequirementCaptions* captions)
+Result ZagruzitKurwi(ReferenceData& data, RequirementCaptions* captions)
 {
     Result r;
     RationState& s = ration();
     if (lookupRefused(s.sKurwi)) {
         r.refused << s.sKurwi;
     } else {
-        adodc.setRecordSource(Statements::kurwi(s.sKurwi));
-        if (!adodc.Refresh()) {
+        const auto found = data.category(s.sKurwi);
+        if (!found.ok) {
             r.ok = false;
-            r.error = adodc.lastError();
+            r.error = found.error;
             return r;
         }
-        const Recordset& rs = adodc.recordset();
-        if (rs.hasCurrent()) {
-            for (int k = 0; k < RationState::kKurwiFields; ++k)
-                s.NormaKur[k] = rs.Fields(k);
-        } else {
+        if (found.row)
+            s.NormaKur = *found.row;
+        else
             r.notFound << s.sKurwi;
-        }
     }
     if (captions)
         for (int k = 0; k <= 8; ++k)

@@ -5,6 +5,7 @@
 
 class Adodc;
 class QListWidget;
+class ReferenceData;
 
 // The reading the wizard screens share: filling a list from a data control,
 // and loading the chosen feeds' rows and the chosen category's row into the
@@ -45,10 +46,10 @@ Result ZapolnitSpisok(Adodc& adodc, QStringList& names);
 // columns 0..10 in DataKorm(i, ..). A feed with no row keeps what DataKorm
 // held and is reported in notFound. When a statement fails, DataKorm is left
 // entirely as it was.
-Result ZagruzitKorm(Adodc& adodc);
+Result ZagruzitKorm(ReferenceData& data);
 // Looks up the row of sKurwi, stores columns 0..9 in NormaKur and writes
 // columns 0..8 as text to the captions (when given). A category with no row
 // keeps what NormaKur held (the captions show those values) and is reported.
-Result ZagruzitKurwi(Adodc& adodc, RequirementCaptions* captions);
+Result ZagruzitKurwi(ReferenceData& data, RequirementCaptions* captions);
 
 } // namespace mdlAddItem

@@ -1,5 +1,8 @@
 #include "editors/EditorRules.h"
 
+#include "data/NumText.h"
+#include "data/Prices.h"
+
 #include <QLocale>
 #include <cmath>
 #include <optional>
@@ -61,6 +64,13 @@ QString negative(const QString& caption)
     return QStringLiteral("В графе %1 не может быть отрицательного числа. "
                           "Прежнее значение оставлено.")
         .arg(quoted(caption));
+}
+
+QString priceRefused(const QString& feed, const QString& why)
+{
+    return QStringLiteral("Цена корма «%1» не записана: %2 Исправьте цену или нажмите Esc, "
+                          "чтобы вернуть прежнюю.")
+        .arg(feed, why);
 }
 
 } // namespace
@@ -143,6 +153,33 @@ QString rowValue(Kind kind, const QString& caption, const QVariant& value)
     QString m = c.message;
     m.remove(QStringLiteral(" Прежнее значение оставлено."));
     return m;
+}
+
+Check price(const QString& feed, const QString& text)
+{
+    Check c;
+    const QString t = text.trimmed();
+    if (t.isEmpty()) {
+        c.ok = true;
+        c.value = QVariant(QMetaType::fromType<double>());
+        return c;
+    }
+    // A comma or a point, whatever the locale, as in the weight boxes.
+    const std::optional<double> v = NumText::toDoubleLenient(QString(t).replace(QLatin1Char(','), QLatin1Char('.')));
+    if (!v) {
+        c.message = priceRefused(feed, QStringLiteral("«%1» — не число. Введите цену 1 кг в рублях, например %2, "
+                                                      "или оставьте графу пустой, если цены нет.")
+                                           .arg(t, NumText::plain(14.5)));
+    } else if (*v < 0) {
+        c.message = priceRefused(feed, QStringLiteral("цена не может быть отрицательной (введено «%1»).").arg(t));
+    } else if (*v > Prices::kMax) {
+        c.message = priceRefused(feed, QStringLiteral("цена не может быть больше %1 руб. за 1 кг (введено «%2»).")
+                                           .arg(NumText::plain(Prices::kMax), t));
+    } else {
+        c.ok = true;
+        c.value = *v == 0 ? 0.0 : *v;   // never a negative zero
+    }
+    return c;
 }
 
 } // namespace EditorRules

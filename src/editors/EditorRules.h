@@ -30,6 +30,11 @@ Check cell(Kind kind, const QString& caption, const QVariant& input);
 // there. Empty message when the value may be written.
 QString rowValue(Kind kind, const QString& caption, const QVariant& value);
 
+// A price typed for `feed` in the price editor: a number not below zero and
+// not above Prices::kMax, with a comma or a point whatever the locale; empty
+// for no price (a null value). The refusal names the feed.
+Check price(const QString& feed, const QString& text);
+
 // A number as the grids show it and take it back: a point, no exponent, no
 // trailing zeros ("8.5", "0.00012", "335").
 QString numberText(double value);

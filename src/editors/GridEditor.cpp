@@ -40,12 +40,87 @@ int textWidth(const QAbstractItemModel& model, int column, const QFontMetrics& f
 
 } // namespace
 
+RowEditor::RowEditor(std::optional<MenuEvent> closedEvent, QWidget* parent)
+    : Form(parent)
+    , m_closedEvent(closedEvent)
+{
+}
+
+void RowEditor::keepRows(DataGrid* grid, PendingRows* rows)
+{
+    m_rowsGrid = grid;
+    m_rows = rows;
+    connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &RowEditor::onCurrentRowChanged);
+    connect(grid, &DataGrid::revertRowRequested, this, &RowEditor::revertPendingRow);
+}
+
+void RowEditor::onCurrentRowChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    const int pending = m_rows->pendingRow();
+    if (pending < 0 || !previous.isValid() || previous.row() != pending || current.row() == pending)
+        return;
+    if (m_rows->pendingRowIsUntouchedNew()) {
+        revertPendingRow();
+        return;
+    }
+    QString reason;
+    if (m_rows->writePending(&reason))
+        return;
+    platform().message(reason);
+    m_rowsGrid->returnTo(previous);
+}
+
+bool RowEditor::writePendingRow()
+{
+    if (!m_rows)
+        return true;
+    m_rowsGrid->commitOpenEditor();
+    if (m_rows->pendingRowIsUntouchedNew()) {
+        revertPendingRow();
+        return true;
+    }
+    QString reason;
+    if (m_rows->writePending(&reason))
+        return true;
+    platform().message(reason);
+    return false;
+}
+
+void RowEditor::revertPendingRow()
+{
+    if (m_rows->pendingRow() < 0)
+        return;
+    m_rows->revertPending();
+}
+
+// Another window made active leaves the row as a click on another row does;
+// what it holds is written before that window reads anything.
+void RowEditor::Form_Deactivate()
+{
+    writePendingRow();
+}
+
+void RowEditor::closeEvent(QCloseEvent* event)
+{
+    if (m_closed) {
+        event->accept();
+        return;
+    }
+    if (!writePendingRow()) {
+        event->ignore();
+        return;
+    }
+    m_closed = true;
+    if (m_closedEvent)
+        menuRules().report(*m_closedEvent);
+    event->accept();
+}
+
 GridEditor::GridEditor(const QString& table, const QList<GridColumn>& columns, int sortColumn,
                        const Heading& heading, std::optional<MenuEvent> closedEvent,
                        QWidget* parent)
-    : Form(parent)
+    : RowEditor(closedEvent, parent)
     , m_headingSpan(heading)
-    , m_closedEvent(closedEvent)
 {
     if (!m_adodc.isOpen()) {
         m_error = m_adodc.lastError();
@@ -84,9 +159,7 @@ GridEditor::GridEditor(const QString& table, const QList<GridColumn>& columns, i
     layout->addSpacing(Screens::scaled(8));
     layout->addLayout(m_buttons);
 
-    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            &GridEditor::onCurrentRowChanged);
-    connect(m_grid, &DataGrid::revertRowRequested, this, &GridEditor::revertPendingRow);
+    keepRows(m_grid, m_model);
     connect(m_grid->horizontalHeader(), &QHeaderView::sectionResized, this,
             &GridEditor::placeLabels);
     connect(m_grid->horizontalScrollBar(), &QScrollBar::valueChanged, this,
@@ -185,65 +258,4 @@ void GridEditor::showEvent(QShowEvent* event)
     // The layout settles once the window is shown.
     QTimer::singleShot(0, this, &GridEditor::placeLabels);
     placeLabels();
-}
-
-void GridEditor::onCurrentRowChanged(const QModelIndex& current, const QModelIndex& previous)
-{
-    const int pending = m_model->pendingRow();
-    if (pending < 0 || !previous.isValid() || previous.row() != pending || current.row() == pending)
-        return;
-    if (m_model->pendingRowIsUntouchedNew()) {
-        revertPendingRow();
-        return;
-    }
-    QString reason;
-    if (m_model->writePending(&reason))
-        return;
-    platform().message(reason);
-    m_grid->returnTo(previous);
-}
-
-bool GridEditor::writePendingRow()
-{
-    if (!m_ready)
-        return true;
-    m_grid->commitOpenEditor();
-    if (m_model->pendingRowIsUntouchedNew()) {
-        revertPendingRow();
-        return true;
-    }
-    QString reason;
-    if (m_model->writePending(&reason))
-        return true;
-    platform().message(reason);
-    return false;
-}
-
-void GridEditor::revertPendingRow()
-{
-    if (m_model->pendingRow() < 0)
-        return;
-    m_model->revertPending();
-}
-
-// Another window made active leaves the row as a click on another row does.
-void GridEditor::Form_Deactivate()
-{
-    writePendingRow();
-}
-
-void GridEditor::closeEvent(QCloseEvent* event)
-{
-    if (m_closed) {
-        event->accept();
-        return;
-    }
-    if (!writePendingRow()) {
-        event->ignore();
-        return;
-    }
-    m_closed = true;
-    if (m_closedEvent)
-        menuRules().report(*m_closedEvent);
-    event->accept();
 }

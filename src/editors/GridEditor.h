@@ -11,12 +11,42 @@ class QLabel;
 class QHBoxLayout;
 class QPushButton;
 
+// The rule every editor over a grid keeps: a changed row is written when it
+// is left, when another window becomes the active one or when the window
+// closes; a row that cannot be written keeps the user in it, with a message,
+// so nothing typed is lost, and Esc drops its changes.
+class RowEditor : public Form {
+    Q_OBJECT
+public:
+    // Writes the row being edited, if any (the open cell first). On failure
+    // the user is told why and the row stays as typed.
+    bool writePendingRow();
+
+    void Form_Deactivate() override;
+    bool mayClose() override { return writePendingRow(); }
+
+protected:
+    // closedEvent: what the menus hear when the editor has closed.
+    explicit RowEditor(std::optional<MenuEvent> closedEvent, QWidget* parent = nullptr);
+    // From now on the grid's rows, and the editor's closing, keep the rule.
+    void keepRows(DataGrid* grid, PendingRows* rows);
+
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void onCurrentRowChanged(const QModelIndex& current, const QModelIndex& previous);
+    void revertPendingRow();
+
+    DataGrid* m_rowsGrid = nullptr;
+    PendingRows* m_rows = nullptr;
+    std::optional<MenuEvent> m_closedEvent;
+    bool m_closed = false;
+};
+
 // What the three reference editors share: their own connection to treba.mdb,
 // a row of labels (and a heading) over the grid's columns, the grid itself,
-// and the rule that a changed row is written when it is left, when another
-// window becomes the active one or when the window closes — a row that cannot be written keeps the user in it, with a
-// message, so nothing typed is lost.
-class GridEditor : public Form {
+// and the rule of RowEditor.
+class GridEditor : public RowEditor {
     Q_OBJECT
 public:
     // The heading stands over the columns first..last (inclusive); -1: none.
@@ -38,13 +68,6 @@ public:
     DataGrid* grid() const { return m_grid; }
     EditorModel* model() const { return m_model; }
 
-    // Writes the row being edited, if any (the open cell first). On failure
-    // the user is told why and the row stays as typed.
-    bool writePendingRow();
-
-    void Form_Deactivate() override;
-    bool mayClose() override { return writePendingRow(); }
-
     QSize sizeHint() const override;
 
 protected:
@@ -52,15 +75,12 @@ protected:
     QHBoxLayout* buttonRow() const { return m_buttons; }
     QPushButton* addButton(const char* name, const QString& caption);
 
-    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
     void buildHeader(const Heading& heading);
     void placeLabels();
-    void onCurrentRowChanged(const QModelIndex& current, const QModelIndex& previous);
-    void revertPendingRow();
 
     Adodc m_adodc;
     EditorModel* m_model = nullptr;
@@ -70,9 +90,6 @@ private:
     Heading m_headingSpan;
     QList<QLabel*> m_labels;
     QHBoxLayout* m_buttons = nullptr;
-    std::optional<MenuEvent> m_closedEvent;
     bool m_ready = false;
-    bool m_closed = false;
-    bool m_returning = false;
     QString m_error;
 };

@@ -22,13 +22,28 @@ struct GridColumn {
     EditorRules::Kind kind = EditorRules::Kind::Number;
 };
 
+// What the rule of writing a row when it is left asks of an editor's rows.
+class PendingRows {
+public:
+    virtual ~PendingRows() = default;
+    // The row with changes not yet written, or -1.
+    virtual int pendingRow() const = 0;
+    // A new row nobody typed into: it is dropped when left, not written.
+    virtual bool pendingRowIsUntouchedNew() const { return false; }
+    // Checks and writes the pending row. True when nothing is pending or it
+    // is written; otherwise the reason in Russian, and the row keeps its edits.
+    virtual bool writePending(QString* reason) = 0;
+    // Drops the pending row's changes.
+    virtual void revertPending() = 0;
+};
+
 // A table of treba.mdb for a grid. A cell takes only what its column accepts
 // (anything else is refused with `inputRefused`); a changed row is held until
 // writeRow() is called for it, which checks the whole row first and keeps the
 // row's edits when the database does not take it. A row is written where it
 // was read (by SQLite's rowid; the tables have no key), so an edit never
 // reaches another row that holds the same values.
-class EditorModel : public QSqlTableModel {
+class EditorModel : public QSqlTableModel, public PendingRows {
     Q_OBJECT
 public:
     EditorModel(const QSqlDatabase& db, const QString& table, const QList<GridColumn>& columns,
@@ -46,22 +61,19 @@ public:
     bool submit() override { return true; }
     void revert() override {}
 
-    // The row with changes not yet written, or -1.
-    int pendingRow() const { return m_pendingRow; }
-    // Checks and writes the pending row. True when nothing is pending or it
-    // is written; otherwise the reason in Russian, and the row keeps its edits.
-    bool writePending(QString* reason);
+    int pendingRow() const override { return m_pendingRow; }
+    bool writePending(QString* reason) override;
     // A row renamed (column 0) takes with it, in the same transaction, the
     // rows of every other table that refer to it by that name: the tables
     // with a column of column 0's name (a feed's price in cena).
     void setCarriesRenames(bool carries) { m_carriesRenames = carries; }
-    // Drops the pending row's changes (a new row disappears).
-    void revertPending();
+    // A new row disappears.
+    void revertPending() override;
     // Appends one empty row, which becomes the pending row.
     bool appendRow();
     // True when the pending row is a new row (nobody typed into it yet).
     bool pendingRowIsNew() const;
-    bool pendingRowIsUntouchedNew() const;
+    bool pendingRowIsUntouchedNew() const override;
     bool isNumberColumn(int column) const;
 
     const QList<GridColumn>& columns() const { return m_columns; }

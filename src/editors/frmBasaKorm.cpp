@@ -1,5 +1,6 @@
 #include "editors/frmBasaKorm.h"
 
+#include "data/Nutrients.h"
 #include "editors/frmGruppa.h"
 #include "shell/Platform.h"
 
@@ -13,25 +14,18 @@ using Kind = EditorRules::Kind;
 
 QList<GridColumn> basaColumns()
 {
-    return {
-        {QStringLiteral("basa_name_kormow"), QStringLiteral("Наименование корма"), 158, Kind::Name},
-        {QStringLiteral("ob_en"), QStringLiteral("о/э ккал"), 41, Kind::Number},
-        {QStringLiteral("protein"), QStringLiteral("сП гр"), 41, Kind::Number},
-        {QStringLiteral("calciy_"), QStringLiteral("Ca гр"), 41, Kind::Number},
-        {QStringLiteral("pospor"), QStringLiteral("P гр"), 41, Kind::Number},
-        {QStringLiteral("natriy"), QStringLiteral("Na гр"), 41, Kind::Number},
-        {QStringLiteral("A"), QStringLiteral("A тыс.Me"), 41, Kind::Number},
-        {QStringLiteral("D"), QStringLiteral("D3 тыс.Me"), 41, Kind::Number},
-        {QStringLiteral("B3"), QStringLiteral("B2 мГр"), 41, Kind::Number},
-        {QStringLiteral("granic"), QStringLiteral("Огранич. в %"), 41, Kind::Number},
-        {QStringLiteral("gruppa"), QStringLiteral("Принадлежит к группе"), 102, Kind::Text},
-    };
+    QList<GridColumn> columns{{QStringLiteral("basa_name_kormow"), QStringLiteral("Наименование корма"), 158, Kind::Name}};
+    for (const Nutrients::Nutrient& n : Nutrients::all())
+        columns.append({n.basaColumn, n.editorCaption(), 41, Kind::Number});
+    columns.append({QStringLiteral("granic"), QStringLiteral("Огранич. в %"), 41, Kind::Number});
+    columns.append({QStringLiteral("gruppa"), QStringLiteral("Принадлежит к группе"), 102, Kind::Text});
+    return columns;
 }
 } // namespace
 
 frmBasaKorm::frmBasaKorm(QWidget* parent)
     : GridEditor(QStringLiteral("basa"), basaColumns(), 0,
-                 {QStringLiteral("Содержание в 100 граммах корма"), 1, 8},
+                 {QStringLiteral("Содержание в 100 граммах корма"), 1, Nutrients::kCount},
                  MenuEvent::KormEditorClosed, parent)
 {
     setObjectName(QStringLiteral("frmBasaKorm"));

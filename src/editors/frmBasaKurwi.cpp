@@ -1,5 +1,7 @@
 #include "editors/frmBasaKurwi.h"
 
+#include "data/Nutrients.h"
+
 #include <QHBoxLayout>
 #include <QPushButton>
 
@@ -8,24 +10,17 @@ using Kind = EditorRules::Kind;
 
 QList<GridColumn> kurwiColumns()
 {
-    return {
-        {QStringLiteral("kategoriy_ptici"), QStringLiteral("Категория птицы"), 173, Kind::Name},
-        {QStringLiteral("obm_en"), QStringLiteral("о/э ккал"), 53, Kind::Number},
-        {QStringLiteral("protein"), QStringLiteral("сП гр"), 53, Kind::Number},
-        {QStringLiteral("calciy_"), QStringLiteral("Ca гр"), 53, Kind::Number},
-        {QStringLiteral("pospor"), QStringLiteral("P гр"), 53, Kind::Number},
-        {QStringLiteral("natriy"), QStringLiteral("Na гр"), 53, Kind::Number},
-        {QStringLiteral("A"), QStringLiteral("A тыс.Ме"), 53, Kind::Number},
-        {QStringLiteral("D"), QStringLiteral("D3 тыс.Ме"), 53, Kind::Number},
-        {QStringLiteral("B3"), QStringLiteral("B2 мГр"), 53, Kind::Number},
-        {QStringLiteral("dawat_gr"), QStringLiteral("В сутки O/Э"), 53, Kind::OptionalNumber},
-    };
+    QList<GridColumn> columns{{QStringLiteral("kategoriy_ptici"), QStringLiteral("Категория птицы"), 173, Kind::Name}};
+    for (const Nutrients::Nutrient& n : Nutrients::all())
+        columns.append({n.kurwiColumn, n.editorCaption(), 53, Kind::Number});
+    columns.append({QStringLiteral("dawat_gr"), QStringLiteral("В сутки O/Э"), 53, Kind::OptionalNumber});
+    return columns;
 }
 } // namespace
 
 frmBasaKurwi::frmBasaKurwi(QWidget* parent)
     : GridEditor(QStringLiteral("kurwi"), kurwiColumns(), 0,
-                 {QStringLiteral("Содержание в 100 граммах корма"), 1, 8},
+                 {QStringLiteral("Содержание в 100 граммах корма"), 1, Nutrients::kCount},
                  MenuEvent::VargoEditorClosed, parent)
 {
     setObjectName(QStringLiteral("frmBasaKurwi"));

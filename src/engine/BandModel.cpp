@@ -1,10 +1,9 @@
 #include "engine/BandModel.h"
 
-#include "data/Adodc.h"
 #include "data/Fixed4.h"
 #include "data/NumText.h"
 #include "data/RationState.h"
-#include "data/Statements.h"
+#include "data/ReferenceData.h"
 #include "engine/mdlRashet.h"
 
 #include <glpk.h>
@@ -23,17 +22,6 @@ namespace {
 constexpr int kMain = 5;
 // What the solver's own tolerances may leave on a bound.
 constexpr double kEps = 1e-7;
-
-const char* const kNames[kNutrients] = {"обменная энергия", "протеин", "кальций", "фосфор",
-                                        "натрий", "витамин A", "витамин D3", "витамин B2"};
-
-std::optional<double> finite(const QVariant& v)
-{
-    const auto d = NumText::variantNumber(v);
-    if (!d || !std::isfinite(*d))
-        return std::nullopt;
-    return d;
-}
 
 QString percentText(double v)
 {
@@ -297,9 +285,9 @@ std::optional<Ration> solveWritten(const Model& m, Objective&& objective)
     return first;
 }
 
-QString fault(const QVariant& v, const QString& what)
+QString fault(const Figure& v, const QString& what)
 {
-    const QString text = NumText::variantText(v);
+    const QString text = v.text();
     if (text.trimmed().isEmpty())
         return QStringLiteral("не задано: %1").arg(what);
     return QStringLiteral("не число: %1 («%2»)").arg(what, text);
@@ -331,7 +319,7 @@ QString outOfRange(double content, const Band& band)
 
 QString nutrientName(int j)
 {
-    return j >= 1 && j <= kNutrients ? QString::fromUtf8(kNames[j - 1]) : QString();
+    return j >= 1 && j <= kNutrients ? Nutrients::at(j).name : QString();
 }
 
 void setBands(Model& m, const std::array<double, kNutrients>& requirement, double tolerance, bool vitamins,
@@ -369,38 +357,38 @@ Reading read(const RationState& s, const QList<GroupRecord>& groups, const QStri
         }
     }
 
+    std::vector<FeedRow> rows;
     for (int i = 0; i < s.feedCount(); ++i) {
+        const FeedRow& row = rows.emplace_back(FeedRow::of(s.DataKorm[i]));
         Feed f;
-        f.name = NumText::variantText(s.DataKorm[i][0]);
-        f.group = NumText::variantText(s.DataKorm[i][10]);
+        f.name = row.name;
+        f.group = row.group;
         for (int j = 0; j < M; ++j) {
-            if (const auto v = finite(s.DataKorm[i][j + 1])) {
+            if (const auto v = row.content[j].value) {
                 f.content[j] = *v;
             } else {
-                r.faults << fault(s.DataKorm[i][j + 1],
-                                  QStringLiteral("%1 в корме «%2»").arg(nutrientName(j + 1), f.name));
+                r.faults << fault(row.content[j], QStringLiteral("%1 в корме «%2»").arg(nutrientName(j + 1), f.name));
                 r.unknown[j] = true;
             }
         }
-        const auto limit = finite(s.DataKorm[i][9]);
-        if (limit && *limit >= 0.0) {
-            f.limit = *limit;
+        if (row.limit.value && *row.limit.value >= 0.0) {
+            f.limit = *row.limit.value;
         } else {
-            r.faults << fault(s.DataKorm[i][9], QStringLiteral("норма дачи корма «%1»").arg(f.name));
+            r.faults << fault(row.limit, QStringLiteral("норма дачи корма «%1»").arg(f.name));
             r.limitsUnknown = true;
         }
         m.feeds.push_back(f);
     }
 
     std::array<double, kNutrients> requirement{};
-    const QString category = NumText::variantText(s.NormaKur[0]);
+    const CategoryRow category = CategoryRow::of(s.NormaKur);
     for (int j = 0; j < M; ++j) {
-        const auto v = finite(s.NormaKur[j + 1]);
+        const auto v = category.requirement[j].value;
         if (v && *v > 0.0) {
             requirement[j] = *v;
         } else {
-            r.faults << fault(s.NormaKur[j + 1], QStringLiteral("потребность (%1) для «%2»")
-                                                     .arg(nutrientName(j + 1), category));
+            r.faults << fault(category.requirement[j], QStringLiteral("потребность (%1) для «%2»")
+                                                           .arg(nutrientName(j + 1), category.name));
             r.unknown[j] = true;
         }
     }
@@ -408,12 +396,11 @@ Reading read(const RationState& s, const QList<GroupRecord>& groups, const QStri
     // A content read but out of range is named, and what needs it skipped.
     for (std::size_t i = 0; i < m.feeds.size(); ++i) {
         for (int j = 0; j < M; ++j) {
-            const QVariant& v = s.DataKorm[i][j + 1];
-            const auto content = finite(v);
-            const QString why = content ? outOfRange(*content, m.bands[j]) : QString();
+            const Figure& v = rows[i].content[j];
+            const QString why = v.value ? outOfRange(*v.value, m.bands[j]) : QString();
             if (!why.isEmpty()) {
                 r.outOfRange << QStringLiteral("%1 в корме «%2» («%3») — %4")
-                                    .arg(nutrientName(j + 1), m.feeds[i].name, NumText::variantText(v), why);
+                                    .arg(nutrientName(j + 1), m.feeds[i].name, v.text(), why);
                 r.unknown[j] = true;
             }
         }
@@ -423,8 +410,8 @@ Reading read(const RationState& s, const QList<GroupRecord>& groups, const QStri
     // too large for that limits nothing.
     for (const GroupRecord& g : groups) {
         Group group;
-        group.name = NumText::variantText(g.gruppa);
-        const auto p = finite(g.procent);
+        group.name = g.gruppa;
+        const auto p = g.procent.value;
         if (p && *p >= 0.0) {
             const auto whole = NumText::toInt16(*p);
             group.limit = whole ? double(*whole) : 1e9;
@@ -437,30 +424,10 @@ Reading read(const RationState& s, const QList<GroupRecord>& groups, const QStri
     return r;
 }
 
-std::vector<TableFeed> readTable(Adodc& adodc)
-{
-    std::vector<TableFeed> out;
-    adodc.setRecordSource(Statements::basaList);
-    if (!adodc.Refresh())
-        return out;
-    Recordset& rs = adodc.recordset();
-    out.reserve(std::size_t(rs.RecordCount()));
-    for (rs.MoveFirst(); rs.hasCurrent(); rs.MoveNext()) {
-        TableFeed f;
-        f.name = NumText::variantText(rs.Fields(0));
-        for (int j = 0; j < kNutrients; ++j)
-            f.content[j] = finite(rs.Fields(j + 1));
-        f.limit = finite(rs.Fields(9));
-        f.group = NumText::variantText(rs.Fields(10));
-        out.push_back(std::move(f));
-    }
-    return out;
-}
-
-Candidates candidates(const std::vector<TableFeed>& table, const Model& m)
+Candidates candidates(const std::vector<FeedRow>& table, const Model& m)
 {
     Candidates out;
-    for (const TableFeed& t : table) {
+    for (const FeedRow& t : table) {
         if (std::any_of(m.feeds.begin(), m.feeds.end(), [&](const Feed& c) { return c.name == t.name; }))
             continue;
         Feed f;
@@ -470,29 +437,30 @@ Candidates candidates(const std::vector<TableFeed>& table, const Model& m)
         for (int j = 0; j < kNutrients && usable; ++j) {
             if (!m.bands[j].used)
                 continue;
-            usable = t.content[j].has_value();
-            f.content[j] = t.content[j].value_or(0.0);
+            usable = t.content[j].value.has_value();
+            f.content[j] = t.content[j].value.value_or(0.0);
             const QString why = usable && bad.isEmpty() ? outOfRange(f.content[j], m.bands[j]) : QString();
             if (!why.isEmpty())
                 bad = QStringLiteral("%1 «%2» — %3").arg(nutrientName(j + 1), NumText::plain(f.content[j]), why);
         }
         f.group = t.group;
         const Group* g = groupOf(m, f.group);
-        if (usable && bad.isEmpty() && t.limit && *t.limit < 0.0)
-            bad = QStringLiteral("норма дачи «%1» — отрицательное").arg(NumText::plain(*t.limit));
+        const std::optional<double> limit = t.limit.value;
+        if (usable && bad.isEmpty() && limit && *limit < 0.0)
+            bad = QStringLiteral("норма дачи «%1» — отрицательное").arg(NumText::plain(*limit));
         if (usable && !bad.isEmpty())
             out.outOfRange << QStringLiteral("«%1» (%2)").arg(f.name, bad);
-        if (!usable || !bad.isEmpty() || !t.limit || *t.limit <= 0.0 || (g && !g->limit))
+        if (!usable || !bad.isEmpty() || !limit || *limit <= 0.0 || (g && !g->limit))
             continue;
-        f.limit = *t.limit;
+        f.limit = *limit;
         out.feeds.push_back(f);
     }
     return out;
 }
 
-Candidates readCandidates(Adodc& adodc, const Model& m)
+Candidates readCandidates(ReferenceData& data, const Model& m)
 {
-    return candidates(readTable(adodc), m);
+    return candidates(data.feeds(), m);
 }
 
 double mostWeight(const Model& m)

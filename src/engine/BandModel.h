@@ -10,7 +10,6 @@
 #include <optional>
 #include <vector>
 
-class Adodc;
 struct RationState;
 
 // The ration as a set of bands: the chosen feeds with their contents, feeding
@@ -24,7 +23,7 @@ struct RationState;
 // the worksheet.
 namespace Bands {
 
-inline constexpr int kNutrients = 8;   // nutrient j is index j - 1 everywhere here
+inline constexpr int kNutrients = Nutrients::kCount;   // nutrient j is index j - 1 everywhere here
 
 // The nutrient as the worksheet's column captions name it ("кальций", "витамин A").
 QString nutrientName(int j);
@@ -87,17 +86,6 @@ QString outOfRange(double content, const Band& band);
 Reading read(const RationState& s, const QList<GroupRecord>& groups, const QString& tolerance,
              const QString& surplus, bool vitamins);
 
-// A feed of the reference table as read; a figure that is not a number is
-// empty.
-struct TableFeed {
-    QString name;
-    std::array<std::optional<double>, kNutrients> content;
-    std::optional<double> limit;
-    QString group;
-};
-// Every feed of the reference table, in its order; empty when it cannot be read.
-std::vector<TableFeed> readTable(Adodc& adodc);
-
 // The feeds the suggestions try: every feed of the table that is not chosen
 // and whose values the bands need are numbers, in the table's order. A feed
 // with such a value out of range (or a negative feeding limit) is left out
@@ -107,8 +95,9 @@ struct Candidates {
     QStringList outOfRange;
     bool operator==(const Candidates&) const = default;
 };
-Candidates candidates(const std::vector<TableFeed>& table, const Model& m);
-Candidates readCandidates(Adodc& adodc, const Model& m);
+// From the feeds of the reference table (ReferenceData::feeds), in its order.
+Candidates candidates(const std::vector<FeedRow>& table, const Model& m);
+Candidates readCandidates(ReferenceData& data, const Model& m);
 
 // ---- analyses ----
 

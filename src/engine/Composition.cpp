@@ -1,10 +1,8 @@
 #include "engine/Composition.h"
 
-#include "data/Adodc.h"
 #include "data/Fixed4.h"
 #include "data/NumText.h"
 #include "data/RationState.h"
-#include "data/Statements.h"
 #include "engine/CompositionModel.h"
 #include "engine/mdlRashet.h"
 #include "engine/mdlSimplex.h"
@@ -138,25 +136,6 @@ void cmdS_Click(RacionSheet& sheet)
     if (!out.message.isEmpty())
         platform().message(out.message, out.status == Status::NotSolved ? MessageKind::Information
                                                                          : MessageKind::Warning);
-}
-
-GroupRecords readGroups(Adodc& adodc)
-{
-    GroupRecords result;
-    adodc.setRecordSource(Statements::allGroups);
-    if (!adodc.Refresh()) {
-        result.error = adodc.lastError();
-        return result;
-    }
-    Recordset& rs = adodc.recordset();
-    const int count = rs.RecordCount();
-    rs.MoveFirst();
-    for (int i = 0; i < count; ++i) {
-        result.records.append({rs.Fields(0), rs.Fields(1)});
-        rs.MoveNext();
-    }
-    result.ok = true;
-    return result;
 }
 
 } // namespace Composition

@@ -5,8 +5,6 @@
 #include <QString>
 #include <vector>
 
-class Adodc;
-
 // The automatic composition behind the worksheet's "Расчитать": builds the
 // linear programme from the ration state, solves it and writes the weights
 // into the worksheet (each write runs the recalculation).
@@ -47,10 +45,5 @@ Outcome compose(RacionSheet& sheet);
 
 // The click of cmdS: compose, then show the outcome's message (at most one).
 void cmdS_Click(RacionSheet& sheet);
-
-// Every record of granica through the data control: record source
-// "Select * from granica ", refresh, fields 0 and 1 of each record in order.
-// The worksheet's groupRecords() hands its Adodc3 to this.
-GroupRecords readGroups(Adodc& adodc);
 
 } // namespace Composition

@@ -1,8 +1,8 @@
 #include "engine/CompositionModel.h"
 
 #include "data/Fixed4.h"
-#include "data/NumText.h"
 #include "data/RationState.h"
+#include "data/ReferenceData.h"
 
 #include <cmath>
 #include <limits>
@@ -12,26 +12,19 @@ namespace Composition {
 
 namespace {
 
-const QString kNutrientNames[9] = {
-    QString(),
-    QStringLiteral("обменная энергия"), QStringLiteral("протеин"), QStringLiteral("кальций"),
-    QStringLiteral("фосфор"), QStringLiteral("натрий"), QStringLiteral("вит.А"),
-    QStringLiteral("вит.D3"), QStringLiteral("вит.B2"),
-};
-
 // A field value that can go into the tableau: a number that a 32-bit float holds.
-std::optional<double> usable(const QVariant& value)
+std::optional<double> usable(const Figure& value)
 {
-    const auto d = NumText::variantNumber(value);
+    const auto d = value.value;
     if (!d || std::fabs(*d) > double(std::numeric_limits<float>::max()))
         return std::nullopt;
     return d;
 }
 
 // "Не задан…" for an empty field, "Неверно задан…: «text»" for anything else.
-QString fault(const QVariant& value, const QString& missing, const QString& wrong, const QString& advice)
+QString fault(const Figure& value, const QString& missing, const QString& wrong, const QString& advice)
 {
-    const QString text = NumText::variantText(value);
+    const QString text = value.text();
     if (text.trimmed().isEmpty())
         return missing + QStringLiteral(". ") + advice;
     return wrong + QStringLiteral(": «") + text + QStringLiteral("». ") + advice;
@@ -41,7 +34,7 @@ bool hasChosenMember(const QString& group)
 {
     const RationState& s = ration();
     for (int i = 0; i < s.feedCount(); ++i)
-        if (NumText::variantText(s.DataKorm[i][10]) == group)
+        if (FeedRow::groupOf(s.DataKorm[i]) == group)
             return true;
     return false;
 }
@@ -50,7 +43,7 @@ bool hasChosenMember(const QString& group)
 
 int nutrientRows(bool withVitamins)
 {
-    return withVitamins ? 8 : 5;
+    return withVitamins ? Nutrients::kCount : Nutrients::kMain;
 }
 
 QString checkInputs(int M, const QList<GroupRecord>& groups)
@@ -58,30 +51,29 @@ QString checkInputs(int M, const QList<GroupRecord>& groups)
     const RationState& s = ration();
     const QString feedAdvice = QStringLiteral("Исправьте базу данных кормов.");
     for (int i = 0; i < s.feedCount(); ++i) {
-        const QString name = NumText::variantText(s.DataKorm[i][0]);
+        const FeedRow feed = FeedRow::of(s.DataKorm[i]);
         for (int j = 1; j <= M; ++j) {
-            const QVariant& v = s.DataKorm[i][j];
+            const Figure& v = feed.content[std::size_t(j) - 1];
             if (!usable(v)) {
-                const QString what = QStringLiteral(" содержание (%1) в корме «%2»").arg(kNutrientNames[j], name);
+                const QString what = QStringLiteral(" содержание (%1) в корме «%2»").arg(Nutrients::at(j).shortName, feed.name);
                 return fault(v, QStringLiteral("Не задано") + what, QStringLiteral("Неверно задано") + what, feedAdvice);
             }
         }
-        const QVariant& granic = s.DataKorm[i][9];
-        const auto limit = usable(granic);
+        const auto limit = usable(feed.limit);
         if (!limit || *limit < 0.0) {
-            const QString what = QStringLiteral(" норма дачи корма «%1»").arg(name);
-            return fault(granic, QStringLiteral("Не задана") + what, QStringLiteral("Неверно задана") + what, feedAdvice);
+            const QString what = QStringLiteral(" норма дачи корма «%1»").arg(feed.name);
+            return fault(feed.limit, QStringLiteral("Не задана") + what, QStringLiteral("Неверно задана") + what, feedAdvice);
         }
     }
 
     // A requirement of 0 leaves the deviation undefined: the ration could
     // never be judged.
-    const QString category = NumText::variantText(s.NormaKur[0]);
+    const CategoryRow category = CategoryRow::of(s.NormaKur);
     for (int j = 1; j <= M; ++j) {
-        const QVariant& v = s.NormaKur[j];
+        const Figure& v = category.requirement[std::size_t(j) - 1];
         const auto r = usable(v);
         if (!r || *r <= 0.0) {
-            const QString what = QStringLiteral(" потребность (%1) для «%2»").arg(kNutrientNames[j], category);
+            const QString what = QStringLiteral(" потребность (%1) для «%2»").arg(Nutrients::at(j).shortName, category.name);
             return fault(v, QStringLiteral("Не задана") + what, QStringLiteral("Неверно задана") + what,
                          QStringLiteral("Исправьте базу данных птицы."));
         }
@@ -90,12 +82,11 @@ QString checkInputs(int M, const QList<GroupRecord>& groups)
     // Only the groups of the chosen feeds are read; a broken record of
     // another group does not stand in the way.
     for (const GroupRecord& g : groups) {
-        const QString group = NumText::variantText(g.gruppa);
-        if (!hasChosenMember(group))
+        if (!hasChosenMember(g.gruppa))
             continue;
         const auto p = usable(g.procent);
         if (!p || *p < 0.0) {
-            const QString what = QStringLiteral(" процент группы кормов «%1»").arg(group);
+            const QString what = QStringLiteral(" процент группы кормов «%1»").arg(g.gruppa);
             return fault(g.procent, QStringLiteral("Не задан") + what, QStringLiteral("Неверно задан") + what,
                          QStringLiteral("Исправьте ограничения групп кормов."));
         }
@@ -107,7 +98,11 @@ Programme buildProgramme(int M, float delta, float v, const QList<GroupRecord>& 
 {
     const RationState& s = ration();
     const int N = s.feedCount();
-    const auto number = [](const QVariant& value) { return NumText::variantNumber(value).value_or(0.0); };
+    const auto number = [](const Figure& value) { return value.value.value_or(0.0); };
+    std::vector<FeedRow> feeds;
+    for (int j = 1; j <= N; ++j)
+        feeds.push_back(FeedRow::of(s.DataKorm[j - 1]));
+    const CategoryRow category = CategoryRow::of(s.NormaKur);
 
     // The group table: column 0 the share limit as a fraction (four places),
     // column j the membership of chosen feed j - 1. A group without a chosen
@@ -115,10 +110,9 @@ Programme buildProgramme(int M, float delta, float v, const QList<GroupRecord>& 
     const Fixed4 hundred = Fixed4::fromInt(100);
     QList<QList<Fixed4>> kept;
     for (const GroupRecord& g : groups) {
-        const QString group = NumText::variantText(g.gruppa);
         QList<Fixed4> row(N + 1);
         for (int j = 1; j <= N; ++j) {
-            if (NumText::variantText(s.DataKorm[j - 1][10]) != group)
+            if (feeds[std::size_t(j) - 1].group != g.gruppa)
                 continue;
             row[j] = Fixed4::fromInt(1);
             // A share too large for four places limits nothing, like any
@@ -146,14 +140,14 @@ Programme buildProgramme(int M, float delta, float v, const QList<GroupRecord>& 
     const float mainFactor = std::max(1.0f + delta, 0.0f);
     const float vitaminFactor = std::max(1.0f + v / 100.0f, 0.0f);
     for (int r = 0; r < M; ++r) {
-        const double requirement = number(s.NormaKur[r + 1]);
-        t[r][0] = float(requirement * double(r < 5 ? mainFactor : vitaminFactor));
+        const double requirement = number(category.requirement[std::size_t(r)]);
+        t[r][0] = float(requirement * double(r < Nutrients::kMain ? mainFactor : vitaminFactor));
         for (int j = 1; j <= N; ++j)
-            t[r][j] = float(number(s.DataKorm[j - 1][r + 1]));
+            t[r][j] = float(number(feeds[std::size_t(j) - 1].content[std::size_t(r)]));
     }
     // One row per feed: its feeding limit as a fraction.
     for (int j = 1; j <= N; ++j) {
-        t[M + j - 1][0] = float(number(s.DataKorm[j - 1][9]) / 100.0);
+        t[M + j - 1][0] = float(number(feeds[std::size_t(j) - 1].limit) / 100.0);
         t[M + j - 1][j] = 1.0f;
     }
     // The groups kept.
@@ -169,7 +163,7 @@ Programme buildProgramme(int M, float delta, float v, const QList<GroupRecord>& 
     for (int j = 1; j <= N; ++j) {
         float w = 0.0f;
         for (int r = 1; r <= M; ++r)
-            w = float(double(w) + number(s.DataKorm[j - 1][r]));
+            w = float(double(w) + number(feeds[std::size_t(j) - 1].content[std::size_t(r) - 1]));
         t[lastRow][j] = -w;
     }
     t[lastRow][0] = 0.0f;

@@ -5,9 +5,9 @@
 // through RacionSheet, which the worksheet screen implements and the engine's
 // tests implement with plain data.
 
-#include <QList>
+#include "data/ReferenceData.h"
+
 #include <QString>
-#include <QVariant>
 #include <cstdint>
 #include <optional>
 
@@ -15,20 +15,6 @@
 // palette: light red RGB 255,192,192, light green 192,255,192, white, and the
 // platform's button face (a feed name within its feeding limit).
 enum class SheetColor { Other, LightRed, LightGreen, White, ButtonFace };
-
-// One record of granica as read: field 0 (gruppa) and field 1 (procent),
-// each held as read (text, number or null).
-struct GroupRecord {
-    QVariant gruppa;
-    QVariant procent;
-};
-
-// Every record of granica in record-set order, or why they could not be read.
-struct GroupRecords {
-    bool ok = false;
-    QList<GroupRecord> records;
-    QString error;   // Russian, when !ok
-};
 
 // The worksheet as the calculation sees it. Indexes are those of the screen:
 // feed i = 0..9 (weight box txtWes(i), label row lbl_<i+1>), nutrient column
@@ -81,7 +67,7 @@ public:
     virtual std::optional<std::int16_t> groupLimit(const QString& group) = 0;
 
     // Every group limit, read through the worksheet's data control Adodc3
-    // with "Select * from granica " (Composition::readGroups does the reading).
+    // with "Select * from granica " (ReferenceData::groupLimits does the reading).
     // A worksheet without that data control reads nothing, and the automatic
     // composition refuses to run.
     virtual GroupRecords groupRecords()

@@ -3,6 +3,7 @@
 #include "data/Fixed4.h"
 #include "data/NumText.h"
 #include "data/RationState.h"
+#include "data/ReferenceData.h"
 #include "engine/RacionSheet.h"
 
 #include <array>
@@ -30,10 +31,10 @@ bool within(Fixed4 v, Fixed4 bound)
 // The deviation of a total from the requirement in percent, rounded to one
 // place (ties to even), as the text the label shows. nullopt when either
 // side is missing or the requirement is 0.
-std::optional<QString> deviationText(const QString& totalCaption, const QVariant& requirement)
+std::optional<QString> deviationText(const QString& totalCaption, const Figure& requirement)
 {
     const auto s = NumText::toDouble(totalCaption);
-    const auto r = NumText::variantNumber(requirement);
+    const auto r = requirement.value;
     if (!s || !r || *r == 0.0)
         return std::nullopt;
     const double p = (*s - *r) / (*r / 100.0);
@@ -48,10 +49,10 @@ void readTolerances(const RacionSheet& sheet);
 void checkGroupLimit(RacionSheet& sheet, int index)
 {
     RationState& s = ration();
-    const QString group = NumText::variantText(s.DataKorm[index][10]);
+    const QString group = FeedRow::groupOf(s.DataKorm[index]);
     double groupSum = 0.0;
     for (int i = 0; i < s.feedCount(); ++i) {
-        if (NumText::variantText(s.DataKorm[i][10]) != group)
+        if (FeedRow::groupOf(s.DataKorm[i]) != group)
             continue;
         // A box that holds no number adds nothing; the sum label says so.
         if (const auto w = NumText::toDouble(sheet.weightText(i)))
@@ -61,7 +62,7 @@ void checkGroupLimit(RacionSheet& sheet, int index)
     // A group without a row in granica has no limit.
     const bool over = limit && groupSum > double(*limit);
     for (int i = 0; i < s.feedCount(); ++i)
-        if (NumText::variantText(s.DataKorm[i][10]) == group)
+        if (FeedRow::groupOf(s.DataKorm[i]) == group)
             sheet.setWeightColor(i, over ? SheetColor::LightRed : SheetColor::White);
 }
 
@@ -103,7 +104,8 @@ void Rashet(RacionSheet& sheet, std::int16_t Index)
     readTolerances(sheet);
 
     // The changed feed's row: its feeding limit, then its contributions.
-    const auto granic = NumText::variantNumber(s.DataKorm[Index][9]);
+    const FeedRow feed = FeedRow::of(s.DataKorm[Index]);
+    const auto granic = feed.limit.value;
     if (granic && *x > *granic) {
         sheet.setFeedNameColor(Index, SheetColor::LightRed);
         s.bNarushenie = true;
@@ -111,7 +113,7 @@ void Rashet(RacionSheet& sheet, std::int16_t Index)
         sheet.setFeedNameColor(Index, SheetColor::ButtonFace);
     }
     for (int j = 1; j <= 8; ++j) {
-        const auto content = NumText::variantNumber(s.DataKorm[Index][j]);
+        const auto content = feed.content[std::size_t(j) - 1].value;
         std::optional<Fixed4> v;
         if (content)
             v = Fixed4::fromDouble(w.toDouble() * *content);
@@ -145,9 +147,10 @@ namespace {
 void judgeDeviations(RacionSheet& sheet)
 {
     RationState& s = ration();
+    const CategoryRow category = CategoryRow::of(s.NormaKur);
     for (int j = 1; j <= 8; ++j) {
         const int k = j - 1;
-        const auto text = deviationText(sheet.sumCaption(k), s.NormaKur[j]);
+        const auto text = deviationText(sheet.sumCaption(k), category.requirement[std::size_t(k)]);
         if (!text) {
             sheet.setProcentCaption(k, kUndefined);
             sheet.setProcentColor(k, SheetColor::LightRed);
@@ -173,7 +176,7 @@ void judgeDeviations(RacionSheet& sheet)
         const auto shown = Fixed4::fromText(sheet.procentCaption(k));
         if (!shown || *shown <= Fixed4())
             continue;
-        const auto text = deviationText(sheet.sumCaption(k), s.NormaKur[j]);
+        const auto text = deviationText(sheet.sumCaption(k), category.requirement[std::size_t(k)]);
         if (!text)
             continue;
         sheet.setProcentCaption(k, *text);

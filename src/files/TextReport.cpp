@@ -1,5 +1,7 @@
 #include "files/TextReport.h"
 
+#include "data/Nutrients.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QWidget>
@@ -64,7 +66,7 @@ QStringList reportLines(const Captions& c, int unitColumn, int costColumn = 0)
         << QString()
         << QStringLiteral("         Погрешность балансирования нормированного корма %")
         << QString()
-        << QStringLiteral("       О/Э  Протеин  Кальций  Фосфор  Натрий  Вит.А  Вит.D3  Вит.B3")
+        << blanks(7) + Nutrients::forms(&Nutrients::Nutrient::report).join(blanks(2))
         << QString()
         << blanks(7) + p0 + blanks(4) + p1 + blanks(7) + p2 + blanks(6) + p3 + blanks(8) + p4 + blanks(3) + p5
                + blanks(4) + p6 + blanks(4) + p7

@@ -1,8 +1,8 @@
 #include "wizard/DiagnosisPane.h"
 
-#include "data/Adodc.h"
 #include "data/Fixed4.h"
 #include "data/NumText.h"
+#include "data/Prices.h"
 #include "data/RationState.h"
 #include "engine/mdlRashet.h"
 #include "shell/Screens.h"
@@ -28,7 +28,7 @@ constexpr int kListHeight = 58;   // three suggestions, at 8 pt
 DiagnosisPane::DiagnosisPane(frmRacion* sheet)
     : QFrame(sheet)
     , m_sheet(sheet)
-    , m_adodc(std::make_unique<Adodc>())
+    , m_data(std::make_unique<ReferenceData>())
     , m_timer(new QTimer(this))
 {
     setObjectName(QStringLiteral("pnlDiagnosis"));
@@ -135,11 +135,10 @@ void DiagnosisPane::refresh()
                                          m_sheet->vitaminSurplusText(), m_sheet->vitaminsChecked());
     if (!groups.ok)
         reading.faults.prepend(QStringLiteral("ограничения групп кормов (%1)").arg(groups.error));
-    m_adodc->setRecordSource(QStringLiteral("PRAGMA data_version"));
-    const QVariant version = m_adodc->Refresh() ? m_adodc->recordset().Fields(0) : QVariant();
+    const QVariant version = m_data->dataVersion();
     const bool reread = !m_tableRead || !version.isValid() || version != m_tableVersion;
     if (reread) {
-        m_table = Bands::readTable(*m_adodc);
+        m_table = m_data->feeds();
         m_tableVersion = version;
         m_tableRead = true;
     }
@@ -215,7 +214,7 @@ QString DiagnosisPane::costLine()
         if (cheapest && cheapest->judgedBalanced) {
             double cost = 0.0;
             for (std::size_t i = 0; i < prices.size() && i < cheapest->written.size(); ++i)
-                cost += cheapest->written[i] * prices[i] / 100.0;
+                cost += Prices::costPerKg(cheapest->written[i], prices[i]);
             m_cheapest = cost;
         }
         m_prices = std::move(prices);
@@ -231,7 +230,7 @@ QString DiagnosisPane::costLine()
             onSheet = mdlRashet::kUndefined;
             break;
         }
-        cost += *weight * m_prices[std::size_t(i)] / 100.0;
+        cost += Prices::costPerKg(*weight, m_prices[std::size_t(i)]);
     }
     if (onSheet != mdlRashet::kUndefined)
         onSheet = onSheet.arg(NumText::format00(cost));

@@ -5,7 +5,6 @@
 #include <QFrame>
 #include <memory>
 
-class Adodc;
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
@@ -46,7 +45,7 @@ private:
     void fitSheet();
 
     frmRacion* m_sheet;
-    std::unique_ptr<Adodc> m_adodc;   // the reference feeds for the suggestions
+    std::unique_ptr<ReferenceData> m_data;   // the reference feeds for the suggestions
     QLabel* lblDiagnosis;
     QPushButton* cmdPodstavit;
     QListWidget* lstSovet;
@@ -58,7 +57,7 @@ private:
     // The reference table as last read, and the file's data version then: it
     // is read again only when another connection (an editor, another
     // program) has changed the file, not at every keystroke.
-    std::vector<Bands::TableFeed> m_table;
+    std::vector<FeedRow> m_table;
     QVariant m_tableVersion;
     bool m_tableRead = false;
     // The last analysis and what it was made of: a change of the weights

@@ -2,6 +2,7 @@
 
 #include "data/NumText.h"
 #include "data/RationState.h"
+#include "data/ReferenceData.h"
 #include "engine/mdlRashet.h"
 #include "shell/MenuRules.h"
 #include "shell/Navigation.h"
@@ -194,10 +195,11 @@ void frmOtshet::recalculate()
 {
     menuRules().report(MenuEvent::OtshetActivated);
     const RationState& r = ration();
-    Label6->setText(NumText::variantText(r.NormaKur[9]));
+    const Figure daily = CategoryRow::of(r.NormaKur).daily;
+    Label6->setText(daily.text());
     Label3->setText(r.sKurwi);
 
-    const std::optional<double> n9 = NumText::variantNumber(r.NormaKur[9]);
+    const std::optional<double> n9 = daily.value;
     const std::optional<double> e = energy();
     const std::optional<double> q = NumText::toDouble(Text1->text());
     // A mix without energy has no daily amount: E = 0 exactly is the case.

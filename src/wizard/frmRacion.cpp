@@ -4,7 +4,7 @@
 #include "data/NumText.h"
 #include "data/Prices.h"
 #include "data/RationState.h"
-#include "data/Statements.h"
+#include "data/ReferenceData.h"
 #include "engine/Composition.h"
 #include "engine/LeastCost.h"
 #include "engine/mdlRashet.h"
@@ -155,21 +155,23 @@ frmRacion* frmRacion::instance()
 void frmRacion::buildHeadings()
 {
     label(this, QStringLiteral("Label2"), QStringLiteral("Необходимо в 100гр. корма для"), QRect(8, 16, 300, 20));
-    const QStringList main = {QStringLiteral("обменная энергия"), QStringLiteral("протеин"),
-                              QStringLiteral("кальций"), QStringLiteral("фосфор"), QStringLiteral("натрий")};
+    // Over the requirements: the main nutrients named in full, the vitamins
+    // lower down.
     const QFont small = Screens::relativeFont(font(), 7);
-    for (int k = 0; k < 5; ++k) {
+    for (int k = 0; k < Nutrients::kCount; ++k) {
+        const Nutrients::Nutrient& n = Nutrients::all().at(k);
+        if (n.vitamin) {
+            label(this, indexed("lblSoderganie", 8 + k - Nutrients::kMain), n.shortName,
+                  QRect(columnLeft(k), 22, kColumnWidth, 20), Qt::AlignHCenter | Qt::AlignBottom)->setFont(small);
+            continue;
+        }
         // The first heading's long word takes the room left of its column.
         const int extra = k == 0 ? 15 : 0;
-        QLabel* l = label(this, indexed("lblWeshestwo", k), main[k],
+        QLabel* l = label(this, indexed("lblWeshestwo", k), n.shortName,
                           QRect(columnLeft(k) - 1 - extra, 6, 48 + extra, 36), Qt::AlignHCenter | Qt::AlignBottom);
         l->setWordWrap(true);
         l->setFont(small);
     }
-    const QStringList vit = {QStringLiteral("вит.А"), QStringLiteral("вит.D3"), QStringLiteral("вит.B2")};
-    for (int n = 0; n < 3; ++n)
-        label(this, indexed("lblSoderganie", 8 + n), vit[n], QRect(columnLeft(5 + n), 22, kColumnWidth, 20),
-              Qt::AlignHCenter | Qt::AlignBottom)->setFont(small);
 
     // A long category name takes a second line.
     lblKuri[0] = label(this, indexed("lblKuri", 0), QString(), QRect(8, 44, 4335 / 15, 30));
@@ -190,12 +192,9 @@ void frmRacion::buildHeadings()
     }
 
     label(this, QStringLiteral("Label9"), QStringLiteral(" содержание в %"), QRect(3120 / 15 - 8, 144, 112, 20));
-    const QStringList cols = {QStringLiteral("О/Э"), QStringLiteral("протеин"), QStringLiteral("кальций"),
-                              QStringLiteral("фосфор"), QStringLiteral("натрий"), QStringLiteral("вит.А"),
-                              QStringLiteral("вит.D3"), QStringLiteral("вит.B2")};
-    for (int k = 0; k < 8; ++k)
-        label(this, indexed("lblSoderganie", k), cols[k], QRect(columnLeft(k) - 1, 152, 48, 20), Qt::AlignCenter)
-            ->setFont(small);
+    for (int k = 0; k < Nutrients::kCount; ++k)
+        label(this, indexed("lblSoderganie", k), Nutrients::all().at(k).column, QRect(columnLeft(k) - 1, 152, 48, 20),
+              Qt::AlignCenter)->setFont(small);
 
     line(this, 1, QRect(8, 76, 720, 3), true);
     line(this, 2, QRect(8, 124, 720, 3), true);
@@ -418,28 +417,25 @@ std::optional<std::int16_t> frmRacion::groupLimit(const QString& group)
 {
     if (mdlAddItem::lookupRefused(group))
         return std::nullopt;
-    Adodc3->setRecordSource(Statements::groupLimit(group));
-    if (!Adodc3->Refresh()) {
+    const auto found = ReferenceData(*Adodc3).groupLimit(group);
+    if (!found.ok) {
         // Said once, not at every change of a weight; the group counts as
         // having no limit meanwhile.
-        if (Adodc3->lastError() != m_reportedGroupError)
+        if (found.error != m_reportedGroupError)
             platform().message(QStringLiteral("Не удалось прочитать ограничение группы кормов «%1»; "
                                               "пока оно не проверяется. %2")
-                                   .arg(mdlAddItem::shownName(group), Adodc3->lastError()));
-        m_reportedGroupError = Adodc3->lastError();
+                                   .arg(mdlAddItem::shownName(group), found.error));
+        m_reportedGroupError = found.error;
         return std::nullopt;
     }
-    if (!Adodc3->recordset().hasCurrent())
+    if (!found.row || !found.row->value)
         return std::nullopt;
-    const auto limit = NumText::variantNumber(Adodc3->recordset().Fields(0));
-    if (!limit)
-        return std::nullopt;
-    return NumText::toInt16(*limit);
+    return NumText::toInt16(*found.row->value);
 }
 
 GroupRecords frmRacion::groupRecords()
 {
-    return Composition::readGroups(*Adodc3);
+    return ReferenceData(*Adodc3).groupLimits();
 }
 
 void frmRacion::setKuriCaption(int k, const QString& text)
@@ -549,7 +545,7 @@ void frmRacion::showCost()
             lblCena->setText(QStringLiteral("Стоимость 1 кг корма: ") + mdlRashet::kUndefined);
             return;
         }
-        cost += *weight * *s.Cena[i] / 100.0;
+        cost += Prices::costPerKg(*weight, *s.Cena[i]);
     }
     lblCena->setText(QStringLiteral("Стоимость 1 кг корма: %1 руб.").arg(NumText::format00(cost)));
 }
@@ -605,8 +601,9 @@ void frmRacion::checkTolerance(QComboBox* combo, QString& lastGood)
 void frmRacion::loadRows()
 {
     RationState& s = ration();
-    const mdlAddItem::Result feeds = mdlAddItem::ZagruzitKorm(*Adodc1);
-    const mdlAddItem::Result category = mdlAddItem::ZagruzitKurwi(*Adodc2, this);
+    ReferenceData feedRows(*Adodc1), categoryRow(*Adodc2);
+    const mdlAddItem::Result feeds = mdlAddItem::ZagruzitKorm(feedRows);
+    const mdlAddItem::Result category = mdlAddItem::ZagruzitKurwi(categoryRow, this);
     QStringList errors;
     for (const auto* r : {&feeds, &category})
         if (!r->ok && !errors.contains(r->error))
@@ -655,7 +652,8 @@ void frmRacion::Form_Activate()
     loadRows();
     // Prices are read with the rows; a table that cannot be read leaves every
     // feed without one, which the cost line says.
-    Prices::load(*Adodc1);
+    ReferenceData prices(*Adodc1);
+    Prices::load(prices);
     mdlRashet::PokazatKorm(*this);
     if (s.bNazad)
         for (int i = 0; i < s.feedCount(); ++i)
@@ -684,7 +682,7 @@ void frmRacion::endOpening()
 
 void frmRacion::cmdDalee_Click()
 {
-    const auto daily = NumText::variantNumber(ration().NormaKur[9]);
+    const auto daily = CategoryRow::of(ration().NormaKur).daily.value;
     if (!daily || *daily == 0.0) {
         platform().message(
             QStringLiteral("Для расчета рациона введите в базу данных суточную потребность птицы в О/Э"));

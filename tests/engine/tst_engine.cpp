@@ -1,7 +1,7 @@
-#include "data/Adodc.h"
 #include "data/Fixed4.h"
 #include "data/NumText.h"
 #include "data/RationState.h"
+#include "data/ReferenceData.h"
 #include "engine/BandModel.h"
 #include "engine/Composition.h"
 #include "engine/CompositionModel.h"
@@ -383,13 +383,13 @@ private Q_SLOTS:
     {
         QFETCH(Diagnosed, c);
         UiSupport::Fresh fresh;
-        Adodc adodc;
-        QList<GroupRecord> groups = loadRation(adodc, c.category, c.feeds);
+        ReferenceData data;
+        QList<GroupRecord> groups = loadRation(data, c.category, c.feeds);
         RationState& s = ration();
         if (c.kind == "bad data")
             s.DataKorm[3][3] = QStringLiteral("много");   // of «Мука рыбная»
         const Bands::Reading reading = Bands::read(s, groups, c.tolerance, "100", false);
-        const Bands::Diagnosis d = Bands::diagnose(reading, Bands::readCandidates(adodc, reading.model));
+        const Bands::Diagnosis d = Bands::diagnose(reading, Bands::readCandidates(data, reading.model));
         for (const QString& line : c.said)
             QVERIFY2(std::any_of(d.lines.begin(), d.lines.end(), [&](const QString& l) { return l.startsWith(line); }),
                      qPrintable(line + "\n---\n" + d.lines.join('\n')));
@@ -429,7 +429,7 @@ private Q_SLOTS:
             with << first.name;
         QVERIFY(d.suggestionTexts.front().startsWith(first.replaced >= 0 ? "заменить " + c.feeds[first.replaced] + " на " + first.name
                                                                          : first.name + " — "));
-        groups = loadRation(adodc, c.category, with);
+        groups = loadRation(data, c.category, with);
         const auto balanced = Bands::closest(Bands::read(s, groups, c.tolerance, "100", false).model);
         QVERIFY(balanced && balanced->judgedBalanced);
         QVERIFY(balanced->grams[first.replaced >= 0 ? first.replaced : c.feeds.size()] >= first.grams - 1e-6);

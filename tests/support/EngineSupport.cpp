@@ -1,6 +1,5 @@
 #include "support/EngineSupport.h"
 
-#include "data/Adodc.h"
 #include "data/NumText.h"
 #include "data/RationState.h"
 #include "data/mdlAddItem.h"
@@ -30,7 +29,7 @@ void startRation(int n, const QVariant& content, const QVariant& granic, const Q
         s.NormaKur[j] = requirement;
 }
 
-QList<GroupRecord> loadRation(Adodc& adodc, const QString& category, const QStringList& feeds)
+QList<GroupRecord> loadRation(ReferenceData& data, const QString& category, const QStringList& feeds)
 {
     resetRation();
     mdlRashet::clearContributions();
@@ -38,14 +37,14 @@ QList<GroupRecord> loadRation(Adodc& adodc, const QString& category, const QStri
     s.sKurwi = category;
     std::copy(feeds.begin(), feeds.end(), s.sKorm.begin());
     s.iMaxKorm = std::int16_t(feeds.size() - 1);
-    if (!mdlAddItem::ZagruzitKorm(adodc).notFound.isEmpty() || !mdlAddItem::ZagruzitKurwi(adodc, nullptr).notFound.isEmpty())
+    if (!mdlAddItem::ZagruzitKorm(data).notFound.isEmpty() || !mdlAddItem::ZagruzitKurwi(data, nullptr).notFound.isEmpty())
         qFatal("a name is missing from the database");
-    return Composition::readGroups(adodc).records;
+    return data.groupLimits().records;
 }
 
 namespace {
 
-double number(const QVariant& v) { return NumText::variantNumber(v).value_or(0.0); }
+double number(const Figure& v) { return v.value.value_or(0.0); }
 
 // The optimum by GLPK over x_j >= 0 (and at most colHi[j], where given), row
 // r of A within lo[r] .. hi[r] (lo[r] = -HUGE_VAL: bounded above only).
@@ -91,11 +90,11 @@ std::optional<double> glpkOptimum(const QList<GroupRecord>& groups, const std::v
     std::vector<std::vector<double>> A{std::vector<double>(std::size_t(n), 1.0)};
     std::vector<double> lo{100}, hi{100}, limits;
     for (int i = 0; i < n; ++i)
-        limits.push_back(number(s.DataKorm[i][9]));
+        limits.push_back(number(FeedRow::of(s.DataKorm[i]).limit));
     for (const GroupRecord& g : groups) {
         A.emplace_back();
         for (int i = 0; i < n; ++i)
-            A.back().push_back(s.DataKorm[i][10].toString() == g.gruppa.toString() ? 1.0 : 0.0);
+            A.back().push_back(FeedRow::of(s.DataKorm[i]).group == g.gruppa ? 1.0 : 0.0);
         lo.push_back(-HUGE_VAL);
         hi.push_back(number(g.procent));
     }
@@ -103,8 +102,8 @@ std::optional<double> glpkOptimum(const QList<GroupRecord>& groups, const std::v
         // grams × content / 100 is the supply; within the requirement ± tolerance %.
         A.emplace_back();
         for (int i = 0; i < n; ++i)
-            A.back().push_back(number(s.DataKorm[i][j]) / 100);
-        const double r = number(s.NormaKur[j]);
+            A.back().push_back(number(FeedRow::of(s.DataKorm[i]).content[j - 1]) / 100);
+        const double r = number(CategoryRow::of(s.NormaKur).requirement[j - 1]);
         lo.push_back(r * (1 - tolerance / 100));
         hi.push_back(r * (1 + tolerance / 100));
     }
@@ -136,8 +135,8 @@ void PlainSheet::setWeightText(int i, const QString& text)
 std::optional<std::int16_t> PlainSheet::groupLimit(const QString& group)
 {
     for (const GroupRecord& g : groups)
-        if (NumText::variantText(g.gruppa) == group) {
-            const auto p = NumText::variantNumber(g.procent);
+        if (g.gruppa == group) {
+            const auto p = g.procent.value;
             return p ? NumText::toInt16(*p) : std::nullopt;
         }
     return std::nullopt;

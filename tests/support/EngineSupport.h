@@ -10,7 +10,7 @@
 #include <QStringList>
 #include <vector>
 
-class Adodc;
+class ReferenceData;
 
 namespace TestSupport {
 
@@ -21,9 +21,9 @@ void startRation(int n, const QVariant& content = 10, const QVariant& granic = 1
                  const QString& group = QStringLiteral("Зерновые"), const QVariant& requirement = 10);
 
 // A fresh ration state of these feeds for that category, loaded from the
-// database behind `adodc` as the worksheet loads it (every name must be
+// database behind `data` as the worksheet loads it (every name must be
 // there); the records of granica.
-QList<GroupRecord> loadRation(Adodc& adodc, const QString& category, const QStringList& feeds);
+QList<GroupRecord> loadRation(ReferenceData& data, const QString& category, const QStringList& feeds);
 
 // The ration state's chosen feeds as a GLPK programme written from their rows
 // alone, apart from the program's own models: grams within the feeding limits

@@ -1,6 +1,6 @@
-#include "data/Adodc.h"
 #include "data/NumText.h"
 #include "data/RationState.h"
+#include "data/ReferenceData.h"
 #include "data/TextFile.h"
 #include "editors/GridEditor.h"
 #include "engine/Composition.h"
@@ -509,8 +509,8 @@ private Q_SLOTS:
         std::vector<double> perGram(prices.begin(), prices.begin() + feeds.size());
         for (double& price : perGram)
             price /= 100;   // each gram of the 100 adds a hundredth of its price to a kilogram's cost
-        Adodc groups;
-        const auto optimum = TestSupport::glpkOptimum(Composition::readGroups(groups).records, perGram, tolerance.toDouble());
+        ReferenceData groups;
+        const auto optimum = TestSupport::glpkOptimum(groups.groupLimits().records, perGram, tolerance.toDouble());
         QVERIFY(optimum);
         QVERIFY2(qAbs(cost - *optimum) <= *optimum * 0.005, qPrintable(QString("%1 %2").arg(cost).arg(*optimum)));
         typeOver(wes(sheet, 0), "0");

@@ -1,0 +1,227 @@
+#include "data/ReferenceData.h"
+
+#include "data/Adodc.h"
+#include "data/NumText.h"
+#include "data/Statements.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <type_traits>
+
+Figure::Figure(const QVariant& v)
+    : stored(v)
+    , value(NumText::variantNumber(v))
+{
+}
+
+QString Figure::text() const
+{
+    return NumText::variantText(stored);
+}
+
+FeedRow FeedRow::of(const FeedFields& fields)
+{
+    FeedRow r;
+    r.name = NumText::variantText(fields[0]);
+    for (int j = 0; j < Nutrients::kCount; ++j)
+        r.content[std::size_t(j)] = fields[std::size_t(j) + 1];
+    r.limit = fields[kLimitColumn];
+    r.group = groupOf(fields);
+    return r;
+}
+
+QString FeedRow::groupOf(const FeedFields& fields)
+{
+    return NumText::variantText(fields[kGroupColumn]);
+}
+
+CategoryRow CategoryRow::of(const CategoryFields& fields)
+{
+    CategoryRow r;
+    r.name = NumText::variantText(fields[0]);
+    for (int j = 0; j < Nutrients::kCount; ++j)
+        r.requirement[std::size_t(j)] = fields[std::size_t(j) + 1];
+    r.daily = fields[kDailyColumn];
+    return r;
+}
+
+GroupRecord::GroupRecord(const QVariant& group, const QVariant& percent)
+    : gruppa(NumText::variantText(group))
+    , procent(percent)
+{
+}
+
+ReferenceData::ReferenceData()
+    : m_own(std::make_unique<Adodc>())
+    , m_control(*m_own)
+{
+}
+
+ReferenceData::ReferenceData(Adodc& control)
+    : m_control(control)
+{
+}
+
+ReferenceData::~ReferenceData() = default;
+
+bool ReferenceData::isOpen() const { return m_control.isOpen(); }
+QString ReferenceData::lastError() const { return m_control.lastError(); }
+QString ReferenceData::databasePath() const { return m_control.databasePath(); }
+
+bool ReferenceData::run(const QString& statement)
+{
+    m_control.setRecordSource(statement);
+    return m_control.Refresh();
+}
+
+template <typename Row>
+ReferenceData::Found<Row> ReferenceData::lookUp(const QString& statement)
+{
+    Found<Row> found;
+    if (!run(statement)) {
+        found.ok = false;
+        found.error = m_control.lastError();
+        return found;
+    }
+    const Recordset& rs = m_control.recordset();
+    if (!rs.hasCurrent())
+        return found;
+    if constexpr (std::is_same_v<Row, Figure>) {
+        found.row = Figure(rs.Fields(0));
+    } else if constexpr (std::is_same_v<Row, Prices::Price>) {
+        found.row = Prices::Price::of(rs.Fields(0));
+    } else {
+        Row fields;
+        for (std::size_t j = 0; j < fields.size(); ++j)
+            fields[j] = rs.Fields(int(j));
+        found.row = fields;
+    }
+    return found;
+}
+
+ReferenceData::Found<FeedFields> ReferenceData::feed(const QString& name)
+{
+    return lookUp<FeedFields>(Statements::korm(name));
+}
+
+ReferenceData::Found<CategoryFields> ReferenceData::category(const QString& name)
+{
+    return lookUp<CategoryFields>(Statements::kurwi(name));
+}
+
+ReferenceData::Found<Figure> ReferenceData::groupLimit(const QString& group)
+{
+    return lookUp<Figure>(Statements::groupLimit(group));
+}
+
+ReferenceData::Found<Prices::Price> ReferenceData::price(const QString& feed)
+{
+    return lookUp<Prices::Price>(Statements::cena(feed));
+}
+
+GroupRecords ReferenceData::groupLimits()
+{
+    GroupRecords result;
+    if (!run(Statements::allGroups)) {
+        result.error = m_control.lastError();
+        return result;
+    }
+    Recordset& rs = m_control.recordset();
+    const int count = rs.RecordCount();
+    rs.MoveFirst();
+    for (int i = 0; i < count; ++i) {
+        result.records.append({rs.Fields(0), rs.Fields(1)});
+        rs.MoveNext();
+    }
+    result.ok = true;
+    return result;
+}
+
+std::vector<FeedRow> ReferenceData::feeds()
+{
+    std::vector<FeedRow> out;
+    if (!run(Statements::basaList))
+        return out;
+    Recordset& rs = m_control.recordset();
+    out.reserve(std::size_t(rs.RecordCount()));
+    FeedFields fields;
+    for (rs.MoveFirst(); rs.hasCurrent(); rs.MoveNext()) {
+        for (std::size_t j = 0; j < fields.size(); ++j)
+            fields[j] = rs.Fields(int(j));
+        out.push_back(FeedRow::of(fields));
+    }
+    return out;
+}
+
+QVariant ReferenceData::dataVersion()
+{
+    return run(QStringLiteral("PRAGMA data_version")) ? m_control.recordset().Fields(0) : QVariant();
+}
+
+QString ReferenceData::priceList(std::vector<PricedFeed>& out)
+{
+    // Read row by row, all at once, so that no statement stays open on the file.
+    QSqlQuery q(m_control.database());
+    q.setForwardOnly(true);
+    bool ok = q.exec(Statements::cenaEditor);
+    if (!ok) {
+        // A file of an earlier version gains the table now, when it can.
+        bool made = false;
+        if (const QString missing = priceTableMissing(&made); !missing.isEmpty())
+            return missing;
+        ok = made && q.exec(Statements::cenaEditor);
+    }
+    while (ok && q.next())
+        out.push_back({NumText::variantText(q.value(0)), Prices::Price::of(q.value(1))});
+    if (!ok || q.lastError().isValid())
+        return QStringLiteral("Не удалось прочитать цены кормов из базы данных %1. %2")
+            .arg(databasePath(), q.lastError().text());
+    return QString();
+}
+
+QString ReferenceData::storePrice(const QString& feed, std::optional<double> price)
+{
+    // One row per priced feed: the old rows of the name go, the new one comes,
+    // together or not at all.
+    QSqlDatabase db = m_control.database();
+    QSqlQuery q(db);
+    bool ok = db.transaction();
+    ok = ok && q.prepare(QStringLiteral("Delete From cena Where basa_name_kormow = ?"));
+    if (ok) {
+        q.addBindValue(feed);
+        ok = q.exec();
+    }
+    if (ok && price) {
+        ok = q.prepare(QStringLiteral("Insert Into cena (basa_name_kormow, cena) Values (?, ?)"));
+        q.addBindValue(feed);
+        q.addBindValue(*price);
+        ok = ok && q.exec();
+    }
+    if (ok)
+        ok = db.commit();
+    if (ok)
+        return QString();
+    const QString why = q.lastError().isValid() ? q.lastError().text() : db.lastError().text();
+    db.rollback();
+    return why;
+}
+
+QString ReferenceData::priceTableMissing(bool* made)
+{
+    *made = false;
+    if (!run(QStringLiteral("Select count(*) From sqlite_master Where type = 'table' And name = '%1'")
+                 .arg(Prices::kTable))
+        || m_control.recordset().Fields(0).toInt() != 0)
+        return QString();
+    bool readOnly = false;
+    const QString error = Prices::addTableIfMissing(databasePath(), &readOnly);
+    *made = error.isEmpty();
+    if (*made)
+        return QString();
+    if (readOnly)
+        return QStringLiteral("Файл базы данных %1 доступен только для чтения, а таблицы цен в нем нет "
+                              "(это файл прежней версии программы): цены кормов хранить негде.")
+            .arg(databasePath());
+    return QStringLiteral("В базе данных %1 нет таблицы цен, и создать ее не удалось: %2")
+        .arg(databasePath(), error);
+}
