@@ -1,5 +1,6 @@
 #include "data/Database.h"
 
+#include "data/Nutrients.h"
 #include "data/Prices.h"
 
 #include <QAtomicInt>
@@ -105,25 +106,23 @@ QString loadCsv(QSqlDatabase& db, const Table& table)
 
 const QList<Table>& tables()
 {
-    static const QList<Table> t = {
-        {QStringLiteral("basa"),
-         {QStringLiteral("basa_name_kormow"), QStringLiteral("ob_en"), QStringLiteral("protein"),
-          QStringLiteral("calciy_"), QStringLiteral("pospor"), QStringLiteral("natriy"), QStringLiteral("A"),
-          QStringLiteral("D"), QStringLiteral("B3"), QStringLiteral("granic"), QStringLiteral("gruppa")},
-         {QStringLiteral("TEXT"), QStringLiteral("REAL"), QStringLiteral("REAL"), QStringLiteral("REAL"),
-          QStringLiteral("REAL"), QStringLiteral("REAL"), QStringLiteral("REAL"), QStringLiteral("REAL"),
-          QStringLiteral("REAL"), QStringLiteral("REAL"), QStringLiteral("TEXT")}},
-        {QStringLiteral("kurwi"),
-         {QStringLiteral("kategoriy_ptici"), QStringLiteral("obm_en"), QStringLiteral("protein"),
-          QStringLiteral("calciy_"), QStringLiteral("pospor"), QStringLiteral("natriy"), QStringLiteral("A"),
-          QStringLiteral("D"), QStringLiteral("B3"), QStringLiteral("dawat_gr")},
-         {QStringLiteral("TEXT"), QStringLiteral("REAL"), QStringLiteral("REAL"), QStringLiteral("REAL"),
-          QStringLiteral("REAL"), QStringLiteral("REAL"), QStringLiteral("REAL"), QStringLiteral("REAL"),
-          QStringLiteral("REAL"), QStringLiteral("REAL")}},
-        {QStringLiteral("granica"),
-         {QStringLiteral("gruppa"), QStringLiteral("procent")},
-         {QStringLiteral("TEXT"), QStringLiteral("REAL")}},
-    };
+    static const QList<Table> t = [] {
+        const QString text = QStringLiteral("TEXT"), real = QStringLiteral("REAL");
+        Table basa{QStringLiteral("basa"), {QStringLiteral("basa_name_kormow")}, {text}};
+        Table kurwi{QStringLiteral("kurwi"), {QStringLiteral("kategoriy_ptici")}, {text}};
+        for (const Nutrients::Nutrient& n : Nutrients::all()) {
+            basa.columns << n.basaColumn;
+            kurwi.columns << n.kurwiColumn;
+            basa.types << real;
+            kurwi.types << real;
+        }
+        basa.columns << QStringLiteral("granic") << QStringLiteral("gruppa");
+        basa.types << real << text;
+        kurwi.columns << QStringLiteral("dawat_gr");
+        kurwi.types << real;
+        const Table granica{QStringLiteral("granica"), {QStringLiteral("gruppa"), QStringLiteral("procent")}, {text, real}};
+        return QList<Table>{basa, kurwi, granica};
+    }();
     return t;
 }
 

@@ -1,5 +1,6 @@
 #include "files/CalcFile.h"
 
+#include "data/Database.h"
 #include "data/NumText.h"
 #include "data/TextFile.h"
 
@@ -10,11 +11,6 @@
 namespace CalcFile {
 
 namespace {
-
-const char* const kBasaColumns[RationState::kFeedFields] = {
-    "basa_name_kormow", "ob_en", "protein", "calciy_", "pospor", "natriy", "A", "D", "B3", "granic", "gruppa"};
-const char* const kKurwiColumns[RationState::kKurwiFields] = {
-    "kategoriy_ptici", "obm_en", "protein", "calciy_", "pospor", "natriy", "A", "D", "B3", "dawat_gr"};
 
 bool isText(const QVariant& v)
 {
@@ -160,14 +156,15 @@ std::optional<QStringList> toLines(const Contents& c, Error* error)
         why = unstorable(QStringLiteral("название корма"), c.sKorm[f]);
         for (int j = 0; j < RationState::kFeedFields && why.isEmpty(); ++j)
             if (isText(c.DataKorm[f][j]))
-                why = unstorable(QStringLiteral("поле %1 корма «%2»").arg(QLatin1String(kBasaColumns[j]), TextFile::excerpt(c.sKorm[f])),
+                why = unstorable(QStringLiteral("поле %1 корма «%2»")
+                                     .arg(Database::tables().at(0).columns.at(j), TextFile::excerpt(c.sKorm[f])),
                                  c.DataKorm[f][j].toString());
         if (why.isEmpty())
             why = unstorable(QStringLiteral("вес корма «%1»").arg(TextFile::excerpt(c.sKorm[f])), c.weights.value(f));
     }
     for (int j = 0; j < RationState::kKurwiFields && why.isEmpty(); ++j)
         if (isText(c.NormaKur[j]))
-            why = unstorable(QStringLiteral("поле %1 категории").arg(QLatin1String(kKurwiColumns[j])),
+            why = unstorable(QStringLiteral("поле %1 категории").arg(Database::tables().at(1).columns.at(j)),
                              c.NormaKur[j].toString());
     if (!why.isEmpty())
         return fail(why);
