@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/Fixed4.h"
+#include "data/Nutrients.h"
 
 #include <QString>
 #include <QVariant>
@@ -15,8 +16,10 @@
 // the GUI thread, so nothing here is locked.
 struct RationState {
     static constexpr int kMaxFeeds = 10;    // feeds 0..9
-    static constexpr int kFeedFields = 11;  // basa columns 0..10
-    static constexpr int kKurwiFields = 10; // kurwi columns 0..9
+    // basa: the name, the nutrients, the feeding limit and the group
+    static constexpr int kFeedFields = 1 + Nutrients::kCount + 2;
+    // kurwi: the name, the nutrients and the daily energy requirement
+    static constexpr int kKurwiFields = 1 + Nutrients::kCount + 1;
 
     // Index of the last chosen feed (count - 1); every loop over the chosen
     // feeds runs 0..iMaxKorm. Starts at 0 like every number of the program.

@@ -35,8 +35,8 @@ using FeedFields = std::array<QVariant, RationState::kFeedFields>;
 using CategoryFields = std::array<QVariant, RationState::kKurwiFields>;
 
 struct FeedRow {
-    static constexpr int kLimitColumn = 9;
-    static constexpr int kGroupColumn = 10;
+    static constexpr int kLimitColumn = 1 + Nutrients::kCount;
+    static constexpr int kGroupColumn = kLimitColumn + 1;
 
     QString name;
     std::array<Figure, Nutrients::kCount> content;   // nutrient j at j - 1
@@ -49,7 +49,7 @@ struct FeedRow {
 };
 
 struct CategoryRow {
-    static constexpr int kDailyColumn = 9;
+    static constexpr int kDailyColumn = 1 + Nutrients::kCount;
 
     QString name;
     std::array<Figure, Nutrients::kCount> requirement;   // nutrient j at j - 1

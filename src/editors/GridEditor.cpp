@@ -51,7 +51,7 @@ void RowEditor::keepRows(DataGrid* grid, PendingRows* rows)
     m_rowsGrid = grid;
     m_rows = rows;
     connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &RowEditor::onCurrentRowChanged);
-    connect(grid, &DataGrid::revertRowRequested, this, &RowEditor::revertPendingRow);
+    connect(grid, &DataGrid::revertRowRequested, this, [rows] { rows->revertPending(); });
 }
 
 void RowEditor::onCurrentRowChanged(const QModelIndex& current, const QModelIndex& previous)
@@ -60,7 +60,7 @@ void RowEditor::onCurrentRowChanged(const QModelIndex& current, const QModelInde
     if (pending < 0 || !previous.isValid() || previous.row() != pending || current.row() == pending)
         return;
     if (m_rows->pendingRowIsUntouchedNew()) {
-        revertPendingRow();
+        m_rows->revertPending();
         return;
     }
     QString reason;
@@ -76,7 +76,7 @@ bool RowEditor::writePendingRow()
         return true;
     m_rowsGrid->commitOpenEditor();
     if (m_rows->pendingRowIsUntouchedNew()) {
-        revertPendingRow();
+        m_rows->revertPending();
         return true;
     }
     QString reason;
@@ -84,13 +84,6 @@ bool RowEditor::writePendingRow()
         return true;
     platform().message(reason);
     return false;
-}
-
-void RowEditor::revertPendingRow()
-{
-    if (m_rows->pendingRow() < 0)
-        return;
-    m_rows->revertPending();
 }
 
 // Another window made active leaves the row as a click on another row does;

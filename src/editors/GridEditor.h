@@ -35,7 +35,6 @@ protected:
 
 private:
     void onCurrentRowChanged(const QModelIndex& current, const QModelIndex& previous);
-    void revertPendingRow();
 
     DataGrid* m_rowsGrid = nullptr;
     PendingRows* m_rows = nullptr;
