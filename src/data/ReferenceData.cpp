@@ -19,15 +19,23 @@ QString Figure::text() const
     return NumText::variantText(stored);
 }
 
+namespace {
+
+// Columns 1..kCount of a row: the nutrients.
+template <std::size_t N>
+std::array<Figure, Nutrients::kCount> nutrients(const std::array<QVariant, N>& fields)
+{
+    std::array<Figure, Nutrients::kCount> out;
+    for (std::size_t j = 0; j < out.size(); ++j)
+        out[j] = fields[j + 1];
+    return out;
+}
+
+} // namespace
+
 FeedRow FeedRow::of(const FeedFields& fields)
 {
-    FeedRow r;
-    r.name = NumText::variantText(fields[0]);
-    for (int j = 0; j < Nutrients::kCount; ++j)
-        r.content[std::size_t(j)] = fields[std::size_t(j) + 1];
-    r.limit = fields[kLimitColumn];
-    r.group = groupOf(fields);
-    return r;
+    return {NumText::variantText(fields[0]), nutrients(fields), fields[kLimitColumn], groupOf(fields)};
 }
 
 QString FeedRow::groupOf(const FeedFields& fields)
@@ -37,12 +45,7 @@ QString FeedRow::groupOf(const FeedFields& fields)
 
 CategoryRow CategoryRow::of(const CategoryFields& fields)
 {
-    CategoryRow r;
-    r.name = NumText::variantText(fields[0]);
-    for (int j = 0; j < Nutrients::kCount; ++j)
-        r.requirement[std::size_t(j)] = fields[std::size_t(j) + 1];
-    r.daily = fields[kDailyColumn];
-    return r;
+    return {NumText::variantText(fields[0]), nutrients(fields), fields[kDailyColumn]};
 }
 
 GroupRecord::GroupRecord(const QVariant& group, const QVariant& percent)

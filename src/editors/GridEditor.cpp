@@ -46,12 +46,40 @@ RowEditor::RowEditor(std::optional<MenuEvent> closedEvent, QWidget* parent)
 {
 }
 
-void RowEditor::keepRows(DataGrid* grid, PendingRows* rows)
+DataGrid* RowEditor::makeGrid(QAbstractItemModel* model)
 {
+    auto* grid = new DataGrid(this);
+    grid->setModel(model);
+    grid->horizontalHeader()->hide();
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+    return grid;
+}
+
+void RowEditor::lay(QWidget* header, DataGrid* grid, PendingRows* rows, QLayout* buttons)
+{
+    auto* layout = new QVBoxLayout(this);
+    const int margin = Screens::scaled(6);
+    layout->setContentsMargins(margin, margin, margin, margin);
+    layout->setSpacing(0);
+    layout->addWidget(header);
+    layout->addWidget(grid, 1);
+    layout->addSpacing(Screens::scaled(8));
+    layout->addLayout(buttons);
+
     m_rowsGrid = grid;
     m_rows = rows;
     connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &RowEditor::onCurrentRowChanged);
     connect(grid, &DataGrid::revertRowRequested, this, [rows] { rows->revertPending(); });
+    connect(grid->horizontalHeader(), &QHeaderView::sectionResized, this, [this] { placeLabels(); });
+    connect(grid->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { placeLabels(); });
+}
+
+void RowEditor::showEvent(QShowEvent* event)
+{
+    Form::showEvent(event);
+    // The layout settles once the window is shown.
+    QTimer::singleShot(0, this, [this] { placeLabels(); });
+    placeLabels();
 }
 
 void RowEditor::onCurrentRowChanged(const QModelIndex& current, const QModelIndex& previous)
@@ -129,10 +157,7 @@ GridEditor::GridEditor(const QString& table, const QList<GridColumn>& columns, i
             [](const QString& message) { platform().message(message); });
 
     m_header = new QWidget(this);
-    m_grid = new DataGrid(this);
-    m_grid->setModel(m_model);
-    m_grid->horizontalHeader()->hide();   // the labels above stand for it
-    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
+    m_grid = makeGrid(m_model);
     const QFontMetrics fm = fontMetrics();
     for (int c = 0; c < columns.size(); ++c) {
         int width = widthFor(fm, columns.at(c));
@@ -143,20 +168,7 @@ GridEditor::GridEditor(const QString& table, const QList<GridColumn>& columns, i
     buildHeader(heading);
 
     m_buttons = new QHBoxLayout;
-    auto* layout = new QVBoxLayout(this);
-    const int margin = Screens::scaled(6);
-    layout->setContentsMargins(margin, margin, margin, margin);
-    layout->setSpacing(0);
-    layout->addWidget(m_header);
-    layout->addWidget(m_grid, 1);
-    layout->addSpacing(Screens::scaled(8));
-    layout->addLayout(m_buttons);
-
-    keepRows(m_grid, m_model);
-    connect(m_grid->horizontalHeader(), &QHeaderView::sectionResized, this,
-            &GridEditor::placeLabels);
-    connect(m_grid->horizontalScrollBar(), &QScrollBar::valueChanged, this,
-            &GridEditor::placeLabels);
+    lay(m_header, m_grid, m_model, m_buttons);
 
     if (m_model->rowCount() > 0)
         m_grid->setCurrentIndex(m_model->index(0, 0));
@@ -239,16 +251,19 @@ QPushButton* GridEditor::addButton(const char* name, const QString& caption)
     return button;
 }
 
+void GridEditor::addRow(QPushButton* button)
+{
+    if (!writePendingRow() || !m_model->appendRow())
+        return;
+    button->setEnabled(false);
+    const QModelIndex first = m_model->index(m_model->rowCount() - 1, 0);
+    m_grid->setCurrentIndex(first);
+    m_grid->scrollTo(first);
+    m_grid->setFocus();
+}
+
 void GridEditor::resizeEvent(QResizeEvent* event)
 {
     Form::resizeEvent(event);
-    placeLabels();
-}
-
-void GridEditor::showEvent(QShowEvent* event)
-{
-    Form::showEvent(event);
-    // The layout settles once the window is shown.
-    QTimer::singleShot(0, this, &GridEditor::placeLabels);
     placeLabels();
 }

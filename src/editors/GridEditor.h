@@ -28,10 +28,16 @@ public:
 protected:
     // closedEvent: what the menus hear when the editor has closed.
     explicit RowEditor(std::optional<MenuEvent> closedEvent, QWidget* parent = nullptr);
-    // From now on the grid's rows, and the editor's closing, keep the rule.
-    void keepRows(DataGrid* grid, PendingRows* rows);
+    // A grid over the model, without a header of its own: labels stand for it.
+    DataGrid* makeGrid(QAbstractItemModel* model);
+    // Lays the editor out: the labels over the columns, the grid, the row of
+    // buttons. From now on the labels follow the columns, and the grid's rows
+    // and the editor's closing keep the rule.
+    void lay(QWidget* header, DataGrid* grid, PendingRows* rows, QLayout* buttons);
+    virtual void placeLabels() = 0;
 
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void onCurrentRowChanged(const QModelIndex& current, const QModelIndex& previous);
@@ -70,16 +76,18 @@ public:
     QSize sizeHint() const override;
 
 protected:
+    // "Добавить данные": one empty row appended, once the row being edited is
+    // written, with the cursor in its first cell; the button goes off.
+    void addRow(QPushButton* button);
     // The row of buttons under the grid; each editor fills it.
     QHBoxLayout* buttonRow() const { return m_buttons; }
     QPushButton* addButton(const char* name, const QString& caption);
 
     void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void buildHeader(const Heading& heading);
-    void placeLabels();
+    void placeLabels() override;
 
     Adodc m_adodc;
     EditorModel* m_model = nullptr;

@@ -18,6 +18,14 @@ const char* const kNumberCell = "numberCell";
 const QString kRowId = QStringLiteral("rowid");
 }
 
+QList<GridColumn> nutrientColumns(QString Nutrients::Nutrient::*column, int width)
+{
+    QList<GridColumn> out;
+    for (const Nutrients::Nutrient& n : Nutrients::all())
+        out.append({n.*column, n.editorCaption(), width, EditorRules::Kind::Number});
+    return out;
+}
+
 EditorModel::EditorModel(const QSqlDatabase& db, const QString& table,
                          const QList<GridColumn>& columns, QObject* parent)
     : QSqlTableModel(parent, db)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/Nutrients.h"
 #include "editors/EditorRules.h"
 
 #include <QHash>
@@ -21,6 +22,10 @@ struct GridColumn {
     int width = 50;
     EditorRules::Kind kind = EditorRules::Kind::Number;
 };
+
+// A column for each nutrient: its column of the table (Nutrient::basaColumn
+// or kurwiColumn), the editors' caption, a number.
+QList<GridColumn> nutrientColumns(QString Nutrients::Nutrient::*column, int width);
 
 // What the rule of writing a row when it is left asks of an editor's rows.
 class PendingRows {

@@ -1,6 +1,5 @@
 #include "editors/frmBasaKorm.h"
 
-#include "data/Nutrients.h"
 #include "editors/frmGruppa.h"
 #include "shell/Platform.h"
 
@@ -14,12 +13,10 @@ using Kind = EditorRules::Kind;
 
 QList<GridColumn> basaColumns()
 {
-    QList<GridColumn> columns{{QStringLiteral("basa_name_kormow"), QStringLiteral("Наименование корма"), 158, Kind::Name}};
-    for (const Nutrients::Nutrient& n : Nutrients::all())
-        columns.append({n.basaColumn, n.editorCaption(), 41, Kind::Number});
-    columns.append({QStringLiteral("granic"), QStringLiteral("Огранич. в %"), 41, Kind::Number});
-    columns.append({QStringLiteral("gruppa"), QStringLiteral("Принадлежит к группе"), 102, Kind::Text});
-    return columns;
+    return QList<GridColumn>{{QStringLiteral("basa_name_kormow"), QStringLiteral("Наименование корма"), 158, Kind::Name}}
+        + nutrientColumns(&Nutrients::Nutrient::basaColumn, 41)
+        + QList<GridColumn>{{QStringLiteral("granic"), QStringLiteral("Огранич. в %"), 41, Kind::Number},
+                            {QStringLiteral("gruppa"), QStringLiteral("Принадлежит к группе"), 102, Kind::Text}};
 }
 } // namespace
 
@@ -44,17 +41,6 @@ frmBasaKorm::frmBasaKorm(QWidget* parent)
     connect(cmdDobawit, &QPushButton::clicked, this, &frmBasaKorm::cmdDobawit_Click);
     connect(Command1, &QPushButton::clicked, this, &frmBasaKorm::Command1_Click);
     connect(cmdExit, &QPushButton::clicked, this, [this] { Screens::closeWindow(this); });
-}
-
-void frmBasaKorm::cmdDobawit_Click()
-{
-    if (!writePendingRow() || !model()->appendRow())
-        return;
-    cmdDobawit->setEnabled(false);
-    const QModelIndex first = model()->index(model()->rowCount() - 1, 0);
-    grid()->setCurrentIndex(first);
-    grid()->scrollTo(first);
-    grid()->setFocus();
 }
 
 // Shown modally: the feed editor takes no input until the group-limit editor

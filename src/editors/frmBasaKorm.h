@@ -10,7 +10,7 @@ class frmBasaKorm : public GridEditor {
 public:
     explicit frmBasaKorm(QWidget* parent = nullptr);
 
-    void cmdDobawit_Click();
+    void cmdDobawit_Click() { addRow(cmdDobawit); }
     void Command1_Click();   // "Групповые ограничения"
 
 private:

@@ -1,7 +1,5 @@
 #include "editors/frmBasaKurwi.h"
 
-#include "data/Nutrients.h"
-
 #include <QHBoxLayout>
 #include <QPushButton>
 
@@ -10,11 +8,9 @@ using Kind = EditorRules::Kind;
 
 QList<GridColumn> kurwiColumns()
 {
-    QList<GridColumn> columns{{QStringLiteral("kategoriy_ptici"), QStringLiteral("Категория птицы"), 173, Kind::Name}};
-    for (const Nutrients::Nutrient& n : Nutrients::all())
-        columns.append({n.kurwiColumn, n.editorCaption(), 53, Kind::Number});
-    columns.append({QStringLiteral("dawat_gr"), QStringLiteral("В сутки O/Э"), 53, Kind::OptionalNumber});
-    return columns;
+    return QList<GridColumn>{{QStringLiteral("kategoriy_ptici"), QStringLiteral("Категория птицы"), 173, Kind::Name}}
+        + nutrientColumns(&Nutrients::Nutrient::kurwiColumn, 53)
+        + QList<GridColumn>{{QStringLiteral("dawat_gr"), QStringLiteral("В сутки O/Э"), 53, Kind::OptionalNumber}};
 }
 } // namespace
 
@@ -34,17 +30,6 @@ frmBasaKurwi::frmBasaKurwi(QWidget* parent)
     buttonRow()->addWidget(Command1);
     connect(cmdDobawit, &QPushButton::clicked, this, &frmBasaKurwi::cmdDobawit_Click);
     connect(Command1, &QPushButton::clicked, this, [this] { Screens::closeWindow(this); });
-}
-
-void frmBasaKurwi::cmdDobawit_Click()
-{
-    if (!writePendingRow() || !model()->appendRow())
-        return;
-    cmdDobawit->setEnabled(false);
-    const QModelIndex first = model()->index(model()->rowCount() - 1, 0);
-    grid()->setCurrentIndex(first);
-    grid()->scrollTo(first);
-    grid()->setFocus();
 }
 
 void frmBasaKurwi::showDailyRequirement(const QString& category)

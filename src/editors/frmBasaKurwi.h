@@ -9,7 +9,7 @@ class frmBasaKurwi : public GridEditor {
 public:
     explicit frmBasaKurwi(QWidget* parent = nullptr);
 
-    void cmdDobawit_Click();
+    void cmdDobawit_Click() { addRow(cmdDobawit); }
     // Makes the category's "В сутки O/Э" cell the current one, in view, with
     // the keyboard in the grid; nothing moves when there is no such row.
     void showDailyRequirement(const QString& category);

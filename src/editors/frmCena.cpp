@@ -9,8 +9,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTimer>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -165,10 +163,7 @@ frmCena::frmCena(QWidget* parent)
     }
     m_header->setFixedHeight(fontMetrics().height() + 6);
 
-    DataGrid1 = new DataGrid(this);
-    DataGrid1->setModel(m_model);
-    DataGrid1->horizontalHeader()->hide();
-    DataGrid1->verticalHeader()->setDefaultSectionSize(DataGrid1->fontMetrics().height() + 6);
+    DataGrid1 = makeGrid(m_model);
     DataGrid1->setColumnWidth(0, nameWidth(*m_model, DataGrid1->fontMetrics()));
     DataGrid1->setColumnWidth(1, qMax(Screens::scaled(kPriceWidth), fontMetrics().horizontalAdvance(kPriceCaption) + 8));
 
@@ -183,20 +178,9 @@ frmCena::frmCena(QWidget* parent)
     buttons->addWidget(lblNote, 1);
     buttons->addWidget(cmdExit);
 
-    auto* layout = new QVBoxLayout(this);
-    const int margin = Screens::scaled(6);
-    layout->setContentsMargins(margin, margin, margin, margin);
-    layout->setSpacing(0);
-    layout->addWidget(m_header);
-    layout->addWidget(DataGrid1, 1);
-    layout->addSpacing(Screens::scaled(8));
-    layout->addLayout(buttons);
-
-    keepRows(DataGrid1, m_model);
+    lay(m_header, DataGrid1, m_model, buttons);
     connect(DataGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &frmCena::showNote);
     connect(m_model, &CenaModel::dataChanged, this, &frmCena::showNote);
-    connect(DataGrid1->horizontalHeader(), &QHeaderView::sectionResized, this, &frmCena::placeLabels);
-    connect(DataGrid1->horizontalScrollBar(), &QScrollBar::valueChanged, this, &frmCena::placeLabels);
     connect(cmdExit, &QPushButton::clicked, this, [this] { Screens::closeWindow(this); });
 
     if (m_model->rowCount() > 0)
@@ -213,13 +197,6 @@ frmCena::~frmCena()
 void frmCena::showNote()
 {
     lblNote->setText(DataGrid1->currentIndex().siblingAtColumn(1).data(Qt::ToolTipRole).toString());
-}
-
-void frmCena::showEvent(QShowEvent* e)
-{
-    RowEditor::showEvent(e);
-    QTimer::singleShot(0, this, &frmCena::placeLabels);
-    placeLabels();
 }
 
 void frmCena::placeLabels()

@@ -30,12 +30,9 @@ public:
 
     QSize sizeHint() const override;
 
-protected:
-    void showEvent(QShowEvent* e) override;
-
 private:
     void showNote();
-    void placeLabels();
+    void placeLabels() override;
 
     ReferenceData m_data;
     CenaModel* m_model = nullptr;
