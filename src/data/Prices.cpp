@@ -2,9 +2,6 @@
 
 #include "data/Database.h"
 #include "data/NumText.h"
-#include "data/RationState.h"
-#include "data/ReferenceData.h"
-#include "data/mdlAddItem.h"
 
 #include <QAtomicInt>
 #include <QSqlDatabase>
@@ -87,28 +84,6 @@ QString addTableIfMissing(const QString& filePath, bool* readOnly)
     if (readOnly)
         *readOnly = refused;
     return error;
-}
-
-QString load(ReferenceData& data)
-{
-    RationState& s = ration();
-    s.Cena = {};
-    s.CenaNowhere.clear();
-    for (int i = 0; i < s.feedCount(); ++i) {
-        // Such a name would cut the statement short; the cost line names it.
-        if (mdlAddItem::lookupRefused(s.sKorm[i]))
-            continue;
-        const auto found = data.price(s.sKorm[i]);
-        if (!found.ok) {
-            s.Cena = {};
-            bool made = false;   // a table made just now holds no price yet
-            s.CenaNowhere = data.priceTableMissing(&made);
-            return found.error;
-        }
-        if (found.row)
-            s.Cena[i] = found.row->used();
-    }
-    return QString();
 }
 
 Price Price::of(const QVariant& stored)

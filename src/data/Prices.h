@@ -5,7 +5,6 @@
 #include <optional>
 
 class QSqlDatabase;
-class ReferenceData;
 
 // Feed prices in roubles per kilogram, kept in a fourth table of treba.mdb,
 // cena (basa_name_kormow text, cena number), apart from the three reference
@@ -48,12 +47,6 @@ struct Price {
     // The price the worksheet uses; none when none is stored or it is refused.
     std::optional<double> used() const { return refusal.isEmpty() ? value : std::nullopt; }
 };
-
-// Loads the price of every chosen feed sKorm(0..iMaxKorm) into Cena; a feed
-// whose name cannot be looked up (a NUL in it) has none, the others keep
-// theirs. When the table cannot be read every price is unknown and the reason
-// is returned; when it is missing from a read-only file, CenaNowhere says so.
-QString load(ReferenceData& data);
 
 // What `grams` of a feed in 100 g of a mix add to the cost of 1 kg of the mix
 // at the feed's price per kilogram.

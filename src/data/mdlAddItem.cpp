@@ -112,4 +112,26 @@ Result ZagruzitKurwi(ReferenceData& data, RequirementCaptions* captions)
     return r;
 }
 
+QString loadPrices(ReferenceData& data)
+{
+    RationState& s = ration();
+    s.Cena = {};
+    s.CenaNowhere.clear();
+    for (int i = 0; i < s.feedCount(); ++i) {
+        // Such a name would cut the statement short; the cost line names it.
+        if (lookupRefused(s.sKorm[i]))
+            continue;
+        const auto found = data.price(s.sKorm[i]);
+        if (!found.ok) {
+            s.Cena = {};
+            bool made = false;   // a table made just now holds no price yet
+            s.CenaNowhere = data.priceTableMissing(&made);
+            return found.error;
+        }
+        if (found.row)
+            s.Cena[i] = found.row->used();
+    }
+    return QString();
+}
+
 } // namespace mdlAddItem

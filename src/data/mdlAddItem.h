@@ -8,9 +8,10 @@ class QListWidget;
 class ReferenceData;
 
 // The reading the wizard screens share: filling a list from a data control,
-// and loading the chosen feeds' rows and the chosen category's row into the
-// ration state by name. Nothing here shows a message; the result says what
-// went wrong and which names were not found, and the screen tells the user.
+// and loading the chosen feeds' rows and prices and the chosen category's row
+// into the ration state by name (through ReferenceData). Nothing here shows a
+// message; the result says what went wrong and which names were not found,
+// and the screen tells the user.
 namespace mdlAddItem {
 
 struct Result {
@@ -51,5 +52,11 @@ Result ZagruzitKorm(ReferenceData& data);
 // columns 0..8 as text to the captions (when given). A category with no row
 // keeps what NormaKur held (the captions show those values) and is reported.
 Result ZagruzitKurwi(ReferenceData& data, RequirementCaptions* captions);
+
+// Loads the price of every chosen feed sKorm(0..iMaxKorm) into Cena; a feed
+// whose name cannot be looked up (a NUL in it) has none, the others keep
+// theirs. When the table cannot be read every price is unknown and the reason
+// is returned; when it is missing from a read-only file, CenaNowhere says so.
+QString loadPrices(ReferenceData& data);
 
 } // namespace mdlAddItem

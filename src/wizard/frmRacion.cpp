@@ -653,7 +653,7 @@ void frmRacion::Form_Activate()
     // Prices are read with the rows; a table that cannot be read leaves every
     // feed without one, which the cost line says.
     ReferenceData prices(*Adodc1);
-    Prices::load(prices);
+    mdlAddItem::loadPrices(prices);
     mdlRashet::PokazatKorm(*this);
     if (s.bNazad)
         for (int i = 0; i < s.feedCount(); ++i)
