@@ -1,11 +1,13 @@
 #include "support/UiSupport.h"
 
 #include "data/RationState.h"
+#include "engine/RacionSheet.h"
 #include "files/CalcHistory.h"
 #include "files/LastDirs.h"
 #include "shell/MDIForm1.h"
 #include "shell/MenuRules.h"
 #include "shell/Navigation.h"
+#include "shell/RecentCalculations.h"
 #include "shell/Startup.h"
 #include "wizard/frmOtshet.h"
 
@@ -27,6 +29,7 @@ Fresh::Fresh()
     menuRules().reset();
     LastDirs::reset();
     recentCalculations().reset();
+    CalcHistory::forget();
     frmOtshet::iKolGolov = 0;
 }
 
@@ -175,6 +178,11 @@ QWidget* openFeedSelection(const QString& category)
     if (!basa)
         qFatal("no feed selection");
     return basa;
+}
+
+QWidget* worksheet()
+{
+    return dynamic_cast<QWidget*>(Navigation::racion());
 }
 
 QWidget* openWorksheet(const QStringList& feeds, const QString& category, const QStringList& weights)

@@ -46,6 +46,8 @@ struct FreshFrame : Fresh {
 
 // The visible screen of that name, inside the frame or on its own.
 QWidget* liveScreen(const QString& name);
+// The loaded worksheet (shown or hidden behind the report sheet), or nullptr.
+QWidget* worksheet();
 
 // The named control; a missing one ends the test program with its name.
 template <class T = QWidget> T* find(const QObject* parent, const QString& name)
