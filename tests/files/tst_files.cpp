@@ -1,3 +1,4 @@
+#include "data/Csv.h"
 #include "data/Database.h"
 #include "data/Fixed4.h"
 #include "data/NumText.h"
@@ -390,7 +391,7 @@ private Q_SLOTS:
     }
 
     // Byte for byte the hand-written fixtures; the calculation read back to the
-    // same lines; numbers with a point whatever the locale, in full.
+    // same lines; numbers with a point whatever the locale, in full; the CSV reader.
     void formatsMatchTheFixtures()
     {
         // The calculation: a null value, a huge and a tiny number, a negative one, weights with the comma.
@@ -428,6 +429,21 @@ private Q_SLOTS:
         r.lblProcent = {u"-1,2"_s, u"0"_s, u"3,5"_s, u"-10,4"_s, u"0,7"_s, u"25"_s, u"-3"_s, u"100,1"_s};
         QCOMPARE(TextFile::encodeLines(TextReport::lines(r)).value_or(QByteArray()),
                  bytesOf(QFINDTESTDATA("fixtures/report_three_feeds.txt")));
+
+        // The default data's CSV: quoted commas, quotes and line breaks, CR LF, a blank line;
+        // a quote out of place is refused at its line.
+        const auto csv = Csv::parse(u"a,b\r\n\"Шрот, \"\"М\"\"\",\"\"\r\n\r\n\"x\ny\",1"_s);
+        QVERIFY(csv);
+        QList<QStringList> fields;
+        for (const Csv::Record& record : *csv)
+            fields << record.fields;
+        QCOMPARE(fields, (QList<QStringList>{{u"a"_s, u"b"_s}, {u"Шрот, \"М\""_s, u""_s}, {u"x\ny"_s, u"1"_s}}));
+        QCOMPARE(csv->back().line, 4);
+        for (const auto& [text, line] : {std::pair{u"a\n\"b,c"_s, 2}, {u"a\nb\"c\""_s, 2}, {u"\"a\" ,b"_s, 1}}) {
+            int bad = 0;
+            QVERIFY(!Csv::parse(text, &bad));
+            QCOMPARE(bad, line);
+        }
     }
 
     // An earlier version's sound file gains the empty price table and keeps
