@@ -436,6 +436,46 @@ private Q_SLOTS:
         QVERIFY(balanced->grams[first.replaced >= 0 ? first.replaced : c.feeds.size()] >= first.grams - 1e-6);
     }
 
+    // The default data feed every category: with all their feeds, at the
+    // worksheet's default tolerance (30 %, the vitamins not judged), the band
+    // model balances the ration, the main nutrients exactly. Recorded: how far
+    // the nearest ration stays from all eight requirements met exactly, in
+    // percent points (for geese, vitamin D3 stays that far short).
+    void defaultDataBalances_data()
+    {
+        QTest::addColumn<double>("allEight");
+        for (const char* category : {"Бройлеры: старт (1-3 нед.)", "Бройлеры: рост (4-5 нед.)",
+                                     "Бройлеры: финиш (6 нед. и старше)", "Молодняк яичных кур 1-6 нед.",
+                                     "Молодняк яичных кур 7-12 нед.", "Молодняк яичных кур 13-18 нед.",
+                                     "Куры-несушки промышленного стада",
+                                     "Куры-несушки родительского стада яичных кроссов 20-45 нед.",
+                                     "Ремонтный молодняк мясных кроссов 1-7 нед.", "Индюшата 1-4 нед.",
+                                     "Индюшата 13-16 нед.", "Утята на мясо 3 нед. и старше", "Перепела-несушки"})
+            QTest::newRow(category) << 0.0;
+        QTest::newRow("Гусята на мясо 1-4 нед.") << 8.37;
+    }
+    void defaultDataBalances()
+    {
+        QFETCH(double, allEight);
+        UiSupport::Fresh fresh;
+        Adodc adodc;
+        const QList<GroupRecord> groups = loadRation(adodc, QTest::currentDataTag(), {});
+        const auto allFeeds = [&](const QString& tolerance, const QString& surplus, bool vitamins) {
+            Bands::Model m = Bands::read(ration(), groups, tolerance, surplus, vitamins).model;
+            m.feeds = Bands::readCandidates(adodc, m);
+            return m;
+        };
+        const Bands::Model atDefault = allFeeds("30", "100", false);
+        QCOMPARE(atDefault.feeds.size(), 39u);
+        const auto balanced = Bands::closest(atDefault);
+        QVERIFY(balanced);
+        QVERIFY(balanced->judgedBalanced);
+        QVERIFY2(qAbs(balanced->objective) < 1e-6, qPrintable(QString::number(balanced->objective)));
+        const auto nearest = Bands::leastViolation(allFeeds("0", "0", true));
+        QVERIFY(nearest);
+        QCOMPARE(qRound(nearest->total * 100) / 100.0, allEight);
+    }
+
     // Weights that do not round to a sum of 100: the largest takes the
     // difference, and where that breaks its feeding limit the programme is
     // narrowed and solved again.
