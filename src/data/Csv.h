@@ -12,6 +12,7 @@ namespace Csv {
 struct Record {
     int line = 1;
     QStringList fields;
+    bool operator==(const Record&) const = default;
 };
 
 // The records of the text: fields separated by commas, records by CR LF or

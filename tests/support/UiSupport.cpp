@@ -1,7 +1,6 @@
 #include "support/UiSupport.h"
 
 #include "data/RationState.h"
-#include "engine/RacionSheet.h"
 #include "files/CalcHistory.h"
 #include "files/LastDirs.h"
 #include "shell/MDIForm1.h"
@@ -178,11 +177,6 @@ QWidget* openFeedSelection(const QString& category)
     if (!basa)
         qFatal("no feed selection");
     return basa;
-}
-
-QWidget* worksheet()
-{
-    return dynamic_cast<QWidget*>(Navigation::racion());
 }
 
 QWidget* openWorksheet(const QStringList& feeds, const QString& category, const QStringList& weights)
