@@ -12,7 +12,9 @@
 //               feed priced, from empty boxes;
 //   feedlist    the feed selection screen opened on a basa of 32 767 rows
 //               (read, list filled, shown; one run per process);
-//   feededitor  the feed editor opened on that table (one run per process).
+//   feededitor  the feed editor opened on that table (one run per process);
+//   priceeditor the price editor opened on that table with every feed priced
+//               (one run per process).
 //
 // Every screen lives in the main window's frame, offscreen. The keystroke and
 // the click are repeated inside one process after one untimed warm-up.
@@ -26,6 +28,7 @@
 #include "data/Database.h"
 #include "data/RationState.h"
 #include "editors/GridEditor.h"
+#include "editors/frmCena.h"
 #include "shell/MDIForm1.h"
 #include "shell/Navigation.h"
 #include "shell/Startup.h"
@@ -98,6 +101,7 @@ const Measurement kMeasurements[] = {
     {"leastcost", "the same click, \"по наименьшей стоимости\" ticked", false},
     {"feedlist", "feed selection opened on basa of 32 767 rows", true},
     {"feededitor", "feed editor opened on basa of 32 767 rows", true},
+    {"priceeditor", "price editor opened on 32 767 priced feeds", true},
 };
 
 // ---- the child: one measurement ----
@@ -223,12 +227,15 @@ int childScreens(int argc, char** argv, const QString& which, int repeats)
                     times.push_back(t);
             }
         }
-    } else if (which == QLatin1String("feedlist") || which == QLatin1String("feededitor")) {
+    } else if (which == QLatin1String("feedlist") || which.endsWith(QLatin1String("editor"))) {
         const bool list = which == QLatin1String("feedlist");
+        const bool prices = which == QLatin1String("priceeditor");
         for (int r = 0; r < repeats; ++r) {
             const std::int64_t start = monotonicNs();
             if (list)
                 Navigation::showBasa();
+            else if (prices)
+                Navigation::showPriceEditor();
             else
                 Navigation::showFeedEditor();
             QMdiSubWindow* sub = frame->mdiArea()->activeSubWindow();
@@ -236,8 +243,9 @@ int childScreens(int argc, char** argv, const QString& which, int repeats)
                 return fail("the screen was not shown");
             const double t = msSince(start);
             QWidget* screen = sub->widget();
-            const int rows = list ? screen->findChild<QListWidget*>(QStringLiteral("lstBasa"))->count()
-                                  : qobject_cast<GridEditor*>(screen)->model()->rowCount();
+            const int rows = list     ? screen->findChild<QListWidget*>(QStringLiteral("lstBasa"))->count()
+                             : prices ? qobject_cast<frmCena*>(screen)->grid()->model()->rowCount()
+                                      : qobject_cast<GridEditor*>(screen)->model()->rowCount();
             if (rows != Database::kMaxRecords)
                 return fail("the screen does not show every row");
             times.push_back(t);
@@ -294,8 +302,9 @@ bool runChild(const QString& which, int repeats, const QString& workDir, Row& ro
     return true;
 }
 
-// treba.mdb with basa at its largest size (the other tables empty).
-bool makeLargeDatabase(const QString& path)
+// treba.mdb with basa at its largest size (the other tables empty, or every
+// feed priced).
+bool makeLargeDatabase(const QString& path, bool priced = false)
 {
     const QString err = Database::create(path, false);
     if (!err.isEmpty()) {
@@ -303,7 +312,9 @@ bool makeLargeDatabase(const QString& path)
         return false;
     }
     Adodc adodc(path);
-    return Bench::exec(adodc.database(), Bench::fillBasaStatement());
+    return Bench::exec(adodc.database(), Bench::fillBasaStatement())
+           && (!priced || Bench::exec(adodc.database(), QStringLiteral("insert into cena select basa_name_kormow, "
+                                                                      "10 + rowid % 50 from basa")));
 }
 
 int parent(int argc, char** argv)
@@ -315,7 +326,8 @@ int parent(int argc, char** argv)
 
     QTemporaryDir scratch;
     const QString large = scratch.filePath(QStringLiteral("large.mdb"));
-    if (!makeLargeDatabase(large))
+    const QString priced = scratch.filePath(QStringLiteral("priced.mdb"));
+    if (!makeLargeDatabase(large) || !makeLargeDatabase(priced, true))
         return 1;
 
     std::printf("%d runs each; times in milliseconds (median, fastest, slowest); peak RSS of the process\n\n",
@@ -330,12 +342,13 @@ int parent(int argc, char** argv)
     bool allOk = true;
     for (const Measurement& m : kMeasurements) {
         const QString which = QString::fromLatin1(m.name);
-        const bool large_ = which.startsWith(QLatin1String("feed"));
+        const QString database = which.startsWith(QLatin1String("feed")) ? large
+                                 : which == QLatin1String("priceeditor") ? priced : QString();
         Row row;
         const int processes = m.processPerRun ? runs : 1;
         for (int n = 0; n < processes && row.ok; ++n) {
             QTemporaryDir work;   // a fresh directory for each process
-            if (large_ && !QFile::copy(large, QDir(work.path()).filePath(Database::kFileName)))
+            if (!database.isEmpty() && !QFile::copy(database, QDir(work.path()).filePath(Database::kFileName)))
                 row.ok = false;
             else
                 row.ok = runChild(which, m.processPerRun ? 1 : runs, work.path(), row);

@@ -272,9 +272,9 @@ StartupResult ensure(const QString& filePath)
     if (QFileInfo::exists(target) || QFileInfo(target).isSymLink()) {
         r.message = check(target);
         r.ok = r.message.isEmpty();
-        // A sound file of an earlier version gains the empty price table. When
-        // it cannot (a read-only file), the program works without prices and
-        // the price editor says why.
+        // A sound file of an earlier version gains the empty price table, or
+        // its index. When it cannot (a read-only file), the program works
+        // without them, and the price editor says why when prices cannot be kept.
         if (r.ok)
             Prices::addTableIfMissing(target);
         return r;

@@ -36,7 +36,9 @@ struct StartupResult {
 // is created with the default data set (built beside it and moved into place
 // only when complete). A file that exists is never overwritten or deleted,
 // and one that cannot serve is only read; a sound one without the price
-// table gains it, empty (Prices::addTableIfMissing), and nothing else.
+// table gains it, empty, and one whose price table has no index gains that
+// (Prices::addTableIfMissing), and nothing else. A read-only one serves
+// without either.
 StartupResult ensure(const QString& filePath = QString());
 
 // Checks an existing file: an SQLite database with the three tables and their
@@ -45,8 +47,8 @@ QString check(const QString& filePath);
 
 // Creates a new database at filePath with the three tables (and an index on
 // each name column), filled from the CSV files of the default data set when
-// withDefaultData is set, and the empty price table. Empty when done, else
-// the reason.
+// withDefaultData is set, and the empty price table with its index. Empty
+// when done, else the reason.
 QString create(const QString& filePath, bool withDefaultData = true);
 
 } // namespace Database

@@ -27,6 +27,9 @@ struct RationState {
     // The price of each chosen feed in roubles per kilogram, read with its
     // row (table cena); empty when the feed has none.
     std::array<std::optional<double>, kMaxFeeds> Cena{};
+    // Why no feed can have a price (a read-only file without table cena);
+    // empty when prices can be kept.
+    QString CenaNowhere;
     QString sKurwi;
     std::array<QVariant, kKurwiFields> NormaKur;
 

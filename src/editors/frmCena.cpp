@@ -7,6 +7,7 @@
 #include "shell/MenuRules.h"
 #include "shell/Platform.h"
 
+#include <QAbstractTableModel>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -16,7 +17,6 @@
 #include <QScrollBar>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QStandardItemModel>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cmath>
@@ -24,15 +24,89 @@
 namespace {
 
 const QString kPriceCaption = QStringLiteral("Цена за 1 кг, руб.");
-constexpr int kStoredRole = Qt::UserRole + 1;   // the price text as the table holds it
 constexpr int kPriceWidth = 110;   // pixels at 8 pt, as every layout
 
+} // namespace
+
+// The editor's rows, held plainly so that the largest table opens at once
+// (a price is put in words only when it is shown): each feed's name, its
+// price as stored and as typed over it until written, and why a stored price
+// is not used. Only the price is edited.
+class CenaModel : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+    struct Row {
+        QString name;
+        QVariant stored;               // as the table holds it
+        std::optional<QString> typed;
+        QString unused;
+        QString storedText() const
+        {
+            const std::optional<double> price = NumText::variantNumber(stored);
+            return price || stored.isNull() ? Prices::text(price) : NumText::variantText(stored);
+        }
+        QString text() const { return typed ? *typed : storedText(); }
+        bool changed() const { return typed && *typed != storedText(); }
+    };
+    std::vector<Row> rows;
+
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(rows.size()); }
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 2; }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid())
+            return {};
+        const Row& r = rows[std::size_t(index.row())];
+        const bool price = index.column() == 1;
+        switch (role) {
+        case Qt::DisplayRole:
+        case Qt::EditRole:
+            return price ? r.text() : r.name;
+        case Qt::ToolTipRole:
+            return price ? r.unused : r.name;
+        case Qt::TextAlignmentRole:
+            return price ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant();
+        case Qt::BackgroundRole:   // the worksheet's light red
+            return price && !r.unused.isEmpty() ? QVariant(QBrush(QColor(255, 192, 192))) : QVariant();
+        default:
+            return {};
+        }
+    }
+    // A feed without a name cannot be looked up, so it takes no price.
+    Qt::ItemFlags flags(const QModelIndex& index) const override
+    {
+        const Qt::ItemFlags shown = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+        return index.column() == 1 && !rows[std::size_t(index.row())].name.isEmpty() ? shown | Qt::ItemIsEditable : shown;
+    }
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override
+    {
+        if (role != Qt::EditRole || index.column() != 1)
+            return false;
+        rows[std::size_t(index.row())].typed = value.toString();
+        Q_EMIT dataChanged(index, index);
+        return true;
+    }
+    // The row shows its stored price again, `stored` when given (just written).
+    void showStored(int row, const std::optional<QVariant>& stored = std::nullopt)
+    {
+        Row& r = rows[std::size_t(row)];
+        r.typed.reset();
+        if (stored) {
+            r.stored = *stored;
+            r.unused.clear();
+        }
+        Q_EMIT dataChanged(index(row, 0), index(row, 1));
+    }
+};
+
+namespace {
+
 // Names are shown whole, up to a limit that keeps the editor within reach.
-int nameWidth(const QStandardItemModel& model, const QFontMetrics& fm)
+int nameWidth(const CenaModel& model, const QFontMetrics& fm)
 {
     int widest = fm.horizontalAdvance(QStringLiteral("Наименование корма"));
     for (int r = 0; r < qMin(model.rowCount(), 2000); ++r)
-        widest = qMax(widest, fm.horizontalAdvance(model.item(r, 0)->text()));
+        widest = qMax(widest, fm.horizontalAdvance(model.rows[std::size_t(r)].name));
     return qMin(widest + 12, Screens::scaled(460));
 }
 
@@ -53,7 +127,8 @@ frmCena::Check frmCena::checkPrice(const QString& feed, const QString& text)
         c.ok = true;
         return c;
     }
-    const std::optional<double> v = NumText::toDoubleLenient(t);
+    // A comma or a point, whatever the locale, as in the weight boxes.
+    const std::optional<double> v = NumText::toDoubleLenient(QString(t).replace(QLatin1Char(','), QLatin1Char('.')));
     if (!v || !std::isfinite(*v)) {
         c.message = refused(feed, QStringLiteral("«%1» — не число. Введите цену 1 кг в рублях, например %2, "
                                                  "или оставьте графу пустой, если цены нет.")
@@ -79,7 +154,7 @@ frmCena::frmCena(QWidget* parent)
         m_error = Adodc1.lastError();
         return;
     }
-    m_model = new QStandardItemModel(0, 2, this);
+    m_model = new CenaModel(this);
     if (!load())
         return;
 
@@ -104,8 +179,12 @@ frmCena::frmCena(QWidget* parent)
     cmdExit = new QPushButton(QStringLiteral("Закрыть"), this);
     cmdExit->setObjectName(QStringLiteral("cmdExit"));
     cmdExit->setAutoDefault(false);
+    // Beside the button: why the current row's stored price is not used.
+    lblNote = new QLabel(this);
+    lblNote->setObjectName(QStringLiteral("lblNote"));
+    lblNote->setWordWrap(true);
     auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
+    buttons->addWidget(lblNote, 1);
     buttons->addWidget(cmdExit);
 
     auto* layout = new QVBoxLayout(this);
@@ -117,8 +196,8 @@ frmCena::frmCena(QWidget* parent)
     layout->addSpacing(Screens::scaled(8));
     layout->addLayout(buttons);
 
-    connect(m_model, &QStandardItemModel::itemChanged, this,
-            [this](QStandardItem* item) { onItemChanged(item->row(), item->column()); });
+    connect(m_model, &CenaModel::dataChanged, this,
+            [this](const QModelIndex& from, const QModelIndex& to) { onItemChanged(from.row(), to.column()); });
     connect(DataGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &frmCena::onCurrentRowChanged);
     connect(DataGrid1, &DataGrid::revertRowRequested, this, &frmCena::revertPendingRow);
@@ -138,27 +217,38 @@ frmCena::~frmCena()
 }
 
 // Every feed of basa with its price; feeds keep the order of their names.
+// Read row by row into the editor's own rows, all at once, so that no
+// statement stays open on the file.
 bool frmCena::load()
 {
-    Adodc1.setRecordSource(Statements::cenaEditor);
-    if (!Adodc1.Refresh()) {
-        m_error = QStringLiteral("Не удалось прочитать цены кормов из базы данных %1. %2")
-                      .arg(Adodc1.databasePath(), Adodc1.lastError());
-        return false;
+    QSqlQuery q(Adodc1.database());
+    q.setForwardOnly(true);
+    bool ok = q.exec(Statements::cenaEditor);
+    if (!ok) {
+        // A file of an earlier version gains the table now, when it can.
+        bool made = false;
+        if (const QString missing = Prices::missingTable(Adodc1, &made); !missing.isEmpty()) {
+            m_error = missing;
+            return false;
+        }
+        ok = made && q.exec(Statements::cenaEditor);
     }
-    Recordset& rs = Adodc1.recordset();
-    for (rs.MoveFirst(); rs.hasCurrent(); rs.MoveNext()) {
-        auto* name = new QStandardItem(NumText::variantText(rs.Fields(0)));
-        name->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        name->setToolTip(name->text());
-        const std::optional<double> price = NumText::variantNumber(rs.Fields(1));
-        auto* cell = new QStandardItem(Prices::text(price));
-        cell->setData(cell->text(), kStoredRole);
-        cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        // A feed without a name cannot be looked up, so it takes no price.
-        if (name->text().isEmpty())
-            cell->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        m_model->appendRow({name, cell});
+    while (ok && q.next()) {
+        CenaModel::Row row;
+        row.name = NumText::variantText(q.value(0));
+        row.stored = q.value(1);
+        // A stored price the worksheet does not use (another program's) is
+        // shown as stored, with the reason.
+        if (const QString why = Prices::refusal(row.stored); !why.isEmpty())
+            row.unused = QStringLiteral("Записанная цена «%1» не используется: %2. В расчете у корма «%3» нет "
+                                        "цены, пока ее не исправить или не очистить графу.")
+                             .arg(row.storedText(), why, row.name);
+        m_model->rows.push_back(std::move(row));
+    }
+    if (!ok || q.lastError().isValid()) {
+        m_error = QStringLiteral("Не удалось прочитать цены кормов из базы данных %1. %2")
+                      .arg(Adodc1.databasePath(), q.lastError().text());
+        return false;
     }
     return true;
 }
@@ -167,8 +257,7 @@ void frmCena::onItemChanged(int row, int column)
 {
     if (column != 1 || m_writing)
         return;
-    const QStandardItem* cell = m_model->item(row, 1);
-    if (cell->text() != cell->data(kStoredRole).toString())
+    if (m_model->rows[std::size_t(row)].changed())
         m_pendingRow = row;
     else if (m_pendingRow == row)
         m_pendingRow = -1;
@@ -176,9 +265,8 @@ void frmCena::onItemChanged(int row, int column)
 
 bool frmCena::writeRow(int row, QString* reason)
 {
-    QStandardItem* cell = m_model->item(row, 1);
-    const QString feed = m_model->item(row, 0)->text();
-    const Check c = checkPrice(feed, cell->text());
+    const QString feed = m_model->rows[std::size_t(row)].name;
+    const Check c = checkPrice(feed, m_model->rows[std::size_t(row)].text());
     if (!c.ok) {
         *reason = c.message;
         return false;
@@ -212,15 +300,12 @@ bool frmCena::writeRow(int row, QString* reason)
     }
     // Every row of that name shows the price now stored.
     m_writing = true;
-    const QString stored = Prices::text(c.value);
-    for (int r = 0; r < m_model->rowCount(); ++r) {
-        if (m_model->item(r, 0)->text() == feed) {
-            m_model->item(r, 1)->setText(stored);
-            m_model->item(r, 1)->setData(stored, kStoredRole);
-        }
-    }
+    for (int r = 0; r < m_model->rowCount(); ++r)
+        if (m_model->rows[std::size_t(r)].name == feed)
+            m_model->showStored(r, c.value ? QVariant(*c.value) : QVariant());
     m_writing = false;
     m_pendingRow = -1;
+    lblNote->setText(DataGrid1->currentIndex().siblingAtColumn(1).data(Qt::ToolTipRole).toString());
     return true;
 }
 
@@ -242,15 +327,16 @@ void frmCena::revertPendingRow()
 {
     if (m_pendingRow < 0)
         return;
-    QStandardItem* cell = m_model->item(m_pendingRow, 1);
+    const int row = m_pendingRow;
     m_pendingRow = -1;
     m_writing = true;
-    cell->setText(cell->data(kStoredRole).toString());
+    m_model->showStored(row);
     m_writing = false;
 }
 
 void frmCena::onCurrentRowChanged(const QModelIndex& current, const QModelIndex& previous)
 {
+    lblNote->setText(current.siblingAtColumn(1).data(Qt::ToolTipRole).toString());
     if (m_pendingRow < 0 || !previous.isValid() || previous.row() != m_pendingRow
         || current.row() == m_pendingRow)
         return;

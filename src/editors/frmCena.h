@@ -8,12 +8,13 @@
 class DataGrid;
 class QLabel;
 class QPushButton;
-class QStandardItemModel;
+class CenaModel;
 
 // The price editor "Цены кормов": every feed of basa in order of its name,
 // with its price in roubles per kilogram (table cena). Only the price is
-// edited: a number not below zero with the locale's decimal separator (a
-// point is taken too), or empty for no price. A changed price is written when
+// edited: a number not below zero with a comma or a point, whatever the
+// locale, or empty for no price. A stored price the worksheet does not use
+// (another program's) shows in light red, with the reason beside the button. A changed price is written when
 // its row is left, when the editor stops being the active window and when it
 // closes; a price that cannot be written is refused there with a message and
 // stays in its cell as typed, until it is put right or Esc brings back the
@@ -60,11 +61,12 @@ private:
     void placeLabels();
 
     Adodc Adodc1;
-    QStandardItemModel* m_model = nullptr;
+    CenaModel* m_model = nullptr;
     DataGrid* DataGrid1 = nullptr;
     QWidget* m_header = nullptr;
     QLabel* m_labels[2] = {};
     QPushButton* cmdExit = nullptr;
+    QLabel* lblNote = nullptr;   // why the current row's stored price is not used
     int m_pendingRow = -1;
     bool m_ready = false;
     bool m_closed = false;

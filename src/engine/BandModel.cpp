@@ -45,6 +45,16 @@ QString percentText(double v)
 QString lowText(double v) { return NumText::plain(std::ceil(v * 10.0 - 1e-6) / 10.0); }
 QString highText(double v) { return NumText::plain(std::floor(v * 10.0 + 1e-6) / 10.0); }
 
+// A content in percent of the band's requirement per gram; nullopt for a
+// value the solver cannot take.
+std::optional<double> coefficient(double content, const Band& b)
+{
+    const double c = content / b.requirement;
+    if (std::isfinite(c) && std::fabs(c) < 1e12)
+        return c;
+    return std::nullopt;
+}
+
 // Narrowings of the bands and limits, grown after rounding put a written
 // ration outside what the worksheet accepts.
 struct Margins {
@@ -143,9 +153,8 @@ public:
     // the solver cannot take makes the programme unsolvable.
     double percentPerGram(const Feed& f, const Band& b, int j)
     {
-        const double c = f.content[j] / b.requirement;
-        if (std::isfinite(c) && std::fabs(c) < 1e12)
-            return c;
+        if (const auto c = coefficient(f.content[j], b))
+            return *c;
         impossible = true;
         return 0.0;
     }
@@ -216,8 +225,9 @@ std::vector<double> twoDecimals(const std::vector<double>& grams)
 }
 
 // Widens the margins wherever the written weights fall outside what the
-// worksheet accepts; true when nothing falls outside.
-bool judge(const Model& m, const std::vector<double>& written, Margins& margins)
+// worksheet accepts; true when nothing falls outside. Each band or limit
+// they break is named in `broken`, when given, as the pane shows it.
+bool judge(const Model& m, const std::vector<double>& written, Margins& margins, QStringList* broken = nullptr)
 {
     bool ok = true;
     const auto p = judgedPercent(m, written);
@@ -233,11 +243,16 @@ bool judge(const Model& m, const std::vector<double>& written, Margins& margins)
             margins.high[j] += p[j] - b.high + 0.05;
             ok = false;
         }
+        if (broken && (p[j] < b.low - 1e-9 || p[j] > b.high + 1e-9))
+            *broken << QStringLiteral("%1 %2 %").arg(nutrientName(j + 1), std::isfinite(p[j]) ? percentText(p[j] - 100.0)
+                                                                                                : mdlRashet::kUndefined);
     }
     for (std::size_t i = 0; i < m.feeds.size(); ++i)
         if (written[i] > m.feeds[i].limit + 1e-9) {
             margins.feed[i] += written[i] - m.feeds[i].limit + 0.01;
             ok = false;
+            if (broken)
+                *broken << QStringLiteral("норма дачи «%1» (%2 г)").arg(m.feeds[i].name, NumText::plain(m.feeds[i].limit));
         }
     for (std::size_t g = 0; g < m.groups.size(); ++g) {
         if (!m.groups[g].limit)
@@ -249,6 +264,9 @@ bool judge(const Model& m, const std::vector<double>& written, Margins& margins)
         if (sum > *m.groups[g].limit + 1e-9) {
             margins.group[g] += sum - *m.groups[g].limit + 0.01;
             ok = false;
+            if (broken)
+                *broken << QStringLiteral("ограничение группы «%1» (%2 %)")
+                               .arg(m.groups[g].name, NumText::plain(*m.groups[g].limit));
         }
     }
     return ok;
@@ -301,6 +319,15 @@ const Group* groupOf(const Model& m, const QString& name)
 }
 
 } // namespace
+
+QString outOfRange(double content, const Band& band)
+{
+    if (content < 0.0)
+        return QStringLiteral("отрицательное");
+    if (!Fixed4::fromDouble(content) || (band.requirement > 0.0 && !coefficient(content, band)))
+        return QStringLiteral("слишком большое");
+    return QString();
+}
 
 QString nutrientName(int j)
 {
@@ -378,6 +405,19 @@ Reading read(const RationState& s, const QList<GroupRecord>& groups, const QStri
         }
     }
     setBands(m, requirement, tol, vitamins, sur);
+    // A content read but out of range is named, and what needs it skipped.
+    for (std::size_t i = 0; i < m.feeds.size(); ++i) {
+        for (int j = 0; j < M; ++j) {
+            const QVariant& v = s.DataKorm[i][j + 1];
+            const auto content = finite(v);
+            const QString why = content ? outOfRange(*content, m.bands[j]) : QString();
+            if (!why.isEmpty()) {
+                r.outOfRange << QStringLiteral("%1 в корме «%2» («%3») — %4")
+                                    .arg(nutrientName(j + 1), m.feeds[i].name, NumText::variantText(v), why);
+                r.unknown[j] = true;
+            }
+        }
+    }
 
     // A group limit as the worksheet judges it: a whole number of grams; one
     // too large for that limits nothing.
@@ -397,35 +437,62 @@ Reading read(const RationState& s, const QList<GroupRecord>& groups, const QStri
     return r;
 }
 
-std::vector<Feed> readCandidates(Adodc& adodc, const Model& m)
+std::vector<TableFeed> readTable(Adodc& adodc)
 {
-    std::vector<Feed> out;
+    std::vector<TableFeed> out;
     adodc.setRecordSource(Statements::basaList);
     if (!adodc.Refresh())
         return out;
     Recordset& rs = adodc.recordset();
+    out.reserve(std::size_t(rs.RecordCount()));
     for (rs.MoveFirst(); rs.hasCurrent(); rs.MoveNext()) {
-        Feed f;
+        TableFeed f;
         f.name = NumText::variantText(rs.Fields(0));
-        if (std::any_of(m.feeds.begin(), m.feeds.end(), [&](const Feed& c) { return c.name == f.name; }))
+        for (int j = 0; j < kNutrients; ++j)
+            f.content[j] = finite(rs.Fields(j + 1));
+        f.limit = finite(rs.Fields(9));
+        f.group = NumText::variantText(rs.Fields(10));
+        out.push_back(std::move(f));
+    }
+    return out;
+}
+
+Candidates candidates(const std::vector<TableFeed>& table, const Model& m)
+{
+    Candidates out;
+    for (const TableFeed& t : table) {
+        if (std::any_of(m.feeds.begin(), m.feeds.end(), [&](const Feed& c) { return c.name == t.name; }))
             continue;
+        Feed f;
+        f.name = t.name;
         bool usable = true;
+        QString bad;   // the first figure out of range
         for (int j = 0; j < kNutrients && usable; ++j) {
             if (!m.bands[j].used)
                 continue;
-            const auto v = finite(rs.Fields(j + 1));
-            usable = v.has_value();
-            f.content[j] = v.value_or(0.0);
+            usable = t.content[j].has_value();
+            f.content[j] = t.content[j].value_or(0.0);
+            const QString why = usable && bad.isEmpty() ? outOfRange(f.content[j], m.bands[j]) : QString();
+            if (!why.isEmpty())
+                bad = QStringLiteral("%1 «%2» — %3").arg(nutrientName(j + 1), NumText::plain(f.content[j]), why);
         }
-        const auto limit = finite(rs.Fields(9));
-        f.group = NumText::variantText(rs.Fields(10));
+        f.group = t.group;
         const Group* g = groupOf(m, f.group);
-        if (!usable || !limit || *limit <= 0.0 || (g && !g->limit))
+        if (usable && bad.isEmpty() && t.limit && *t.limit < 0.0)
+            bad = QStringLiteral("норма дачи «%1» — отрицательное").arg(NumText::plain(*t.limit));
+        if (usable && !bad.isEmpty())
+            out.outOfRange << QStringLiteral("«%1» (%2)").arg(f.name, bad);
+        if (!usable || !bad.isEmpty() || !t.limit || *t.limit <= 0.0 || (g && !g->limit))
             continue;
-        f.limit = *limit;
-        out.push_back(f);
+        f.limit = *t.limit;
+        out.feeds.push_back(f);
     }
     return out;
+}
+
+Candidates readCandidates(Adodc& adodc, const Model& m)
+{
+    return candidates(readTable(adodc), m);
 }
 
 double mostWeight(const Model& m)
@@ -563,12 +630,16 @@ public:
                 ind.push_back(m_p.groupRow[g]);
                 val.push_back(1.0);
             }
+        // Each candidate on its own: one the solver cannot take is no help,
+        // and leaves the programme as it was for the next.
         for (int j = 0; j < kNutrients; ++j)
             if (m_p.bandRow[j]) {
-                const double c = m_p.percentPerGram(f, m_model.bands[j], j);
-                if (c != 0.0) {
+                const auto c = coefficient(f.content[j], m_model.bands[j]);
+                if (!c)
+                    return std::nullopt;
+                if (*c != 0.0) {
                     ind.push_back(m_p.bandRow[j]);
-                    val.push_back(c);
+                    val.push_back(*c);
                 }
             }
         glp_set_mat_col(m_p.lp, m_extra, int(ind.size()) - 1, ind.data(), val.data());
@@ -652,7 +723,7 @@ QString suggestionText(const Model& m, const Suggestion& s)
     return QStringLiteral("%1 — %2").arg(s.name, grams);
 }
 
-Diagnosis diagnose(const Reading& r, const std::vector<Feed>& candidates)
+Diagnosis diagnose(const Reading& r, const Candidates& candidates)
 {
     Diagnosis d;
     const Model& m = r.model;
@@ -660,6 +731,8 @@ Diagnosis diagnose(const Reading& r, const std::vector<Feed>& candidates)
     QStringList& out = d.lines;
     for (const QString& f : r.faults)
         out << QStringLiteral("Нет данных: %1.").arg(f);
+    for (const QString& f : r.outOfRange)
+        out << QStringLiteral("Недопустимое значение: %1.").arg(f);
     if (m.feeds.empty()) {
         out << QStringLiteral("Не выбран ни один корм.");
         return d;
@@ -699,11 +772,22 @@ Diagnosis diagnose(const Reading& r, const std::vector<Feed>& candidates)
             return d;
         }
         d.analysed = true;
-        d.balanced = closest(m);
-        if (d.balanced) {
+        // Promised only when the worksheet will judge its two decimals balanced.
+        const std::optional<Ration> nearest = closest(m);
+        if (nearest && nearest->judgedBalanced) {
+            d.balanced = nearest;
             out << QStringLiteral("Сбалансированный рацион с этими кормами есть (отклонения от нормы в сумме %1 %). "
                                   "«Подставить» запишет его веса.")
                        .arg(percentText(d.balanced->objective));
+            return d;
+        }
+        if (nearest) {
+            Margins unused(m);
+            QStringList broken;
+            judge(m, nearest->written, unused, &broken);
+            out << QStringLiteral("Сбалансированный рацион с этими кормами есть, но с весами до сотых грамма его "
+                                  "найти не удалось; самый близкий выходит за норму: %1.")
+                       .arg(broken.join(QStringLiteral(", ")));
             return d;
         }
         d.conflict = leastViolation(m);
@@ -736,7 +820,16 @@ Diagnosis diagnose(const Reading& r, const std::vector<Feed>& candidates)
     if (!r.complete())
         return d;
     d.analysed = true;
-    d.suggestions = suggest(m, candidates);
+    d.suggestions = suggest(m, candidates.feeds);
+    if (const QStringList& bad = candidates.outOfRange; !bad.isEmpty()) {
+        // Named up to a few, so that the pane stays readable on a large table.
+        constexpr int kNamed = 5;
+        QString line = QStringLiteral("Не рассматривались корма с недопустимыми значениями: %1")
+                           .arg(bad.mid(0, kNamed).join(QStringLiteral(", ")));
+        if (bad.size() > kNamed)
+            line += QStringLiteral(" и еще %1").arg(bad.size() - kNamed);
+        out << line + QLatin1Char('.');
+    }
     if (d.suggestions.empty()) {
         out << QStringLiteral("Ни один корм из базы не помогает: ни добавленный, ни вместо одного из выбранных.");
         return d;

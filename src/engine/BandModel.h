@@ -64,14 +64,22 @@ void setBands(Model& m, const std::array<double, kNutrients>& requirement, doubl
               double surplus);
 
 // The model of the worksheet's ration, and every value it needed but could not
-// read, named for the user. An analysis that needs such a value is skipped.
+// read, or read but cannot take, named for the user. An analysis that needs
+// such a value is skipped.
 struct Reading {
     Model model;
     QStringList faults;
-    std::array<bool, kNutrients> unknown{};   // a content or the requirement is missing
+    // A content negative or too large to reckon with: "протеин в корме «Кукуруза» («-5») — отрицательное".
+    QStringList outOfRange;
+    std::array<bool, kNutrients> unknown{};   // a content or the requirement is missing or out of range
     bool limitsUnknown = false;               // a feeding limit, a group limit or a tolerance
-    bool complete() const { return faults.isEmpty(); }
+    bool complete() const { return faults.isEmpty() && outOfRange.isEmpty(); }
 };
+
+// Why a content cannot be reckoned with in the band: "отрицательное", or
+// "слишком большое" beyond the worksheet's fixed-point range or the solver's;
+// empty when it can.
+QString outOfRange(double content, const Band& band);
 
 // From the chosen feeds and the category of the ration state, the group
 // records as read, the tolerance texts (Combo1, Combo2) and the vitamins box.
@@ -79,9 +87,28 @@ struct Reading {
 Reading read(const RationState& s, const QList<GroupRecord>& groups, const QString& tolerance,
              const QString& surplus, bool vitamins);
 
-// Every feed of the reference table that is not chosen and whose values the
-// bands need are numbers, in the table's order (for the suggestions).
-std::vector<Feed> readCandidates(Adodc& adodc, const Model& m);
+// A feed of the reference table as read; a figure that is not a number is
+// empty.
+struct TableFeed {
+    QString name;
+    std::array<std::optional<double>, kNutrients> content;
+    std::optional<double> limit;
+    QString group;
+};
+// Every feed of the reference table, in its order; empty when it cannot be read.
+std::vector<TableFeed> readTable(Adodc& adodc);
+
+// The feeds the suggestions try: every feed of the table that is not chosen
+// and whose values the bands need are numbers, in the table's order. A feed
+// with such a value out of range (or a negative feeding limit) is left out
+// and named: "«Глютен кукурузный» (обменная энергия «1E+15» — слишком большое)".
+struct Candidates {
+    std::vector<Feed> feeds;
+    QStringList outOfRange;
+    bool operator==(const Candidates&) const = default;
+};
+Candidates candidates(const std::vector<TableFeed>& table, const Model& m);
+Candidates readCandidates(Adodc& adodc, const Model& m);
 
 // ---- analyses ----
 
@@ -160,7 +187,7 @@ struct Diagnosis {
     QStringList faults;                                   // data that could not be read
     std::optional<double> shortWeight;                    // the most weight, when under 100 g
     std::array<std::optional<Range>, kNutrients> ranges;  // nutrients judged and known
-    std::optional<Ration> balanced;
+    std::optional<Ration> balanced;                       // only one the worksheet judges balanced
     std::optional<Conflict> conflict;
     std::vector<Suggestion> suggestions;
     bool analysed = false;   // the joint analyses ran (nothing they need was missing)
@@ -169,7 +196,7 @@ struct Diagnosis {
     QStringList suggestionTexts;  // the suggestions as listed
 };
 
-Diagnosis diagnose(const Reading& r, const std::vector<Feed>& candidates);
+Diagnosis diagnose(const Reading& r, const Candidates& candidates);
 
 // "Известняк (известняковая мука) — 8,6 г", "заменить Кукуруза на Мел кормовой — 7 г".
 QString suggestionText(const Model& m, const Suggestion& s);

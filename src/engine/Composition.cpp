@@ -35,6 +35,16 @@ bool anyMainNutrientRed(const RacionSheet& sheet)
 
 } // namespace
 
+bool sheetBalanced(const RacionSheet& sheet)
+{
+    if (anyMainNutrientRed(sheet) || sheet.sumWesCaption() != Fixed4::fromInt(100).toText())
+        return false;
+    for (int k = 5; k < 8 && sheet.vitaminsChecked(); ++k)
+        if (sheet.procentColor(k) == SheetColor::LightRed)
+            return false;
+    return true;
+}
+
 Outcome compose(RacionSheet& sheet)
 {
     RationState& s = ration();
@@ -86,8 +96,13 @@ Outcome compose(RacionSheet& sheet)
             for (int j = 0; j < N; ++j)
                 sheet.setWeightText(j, NumText::format00F(s.SimplexRez[std::size_t(j)] * 100.0f));
 
+        // The flag tells only of boxes whose text changed (a pass that writes
+        // the weights already there leaves it clear), so the sheet as it
+        // stands is judged too. The flag still holds back a pass that went
+        // out of balance on the way, so a ration balanced before comes out
+        // the same.
         const bool more = out.passes < kMaxPasses;
-        const bool accepted = delta > 0.0f || (!s.bNarushenie && s.SumWes >= hundred);
+        const bool accepted = delta > 0.0f || (!s.bNarushenie && s.SumWes >= hundred && sheetBalanced(sheet));
         if (!accepted && double(delta) > lowest && more) {
             delta = float(double(delta) - 0.01);
             continue;
@@ -105,7 +120,7 @@ Outcome compose(RacionSheet& sheet)
             delta = float(double(delta) + 0.01);
             continue;
         }
-        if (s.SumWes < hundred || s.bNarushenie) {
+        if (!sheetBalanced(sheet)) {
             out.status = Status::NotSolved;
             out.message = kNotSolved;
         } else {

@@ -25,7 +25,7 @@ inline constexpr double kMaxTolerance = 100.0;
 inline constexpr int kMaxPasses = 250;
 
 enum class Status {
-    Balanced,    // the weights add up to 100 and no main nutrient is out of tolerance
+    Balanced,    // the sheet as it stands is balanced (sheetBalanced)
     NotSolved,   // the last pass's weights stay in the boxes; kNotSolved is the message
     Refused,     // nothing was written; the message says why
 };
@@ -36,6 +36,11 @@ struct Outcome {
     int passes = 0;
     std::vector<float> deltas;    // the shift each pass used, in order
 };
+
+// The worksheet as it stands is balanced: no main nutrient out of its
+// tolerance, no vitamin either when Check1 is ticked, and the weights adding
+// up to exactly 100. A feed over its feeding limit alone does not count.
+bool sheetBalanced(const RacionSheet& sheet);
 
 // The click of cmdS; the worksheet shows the outcome's message.
 Outcome compose(RacionSheet& sheet);

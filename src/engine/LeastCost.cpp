@@ -2,6 +2,7 @@
 
 #include "data/NumText.h"
 #include "data/RationState.h"
+#include "data/mdlAddItem.h"
 #include "engine/BandModel.h"
 
 namespace LeastCost {
@@ -23,11 +24,16 @@ Composition::Outcome compose(RacionSheet& sheet)
     const RationState& s = ration();
     std::vector<double> prices;
     for (int i = 0; i < s.feedCount(); ++i) {
+        // Where prices cannot be kept, the price editor is no help.
+        if (!s.Cena[i] && !s.CenaNowhere.isEmpty())
+            return refused(QStringLiteral("Нет цены корма «%1», поэтому рацион по наименьшей стоимости не "
+                                          "рассчитан. %2 Снимите флажок «по наименьшей стоимости».")
+                               .arg(mdlAddItem::shownName(s.sKorm[i]), s.CenaNowhere));
         if (!s.Cena[i])
             return refused(QStringLiteral("Нет цены корма «%1», поэтому рацион по наименьшей стоимости не "
                                           "рассчитан. Введите цену (База данных → цены кормов) или снимите "
                                           "флажок «по наименьшей стоимости».")
-                               .arg(s.sKorm[i]));
+                               .arg(mdlAddItem::shownName(s.sKorm[i])));
         prices.push_back(*s.Cena[i]);
     }
     const GroupRecords groups = sheet.groupRecords();
@@ -35,9 +41,13 @@ Composition::Outcome compose(RacionSheet& sheet)
         return refused(QStringLiteral("Не удалось прочитать ограничения групп кормов: ") + groups.error);
     const Bands::Reading r = Bands::read(s, groups.records, sheet.toleranceText(), sheet.vitaminSurplusText(),
                                          sheet.vitaminsChecked());
-    if (!r.complete())
+    if (!r.complete()) {
+        QStringList faults = r.faults;
+        for (const QString& v : r.outOfRange)
+            faults << QStringLiteral("недопустимое значение: ") + v;
         return refused(QStringLiteral("Рацион по наименьшей стоимости не рассчитан: %1.")
-                           .arg(r.faults.join(QStringLiteral("; "))));
+                           .arg(faults.join(QStringLiteral("; "))));
+    }
 
     Composition::Outcome out;
     out.passes = 1;
@@ -62,8 +72,9 @@ Composition::Outcome compose(RacionSheet& sheet)
         }
     }
     // The two decimals as the worksheet judges them are within every band,
-    // unless no narrowing of the bands could make them so.
-    if (cheapest->judgedBalanced) {
+    // unless no narrowing of the bands could make them so; and the sheet as
+    // it stands says the same.
+    if (cheapest->judgedBalanced && Composition::sheetBalanced(sheet)) {
         out.status = Composition::Status::Balanced;
     } else {
         out.status = Composition::Status::NotSolved;

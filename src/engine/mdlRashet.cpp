@@ -42,6 +42,9 @@ std::optional<QString> deviationText(const QString& totalCaption, const QVariant
     return NumText::plain(NumText::roundHalfEven(p, 1));
 }
 
+void judgeDeviations(RacionSheet& sheet);
+void readTolerances(const RacionSheet& sheet);
+
 void checkGroupLimit(RacionSheet& sheet, int index)
 {
     RationState& s = ration();
@@ -97,11 +100,7 @@ void Rashet(RacionSheet& sheet, std::int16_t Index)
         return;
     const Fixed4 w = Fixed4::fromDoubleOrZero(*x / 100.0);
 
-    // A tolerance that is not a number leaves the last good one in force.
-    if (const auto t = readTolerance(sheet.toleranceText()))
-        s.cyPogr = *t;
-    if (const auto t = readTolerance(sheet.vitaminSurplusText()))
-        s.cyPogrWit = *t;
+    readTolerances(sheet);
 
     // The changed feed's row: its feeding limit, then its contributions.
     const auto granic = NumText::variantNumber(s.DataKorm[Index][9]);
@@ -137,7 +136,15 @@ void Rashet(RacionSheet& sheet, std::int16_t Index)
             sheet.setSumCaption(j - 1, Fixed4().toText());
     }
 
-    // Deviations, judged on the value as shown (rounded to one place).
+    judgeDeviations(sheet);
+}
+
+namespace {
+
+// Deviations, judged on the value as shown (rounded to one place).
+void judgeDeviations(RacionSheet& sheet)
+{
+    RationState& s = ration();
     for (int j = 1; j <= 8; ++j) {
         const int k = j - 1;
         const auto text = deviationText(sheet.sumCaption(k), s.NormaKur[j]);
@@ -173,6 +180,33 @@ void Rashet(RacionSheet& sheet, std::int16_t Index)
         const auto p = Fixed4::fromText(*text);
         sheet.setProcentColor(k, p && *p > s.cyPogrWit ? SheetColor::LightRed : SheetColor::LightGreen);
     }
+}
+
+void readTolerances(const RacionSheet& sheet)
+{
+    // A tolerance that is not a number leaves the last good one in force.
+    RationState& s = ration();
+    if (const auto t = readTolerance(sheet.toleranceText()))
+        s.cyPogr = *t;
+    if (const auto t = readTolerance(sheet.vitaminSurplusText()))
+        s.cyPogrWit = *t;
+}
+
+} // namespace
+
+void judgeAgain(RacionSheet& sheet)
+{
+    // A sheet not calculated yet has no deviation to judge.
+    const SheetColor shown = sheet.procentColor(0);
+    if (shown != SheetColor::LightRed && shown != SheetColor::LightGreen)
+        return;
+    RationState& s = ration();
+    readTolerances(sheet);
+    s.bNarushenie = false;
+    for (int i = 0; i < s.feedCount(); ++i)
+        if (sheet.feedNameColor(i) == SheetColor::LightRed)
+            s.bNarushenie = true;
+    judgeDeviations(sheet);
 }
 
 WeightChange txtWes_Change(RacionSheet& sheet, std::int16_t Index)

@@ -33,6 +33,13 @@ void checkGroupLimits(RacionSheet& sheet);
 // holds a non-negative number. Index 0..9.
 void Rashet(RacionSheet& sheet, std::int16_t Index);
 
+// After a change of a tolerance (Combo1, Combo2) or of the vitamins box: the
+// tolerances read again, every deviation shown judged again by them and
+// bNarushenie set as the sheet stands (a main nutrient out of tolerance, a
+// feed over its feeding limit). No weight, contribution or total changes; a
+// sheet not calculated yet is left alone.
+void judgeAgain(RacionSheet& sheet);
+
 // The change handling of txtWes(Index), run each time the box's text
 // changes (typed, stepped, restored, cut or written by the composition):
 // an empty text or a negative number is replaced by "0" (that write runs

@@ -135,14 +135,25 @@ void DiagnosisPane::refresh()
                                          m_sheet->vitaminSurplusText(), m_sheet->vitaminsChecked());
     if (!groups.ok)
         reading.faults.prepend(QStringLiteral("ограничения групп кормов (%1)").arg(groups.error));
-    std::vector<Bands::Feed> candidates = Bands::readCandidates(*m_adodc, reading.model);
-    if (!m_analysed || !(reading.model == m_reading.model) || reading.faults != m_reading.faults
-        || !(candidates == m_candidates)) {
+    m_adodc->setRecordSource(QStringLiteral("PRAGMA data_version"));
+    const QVariant version = m_adodc->Refresh() ? m_adodc->recordset().Fields(0) : QVariant();
+    const bool reread = !m_tableRead || !version.isValid() || version != m_tableVersion;
+    if (reread) {
+        m_table = Bands::readTable(*m_adodc);
+        m_tableVersion = version;
+        m_tableRead = true;
+    }
+    const bool same = m_analysed && reading.model == m_reading.model && reading.faults == m_reading.faults
+                      && reading.outOfRange == m_reading.outOfRange;
+    std::optional<Bands::Candidates> candidates;
+    if (!same || reread)
+        candidates = Bands::candidates(m_table, reading.model);
+    if (!same || (candidates && !(*candidates == m_candidates))) {
         if (!groups.ok)
             reading.limitsUnknown = true;
-        m_diagnosis = Bands::diagnose(reading, candidates);
+        m_diagnosis = Bands::diagnose(reading, *candidates);
         m_reading = std::move(reading);
-        m_candidates = std::move(candidates);
+        m_candidates = std::move(*candidates);
         m_analysed = true;
         m_costed = false;
     }
@@ -158,26 +169,35 @@ void DiagnosisPane::refresh()
     fitSheet();
 }
 
-// What the worksheet shows now: the nutrients out of their tolerance and a
-// sum of weights other than 100.
+// What the worksheet shows now: every nutrient out of its tolerance, the
+// vitamins too whether or not the calculation takes them into account, and a
+// sum of weights other than 100. Vitamins out of norm while the box is
+// unticked are named once more, with what ticking it does.
 QString DiagnosisPane::currentState() const
 {
-    const int judged = m_sheet->vitaminsChecked() ? Bands::kNutrients : 5;
-    QStringList out;
-    for (int k = 0; k < judged; ++k)
-        if (m_sheet->procentColor(k) == SheetColor::LightRed)
+    QStringList out, vitamins;
+    for (int k = 0; k < Bands::kNutrients; ++k)
+        if (m_sheet->procentColor(k) == SheetColor::LightRed) {
             out << QStringLiteral("%1 %2 %").arg(Bands::nutrientName(k + 1), m_sheet->procentCaption(k));
+            if (k >= 5)
+                vitamins << Bands::nutrientName(k + 1);
+        }
     QString text = QStringLiteral("На листе сейчас: ");
     if (m_sheet->sumWesCaption() != QLatin1String("100"))
         text += QStringLiteral("сумма весов %1 г; ").arg(m_sheet->sumWesCaption());
     text += out.isEmpty() ? QStringLiteral("все вещества в норме.")
                           : QStringLiteral("вне нормы %1.").arg(out.join(QStringLiteral(", ")));
+    if (!vitamins.isEmpty() && !m_sheet->vitaminsChecked())
+        text += QStringLiteral("\nВитамины вне нормы (%1): «Расчитать» учитывает их, только когда отмечено "
+                               "«авторасчет с учетом витаминов». Отметьте его, чтобы сбалансировать и витамины.")
+                    .arg(vitamins.join(QStringLiteral(", ")));
     return text;
 }
 
 // With a price for every chosen feed: what 1 kg of the cheapest balanced
 // ration costs (its weights as "Расчитать" would write them) beside what the
-// mix on the sheet costs. Empty without prices or a balanced ration.
+// mix on the sheet costs. Empty without prices or a ration whose written
+// weights the worksheet judges balanced.
 QString DiagnosisPane::costLine()
 {
     const RationState& s = ration();
@@ -191,7 +211,8 @@ QString DiagnosisPane::costLine()
         return {};
     if (!m_costed || prices != m_prices) {
         m_cheapest.reset();
-        if (const std::optional<Bands::Ration> cheapest = Bands::leastCost(m_reading.model, prices)) {
+        const std::optional<Bands::Ration> cheapest = Bands::leastCost(m_reading.model, prices);
+        if (cheapest && cheapest->judgedBalanced) {
             double cost = 0.0;
             for (std::size_t i = 0; i < prices.size() && i < cheapest->written.size(); ++i)
                 cost += cheapest->written[i] * prices[i] / 100.0;

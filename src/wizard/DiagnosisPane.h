@@ -55,10 +55,16 @@ private:
     QTimer* m_timer;
     bool m_open = false;
 
+    // The reference table as last read, and the file's data version then: it
+    // is read again only when another connection (an editor, another
+    // program) has changed the file, not at every keystroke.
+    std::vector<Bands::TableFeed> m_table;
+    QVariant m_tableVersion;
+    bool m_tableRead = false;
     // The last analysis and what it was made of: a change of the weights
     // alone needs no new one.
     Bands::Reading m_reading;
-    std::vector<Bands::Feed> m_candidates;
+    Bands::Candidates m_candidates;
     Bands::Diagnosis m_diagnosis;
     bool m_analysed = false;
     // The cost of the cheapest balanced ration for the prices it was found

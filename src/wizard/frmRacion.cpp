@@ -335,6 +335,10 @@ void frmRacion::buildTotalsAndButtons()
     connect(cmdNasad, &QPushButton::clicked, this, &frmRacion::cmdNasad_Click);
     connect(cmdDalee, &QPushButton::clicked, this, &frmRacion::cmdDalee_Click);
     connect(cmdExit, &QPushButton::clicked, this, [this] { Wizard::closeScreen(this); });
+    // A tolerance, or the vitamins box, changed: the sheet is judged again at once.
+    for (QComboBox* combo : {Combo1, Combo2})
+        connect(combo, &QComboBox::currentTextChanged, this, [this] { mdlRashet::judgeAgain(*this); });
+    connect(Check1, &QCheckBox::toggled, this, [this] { mdlRashet::judgeAgain(*this); });
 }
 
 // ---- colours ----
@@ -534,7 +538,7 @@ void frmRacion::showCost()
     const RationState& s = ration();
     for (int i = 0; i < s.feedCount(); ++i) {
         if (!s.Cena[i]) {
-            lblCena->setText(QStringLiteral("Стоимость: нет цены для «%1»").arg(s.sKorm[i]));
+            lblCena->setText(QStringLiteral("Стоимость: нет цены для «%1»").arg(mdlAddItem::shownName(s.sKorm[i])));
             return;
         }
     }
@@ -708,9 +712,15 @@ void frmRacion::cmdNasad_Click()
 
 void frmRacion::cmdS_Click()
 {
-    // An unbalanced end opens the diagnosis, so it stands beside the message.
+    // An unbalanced end opens the diagnosis, so it stands beside the message;
+    // so does a vitamin left out of norm while the click did not take the
+    // vitamins into account: the pane names it.
     const Composition::Outcome out = chkCena->isChecked() ? LeastCost::compose(*this) : Composition::compose(*this);
-    if (out.status == Composition::Status::NotSolved)
+    bool vitaminRed = false;
+    for (int k = 5; k < 8; ++k)
+        vitaminRed = vitaminRed || procentColor(k) == SheetColor::LightRed;
+    if (out.status == Composition::Status::NotSolved
+        || (out.status == Composition::Status::Balanced && !Check1->isChecked() && vitaminRed))
         m_diagnosis->open();
     if (!out.message.isEmpty())
         platform().message(out.message);

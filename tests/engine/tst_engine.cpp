@@ -455,7 +455,7 @@ private Q_SLOTS:
         const QList<GroupRecord> groups = loadRation(adodc, QTest::currentDataTag(), {});
         const auto allFeeds = [&](const QString& tolerance, const QString& surplus, bool vitamins) {
             Bands::Model m = Bands::read(ration(), groups, tolerance, surplus, vitamins).model;
-            m.feeds = Bands::readCandidates(adodc, m);
+            m.feeds = Bands::readCandidates(adodc, m).feeds;
             return m;
         };
         const Bands::Model atDefault = allFeeds("30", "100", false);

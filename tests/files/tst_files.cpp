@@ -1,7 +1,9 @@
+#include "data/Adodc.h"
 #include "data/Csv.h"
 #include "data/Database.h"
 #include "data/Fixed4.h"
 #include "data/NumText.h"
+#include "data/Statements.h"
 #include "data/TextFile.h"
 #include "files/CalcFile.h"
 #include "files/TextReport.h"
@@ -443,8 +445,22 @@ private Q_SLOTS:
 
     // An earlier version's sound file gains the empty price table and keeps
     // every row, value, type and definition; a second start changes nothing.
+    // The price editor's statement looks each feed's price up by an index, so
+    // that it grows no faster than the table, in a new file, in one that
+    // gained the table and in one whose table had no index.
     void databaseAtStartUp()
     {
+        const auto indexed = [] {
+            Adodc plan;
+            plan.setRecordSource(u"Explain query plan "_s + Statements::cenaEditor);
+            QString details;
+            for (plan.Refresh(); plan.recordset().hasCurrent(); plan.recordset().MoveNext())
+                details += plan.recordset().Fields(3).toString() + u'|';
+            return details.contains(u"SEARCH c USING INDEX cena_name"_s) ? u"indexed"_s : details;
+        };
+        QCOMPARE(indexed(), u"indexed"_s);
+        QVERIFY(runSql(u"Drop index cena_name"_s) && Startup::checkDatabase());
+        QCOMPARE(indexed(), u"indexed"_s);
         QVERIFY(runSql(u"Drop table cena"_s));
         const auto dump = [] {   // definitions, then every value with its type
             QString out = readBack(u"Select group_concat(type || name || ifnull(sql, ''), '|') From (Select * From "
@@ -462,6 +478,7 @@ private Q_SLOTS:
         QVERIFY(Startup::checkDatabase());
         QCOMPARE(dump(), before);
         QCOMPARE(readBack(u"Select count(*) || ' ' || count(cena) From cena"_s).toString(), u"0 0"_s);
+        QCOMPARE(indexed(), u"indexed"_s);
         const QByteArray made = bytesOf(Database::path());
         QVERIFY(Startup::checkDatabase());
         QCOMPARE(bytesOf(Database::path()), made);
@@ -711,11 +728,29 @@ QMap<QString, std::function<void()>> tst_files::scenarios()
         QVERIFY(!QFileInfo::exists(Database::path()));
     };
     s["db-name-nul"] = [this] {
-        QVERIFY(copyRow(u"basa"_s, in(0), in(1)));
+        QVERIFY(copyRow(u"basa"_s, in(0), in(1)) && runSql(u"insert into cena values (?, 12.5), (?, 3)"_s, {in(1), in(0)}));
         QWidget* sheet = openWorksheet({in(1), in(0)}, kBroilers, {u"10"_s, u"10"_s});
         expectMessage(see(0));
         QCOMPARE(ration().DataKorm[0][0].toString(), in(1));
-        QCOMPARE(shows(sheet, {u"lbl_1(2)"_s, u"lbl_2(2)"_s}), QStringList({u"0,85"_s, see(1)}));
+        QCOMPARE(shows(sheet, {u"lbl_1(2)"_s, u"lbl_2(2)"_s, u"lblCena"_s}), QStringList({u"0,85"_s, see(1), see(2)}));
+    };
+    // SQLite's own mark of a file it may only read (write version 3) stops the superuser too.
+    s["db-read-only-no-prices"] = [this] {
+        QVERIFY(runSql(u"drop table cena"_s));
+        QFile f(Database::path());
+        QVERIFY(f.open(QIODevice::ReadWrite) && f.seek(18) && f.write("\3", 1) == 1 && f.flush());
+        f.close();
+        QVERIFY(f.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        const QByteArray before = bytesOf(Database::path());
+        QVERIFY(Startup::checkDatabase());
+        menuItem("mnuCena")->trigger();
+        QVERIFY(!liveScreen(u"frmCena"_s));
+        QWidget* sheet = openWorksheet({kCorn});
+        QTest::mouseClick(find(sheet, u"chkCena"_s), Qt::LeftButton);
+        press(sheet, "cmdS");
+        expectMessage(see(0), at(Database::path()));
+        expectMessage(see(1), at(Database::path()));
+        QCOMPARE(bytesOf(Database::path()), before);
     };
     // Empty (null) figures, as a database made elsewhere may hold, even an empty name.
     s["db-null-values"] = [this] {
@@ -804,6 +839,19 @@ QMap<QString, std::function<void()>> tst_files::scenarios()
         QTest::keyClick(grid, Qt::Key_Escape);
         QCOMPARE(cell.data().toString(), see(2));
     };
+    // A stored price the worksheet refuses is marked in the editor, with the reason.
+    s["price-stored-negative"] = s["price-stored-huge"] = s["price-stored-over-limit"] = [this] {
+        QVERIFY(runSql(u"insert into cena values (?, ?)"_s, {kCorn, *NumText::toDouble(in(0))}));
+        menuItem("mnuCena")->trigger();
+        QWidget* editor = liveScreen(u"frmCena"_s);
+        auto* grid = find<QTableView>(editor, u"DataGrid1"_s);
+        const QModelIndex cell = cellOf(grid, kCorn, 1);
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(cell).center());
+        QCOMPARE(QStringList({cell.data().toString(), editor->findChild<QLabel*>(u"lblNote"_s) ? textOf(editor, u"lblNote"_s) : QString()}),
+                 QStringList({see(0), see(1)}));
+        QCOMPARE(cell.data(Qt::BackgroundRole).value<QBrush>().color(), QColor(255, 192, 192));
+        QCOMPARE(textOf(openWorksheet({kCorn}), u"lblCena"_s), see(2));
+    };
     s["editor-no-database"] = [this] {
         QVERIFY(QFile::remove(Database::path()));
         menuItem("mnuKorm")->trigger();
@@ -843,6 +891,17 @@ QMap<QString, std::function<void()>> tst_files::scenarios()
         refusedComposition(u"update basa set A = null where basa_name_kormow = 'Кукуруза'"_s, u"Шрот соевый"_s, "Check1");
     };
     s["least-cost-no-price"] = [this, refusedComposition] { refusedComposition({}, in(0), "chkCena", {kept(0), kept(1)}); };
+
+    // ---- the diagnosis pane on broiler chicks without a calcium source, a figure of the database out of range ----
+    s["diagnosis-candidate-huge"] = s["diagnosis-content-huge"] = s["diagnosis-content-negative"] = [this] {
+        QVERIFY(runSql(u"update basa set %1 = ? where basa_name_kormow = ?"_s.arg(in(1)), {in(0).toDouble(), in(2)}));
+        QWidget* sheet = openWorksheet({kCorn, kWheat, u"Шрот соевый"_s, u"Мука рыбная"_s, u"Масло подсолнечное"_s,
+                                        u"Монокальцийфосфат"_s, u"Соль поваренная"_s, u"Премикс для бройлеров и родительского стада 1%"_s});
+        typeOver(find<QComboBox>(sheet, u"Combo1"_s)->lineEdit(), u"10"_s);
+        press(sheet, "cmdPochemu");
+        for (const QString& line : {see(0), see(1)})
+            QVERIFY2(textOf(sheet, u"lblDiagnosis"_s).contains(line), qPrintable(textOf(sheet, u"lblDiagnosis"_s)));
+    };
 
     // ---- the wizard ----
     s["feed-eleventh"] = [this] {
