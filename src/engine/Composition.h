@@ -40,10 +40,7 @@ struct Outcome {
 // up to exactly 100. A feed over its feeding limit alone does not count.
 bool sheetBalanced(const RacionSheet& sheet);
 
-// The click without its message box.
+// The click of cmdS; the worksheet shows the outcome's message.
 Outcome compose(RacionSheet& sheet);
-
-// The click of cmdS: compose, then show the outcome's message (at most one).
-void cmdS_Click(RacionSheet& sheet);
 
 } // namespace Composition
