@@ -11,7 +11,7 @@
 #include "data/Adodc.h"
 #include "data/Database.h"
 #include "data/RationState.h"
-#include "engine/BandModel.h"
+#include "engine/BandAnalyses.h"
 #include "engine/Composition.h"
 #include "shell/Navigation.h"
 #include "shell/Platform.h"

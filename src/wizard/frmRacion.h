@@ -107,6 +107,7 @@ private:
     void buildHeadings();
     void buildRows();
     void buildTotalsAndButtons();
+    void addDiagnosis();
 
     void txtWes_Change(int index);
     void showCost();
@@ -118,6 +119,9 @@ private:
     void cmdDalee_Click();
     void cmdNasad_Click();
     void cmdS_Click();
+    // The weights in the boxes kept for the sheet's return (SaveWes, bNazad).
+    void saveWeights();
+    void takeFeed(const QString& name, int replaced);
 
     std::unique_ptr<Adodc> Adodc1, Adodc2, Adodc3;
     QLineEdit* txtWes[10] = {};
