@@ -23,15 +23,15 @@ using Entries = std::vector<std::pair<int, double>>;
 struct Margins {
     std::array<double, kNutrients> low{}, high{};
     std::vector<double> feed, group;
-    Margins(const Model& m) : feed(m.feeds.size(), 0.0), group(m.groups.size(), 0.0) {}
+    explicit Margins(const Model& m) : feed(m.feeds.size(), 0.0), group(m.groups.size(), 0.0) {}
 };
 
-Programme limits(const Model& m, bool total, const Margins* margins)
+Programme limits(const Model& m, bool total, const Margins& margins)
 {
     Programme p;
     const int n = int(m.feeds.size());
     for (int i = 0; i < n; ++i)
-        p.lp.addColumn(feedBounds(m.feeds[std::size_t(i)].limit, margins ? margins->feed[std::size_t(i)] : 0.0));
+        p.lp.addColumn(feedBounds(m.feeds[i].limit, margins.feed[i]));
     if (total) {
         Entries all;
         for (int i = 0; i < n; ++i)
@@ -44,22 +44,22 @@ Programme limits(const Model& m, bool total, const Margins* margins)
             continue;
         Entries members;
         for (int i = 0; i < n; ++i)
-            if (m.feeds[std::size_t(i)].group == m.groups[g].name)
+            if (m.feeds[i].group == m.groups[g].name)
                 members.push_back({i, 1.0});
-        const double limit = std::max(0.0, *m.groups[g].limit - (margins ? margins->group[g] : 0.0));
+        const double limit = std::max(0.0, *m.groups[g].limit - margins.group[g]);
         p.groups[g] = p.lp.addRow({-Lp::kInfinity, limit}, std::move(members));
     }
     p.bands.fill(-1);
     return p;
 }
 
-// Nutrient j - 1 of every chosen feed in percent of the requirement per gram;
-// nullopt when the solver cannot take one of them.
+// Nutrient k + 1 of every chosen feed in percent of the requirement per
+// gram; nullopt when the solver cannot take one of them.
 std::optional<Entries> percentRow(const Model& m, int k)
 {
     Entries row;
     for (std::size_t i = 0; i < m.feeds.size(); ++i) {
-        const auto c = coefficient(m.feeds[i].content[std::size_t(k)], m.bands[std::size_t(k)]);
+        const auto c = coefficient(m.feeds[i].content[k], m.bands[k]);
         if (!c)
             return std::nullopt;
         if (*c != 0.0)
@@ -68,18 +68,17 @@ std::optional<Entries> percentRow(const Model& m, int k)
     return row;
 }
 
-std::optional<Programme> balanced(const Model& m, const Margins* margins)
+std::optional<Programme> balanced(const Model& m, const Margins& margins)
 {
     Programme p = limits(m, true, margins);
     for (int k = 0; k < kNutrients; ++k) {
-        if (!m.bands[std::size_t(k)].used)
+        if (!m.bands[k].used)
             continue;
-        const auto bounds = bandBounds(m.bands[std::size_t(k)], margins ? margins->low[std::size_t(k)] : 0.0,
-                                       margins ? margins->high[std::size_t(k)] : 0.0);
+        const auto bounds = bandBounds(m.bands[k], margins.low[k], margins.high[k]);
         auto row = percentRow(m, k);
         if (!bounds || !row)
             return std::nullopt;
-        p.bands[std::size_t(k)] = p.lp.addRow(*bounds, std::move(*row));
+        p.bands[k] = p.lp.addRow(*bounds, std::move(*row));
     }
     return p;
 }
@@ -89,11 +88,11 @@ std::optional<Programme> balanced(const Model& m, const Margins* margins)
 void addDeviations(Programme& p, const Model& m)
 {
     for (int k = 0; k < kMain; ++k) {
-        if (!m.bands[std::size_t(k)].used)
+        if (!m.bands[k].used)
             continue;
         const int over = p.lp.addColumn({0.0, Lp::kInfinity}, 1.0);
         const int under = p.lp.addColumn({0.0, Lp::kInfinity}, 1.0);
-        Entries row = p.lp.rows[std::size_t(p.bands[std::size_t(k)])].entries;   // the band's percent
+        Entries row = p.lp.rows[p.bands[k]].entries;   // the band's percent
         row.push_back({over, -1.0});
         row.push_back({under, 1.0});
         p.lp.addRow({100.0, 100.0}, std::move(row));
@@ -123,7 +122,7 @@ bool judge(const Model& m, const std::vector<double>& written, Margins& margins)
 {
     const Outside o = outside(m, written);
     for (int j : o.bands) {
-        const std::size_t k = std::size_t(j - 1);
+        const int k = j - 1;
         const double p = o.percent[k];
         if (p < m.bands[k].low)
             margins.low[k] += m.bands[k].low - p + 0.05;
@@ -131,9 +130,9 @@ bool judge(const Model& m, const std::vector<double>& written, Margins& margins)
             margins.high[k] += p - m.bands[k].high + 0.05;
     }
     for (const auto& [i, over] : o.feeds)
-        margins.feed[std::size_t(i)] += over + 0.01;
+        margins.feed[i] += over + 0.01;
     for (const auto& [g, over] : o.groups)
-        margins.group[std::size_t(g)] += over + 0.01;
+        margins.group[g] += over + 0.01;
     return o.bands.empty() && o.feeds.empty() && o.groups.empty();
 }
 
@@ -146,7 +145,7 @@ std::optional<Ration> solveWritten(const Model& m, Objective&& objective)
     Margins margins(m);
     std::optional<Ration> first;
     for (int round = 0; round < 6; ++round) {
-        std::optional<Programme> p = balanced(m, &margins);
+        std::optional<Programme> p = balanced(m, margins);
         if (!p)
             return first;
         objective(*p);
@@ -184,12 +183,12 @@ std::optional<Lp::Bounds> bandBounds(const Band& b, double lowMargin, double hig
 
 Programme programme(const Model& m, bool total)
 {
-    return limits(m, total, nullptr);
+    return limits(m, total, Margins(m));
 }
 
 std::optional<Programme> balancedProgramme(const Model& m)
 {
-    return balanced(m, nullptr);
+    return balanced(m, Margins(m));
 }
 
 double mostWeight(const Model& m)
@@ -205,11 +204,11 @@ double mostWeight(const Model& m)
 std::optional<Range> reach(const Model& m, int j)
 {
     const int k = j - 1;
-    if (k < 0 || k >= kNutrients || m.bands[std::size_t(k)].requirement <= 0.0)
+    if (k < 0 || k >= kNutrients || m.bands[k].requirement <= 0.0)
         return std::nullopt;
     Programme p = programme(m, true);
     for (std::size_t i = 0; i < m.feeds.size(); ++i) {
-        const auto c = coefficient(m.feeds[i].content[std::size_t(k)], m.bands[std::size_t(k)]);
+        const auto c = coefficient(m.feeds[i].content[k], m.bands[k]);
         if (!c)
             return std::nullopt;
         p.lp.columns[i].cost = *c;
@@ -280,8 +279,8 @@ Outside outside(const Model& m, const std::vector<double>& written)
     Outside o;
     o.percent = judgedPercent(m, written);
     for (int k = 0; k < kNutrients; ++k) {
-        const Band& b = m.bands[std::size_t(k)];
-        const double p = o.percent[std::size_t(k)];
+        const Band& b = m.bands[k];
+        const double p = o.percent[k];
         if (b.used && (p < b.low - 1e-9 || p > b.high + 1e-9))
             o.bands.push_back(k + 1);
     }
@@ -307,7 +306,7 @@ std::optional<Conflict> leastViolation(const Model& m)
     std::array<int, kNutrients> column;   // the first of each band's two columns
     column.fill(-1);
     for (int k = 0; k < kNutrients; ++k) {
-        const Band& b = m.bands[std::size_t(k)];
+        const Band& b = m.bands[k];
         if (!b.used)
             continue;
         // low <= percent + under - over <= high, both paid for.
@@ -315,10 +314,10 @@ std::optional<Conflict> leastViolation(const Model& m)
         auto row = percentRow(m, k);
         if (!bounds || !row)
             return std::nullopt;
-        column[std::size_t(k)] = p.lp.addColumn({0.0, Lp::kInfinity}, 1.0);
+        column[k] = p.lp.addColumn({0.0, Lp::kInfinity}, 1.0);
         p.lp.addColumn({0.0, Lp::kInfinity}, 1.0);
-        row->push_back({column[std::size_t(k)], 1.0});
-        row->push_back({column[std::size_t(k)] + 1, -1.0});
+        row->push_back({column[k], 1.0});
+        row->push_back({column[k] + 1, -1.0});
         p.lp.addRow(*bounds, std::move(*row));
     }
     const Lp::Solution s = Lp::solve(p.lp);
@@ -327,10 +326,10 @@ std::optional<Conflict> leastViolation(const Model& m)
     Conflict c;
     c.total = s.objective;
     for (int k = 0; k < kNutrients; ++k) {
-        if (column[std::size_t(k)] < 0)
+        if (column[k] < 0)
             continue;
-        const double below = s.x[std::size_t(column[std::size_t(k)])];
-        const double above = s.x[std::size_t(column[std::size_t(k)]) + 1];
+        const double below = s.x[column[k]];
+        const double above = s.x[column[k] + 1];
         if (below > kEps || above > kEps)
             c.bands.push_back({k + 1, below > kEps ? below : 0.0, above > kEps ? above : 0.0});
     }
@@ -341,7 +340,7 @@ std::optional<Conflict> leastViolation(const Model& m)
         if (s.basis.columns[i] == Lp::Status::AtHigh && s.columnDual[i] < -kEps)
             c.feedLimits.push_back(int(i));
     for (std::size_t g = 0; g < m.groups.size(); ++g)
-        if (p.groups[g] >= 0 && s.rowDual[std::size_t(p.groups[g])] < -kEps)
+        if (p.groups[g] >= 0 && s.rowDual[p.groups[g]] < -kEps)
             c.groupLimits.push_back(int(g));
     return c;
 }
@@ -355,7 +354,7 @@ class Trial {
 public:
     explicit Trial(const Model& m)
         : m_model(m)
-        , m_base(balanced(m, nullptr))
+        , m_base(balancedProgramme(m))
     {
         if (m_base)
             m_extra = m_base->lp.addColumn({0.0, 0.0}, 1.0);
@@ -366,25 +365,25 @@ public:
         if (!m_base)
             return std::nullopt;
         Lp::Programme p = m_base->lp;
-        p.rows[std::size_t(m_base->total)].entries.push_back({m_extra, 1.0});
+        p.rows[m_base->total].entries.push_back({m_extra, 1.0});
         for (std::size_t g = 0; g < m_model.groups.size(); ++g)
             if (m_base->groups[g] >= 0 && m_model.groups[g].name == f.group)
-                p.rows[std::size_t(m_base->groups[g])].entries.push_back({m_extra, 1.0});
+                p.rows[m_base->groups[g]].entries.push_back({m_extra, 1.0});
         // Each candidate on its own: one the solver cannot take is no help.
-        for (std::size_t k = 0; k < std::size_t(kNutrients); ++k)
+        for (int k = 0; k < kNutrients; ++k)
             if (m_base->bands[k] >= 0) {
                 const auto c = coefficient(f.content[k], m_model.bands[k]);
                 if (!c)
                     return std::nullopt;
                 if (*c != 0.0)
-                    p.rows[std::size_t(m_base->bands[k])].entries.push_back({m_extra, *c});
+                    p.rows[m_base->bands[k]].entries.push_back({m_extra, *c});
             }
-        p.columns[std::size_t(m_extra)].bounds = feedBounds(f.limit);
+        p.columns[m_extra].bounds = feedBounds(f.limit);
         if (replaced >= 0)
-            p.columns[std::size_t(replaced)].bounds = {0.0, 0.0};
+            p.columns[replaced].bounds = {0.0, 0.0};
         const Lp::Solution s = Lp::solve(p, m_basis ? &*m_basis : nullptr);
         m_basis = s.basis;
-        return s.optimal ? std::optional<double>(std::max(0.0, s.x[std::size_t(m_extra)])) : std::nullopt;
+        return s.optimal ? std::optional<double>(std::max(0.0, s.x[m_extra])) : std::nullopt;
     }
 
 private:
@@ -448,8 +447,8 @@ Diagnosis diagnose(const Reading& r, const Candidates& candidates)
         d.shortWeight = most;
     } else {
         for (int k = 0; k < kNutrients; ++k)
-            if (m.bands[std::size_t(k)].used && !r.unknown[std::size_t(k)])
-                d.ranges[std::size_t(k)] = reach(m, k + 1);
+            if (m.bands[k].used && !r.unknown[k])
+                d.ranges[k] = reach(m, k + 1);
         if (!r.complete())
             return d;
         d.analysed = true;

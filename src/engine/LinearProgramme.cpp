@@ -32,28 +32,8 @@ int kind(const Bounds& b)
     return b.low == b.high ? GLP_FX : GLP_DB;
 }
 
-int glpkStatus(Status s)
-{
-    switch (s) {
-    case Status::Basic: return GLP_BS;
-    case Status::AtLow: return GLP_NL;
-    case Status::AtHigh: return GLP_NU;
-    case Status::Free: return GLP_NF;
-    case Status::Fixed: break;
-    }
-    return GLP_NS;
-}
-
-Status status(int s)
-{
-    switch (s) {
-    case GLP_BS: return Status::Basic;
-    case GLP_NL: return Status::AtLow;
-    case GLP_NU: return Status::AtHigh;
-    case GLP_NF: return Status::Free;
-    default: return Status::Fixed;
-    }
-}
+static_assert(int(Status::Basic) == GLP_BS && int(Status::AtLow) == GLP_NL && int(Status::AtHigh) == GLP_NU
+              && int(Status::Free) == GLP_NF && int(Status::Fixed) == GLP_NS);
 
 } // namespace
 
@@ -65,14 +45,14 @@ Solution solve(const Programme& p, const Basis* start)
     if (n > 0)
         glp_add_cols(lp, n);
     for (int j = 0; j < n; ++j) {
-        const Column& c = p.columns[std::size_t(j)];
+        const Column& c = p.columns[j];
         glp_set_col_bnds(lp, j + 1, kind(c.bounds), c.bounds.low, c.bounds.high);
         glp_set_obj_coef(lp, j + 1, c.cost);
     }
     if (m > 0)
         glp_add_rows(lp, m);
     for (int i = 0; i < m; ++i) {
-        const Row& r = p.rows[std::size_t(i)];
+        const Row& r = p.rows[i];
         glp_set_row_bnds(lp, i + 1, kind(r.bounds), r.bounds.low, r.bounds.high);
         std::vector<int> ind{0};
         std::vector<double> val{0.0};
@@ -84,9 +64,9 @@ Solution solve(const Programme& p, const Basis* start)
     }
     if (start && int(start->rows.size()) == m && int(start->columns.size()) == n) {
         for (int i = 0; i < m; ++i)
-            glp_set_row_stat(lp, i + 1, glpkStatus(start->rows[std::size_t(i)]));
+            glp_set_row_stat(lp, i + 1, int(start->rows[i]));
         for (int j = 0; j < n; ++j)
-            glp_set_col_stat(lp, j + 1, glpkStatus(start->columns[std::size_t(j)]));
+            glp_set_col_stat(lp, j + 1, int(start->columns[j]));
     }
 
     glp_smcp parm;
@@ -101,19 +81,14 @@ Solution solve(const Programme& p, const Basis* start)
     Solution s;
     s.optimal = ret == 0 && glp_get_status(lp) == GLP_OPT;
     s.objective = glp_get_obj_val(lp);
-    s.x.resize(std::size_t(n));
-    s.columnDual.resize(std::size_t(n));
-    s.basis.columns.resize(std::size_t(n));
-    for (int j = 0; j < n; ++j) {
-        s.x[std::size_t(j)] = glp_get_col_prim(lp, j + 1);
-        s.columnDual[std::size_t(j)] = glp_get_col_dual(lp, j + 1);
-        s.basis.columns[std::size_t(j)] = status(glp_get_col_stat(lp, j + 1));
+    for (int j = 1; j <= n; ++j) {
+        s.x.push_back(glp_get_col_prim(lp, j));
+        s.columnDual.push_back(glp_get_col_dual(lp, j));
+        s.basis.columns.push_back(Status(glp_get_col_stat(lp, j)));
     }
-    s.rowDual.resize(std::size_t(m));
-    s.basis.rows.resize(std::size_t(m));
-    for (int i = 0; i < m; ++i) {
-        s.rowDual[std::size_t(i)] = glp_get_row_dual(lp, i + 1);
-        s.basis.rows[std::size_t(i)] = status(glp_get_row_stat(lp, i + 1));
+    for (int i = 1; i <= m; ++i) {
+        s.rowDual.push_back(glp_get_row_dual(lp, i));
+        s.basis.rows.push_back(Status(glp_get_row_stat(lp, i)));
     }
     glp_delete_prob(lp);
     return s;

@@ -39,8 +39,8 @@ struct Programme {
     int addRow(Bounds b, std::vector<std::pair<int, double>> entries = {});
 };
 
-// Where a row or a column stands in a basis.
-enum class Status : signed char { Basic, AtLow, AtHigh, Free, Fixed };
+// Where a row or a column stands in a basis (numbered as GLPK numbers them).
+enum class Status { Basic = 1, AtLow, AtHigh, Free, Fixed };
 
 struct Basis {
     std::vector<Status> rows, columns;

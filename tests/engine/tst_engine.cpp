@@ -438,6 +438,29 @@ private Q_SLOTS:
         QVERIFY(balanced->grams[first.replaced >= 0 ? first.replaced : c.feeds.size()] >= first.grams - 1e-6);
     }
 
+    // The programme of a balanced ration as every analysis asks it: a feed's
+    // column within its feeding limit and never past 100 g, a row only for a
+    // group limit below 100 g, a band closed by a tolerance of 0 a fixed row.
+    void balancedProgramme()
+    {
+        Bands::Model m;
+        m.feeds = {{"A", {10}, 150, "x"}, {"B", {20}, 0, "y"}, {"C", {}, 30, "x"}};
+        m.groups = {{"x", 40.0}, {"y", 100.0}, {"z", std::nullopt}};
+        Bands::setBands(m, {10, 10, 10, 10, 10, 10, 10, 10}, 0, false, 0);
+        const auto p = Bands::balancedProgramme(m);
+        QVERIFY(p);
+        QList<Lp::Bounds> columns;
+        for (const Lp::Column& c : p->lp.columns)
+            columns << c.bounds;
+        QCOMPARE(columns, (QList<Lp::Bounds>{{0, 100}, {0, 0}, {0, 30}}));
+        QCOMPARE(p->groups, (std::vector<int>{1, -1, -1}));
+        QCOMPARE(p->lp.rows[1].bounds, (Lp::Bounds{-Lp::kInfinity, 40}));
+        QCOMPARE(p->lp.rows[1].entries, (std::vector<std::pair<int, double>>{{0, 1.0}, {2, 1.0}}));
+        QCOMPARE(p->lp.rows[std::size_t(p->bands[0])].bounds, (Lp::Bounds{100, 100}));
+        QCOMPARE(p->lp.rows[std::size_t(p->bands[0])].entries, (std::vector<std::pair<int, double>>{{0, 1.0}, {1, 2.0}}));
+        QCOMPARE(p->bands[5], -1);   // the vitamins left out
+    }
+
     // Weights that do not round to a sum of 100: the largest takes the
     // difference, and where that breaks its feeding limit the programme is
     // narrowed and solved again.
