@@ -213,11 +213,12 @@ std::optional<Range> reach(const Model& m, int j)
             return std::nullopt;
         p.lp.columns[i].cost = *c;
     }
-    const Lp::Solution low = Lp::solve(p.lp);
+    Lp::Solver solver;
+    const Lp::Solution low = solver.solve(p.lp);
     if (!low.optimal)
         return std::nullopt;
     p.lp.maximise = true;
-    const Lp::Solution high = Lp::solve(p.lp, &low.basis);
+    const Lp::Solution high = solver.solve(p.lp);
     if (!high.optimal)
         return std::nullopt;
     return Range{low.objective, high.objective};
@@ -337,7 +338,7 @@ std::optional<Conflict> leastViolation(const Model& m)
         return c;
     // A limit binds when raising it would lower the violation: its dual value.
     for (std::size_t i = 0; i < m.feeds.size(); ++i)
-        if (s.basis.columns[i] == Lp::Status::AtHigh && s.columnDual[i] < -kEps)
+        if (s.status[i] == Lp::Status::AtHigh && s.columnDual[i] < -kEps)
             c.feedLimits.push_back(int(i));
     for (std::size_t g = 0; g < m.groups.size(); ++g)
         if (p.groups[g] >= 0 && s.rowDual[p.groups[g]] < -kEps)
@@ -349,7 +350,7 @@ namespace {
 
 // The balanced ration's programme with one more column, which each candidate
 // fills in turn; the least weight of it that balances the ration. Each trial
-// starts from the basis the one before ended with.
+// starts from where the one before ended.
 class Trial {
 public:
     explicit Trial(const Model& m)
@@ -364,7 +365,8 @@ public:
     {
         if (!m_base)
             return std::nullopt;
-        Lp::Programme p = m_base->lp;
+        Lp::Programme& p = m_work;
+        p = m_base->lp;   // into the last trial's, reusing its room
         p.rows[m_base->total].entries.push_back({m_extra, 1.0});
         for (std::size_t g = 0; g < m_model.groups.size(); ++g)
             if (m_base->groups[g] >= 0 && m_model.groups[g].name == f.group)
@@ -381,16 +383,16 @@ public:
         p.columns[m_extra].bounds = feedBounds(f.limit);
         if (replaced >= 0)
             p.columns[replaced].bounds = {0.0, 0.0};
-        const Lp::Solution s = Lp::solve(p, m_basis ? &*m_basis : nullptr);
-        m_basis = s.basis;
+        const Lp::Solution s = m_solver.solve(p);
         return s.optimal ? std::optional<double>(std::max(0.0, s.x[m_extra])) : std::nullopt;
     }
 
 private:
     const Model& m_model;
     std::optional<Programme> m_base;
+    Lp::Programme m_work;
     int m_extra = -1;
-    std::optional<Lp::Basis> m_basis;
+    Lp::Solver m_solver;
 };
 
 } // namespace

@@ -4,11 +4,13 @@
 #include <utility>
 #include <vector>
 
+struct glp_prob;   // GLPK's, used by LinearProgramme.cpp alone
+
 // A linear programme as a plain value: the columns with their bounds and
 // costs, the rows with their coefficients and bounds, and the sense of the
-// objective; and the one function that solves it (with GLPK). The band
-// analyses build such a value from the ration and read the solution back, so
-// a test can look at the programme an analysis asks as well as at its answer.
+// objective; and the solver that solves it (with GLPK). The band analyses
+// build such a value from the ration and read the solution back, so a test
+// can look at the programme an analysis asks as well as at its answer.
 namespace Lp {
 
 inline constexpr double kInfinity = std::numeric_limits<double>::infinity();
@@ -39,26 +41,37 @@ struct Programme {
     int addRow(Bounds b, std::vector<std::pair<int, double>> entries = {});
 };
 
-// Where a row or a column stands in a basis (numbered as GLPK numbers them).
+// Where a column stands in the basis (numbered as GLPK numbers them).
 enum class Status { Basic = 1, AtLow, AtHigh, Free, Fixed };
-
-struct Basis {
-    std::vector<Status> rows, columns;
-};
 
 struct Solution {
     bool optimal = false;
     double objective = 0.0;
     std::vector<double> x;             // each column's value
+    std::vector<Status> status;        // each column's place in the final basis
     std::vector<double> columnDual;    // what raising a column's bound would gain, per unit
     std::vector<double> rowDual;
-    Basis basis;                       // where the simplex ended, optimal or not
 };
 
-// Solves the programme by the primal simplex method, from `start` when it is
-// given and fits (the basis a programme of the same shape ended with), else
-// from the standard basis; a start that turns out unusable gives way to the
-// standard basis.
-Solution solve(const Programme& p, const Basis* start = nullptr);
+// Solves programmes by the primal simplex method. A programme of the same
+// shape as the one solved before starts from where that one ended and is
+// loaded only where it differs (a bound, a cost, a row): a run of programmes
+// that try one column after another costs little more than its pivots.
+class Solver {
+public:
+    Solver();
+    ~Solver();
+    Solver(const Solver&) = delete;
+    Solver& operator=(const Solver&) = delete;
+
+    Solution solve(const Programme& p);
+
+private:
+    glp_prob* m_lp;
+    Programme m_loaded;
+};
+
+// One programme on its own.
+Solution solve(const Programme& p);
 
 } // namespace Lp
