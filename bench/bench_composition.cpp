@@ -50,7 +50,7 @@ int main(int argc, char** argv)
 
     const QStringList feeds = Bench::tenFeeds();
     Bench::chooseRation(Bench::kCategory, feeds);
-    auto* sheet = qobject_cast<frmRacion*>(Navigation::showRacion());
+    auto* sheet = dynamic_cast<frmRacion*>(Navigation::showRacion());
     if (!sheet) {
         std::fprintf(stderr, "the worksheet did not open\n");
         return 1;

@@ -49,7 +49,7 @@ int main(int argc, char** argv)
                             QStringLiteral("Соль поваренная"),
                             QStringLiteral("Премикс для бройлеров и родительского стада 1%")};
     Bench::chooseRation(Bench::kCategory, feeds);
-    auto* sheet = qobject_cast<frmRacion*>(Navigation::showRacion());
+    auto* sheet = dynamic_cast<frmRacion*>(Navigation::showRacion());
     if (!sheet) {
         std::fprintf(stderr, "the worksheet did not open\n");
         return 1;

@@ -67,7 +67,7 @@ int main(int argc, char** argv)
     for (int i = 0; i < 10; ++i)
         s.sKorm[i] = feeds[i];
     s.iMaxKorm = 9;
-    auto* sheet = qobject_cast<frmRacion*>(Navigation::showRacion());
+    auto* sheet = dynamic_cast<frmRacion*>(Navigation::showRacion());
     const QStringList weights = {"30", "20", "10", "15", "5", "4", "3", "5", "1", "0"};
     for (int i = 0; i < 10; ++i)
         sheet->setWeightText(i, weights[i]);

@@ -124,7 +124,7 @@ void report(const std::vector<double>& times)
 frmRacion* openWorksheet()
 {
     Bench::chooseRation(Bench::kCategory, Bench::tenFeeds());
-    auto* sheet = qobject_cast<frmRacion*>(Navigation::showRacion());
+    auto* sheet = dynamic_cast<frmRacion*>(Navigation::showRacion());
     if (sheet && !Bench::waitPainted(sheet))
         return nullptr;
     return sheet;

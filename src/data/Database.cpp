@@ -1,5 +1,6 @@
 #include "data/Database.h"
 
+#include "data/Csv.h"
 #include "data/Prices.h"
 
 #include <QAtomicInt>
@@ -61,35 +62,32 @@ private:
     QString m_error;
 };
 
-// Splits one line of the default data's CSV (no quoting is used in them).
-QStringList csvFields(const QString& line)
-{
-    return line.split(QLatin1Char(','));
-}
-
 QString loadCsv(QSqlDatabase& db, const Table& table)
 {
     initDefaultDataResource();
     QFile f(QStringLiteral(":/data/%1.csv").arg(table.name));
     if (!f.open(QIODevice::ReadOnly))
         return QStringLiteral("нет встроенных данных для таблицы %1").arg(table.name);
-    const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    int badLine = 0;
+    const auto records = Csv::parse(QString::fromUtf8(f.readAll()), &badLine);
+    if (!records)
+        return QStringLiteral("строка %1 встроенной таблицы %2 не разобрана").arg(badLine).arg(table.name);
     QStringList marks;
     for (int i = 0; i < table.columns.size(); ++i)
         marks << QStringLiteral("?");
     QSqlQuery q(db);
     if (!q.prepare(QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(table.name, marks.join(QLatin1Char(',')))))
         return q.lastError().text();
-    for (int n = 1; n < lines.size(); ++n) {   // line 0 is the header
-        const QStringList fields = csvFields(lines.at(n).trimmed());
+    for (qsizetype n = 1; n < records->size(); ++n) {   // record 0 is the header
+        const auto& [line, fields] = records->at(n);
         if (fields.size() != table.columns.size())
-            return QStringLiteral("строка %1 встроенной таблицы %2 не разобрана").arg(n + 1).arg(table.name);
+            return QStringLiteral("строка %1 встроенной таблицы %2 не разобрана").arg(line).arg(table.name);
         for (int i = 0; i < fields.size(); ++i) {
             if (table.types.at(i) == QLatin1String("REAL")) {
                 bool ok = false;
                 const double v = fields.at(i).toDouble(&ok);
                 if (!ok)
-                    return QStringLiteral("строка %1 встроенной таблицы %2: не число").arg(n + 1).arg(table.name);
+                    return QStringLiteral("строка %1 встроенной таблицы %2: не число").arg(line).arg(table.name);
                 q.bindValue(i, v);
             } else {
                 q.bindValue(i, fields.at(i));

@@ -8,7 +8,6 @@
 #include "engine/CompositionModel.h"
 #include "engine/mdlRashet.h"
 #include "engine/mdlSimplex.h"
-#include "shell/Platform.h"
 
 #include <algorithm>
 #include <cmath>
@@ -129,15 +128,6 @@ Outcome compose(RacionSheet& sheet)
         }
         return out;
     }
-}
-
-void cmdS_Click(RacionSheet& sheet)
-{
-    const Outcome out = compose(sheet);
-    // "Не решено" reports an outcome; the other messages refuse input.
-    if (!out.message.isEmpty())
-        platform().message(out.message, out.status == Status::NotSolved ? MessageKind::Information
-                                                                         : MessageKind::Warning);
 }
 
 GroupRecords readGroups(Adodc& adodc)

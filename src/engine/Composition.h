@@ -42,11 +42,8 @@ struct Outcome {
 // up to exactly 100. A feed over its feeding limit alone does not count.
 bool sheetBalanced(const RacionSheet& sheet);
 
-// The click without its message box.
+// The click of cmdS; the worksheet shows the outcome's message.
 Outcome compose(RacionSheet& sheet);
-
-// The click of cmdS: compose, then show the outcome's message (at most one).
-void cmdS_Click(RacionSheet& sheet);
 
 // Every record of granica through the data control: record source
 // "Select * from granica ", refresh, fields 0 and 1 of each record in order.

@@ -1,12 +1,11 @@
 #pragma once
 
-#include <QObject>
 #include <QStringList>
 
-// What the program remembers of calculation files: the last ones saved or
-// opened (kept across runs, offered in the File menu), and what the worksheet
-// held when its calculation was last saved or opened, so that closing it can
-// tell whether weights would be lost.
+// What the program remembers of calculation files: what the worksheet held
+// when its calculation was last saved or opened, so that closing it can tell
+// whether weights would be lost. (The files themselves, newest first, are the
+// File menu's: shell/RecentCalculations.h.)
 namespace CalcHistory {
 
 // The part of a worksheet a calculation file keeps that the user changes.
@@ -25,31 +24,7 @@ void markLetGo(const Sheet& sheet);
 // last saved or opened and from what was let go (weights compared as
 // numbers: "12,50" is "12,5").
 bool unsaved(const Sheet& sheet);
+// Forgets the saved and the let-go sheet of this run (tests).
+void forget();
 
 } // namespace CalcHistory
-
-// The last calculation files saved or opened, newest first, at most five.
-// The program keeps them across runs (a small settings entry); a test
-// program, which has no organisation name, keeps them for its own run only.
-class RecentCalculations : public QObject {
-    Q_OBJECT
-public:
-    static constexpr int kMax = 5;
-
-    QStringList files() const;
-    // Puts the file first (its absolute path), dropping the oldest beyond five.
-    void add(const QString& path);
-    void remove(const QString& path);
-    // Forgets the list and the saved sheet of this run (tests).
-    void reset();
-
-Q_SIGNALS:
-    void changed();
-
-private:
-    void store();
-    mutable bool m_loaded = false;
-    mutable QStringList m_files;
-};
-
-RecentCalculations& recentCalculations();

@@ -10,52 +10,32 @@
 #include "files/TextReport.h"
 #include "shell/FileFilters.h"
 #include "shell/MenuRules.h"
+#include "shell/Metrics.h"
 #include "shell/Platform.h"
-#include "shell/Screens.h"
+#include "shell/RecentCalculations.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLineEdit>
 #include <QTextDocument>
-#include <QWidget>
 
 // The File menu's actions and "Открыть старый...". A cancelled dialog does
 // nothing and says nothing; every real failure says what went wrong and with
 // which file, and leaves files and the ration state as they were.
 namespace {
 
-QString weightText(QWidget* sheet, int i)
-{
-    if (auto* s = dynamic_cast<RacionSheet*>(sheet))
-        return s->weightText(i);
-    if (auto* box = sheet->findChild<QLineEdit*>(QStringLiteral("txtWes(%1)").arg(i)))
-        return box->text();
-    return QString();
-}
-
-void setWeightText(QWidget* sheet, int i, const QString& text)
-{
-    if (auto* s = dynamic_cast<RacionSheet*>(sheet)) {
-        s->setWeightText(i, text);
-        return;
-    }
-    if (auto* box = sheet->findChild<QLineEdit*>(QStringLiteral("txtWes(%1)").arg(i)))
-        box->setText(text);
-}
-
 QString shown(const QString& path)
 {
     return QDir::toNativeSeparators(path);
 }
 
-CalcHistory::Sheet sheetNow(QWidget* sheet)
+CalcHistory::Sheet sheetNow(const RacionSheet& sheet)
 {
     const RationState& r = ration();
     CalcHistory::Sheet s;
     s.category = r.sKurwi;
     for (int i = 0; i < r.feedCount(); ++i) {
         s.feeds << r.sKorm[i];
-        s.weights << weightText(sheet, i);
+        s.weights << sheet.weightText(i);
     }
     return s;
 }
@@ -70,11 +50,11 @@ CalcHistory::Sheet sheetOf(const CalcFile::Contents& c)
     return s;
 }
 
-CalcFile::Contents contentsOf(QWidget* sheet)
+CalcFile::Contents contentsOf(const RacionSheet& sheet)
 {
     QStringList weights;
     for (int i = 0; i < ration().feedCount(); ++i)
-        weights << weightText(sheet, i);
+        weights << sheet.weightText(i);
     return CalcFile::fromRation(ration(), weights);
 }
 
@@ -85,8 +65,8 @@ std::optional<CalcFile::Contents> g_kept;
 
 std::optional<CalcFile::Contents> calculationNow()
 {
-    if (QWidget* sheet = Navigation::racion())
-        return contentsOf(sheet);
+    if (const RacionSheet* sheet = Navigation::racion())
+        return contentsOf(*sheet);
     if (g_kept && ration().bNazad)
         return g_kept;
     return std::nullopt;
@@ -179,7 +159,7 @@ void openCalculationFile(const QString& path)
     // selection, go into the boxes.
     r.bNazad = false;
     r.bOpenKalk = true;
-    QWidget* sheet = showRacion();
+    RacionSheet* sheet = showRacion();
     if (!sheet) {
         r.bOpenKalk = false;
         menuRules().report(MenuEvent::OpenCalcFailed);
@@ -190,21 +170,19 @@ void openCalculationFile(const QString& path)
     // group is judged against its limit with all of them in.
     r.bOpenKalk = true;
     for (int i = 0; i < contents->feedCount(); ++i)
-        setWeightText(sheet, i, contents->weights.at(i));
+        sheet->setWeightText(i, contents->weights.at(i));
     r.bOpenKalk = false;
-    if (auto* s = dynamic_cast<RacionSheet*>(sheet))
-        mdlRashet::checkGroupLimits(*s);
-    CalcHistory::markSaved(sheetNow(sheet));
+    mdlRashet::checkGroupLimits(*sheet);
+    CalcHistory::markSaved(sheetNow(*sheet));
     recentCalculations().add(path);
 }
 
 void writeReport()
 {
-    QWidget* sheet = otshet();
-    if (!sheet)
+    const std::optional<TextReport::Captions> captions = reportCaptions();
+    if (!captions)
         return;
-    const TextReport::Captions captions = TextReport::fromScreens(sheet, racion(), ration().feedCount());
-    const QStringList lines = TextReport::lines(captions);
+    const QStringList lines = TextReport::lines(*captions);
     TextFile::Error error;
     if (!TextFile::encodeLines(lines, &error)) {
         platform().message(QStringLiteral("Отчет нельзя записать: ") + error.message);
@@ -255,14 +233,13 @@ bool settleUnsavedWork()
 
 void printReport()
 {
-    QWidget* sheet = otshet();
-    if (!sheet)
+    const std::optional<TextReport::Captions> captions = reportCaptions();
+    if (!captions)
         return;
-    const TextReport::Captions captions = TextReport::fromScreens(sheet, racion(), ration().feedCount());
     QTextDocument document;
     document.setDefaultFont(Screens::columnFont(10));
-    document.setPlainText(TextReport::printLines(captions).join(QLatin1Char('\n')));
-    document.setMetaInformation(QTextDocument::DocumentTitle, captions.Label1 + QLatin1Char(' ') + captions.Label3);
+    document.setPlainText(TextReport::printLines(*captions).join(QLatin1Char('\n')));
+    document.setMetaInformation(QTextDocument::DocumentTitle, captions->Label1 + QLatin1Char(' ') + captions->Label3);
     platform().printPreview(document);
 }
 

@@ -1,9 +1,5 @@
 #include "files/TextReport.h"
 
-#include <QLabel>
-#include <QLineEdit>
-#include <QWidget>
-
 namespace TextReport {
 
 namespace {
@@ -23,17 +19,6 @@ void tabTo(QStringList& out, QString& line, int column)
     } else {
         line += blanks(column - 1 - int(line.size()));
     }
-}
-
-QString caption(const QWidget* screen, const QString& name)
-{
-    if (!screen)
-        return QString();
-    if (const auto* l = screen->findChild<const QLabel*>(name))
-        return l->text();
-    if (const auto* e = screen->findChild<const QLineEdit*>(name))
-        return e->text();
-    return QString();
 }
 
 } // namespace
@@ -111,29 +96,6 @@ QStringList printLines(const Captions& c)
     for (const QString& u : c.lblGramm)
         unit = qMax(unit, int(u.size()));
     return reportLines(c, unitColumn, unitColumn + unit + 2);
-}
-
-Captions fromScreens(const QWidget* otshet, const QWidget* racion, int feeds)
-{
-    Captions c;
-    c.Label6 = caption(otshet, QStringLiteral("Label6"));
-    c.Label1 = caption(otshet, QStringLiteral("Label1"));
-    c.Label3 = caption(otshet, QStringLiteral("Label3"));
-    c.Text1 = caption(otshet, QStringLiteral("Text1"));
-    c.Label2 = caption(otshet, QStringLiteral("Label2"));
-    for (int i = 0; i < feeds; ++i) {
-        c.lbl_1 << caption(otshet, QStringLiteral("lbl_1(%1)").arg(i));
-        c.lblWes << caption(otshet, QStringLiteral("lblWes(%1)").arg(i));
-        c.lblGramm << caption(otshet, QStringLiteral("lblGramm(%1)").arg(i));
-        c.lblCena << caption(otshet, QStringLiteral("lblCena(%1)").arg(i));
-    }
-    c.Label12 = caption(otshet, QStringLiteral("Label12"));
-    c.lblCenaItog = caption(otshet, QStringLiteral("lblCenaItog"));
-    c.Label10 = caption(otshet, QStringLiteral("Label10"));
-    c.lblObqiWes = caption(otshet, QStringLiteral("lblObqiWes"));
-    for (int k = 0; k < 8; ++k)
-        c.lblProcent[k] = caption(racion, QStringLiteral("lblProcent(%1)").arg(k));
-    return c;
 }
 
 } // namespace TextReport

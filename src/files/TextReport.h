@@ -4,8 +4,6 @@
 #include <QStringList>
 #include <array>
 
-class QWidget;
-
 // The text report of a finished ration: the captions of the report sheet and
 // the worksheet's deviations laid out in fixed columns. Built as lines here;
 // TextFile::writeLines puts them on disk in Windows-1251 with CR LF.
@@ -50,9 +48,5 @@ QStringList printLines(const Captions& captions);
 // part that would begin at or after its column goes on a new line instead.
 QStringList feedLines(const QString& name, const QString& amount, const QString& unit,
                       int unitColumn = kUnitColumn);
-
-// Reads the captions from the report sheet and the worksheet (either may be
-// missing: its texts are then empty), for the feeds 0..feeds-1.
-Captions fromScreens(const QWidget* otshet, const QWidget* racion, int feeds);
 
 } // namespace TextReport

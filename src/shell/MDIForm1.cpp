@@ -1,10 +1,12 @@
 #include "shell/MDIForm1.h"
 
-#include "files/CalcHistory.h"
 #include "shell/AppInfo.h"
+#include "shell/Form.h"
+#include "shell/Hosting.h"
+#include "shell/Metrics.h"
 #include "shell/Navigation.h"
 #include "shell/Platform.h"
-#include "shell/Screens.h"
+#include "shell/RecentCalculations.h"
 #include "shell/frmProgramm.h"
 
 #include <QCloseEvent>

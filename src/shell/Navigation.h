@@ -2,7 +2,13 @@
 
 #include <QString>
 
+#include <optional>
+
 class QWidget;
+class RacionSheet;
+namespace TextReport {
+struct Captions;
+}
 
 // The ways from one screen to the next, and the main window's menu actions.
 // Each is implemented beside the screens it opens (wizard/, editors/,
@@ -13,13 +19,16 @@ namespace Navigation {
 void newCalculation();     // "Новый расчет": the category choice
 void showKurwi();          // category choice
 void showBasa();           // feed selection
-QWidget* showRacion();     // the worksheet: created if needed, shown, activated
-QWidget* racion();         // the worksheet while it is loaded, else nullptr
+RacionSheet* showRacion(); // the worksheet: created if needed, shown, activated
+RacionSheet* racion();     // the worksheet while it is loaded, else nullptr
 // Closes the worksheet; one holding unsaved weights asks first (see
 // settleUnsavedWork). False when it stays open.
 bool closeRacion();
 void showOtshet();         // the report sheet
 QWidget* otshet();         // the report sheet while it is loaded, else nullptr
+// What the text report shows of the loaded report sheet and the worksheet's
+// deviations; nullopt while no report sheet is loaded.
+std::optional<TextReport::Captions> reportCaptions();
 
 // editors/
 void showFeedEditor();     // "кормов"

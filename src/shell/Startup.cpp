@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QIcon>
 #include <QLibraryInfo>
+#include <QPointer>
 #include <QStandardPaths>
 #include <QTranslator>
 
@@ -47,15 +48,19 @@ void setUpDesktop(QApplication& app)
     QGuiApplication::setDesktopFileName(kDesktopId);
     // The program speaks Russian whatever the desktop's language; without
     // the translation installed Qt's texts stay English and nothing else changes.
-    const QString name = QStringLiteral("qtbase_ru");
-    if (app.findChild<QTranslator*>(name, Qt::FindDirectChildrenOnly))
+    // Installed once: it lives as long as the application that owns it.
+    static QPointer<QTranslator> installed;
+    if (installed)
         return;
+    const QString name = QStringLiteral("qtbase_ru");
     auto* t = new QTranslator(&app);
     t->setObjectName(name);
-    if (t->load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (t->load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         app.installTranslator(t);
-    else
+        installed = t;
+    } else {
         delete t;
+    }
 }
 
 CommandLine parseCommandLine(const QStringList& arguments)

@@ -1,5 +1,6 @@
 #include "shell/Navigation.h"
 
+#include "files/TextReport.h"
 #include "shell/Screens.h"
 #include "wizard/frmOtshet.h"
 
@@ -21,6 +22,13 @@ void showOtshet()
 QWidget* otshet()
 {
     return g_otshet && !g_otshet->unloaded() ? g_otshet.data() : nullptr;
+}
+
+std::optional<TextReport::Captions> reportCaptions()
+{
+    if (!otshet())
+        return std::nullopt;
+    return g_otshet->captions();
 }
 
 } // namespace Navigation

@@ -35,7 +35,7 @@ void showBasa()
     Screens::showChild(g_basa);
 }
 
-QWidget* showRacion()
+RacionSheet* showRacion()
 {
     frmRacion* sheet = frmRacion::instance();
     if (!sheet)
@@ -44,7 +44,7 @@ QWidget* showRacion()
     return sheet;
 }
 
-QWidget* racion()
+RacionSheet* racion()
 {
     return frmRacion::instance();
 }

@@ -2,7 +2,9 @@
 
 #include "data/NumText.h"
 #include "data/RationState.h"
+#include "engine/RacionSheet.h"
 #include "engine/mdlRashet.h"
+#include "files/TextReport.h"
 #include "shell/MenuRules.h"
 #include "shell/Navigation.h"
 #include "wizard/WizardWidgets.h"
@@ -48,9 +50,8 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, con
 
 } // namespace
 
-frmOtshet::frmOtshet(QWidget* worksheet, QWidget* parent)
+frmOtshet::frmOtshet(QWidget* parent)
     : Form(parent)
-    , m_worksheet(worksheet)
 {
     setObjectName(QStringLiteral("frmOtshet"));
     setWindowTitle(QStringLiteral("Лист отчета"));
@@ -159,27 +160,40 @@ bool frmOtshet::eventFilter(QObject* watched, QEvent* e)
     return Form::eventFilter(watched, e);
 }
 
-QWidget* frmOtshet::worksheet() const
-{
-    return m_worksheet ? m_worksheet.data() : Navigation::racion();
-}
-
 std::optional<double> frmOtshet::weight(int i) const
 {
-    const QWidget* w = worksheet();
-    if (!w)
-        return std::nullopt;
-    const auto* box = w->findChild<const QLineEdit*>(QStringLiteral("txtWes(%1)").arg(i));
-    return box ? NumText::toDouble(box->text()) : std::nullopt;
+    const RacionSheet* w = Navigation::racion();
+    return w ? NumText::toDouble(w->weightText(i)) : std::nullopt;
 }
 
 std::optional<double> frmOtshet::energy() const
 {
-    const QWidget* w = worksheet();
-    if (!w)
-        return std::nullopt;
-    const auto* l = w->findChild<const QLabel*>(QStringLiteral("lblSum(0)"));
-    return l ? NumText::toDouble(l->text()) : std::nullopt;
+    const RacionSheet* w = Navigation::racion();
+    return w ? NumText::toDouble(w->sumCaption(0)) : std::nullopt;
+}
+
+TextReport::Captions frmOtshet::captions() const
+{
+    TextReport::Captions c;
+    c.Label6 = Label6->text();
+    c.Label1 = Label1->text();
+    c.Label3 = Label3->text();
+    c.Text1 = Text1->text();
+    c.Label2 = Label2->text();
+    for (int i = 0; i < ration().feedCount(); ++i) {
+        c.lbl_1 << lbl_1[i]->text();
+        c.lblWes << lblWes[i]->text();
+        c.lblGramm << lblGramm[i]->text();
+        c.lblCena << lblCena[i]->text();
+    }
+    c.Label12 = Label12->text();
+    c.lblCenaItog = lblCenaItog->text();
+    c.Label10 = Label10->text();
+    c.lblObqiWes = lblObqiWes->text();
+    if (const RacionSheet* w = Navigation::racion())
+        for (int k = 0; k < 8; ++k)
+            c.lblProcent[k] = w->procentCaption(k);
+    return c;
 }
 
 void frmOtshet::Form_Activate()

@@ -2,7 +2,6 @@
 
 #include "shell/Screens.h"
 
-#include <QPointer>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -10,6 +9,9 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+namespace TextReport {
+struct Captions;
+}
 
 // The report sheet "Лист отчета": the balanced ration of the worksheet scaled
 // to a number of birds (grams of each feed a day, and their total) or to
@@ -19,12 +21,14 @@ class QPushButton;
 class frmOtshet : public Form {
     Q_OBJECT
 public:
-    // `worksheet` is where the weights (txtWes(i)) and the energy of the mix
-    // (lblSum(0)) are read; by default the loaded worksheet.
-    explicit frmOtshet(QWidget* worksheet = nullptr, QWidget* parent = nullptr);
+    // The weights and the energy of the mix are read from the loaded worksheet.
+    explicit frmOtshet(QWidget* parent = nullptr);
     ~frmOtshet() override;
 
     void Form_Activate() override;
+    // The sheet's captions for the feeds chosen, and the worksheet's
+    // deviations (empty without a worksheet), as the text report writes them.
+    TextReport::Captions captions() const;
     // True once the sheet has run its closing step (it is deleted soon after).
     bool unloaded() const { return m_unloaded; }
 
@@ -47,11 +51,9 @@ private:
     void Text1_Change();
     void cmdNazad_Click();
     void Command1_Click();
-    QWidget* worksheet() const;
     std::optional<double> weight(int i) const;
     std::optional<double> energy() const;
 
-    QPointer<QWidget> m_worksheet;
     bool m_unloaded = false;
     bool m_endsCalculation = false;   // "Закрыть": the worksheet goes too
 

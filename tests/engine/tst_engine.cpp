@@ -317,18 +317,18 @@ private Q_SLOTS:
     void passes()
     {
         startRation(3, 10, 100.0 / 3);
-        FakePlatform fake;
         PlainSheet sheet("1e9");
         sheet.groups = {{kGrain, 100}};
         sheet.weights[2] = QStringLiteral("7");
-        Composition::cmdS_Click(sheet);
-        QVERIFY(fake.messages == QStringList{Composition::kNotSolved} && fake.kinds == QList{MessageKind::Information});
+        const Composition::Outcome out = Composition::compose(sheet);
+        QCOMPARE(out.message, Composition::kNotSolved);
         QCOMPARE(QStringList(sheet.weights, sheet.weights + 3) << sheet.sumWes, QStringList({"33,33", "33,33", "33,33", "99,99"}));
         QCOMPARE(sheet.writes.first(), qMakePair(2, QStringLiteral("0")));   // every box first set to 0
-        const auto deltas = Composition::compose(sheet).deltas;
-        const auto [lowest, highest] = std::minmax_element(deltas.begin(), deltas.end());
-        QVERIFY(deltas[1] == -0.01f && int(deltas.size()) < Composition::kMaxPasses);
-        QVERIFY(std::abs(*lowest + 1.0f) < 0.0101f && std::abs(*highest - 1.0f) < 0.0101f);
+        const auto [lowest, highest] = std::minmax_element(out.deltas.begin(), out.deltas.end());
+        QCOMPARE(out.deltas[1], -0.01f);
+        QCOMPARE_LT(out.passes, Composition::kMaxPasses);
+        QCOMPARE_LT(qAbs(*lowest + 1.0f), 0.0101f);
+        QCOMPARE_LT(qAbs(*highest - 1.0f), 0.0101f);
     }
 
     // "Расчитать" on the worksheet in the main window, for a ration of the
@@ -461,6 +461,39 @@ private Q_SLOTS:
         QCOMPARE(p->bands[5], -1);   // the vitamins left out
     }
 
+    // The default data feed every category: with all their feeds, at the
+    // worksheet's default tolerance (30 %, the vitamins not judged), the band
+    // model balances the ration. Recorded: how far the nearest ration stays
+    // from all eight requirements met exactly, in percent points (0 but for
+    // geese, whose vitamin D3 stays that far short).
+    void defaultDataBalances_data()
+    {
+        QTest::addColumn<double>("allEight");
+        TempWorkDir dir;
+        for (const QString& category : readBack("Select group_concat(kategoriy_ptici, '|') From kurwi").toString().split('|'))
+            QTest::newRow(qPrintable(category)) << (category == "Гусята на мясо 1-4 нед." ? 8.37 : 0.0);
+    }
+    void defaultDataBalances()
+    {
+        QFETCH(double, allEight);
+        UiSupport::Fresh fresh;
+        Adodc adodc;
+        const QList<GroupRecord> groups = loadRation(adodc, QTest::currentDataTag(), {});
+        const auto allFeeds = [&](const QString& tolerance, const QString& surplus, bool vitamins) {
+            Bands::Model m = Bands::read(ration(), groups, tolerance, surplus, vitamins).model;
+            m.feeds = Bands::readCandidates(adodc, m).feeds;
+            return m;
+        };
+        const Bands::Model atDefault = allFeeds("30", "100", false);
+        QCOMPARE(int(atDefault.feeds.size()), readBack("Select count(*) From basa").toInt());
+        const auto balanced = Bands::closest(atDefault);
+        QVERIFY(balanced);
+        QVERIFY(balanced->judgedBalanced);
+        const auto nearest = Bands::leastViolation(allFeeds("0", "0", true));
+        QVERIFY(nearest);
+        QCOMPARE(qRound(nearest->total * 100) / 100.0, allEight);
+    }
+
     // Weights that do not round to a sum of 100: the largest takes the
     // difference, and where that breaks its feeding limit the programme is
     // narrowed and solved again.
@@ -542,7 +575,6 @@ private Q_SLOTS:
         else if (const auto v = NumText::toInt16(input))
             out = QString::number(*v);
         QCOMPARE(out, expected);
-        QCOMPARE(NumText::isNumber(input), NumText::toDouble(input).has_value());   // one answer everywhere
         if (rule == "fixed" && !expected.isEmpty())   // what is written reads back the same
             QCOMPARE(Fixed4::fromText(expected)->raw(), fixed->raw());
     }

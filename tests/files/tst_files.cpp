@@ -1,4 +1,5 @@
 #include "data/Adodc.h"
+#include "data/Csv.h"
 #include "data/Database.h"
 #include "data/Fixed4.h"
 #include "data/NumText.h"
@@ -306,7 +307,7 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(home.filePath(u"4.kalk"_s)));
         find<QAction>(recent, u"mnuRecent(2)"_s)->trigger();
         QVERIFY(fake().messages.size() == 1 && fake().messages.first().contains(home.filePath(u"4.kalk"_s)));
-        QVERIFY(!Navigation::racion() && menuItem("mnuRacion")->isEnabled());
+        QVERIFY(!worksheet() && menuItem("mnuRacion")->isEnabled());
         QCOMPARE(entries(), QStringList({u"&1 3.kalk"_s, u"&2 5.kalk"_s, u"&3 2.kalk"_s, u"&4 1.kalk"_s}));
         QVERIFY(fake().questions.isEmpty());
     }
@@ -358,7 +359,7 @@ private Q_SLOTS:
         const auto outcome = [this] {
             settle();
             QStringList seen = fake().messages;
-            if (QWidget* sheet = Navigation::racion()) {
+            if (QWidget* sheet = worksheet()) {
                 seen << textsOf(sheet, u"txtWes(%1)"_s, ration().feedCount()) << textOf(sheet, u"lblSumWes"_s);
                 for (int i = 0; i < ration().feedCount(); ++i)
                     seen << wes(sheet, i)->palette().color(QPalette::Base).name();
@@ -392,7 +393,7 @@ private Q_SLOTS:
     }
 
     // Byte for byte the hand-written fixtures; the calculation read back to the
-    // same lines; numbers with a point whatever the locale, in full.
+    // same lines; numbers with a point whatever the locale, in full; the CSV reader.
     void formatsMatchTheFixtures()
     {
         // The calculation: a null value, a huge and a tiny number, a negative one, weights with the comma.
@@ -430,6 +431,16 @@ private Q_SLOTS:
         r.lblProcent = {u"-1,2"_s, u"0"_s, u"3,5"_s, u"-10,4"_s, u"0,7"_s, u"25"_s, u"-3"_s, u"100,1"_s};
         QCOMPARE(TextFile::encodeLines(TextReport::lines(r)).value_or(QByteArray()),
                  bytesOf(QFINDTESTDATA("fixtures/report_three_feeds.txt")));
+
+        // The default data's CSV: quoted commas, quotes and line breaks, CR LF, a blank line;
+        // a quote out of place is refused at its line.
+        QCOMPARE(Csv::parse(u"a,b\r\n\"Шрот, \"\"М\"\"\",\"\"\r\n\r\n\"x\ny\",1"_s),
+                 (QList<Csv::Record>{{1, {u"a"_s, u"b"_s}}, {2, {u"Шрот, \"М\""_s, u""_s}}, {4, {u"x\ny"_s, u"1"_s}}}));
+        for (const auto& [text, line] : {std::pair{u"a\n\"b,c"_s, 2}, {u"a\nb\"c\""_s, 2}, {u"\"a\" ,b"_s, 1}}) {
+            int bad = 0;
+            QVERIFY(!Csv::parse(text, &bad));
+            QCOMPARE(bad, line);
+        }
     }
 
     // An earlier version's sound file gains the empty price table and keeps
@@ -594,7 +605,7 @@ QMap<QString, std::function<void()>> tst_files::scenarios()
         QWidget* o = openReport(balanced(u"Известняк (известняковая мука)"_s));
         typeOver(quantity(o), in(1));
         QCOMPARE(shows(o, {u"lblWes(0)"_s, u"lblObqiWes"_s}), QStringList({see(0), see(0)}));
-        QCOMPARE(wes(Navigation::racion(), 0)->text(), u"100"_s);
+        QCOMPARE(wes(worksheet(), 0)->text(), u"100"_s);
     };
 
     // ---- the database file: refused at start-up, every byte kept ----
@@ -873,7 +884,7 @@ QMap<QString, std::function<void()>> tst_files::scenarios()
     s["compose-no-feed"] = [this] {   // a calculation of no feeds, opened from its file
         fake().openAnswers.enqueue(writeCalc(QStringList{u"-1"_s, cornAnd(kWheat)[1]} + cornAnd(kWheat).mid(36, 10)));
         menuItem("mnuSRachet")->trigger();
-        press(Navigation::racion(), "cmdS");
+        press(worksheet(), "cmdS");
         expectMessage(see(0));
     };
     s["compose-vitamin-missing"] = [refusedComposition] {
@@ -923,7 +934,7 @@ QMap<QString, std::function<void()>> tst_files::scenarios()
         if (!cancel)
             expectMessage(see(0), at(path));
         QVERIFY(r.iMaxKorm == 0 && r.sKorm[0] == u"Прежний корм"_s && r.DataKorm[0][1] == 123.0);
-        QVERIFY(!Navigation::racion() && menuRules().isEnabled(MenuItem::Racion));
+        QVERIFY(!worksheet() && menuRules().isEnabled(MenuItem::Racion));
     };
     s["calc-open-cancelled"] = [openRefused] { openRefused({}, true); };
     s["calc-open-missing"] = [this, openRefused] { openRefused(inDir(u"нет такого.kalk"_s)); };
@@ -957,13 +968,13 @@ QMap<QString, std::function<void()>> tst_files::scenarios()
         fake().openAnswers.enqueue(writeCalc(*CalcFile::toLines(c)));
         menuItem("mnuSRachet")->trigger();
         expectMessage(see(0));
-        QCOMPARE(wes(Navigation::racion(), 0)->text(), u"20"_s);
+        QCOMPARE(wes(worksheet(), 0)->text(), u"20"_s);
         QCOMPARE(QVariantList({ration().DataKorm[0][1], ration().NormaKur[9]}), QVariantList({200.0, 300.0}));
     };
     s["calc-weight-other-separator"] = [this] {
         fake().openAnswers.enqueue(writeCalc(cornAnd(kWheat, {in(0), u"87.5"_s})));
         menuItem("mnuSRachet")->trigger();
-        QCOMPARE(shows(Navigation::racion(), {u"txtWes(0)"_s, u"lblSumWes"_s}), QStringList({see(0), u"100"_s}));
+        QCOMPARE(shows(worksheet(), {u"txtWes(0)"_s, u"lblSumWes"_s}), QStringList({see(0), u"100"_s}));
     };
 
     // ---- saving a calculation, or a report from its sheet, of one feed of one category (copies of

@@ -204,13 +204,13 @@ private Q_SLOTS:
             QTest::mouseClick(find<QPushButton>(closing == "worksheet" ? sheet : liveScreen("frmBasa"), "cmdExit"), Qt::LeftButton);
         settle();
         QCOMPARE(fresh.fake.questions, answer.isEmpty() ? QStringList() : QStringList{"Сохранить расчет?"});
-        QWidget* open = before == "Назад" ? liveScreen("frmBasa") : Navigation::racion();
+        QWidget* open = before == "Назад" ? liveScreen("frmBasa") : worksheet();
         QCOMPARE(!open, closed);
         QCOMPARE(w.isVisible(), closing != "program" || !closed);
         if (!closed && before == "Назад")
             press(open, "cmdDalee");
         if (!closed)
-            QCOMPARE(textsOf(Navigation::racion(), "txtWes(%1)", 2), (QStringList{"60", "40"}));
+            QCOMPARE(textsOf(worksheet(), "txtWes(%1)", 2), (QStringList{"60", "40"}));
         const auto saved = TextFile::readLines(fresh.dir.filePath(saveAs));
         QCOMPARE(saved.value_or(QStringList()).mid(46), (saveAs.isEmpty() ? QStringList() : QStringList{"\"60\"", "\"40\""}));
         QCOMPARE(fresh.fake.messages.size(), before == "дорого" ? 1 : 0);

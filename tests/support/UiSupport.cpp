@@ -6,6 +6,7 @@
 #include "shell/MDIForm1.h"
 #include "shell/MenuRules.h"
 #include "shell/Navigation.h"
+#include "shell/RecentCalculations.h"
 #include "shell/Startup.h"
 #include "wizard/frmOtshet.h"
 
@@ -27,6 +28,7 @@ Fresh::Fresh()
     menuRules().reset();
     LastDirs::reset();
     recentCalculations().reset();
+    CalcHistory::forget();
     frmOtshet::iKolGolov = 0;
 }
 

@@ -3,7 +3,9 @@
 // world, the live screens and controls found by name, and the user's keys and
 // clicks.
 
+#include "engine/RacionSheet.h"
 #include "shell/MDIForm1.h"
+#include "shell/Navigation.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -46,6 +48,8 @@ struct FreshFrame : Fresh {
 
 // The visible screen of that name, inside the frame or on its own.
 QWidget* liveScreen(const QString& name);
+// The loaded worksheet (shown or hidden behind the report sheet), or nullptr.
+inline QWidget* worksheet() { return dynamic_cast<QWidget*>(Navigation::racion()); }
 
 // The named control; a missing one ends the test program with its name.
 template <class T = QWidget> T* find(const QObject* parent, const QString& name)

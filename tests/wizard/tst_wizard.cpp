@@ -270,6 +270,7 @@ private Q_SLOTS:
         menuItem("mnuSaveRacion")->trigger();
         const auto lines = TextFile::readLines(report);
         QVERIFY(lines && lines->size() == 15 + 2 * 2 + 2);
+        QCOMPARE(lines->at(8).split(' ', Qt::SkipEmptyParts).mid(0, 2), QStringList({"-2,5", "-6,8"}));   // the worksheet's
         QCOMPARE(lines->at(15), QString("      Кукуруза").leftJustified(47) + "4009,43 грамм");
         QVERIFY(!lines->join('\n').contains("руб"));
         // Ctrl+P: the same lines in a fixed-width font, each cost lined up after its unit.
