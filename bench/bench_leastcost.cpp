@@ -12,7 +12,7 @@
 #include "data/Database.h"
 #include "data/RationState.h"
 #include "data/ReferenceData.h"
-#include "engine/BandModel.h"
+#include "engine/BandAnalyses.h"
 #include "engine/Composition.h"
 #include "shell/Navigation.h"
 #include "shell/Platform.h"

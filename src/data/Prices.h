@@ -48,13 +48,6 @@ struct Price {
     std::optional<double> used() const { return refusal.isEmpty() ? value : std::nullopt; }
 };
 
-// What `grams` of a feed in 100 g of a mix add to the cost of 1 kg of the mix
-// at the feed's price per kilogram.
-inline double costPerKg(double grams, double pricePerKg)
-{
-    return grams * pricePerKg / 100.0;
-}
-
 // A price as the price editor shows it: the locale's decimal separator, no
 // trailing zeros ("14,5"); empty for no price.
 QString text(std::optional<double> price);

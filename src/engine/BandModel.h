@@ -14,16 +14,14 @@ struct RationState;
 
 // The ration as a set of bands: the chosen feeds with their contents, feeding
 // limits and groups, the group limits, and for every nutrient judged the band
-// its total must lie in, the weights adding up to exactly 100 g. Each analysis
-// asks this one plain value a different linear programme, solved with GLPK:
-// how far one nutrient can go, the balanced ration closest to the
-// requirement, which bands and limits stand against each other, whether one
-// more (or one other) feed would make a balanced ration, and the cheapest
-// balanced ration. "Расчитать" keeps its own solver; nothing here writes to
-// the worksheet.
+// its total must lie in, the weights adding up to exactly 100 g; and how it is
+// read from the ration state and the reference table. Each analysis
+// (BandAnalyses) asks this one plain value a different linear programme.
+// "Расчитать" keeps its own solver; nothing here writes to the worksheet.
 namespace Bands {
 
 inline constexpr int kNutrients = Nutrients::kCount;   // nutrient j is index j - 1 everywhere here
+inline constexpr int kMain = Nutrients::kMain;        // the main nutrients come first, the vitamins after
 
 // The nutrient as the worksheet's column captions name it ("кальций", "витамин A").
 QString nutrientName(int j);
@@ -75,6 +73,10 @@ struct Reading {
     bool complete() const { return faults.isEmpty() && outOfRange.isEmpty(); }
 };
 
+// A content in percent of the band's requirement per gram; nullopt for a
+// value the solver cannot take.
+std::optional<double> coefficient(double content, const Band& band);
+
 // Why a content cannot be reckoned with in the band: "отрицательное", or
 // "слишком большое" beyond the worksheet's fixed-point range or the solver's;
 // empty when it can.
@@ -98,96 +100,5 @@ struct Candidates {
 // From the feeds of the reference table (ReferenceData::feeds), in its order.
 Candidates candidates(const std::vector<FeedRow>& table, const Model& m);
 Candidates readCandidates(ReferenceData& data, const Model& m);
-
-// ---- analyses ----
-
-struct Range {
-    double low = 0.0, high = 0.0;   // percent of the requirement
-};
-
-// The most weight the feeding and group limits let the chosen feeds make.
-double mostWeight(const Model& m);
-
-// How low and how high nutrient j can go, within the feeding limits, the group
-// limits and a total of 100 g, whatever the other nutrients do. nullopt when
-// 100 g cannot be made.
-std::optional<Range> reach(const Model& m, int j);
-
-// A ration ready for the weight boxes.
-struct Ration {
-    std::vector<double> grams;        // as solved, grams in 100 g of each chosen feed
-    std::vector<double> written;      // two decimals, adding up to exactly 100; the
-                                      // rounding is corrected on the largest weight
-    bool judgedBalanced = false;      // the written weights are within every band and
-                                      // limit as the worksheet judges them
-    double objective = 0.0;           // what the analysis minimised
-};
-
-// The balanced ration closest to the requirement: least total relative
-// deviation of the main nutrients (objective: the sum of their deviations in
-// percent). nullopt when no balanced ration exists.
-std::optional<Ration> closest(const Model& m);
-
-// The cheapest balanced ration for the prices (roubles per kg) of the chosen
-// feeds, in their order (objective: the cost of 1 kg of the ration in
-// roubles). nullopt when no balanced ration exists or a price is missing.
-std::optional<Ration> leastCost(const Model& m, const std::vector<double>& pricePerKg);
-
-// The written weights as the worksheet would judge them: each nutrient's
-// total in percent of the requirement, rounded as its deviation is shown.
-std::array<double, kNutrients> judgedPercent(const Model& m, const std::vector<double>& written);
-
-struct Violation {
-    int nutrient = 0;       // j
-    double below = 0.0;     // percent points short of the band's low end
-    double above = 0.0;     // percent points over its high end
-};
-
-// What stands in the way when the bands cannot all be met: the least total
-// violation of the bands (percent points of the requirements), the bands still
-// violated, and the limits that hold the total from going lower.
-struct Conflict {
-    double total = 0.0;
-    std::vector<Violation> bands;
-    std::vector<int> feedLimits;     // chosen feeds whose feeding limit binds
-    QStringList groupLimits;         // groups whose limit binds
-};
-std::optional<Conflict> leastViolation(const Model& m);
-
-// The least weight of `extra` in a balanced ration of the chosen feeds with
-// `extra` added, or put in place of chosen feed `replaced` (>= 0). nullopt
-// when even then no ration is balanced.
-std::optional<double> neededWeight(const Model& m, const Feed& extra, int replaced = -1);
-
-struct Suggestion {
-    QString name;
-    int replaced = -1;     // the chosen feed it replaces, or -1 when added
-    double grams = 0.0;    // least weight needed
-};
-
-// Up to `count` feeds that make a balanced ration possible, least weight
-// first: added when fewer than ten feeds are chosen, else (or when no single
-// addition helps) each in place of one chosen feed.
-std::vector<Suggestion> suggest(const Model& m, const std::vector<Feed>& candidates, int count = 3);
-
-// ---- the whole diagnosis ----
-
-struct Diagnosis {
-    QStringList faults;                                   // data that could not be read
-    std::optional<double> shortWeight;                    // the most weight, when under 100 g
-    std::array<std::optional<Range>, kNutrients> ranges;  // nutrients judged and known
-    std::optional<Ration> balanced;                       // only one the worksheet judges balanced
-    std::optional<Conflict> conflict;
-    std::vector<Suggestion> suggestions;
-    bool analysed = false;   // the joint analyses ran (nothing they need was missing)
-
-    QStringList lines;            // what the pane says, line by line
-    QStringList suggestionTexts;  // the suggestions as listed
-};
-
-Diagnosis diagnose(const Reading& r, const Candidates& candidates);
-
-// "Известняк (известняковая мука) — 8,6 г", "заменить Кукуруза на Мел кормовой — 7 г".
-QString suggestionText(const Model& m, const Suggestion& s);
 
 } // namespace Bands

@@ -3,7 +3,7 @@
 #include "data/NumText.h"
 #include "data/RationState.h"
 #include "data/mdlAddItem.h"
-#include "engine/BandModel.h"
+#include "engine/BandAnalyses.h"
 
 namespace LeastCost {
 

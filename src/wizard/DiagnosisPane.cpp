@@ -1,18 +1,14 @@
 #include "wizard/DiagnosisPane.h"
 
-#include "data/Fixed4.h"
 #include "data/NumText.h"
-#include "data/Prices.h"
 #include "data/RationState.h"
+#include "engine/DiagnosisText.h"
+#include "engine/RacionSheet.h"
 #include "engine/mdlRashet.h"
 #include "shell/Screens.h"
-#include "wizard/frmRacion.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
@@ -25,8 +21,8 @@ namespace {
 constexpr int kListHeight = 58;   // three suggestions, at 8 pt
 }
 
-DiagnosisPane::DiagnosisPane(frmRacion* sheet)
-    : QFrame(sheet)
+DiagnosisPane::DiagnosisPane(RacionSheet& sheet, QWidget* parent)
+    : QFrame(parent)
     , m_sheet(sheet)
     , m_data(std::make_unique<ReferenceData>())
     , m_timer(new QTimer(this))
@@ -79,26 +75,8 @@ DiagnosisPane::DiagnosisPane(frmRacion* sheet)
     connect(cmdPodstavit, &QPushButton::clicked, this, &DiagnosisPane::cmdPodstavit_Click);
     connect(lstSovet, &QListWidget::itemDoubleClicked, this, &DiagnosisPane::lstSovet_DblClick);
 
-    // "Почему?" beside "Расчитать".
-    auto* calc = sheet->findChild<QPushButton*>(QStringLiteral("cmdS"));
-    cmdPochemu = new QPushButton(QStringLiteral("Почему?"), sheet);
-    cmdPochemu->setObjectName(QStringLiteral("cmdPochemu"));
-    cmdPochemu->setToolTip(QStringLiteral("Разобрать, можно ли сбалансировать рацион из выбранных кормов"));
-    if (calc)
-        cmdPochemu->setGeometry(calc->geometry().right() + Screens::scaled(7), calc->y(), Screens::scaled(80), calc->height());
-    connect(cmdPochemu, &QPushButton::clicked, this, &DiagnosisPane::open);
-
-    // Whatever the analysis reads from the worksheet brings a new one.
-    for (auto* combo : sheet->findChildren<QComboBox*>())
-        connect(combo, &QComboBox::currentTextChanged, this, &DiagnosisPane::refreshLater);
-    for (auto* box : sheet->findChildren<QCheckBox*>())
-        connect(box, &QCheckBox::toggled, this, &DiagnosisPane::refreshLater);
-    for (auto* box : sheet->findChildren<QLineEdit*>())
-        if (box->objectName().startsWith(QLatin1String("txtWes(")))
-            connect(box, &QLineEdit::textChanged, this, &DiagnosisPane::refreshLater);
-
     // The worksheet as it is built: the pane goes below all of it.
-    setGeometry(Screens::scaled(4), sheet->height(), sheet->width() - 2 * Screens::scaled(4), 0);
+    setGeometry(Screens::scaled(4), parent->height(), parent->width() - 2 * Screens::scaled(4), 0);
     hide();
 }
 
@@ -116,7 +94,7 @@ void DiagnosisPane::closePane()
     m_open = false;
     m_timer->stop();
     hide();
-    fitSheet();
+    fit();
 }
 
 void DiagnosisPane::refreshLater()
@@ -130,9 +108,9 @@ void DiagnosisPane::refresh()
     m_timer->stop();
     if (!m_open)
         return;
-    const GroupRecords groups = m_sheet->groupRecords();
-    Bands::Reading reading = Bands::read(ration(), groups.records, m_sheet->toleranceText(),
-                                         m_sheet->vitaminSurplusText(), m_sheet->vitaminsChecked());
+    const GroupRecords groups = m_sheet.groupRecords();
+    Bands::Reading reading = Bands::read(ration(), groups.records, m_sheet.toleranceText(),
+                                         m_sheet.vitaminSurplusText(), m_sheet.vitaminsChecked());
     if (!groups.ok)
         reading.faults.prepend(QStringLiteral("ограничения групп кормов (%1)").arg(groups.error));
     const QVariant version = m_data->dataVersion();
@@ -157,15 +135,16 @@ void DiagnosisPane::refresh()
         m_costed = false;
     }
 
-    QStringList lines = QStringList{currentState()} + m_diagnosis.lines;
+    QStringList lines = QStringList{currentState()} + DiagnosisText::lines(m_reading, m_candidates, m_diagnosis);
     if (const QString cost = costLine(); !cost.isEmpty())
         lines << cost;
     lblDiagnosis->setText(lines.join(QLatin1Char('\n')));
     cmdPodstavit->setEnabled(m_diagnosis.balanced.has_value());
     lstSovet->clear();
-    lstSovet->addItems(m_diagnosis.suggestionTexts);
-    lstSovet->setEnabled(!m_diagnosis.suggestionTexts.isEmpty());
-    fitSheet();
+    const QStringList suggestions = DiagnosisText::suggestions(m_reading.model, m_diagnosis);
+    lstSovet->addItems(suggestions);
+    lstSovet->setEnabled(!suggestions.isEmpty());
+    fit();
 }
 
 // What the worksheet shows now: every nutrient out of its tolerance, the
@@ -176,17 +155,17 @@ QString DiagnosisPane::currentState() const
 {
     QStringList out, vitamins;
     for (int k = 0; k < Bands::kNutrients; ++k)
-        if (m_sheet->procentColor(k) == SheetColor::LightRed) {
-            out << QStringLiteral("%1 %2 %").arg(Bands::nutrientName(k + 1), m_sheet->procentCaption(k));
+        if (m_sheet.procentColor(k) == SheetColor::LightRed) {
+            out << QStringLiteral("%1 %2 %").arg(Bands::nutrientName(k + 1), m_sheet.procentCaption(k));
             if (k >= 5)
                 vitamins << Bands::nutrientName(k + 1);
         }
     QString text = QStringLiteral("На листе сейчас: ");
-    if (m_sheet->sumWesCaption() != QLatin1String("100"))
-        text += QStringLiteral("сумма весов %1 г; ").arg(m_sheet->sumWesCaption());
+    if (m_sheet.sumWesCaption() != QLatin1String("100"))
+        text += QStringLiteral("сумма весов %1 г; ").arg(m_sheet.sumWesCaption());
     text += out.isEmpty() ? QStringLiteral("все вещества в норме.")
                           : QStringLiteral("вне нормы %1.").arg(out.join(QStringLiteral(", ")));
-    if (!vitamins.isEmpty() && !m_sheet->vitaminsChecked())
+    if (!vitamins.isEmpty() && !m_sheet.vitaminsChecked())
         text += QStringLiteral("\nВитамины вне нормы (%1): «Расчитать» учитывает их, только когда отмечено "
                                "«авторасчет с учетом витаминов». Отметьте его, чтобы сбалансировать и витамины.")
                     .arg(vitamins.join(QStringLiteral(", ")));
@@ -211,44 +190,33 @@ QString DiagnosisPane::costLine()
     if (!m_costed || prices != m_prices) {
         m_cheapest.reset();
         const std::optional<Bands::Ration> cheapest = Bands::leastCost(m_reading.model, prices);
-        if (cheapest && cheapest->judgedBalanced) {
-            double cost = 0.0;
-            for (std::size_t i = 0; i < prices.size() && i < cheapest->written.size(); ++i)
-                cost += Prices::costPerKg(cheapest->written[i], prices[i]);
-            m_cheapest = cost;
-        }
+        if (cheapest && cheapest->judgedBalanced)
+            m_cheapest = Bands::costPerKg(cheapest->written, prices);
         m_prices = std::move(prices);
         m_costed = true;
     }
     if (!m_cheapest)
         return {};
-    QString onSheet = QStringLiteral("%1 руб./кг");
-    double cost = 0.0;
-    for (int i = 0; i < s.feedCount(); ++i) {
-        const std::optional<double> weight = NumText::toDouble(m_sheet->weightText(i));
-        if (!weight) {
-            onSheet = mdlRashet::kUndefined;
-            break;
-        }
-        cost += Prices::costPerKg(*weight, m_prices[std::size_t(i)]);
-    }
-    if (onSheet != mdlRashet::kUndefined)
-        onSheet = onSheet.arg(NumText::format00(cost));
+    QString onSheet = mdlRashet::kUndefined;
+    std::vector<double> weights;
+    for (int i = 0; i < s.feedCount(); ++i)
+        if (const std::optional<double> weight = NumText::toDouble(m_sheet.weightText(i)))
+            weights.push_back(*weight);
+    if (int(weights.size()) == s.feedCount())
+        onSheet = QStringLiteral("%1 руб./кг").arg(NumText::format00(Bands::costPerKg(weights, m_prices)));
     return QStringLiteral("Самый дешевый сбалансированный рацион: %1 руб./кг, на листе: %2")
         .arg(NumText::format00(*m_cheapest), onSheet);
 }
 
-void DiagnosisPane::fitSheet()
+void DiagnosisPane::fit()
 {
-    const int base = y();
     int h = 0;
     if (m_open) {
-        const int width = m_sheet->width() - 2 * x();
+        const int width = parentWidget()->width() - 2 * x();
         h = std::max(layout()->totalHeightForWidth(width), layout()->totalMinimumSize().height());
-        setGeometry(x(), base, width, h);
+        setGeometry(x(), y(), width, h);
     }
-    m_sheet->setFixedSize(m_sheet->width(), base + (h ? h + x() : 0));
-    Screens::refit(m_sheet);
+    Q_EMIT roomWanted(h ? h + x() : 0);
 }
 
 void DiagnosisPane::cmdPodstavit_Click()
@@ -259,9 +227,9 @@ void DiagnosisPane::cmdPodstavit_Click()
     const int n = std::min(int(w.size()), ration().feedCount());
     // Every box to 0 first, so no sum on the way passes 100 and is cut.
     for (int i = 0; i < n; ++i)
-        m_sheet->setWeightText(i, QStringLiteral("0"));
+        m_sheet.setWeightText(i, QStringLiteral("0"));
     for (int i = 0; i < n; ++i)
-        m_sheet->setWeightText(i, NumText::fixed(w[std::size_t(i)], 2));
+        m_sheet.setWeightText(i, NumText::fixed(w[std::size_t(i)], 2));
 }
 
 void DiagnosisPane::lstSovet_DblClick(QListWidgetItem* item)
@@ -277,20 +245,6 @@ void DiagnosisPane::lstSovet_DblClick(QListWidgetItem* item)
 
 void DiagnosisPane::take(const Bands::Suggestion& s)
 {
-    RationState& r = ration();
-    const int n = r.feedCount();
-    if (s.replaced < 0 && n >= RationState::kMaxFeeds)
-        return;
-    // As a return from the feed selection with the feed added: the weights in
-    // the boxes are kept, the new feed starts at 0.
-    for (int i = 0; i < n; ++i)
-        r.SaveWes[i] = Fixed4::fromText(m_sheet->weightText(i)).value_or(Fixed4());
-    const int slot = s.replaced >= 0 ? s.replaced : n;
-    r.sKorm[slot] = s.name;
-    r.SaveWes[slot] = Fixed4();
-    if (s.replaced < 0)
-        r.iMaxKorm = std::int16_t(n);
-    r.bNazad = true;
-    m_sheet->Form_Activate();
+    Q_EMIT feedChosen(s.name, s.replaced);
     refresh();
 }

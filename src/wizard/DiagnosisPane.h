@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/BandModel.h"
+#include "engine/BandAnalyses.h"
 
 #include <QFrame>
 #include <memory>
@@ -11,20 +11,22 @@ class QListWidgetItem;
 class QPushButton;
 class QTimer;
 class QToolButton;
-class frmRacion;
+class RacionSheet;
 
 // The worksheet's diagnosis pane (pnlDiagnosis), below its other controls:
 // why the chosen feeds can or cannot be balanced (lblDiagnosis), the balanced
 // ration closest to the requirement ("Подставить", cmdPodstavit) and the
 // feeds that would make one possible (lstSovet; a double click adds the feed,
 // or makes the replacement, on the worksheet). It only shows what the band
-// model returns; the worksheet grows while the pane is open. It also puts
-// "Почему?" (cmdPochemu) beside "Расчитать", which opens it, and follows
-// the worksheet's boxes, tolerances and vitamins box while open.
+// model returns. It reads the worksheet, and writes its weights, through
+// RacionSheet; the worksheet tells it of every change it should follow
+// (refreshLater), makes the room it asks for below (roomWanted) and takes
+// the feed chosen from the list (feedChosen).
 class DiagnosisPane : public QFrame {
     Q_OBJECT
 public:
-    explicit DiagnosisPane(frmRacion* sheet);
+    // Below everything `parent`, the worksheet's window, holds as it is made.
+    DiagnosisPane(RacionSheet& sheet, QWidget* parent);
     ~DiagnosisPane() override;
 
     bool isOpen() const { return m_open; }
@@ -36,21 +38,27 @@ public:
     void refreshLater();
     void refresh();
 
+Q_SIGNALS:
+    // The room the pane needs below the worksheet's controls; 0 when closed.
+    void roomWanted(int height);
+    // A suggested feed to add to the worksheet, or to put in place of chosen
+    // feed `replaced` (>= 0): at weight 0, the other weights kept.
+    void feedChosen(const QString& name, int replaced);
+
 private:
     void cmdPodstavit_Click();
     void lstSovet_DblClick(QListWidgetItem* item);
     void take(const Bands::Suggestion& s);
     QString currentState() const;
     QString costLine();
-    void fitSheet();
+    void fit();
 
-    frmRacion* m_sheet;
+    RacionSheet& m_sheet;
     std::unique_ptr<ReferenceData> m_data;   // the reference feeds for the suggestions
     QLabel* lblDiagnosis;
     QPushButton* cmdPodstavit;
     QListWidget* lstSovet;
     QToolButton* cmdClose;
-    QPushButton* cmdPochemu;   // on the worksheet, beside "Расчитать"
     QTimer* m_timer;
     bool m_open = false;
 

@@ -2,9 +2,9 @@
 
 #include "data/Adodc.h"
 #include "data/NumText.h"
-#include "data/Prices.h"
 #include "data/RationState.h"
 #include "data/ReferenceData.h"
+#include "engine/BandAnalyses.h"
 #include "engine/Composition.h"
 #include "engine/LeastCost.h"
 #include "engine/mdlRashet.h"
@@ -20,14 +20,11 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
-#include <QToolButton>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -97,29 +94,6 @@ void line(QWidget* parent, int n, QRect r, bool horizontal)
 
 } // namespace
 
-SpinButton::SpinButton(QWidget* parent)
-    : QWidget(parent)
-    , m_up(new QToolButton(this))
-    , m_down(new QToolButton(this))
-{
-    m_up->setObjectName(QStringLiteral("up"));
-    m_down->setObjectName(QStringLiteral("down"));
-    m_up->setArrowType(Qt::UpArrow);
-    m_down->setArrowType(Qt::DownArrow);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    for (QToolButton* b : {m_up, m_down}) {
-        b->setFocusPolicy(Qt::NoFocus);
-        b->setAutoRepeat(true);
-        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-        b->setIconSize(Screens::scaled(QSize(7, 7)));
-        layout->addWidget(b);
-    }
-    connect(m_up, &QToolButton::clicked, this, &SpinButton::SpinUp);
-    connect(m_down, &QToolButton::clicked, this, &SpinButton::SpinDown);
-}
-
 frmRacion::frmRacion(QWidget* parent)
     : Form(parent)
     , Adodc1(std::make_unique<Adodc>())
@@ -133,7 +107,7 @@ frmRacion::frmRacion(QWidget* parent)
     buildRows();
     buildTotalsAndButtons();
     setFixedSize(Screens::scaled(QSize(736, 596)));
-    m_diagnosis = new DiagnosisPane(this);
+    addDiagnosis();
 
     // A new worksheet starts from zero contributions: nothing of an earlier
     // calculation leaks into its totals.
@@ -150,6 +124,30 @@ frmRacion::~frmRacion()
 frmRacion* frmRacion::instance()
 {
     return g_instance;
+}
+
+void frmRacion::addDiagnosis()
+{
+    m_diagnosis = new DiagnosisPane(*this, this);
+    // "Почему?" beside "Расчитать" opens it.
+    auto* why = new QPushButton(QStringLiteral("Почему?"), this);
+    why->setObjectName(QStringLiteral("cmdPochemu"));
+    why->setToolTip(QStringLiteral("Разобрать, можно ли сбалансировать рацион из выбранных кормов"));
+    why->setGeometry(cmdS->geometry().right() + Screens::scaled(7), cmdS->y(), Screens::scaled(80), cmdS->height());
+    connect(why, &QPushButton::clicked, m_diagnosis, &DiagnosisPane::open);
+    // The sheet grows while the pane is open below it.
+    connect(m_diagnosis, &DiagnosisPane::roomWanted, this, [this, closed = height()](int room) {
+        setFixedSize(width(), closed + room);
+        Screens::refit(this);
+    });
+    connect(m_diagnosis, &DiagnosisPane::feedChosen, this, &frmRacion::takeFeed);
+    // Whatever the analysis reads from the sheet brings a new one.
+    for (QComboBox* combo : {Combo1, Combo2})
+        connect(combo, &QComboBox::currentTextChanged, m_diagnosis, &DiagnosisPane::refreshLater);
+    for (QCheckBox* box : {Check1, chkCena})
+        connect(box, &QCheckBox::toggled, m_diagnosis, &DiagnosisPane::refreshLater);
+    for (QLineEdit* box : txtWes)
+        connect(box, &QLineEdit::textChanged, m_diagnosis, &DiagnosisPane::refreshLater);
 }
 
 void frmRacion::buildHeadings()
@@ -446,68 +444,6 @@ void frmRacion::setKuriCaption(int k, const QString& text)
 
 // ---- events ----
 
-int frmRacion::Only_Number(int theParam)
-{
-    static const QString allowed = QStringLiteral(".1234567890,");
-    if (theParam == 8)
-        return theParam;
-    if (theParam <= 0 || theParam > 0xFFFF || !allowed.contains(QChar(theParam)))
-        return 0;
-    if (theParam == '.' || theParam == ',') {
-        const QString dec = NumText::locale().decimalPoint();
-        return dec.isEmpty() ? ',' : dec.at(0).unicode();
-    }
-    return theParam;
-}
-
-bool frmRacion::eventFilter(QObject* watched, QEvent* event)
-{
-    // The first click into a weight box since it took the focus (by that
-    // click, by Tab, or as the sheet opened) selects its whole text, so that
-    // what is typed replaces it: "20" typed after a click left of the "0" is
-    // 20, not 200. A drag that selects a part wins; a later click, or one
-    // after typing, places the cursor.
-    if (event->type() == QEvent::FocusIn)
-        m_firstClick = qobject_cast<QLineEdit*>(watched);
-    else if (watched == m_firstClick && (event->type() == QEvent::FocusOut || event->type() == QEvent::KeyPress))
-        m_firstClick = nullptr;
-    else if (watched == m_firstClick && event->type() == QEvent::MouseButtonRelease) {
-        m_firstClick = nullptr;
-        if (!static_cast<QLineEdit*>(watched)->hasSelectedText())
-            static_cast<QLineEdit*>(watched)->selectAll();
-    }
-    if (event->type() == QEvent::KeyPress) {
-        auto* box = qobject_cast<QLineEdit*>(watched);
-        const auto* key = static_cast<QKeyEvent*>(event);
-        // Up and Down step the weight as the box's spin arrows do.
-        if (box && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)
-            && !(key->modifiers() & ~Qt::KeypadModifier)) {
-            const auto* i = std::find(txtWes, txtWes + 10, box);
-            if (i != txtWes + 10) {
-                if (key->key() == Qt::Key_Up)
-                    SpinButton_SpinUp(int(i - txtWes));
-                else
-                    SpinButton_SpinDown(int(i - txtWes));
-                return true;
-            }
-        }
-        const QString text = key->text();
-        // Only typed characters are filtered; editing keys and shortcuts
-        // (paste included, which the change handling checks) pass.
-        if (box && text.size() == 1 && text.at(0).isPrint()
-            && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-            const int code = Only_Number(text.at(0).unicode());
-            if (code == 0)
-                return true;
-            if (code != text.at(0).unicode()) {
-                box->insert(QString(QChar(code)));
-                return true;
-            }
-        }
-    }
-    return Form::eventFilter(watched, event);
-}
-
 void frmRacion::txtWes_Change(int index)
 {
     switch (mdlRashet::txtWes_Change(*this, std::int16_t(index))) {
@@ -538,45 +474,18 @@ void frmRacion::showCost()
             return;
         }
     }
-    double cost = 0.0;
+    std::vector<double> weights, prices;
     for (int i = 0; i < s.feedCount(); ++i) {
         const std::optional<double> weight = NumText::toDouble(txtWes[i]->text());
         if (!weight) {
             lblCena->setText(QStringLiteral("Стоимость 1 кг корма: ") + mdlRashet::kUndefined);
             return;
         }
-        cost += Prices::costPerKg(*weight, *s.Cena[i]);
+        weights.push_back(*weight);
+        prices.push_back(*s.Cena[i]);
     }
+    const double cost = Bands::costPerKg(weights, prices);
     lblCena->setText(QStringLiteral("Стоимость 1 кг корма: %1 руб.").arg(NumText::format00(cost)));
-}
-
-void frmRacion::SpinButton_SpinUp(int index)
-{
-    if (lblSumWes->text() == QLatin1String("100"))
-        return;
-    const QString t = txtWes[index]->text();
-    const auto v = Fixed4::fromText(t);
-    if (!v)
-        return;   // a box without a number is left to its message
-    // The step is chosen by comparing the texts, character by character.
-    const bool small = QString::compare(t, QStringLiteral("1"), Qt::CaseSensitive) < 0 || t == QLatin1String("0");
-    const Fixed4 step = small ? Fixed4::fromRaw(Fixed4::Scale / 10) : Fixed4::fromInt(1);
-    // At the top of the range there is no next value: the box stays.
-    if (const auto next = *v + step)
-        setWeightText(index, next->toText());
-}
-
-void frmRacion::SpinButton_SpinDown(int index)
-{
-    const QString t = txtWes[index]->text();
-    const auto v = Fixed4::fromText(t);
-    if (!v || *v == Fixed4())
-        return;
-    const bool small = QString::compare(t, QStringLiteral("0"), Qt::CaseSensitive) > 0
-                       && QString::compare(t, QStringLiteral("1"), Qt::CaseSensitive) <= 0;
-    const Fixed4 step = small ? Fixed4::fromRaw(Fixed4::Scale / 10) : Fixed4::fromInt(1);
-    if (const auto next = *v - step)
-        setWeightText(index, next->toText());
 }
 
 void frmRacion::lblSumWes_Change()
@@ -693,7 +602,7 @@ void frmRacion::cmdDalee_Click()
     frmWiborRecept::choose();
 }
 
-void frmRacion::cmdNasad_Click()
+void frmRacion::saveWeights()
 {
     RationState& s = ration();
     for (int i = 0; i < RationState::kMaxFeeds; ++i) {
@@ -702,6 +611,28 @@ void frmRacion::cmdNasad_Click()
         s.SaveWes[i] = i < s.feedCount() ? Fixed4::fromText(txtWes[i]->text()).value_or(Fixed4()) : Fixed4();
     }
     s.bNazad = true;
+}
+
+void frmRacion::takeFeed(const QString& name, int replaced)
+{
+    // As a return from the feed selection with the feed added: the weights in
+    // the boxes kept, the new feed at 0.
+    RationState& s = ration();
+    const int n = s.feedCount();
+    if (replaced < 0 && n >= RationState::kMaxFeeds)
+        return;
+    saveWeights();
+    s.sKorm[replaced >= 0 ? replaced : n] = name;
+    if (replaced >= 0)
+        s.SaveWes[replaced] = Fixed4();
+    else
+        s.iMaxKorm = std::int16_t(n);
+    Form_Activate();
+}
+
+void frmRacion::cmdNasad_Click()
+{
+    saveWeights();
     m_weightsKept = true;
     Navigation::keepUnsavedWork();   // still unsaved work, asked about if it would be lost
     Wizard::closeScreen(this);

@@ -43,7 +43,9 @@ private:
 // Controls are found by object name: txtWes(i) (QLineEdit), SpinButton(i),
 // lbl_1(0..8) .. lbl_10(0..8), lblKuri(0..8), lblProcent(0..7), lblSum(0..7)
 // (QLabel), lblSumWes, lblCena, Combo1, Combo2, Check1, chkCena, cmdS, cmdNasad, cmdDalee,
-// cmdExit.
+// cmdExit; cmdPochemu opens the diagnosis pane below them (DiagnosisPane), which
+// the sheet tells of its changes and grows for. How the weight boxes take keys,
+// clicks and spin arrows: RacionWeightBoxes.cpp.
 //
 // Opening a saved calculation: set bOpenKalk, fill the ration state, call
 // Navigation::showRacion() and write the weights into txtWes(i) in the same
@@ -107,6 +109,7 @@ private:
     void buildHeadings();
     void buildRows();
     void buildTotalsAndButtons();
+    void addDiagnosis();
 
     void txtWes_Change(int index);
     void showCost();
@@ -118,6 +121,9 @@ private:
     void cmdDalee_Click();
     void cmdNasad_Click();
     void cmdS_Click();
+    // The weights in the boxes kept for the sheet's return (SaveWes, bNazad).
+    void saveWeights();
+    void takeFeed(const QString& name, int replaced);
 
     std::unique_ptr<Adodc> Adodc1, Adodc2, Adodc3;
     QLineEdit* txtWes[10] = {};

@@ -2,9 +2,10 @@
 #include "data/NumText.h"
 #include "data/RationState.h"
 #include "data/ReferenceData.h"
-#include "engine/BandModel.h"
+#include "engine/BandAnalyses.h"
 #include "engine/Composition.h"
 #include "engine/CompositionModel.h"
+#include "engine/DiagnosisText.h"
 #include "engine/mdlRashet.h"
 #include "support/EngineSupport.h"
 #include "support/UiSupport.h"
@@ -389,10 +390,12 @@ private Q_SLOTS:
         if (c.kind == "bad data")
             s.DataKorm[3][3] = QStringLiteral("много");   // of «Мука рыбная»
         const Bands::Reading reading = Bands::read(s, groups, c.tolerance, "100", false);
-        const Bands::Diagnosis d = Bands::diagnose(reading, Bands::readCandidates(data, reading.model));
+        const Bands::Candidates candidates = Bands::readCandidates(data, reading.model);
+        const Bands::Diagnosis d = Bands::diagnose(reading, candidates);
+        const QStringList lines = DiagnosisText::lines(reading, candidates, d);
         for (const QString& line : c.said)
-            QVERIFY2(std::any_of(d.lines.begin(), d.lines.end(), [&](const QString& l) { return l.startsWith(line); }),
-                     qPrintable(line + "\n---\n" + d.lines.join('\n')));
+            QVERIFY2(std::any_of(lines.begin(), lines.end(), [&](const QString& l) { return l.startsWith(line); }),
+                     qPrintable(line + "\n---\n" + lines.join('\n')));
         const bool suggested = c.kind == "added" || c.kind == "replaced";
         QVERIFY(d.analysed == (c.kind != "bad data") && d.balanced.has_value() == (c.kind == "balanced"));
         QCOMPARE(d.suggestions.empty(), !suggested);
@@ -427,12 +430,35 @@ private Q_SLOTS:
             with[first.replaced] = first.name;
         else
             with << first.name;
-        QVERIFY(d.suggestionTexts.front().startsWith(first.replaced >= 0 ? "заменить " + c.feeds[first.replaced] + " на " + first.name
+        QVERIFY(DiagnosisText::suggestions(reading.model, d).front().startsWith(first.replaced >= 0 ? "заменить " + c.feeds[first.replaced] + " на " + first.name
                                                                          : first.name + " — "));
         groups = loadRation(data, c.category, with);
         const auto balanced = Bands::closest(Bands::read(s, groups, c.tolerance, "100", false).model);
         QVERIFY(balanced && balanced->judgedBalanced);
         QVERIFY(balanced->grams[first.replaced >= 0 ? first.replaced : c.feeds.size()] >= first.grams - 1e-6);
+    }
+
+    // The programme of a balanced ration as every analysis asks it: a feed's
+    // column within its feeding limit and never past 100 g, a row only for a
+    // group limit below 100 g, a band closed by a tolerance of 0 a fixed row.
+    void balancedProgramme()
+    {
+        Bands::Model m;
+        m.feeds = {{"A", {10}, 150, "x"}, {"B", {20}, 0, "y"}, {"C", {}, 30, "x"}};
+        m.groups = {{"x", 40.0}, {"y", 100.0}, {"z", std::nullopt}};
+        Bands::setBands(m, {10, 10, 10, 10, 10, 10, 10, 10}, 0, false, 0);
+        const auto p = Bands::balancedProgramme(m);
+        QVERIFY(p);
+        QList<Lp::Bounds> columns;
+        for (const Lp::Column& c : p->lp.columns)
+            columns << c.bounds;
+        QCOMPARE(columns, (QList<Lp::Bounds>{{0, 100}, {0, 0}, {0, 30}}));
+        QCOMPARE(p->groups, (std::vector<int>{1, -1, -1}));
+        QCOMPARE(p->lp.rows[1].bounds, (Lp::Bounds{-Lp::kInfinity, 40}));
+        QCOMPARE(p->lp.rows[1].entries, (std::vector<std::pair<int, double>>{{0, 1.0}, {2, 1.0}}));
+        QCOMPARE(p->lp.rows[std::size_t(p->bands[0])].bounds, (Lp::Bounds{100, 100}));
+        QCOMPARE(p->lp.rows[std::size_t(p->bands[0])].entries, (std::vector<std::pair<int, double>>{{0, 1.0}, {1, 2.0}}));
+        QCOMPARE(p->bands[5], -1);   // the vitamins left out
     }
 
     // The default data feed every category: with all their feeds, at the
