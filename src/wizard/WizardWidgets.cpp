@@ -4,6 +4,7 @@
 
 #include <QMdiSubWindow>
 #include <QPalette>
+#include <QPushButton>
 #include <QWidget>
 
 namespace Wizard {
@@ -15,6 +16,14 @@ void setLabelBack(QWidget* label, const QColor& colour)
     p.setColor(QPalette::WindowText, Screens::textColourFor(colour));
     label->setPalette(p);
     label->setAutoFillBackground(true);
+}
+
+QPushButton* button(QWidget* screen, const char* name, const QString& caption, const QRect& geometry)
+{
+    auto* b = new QPushButton(caption, screen);
+    b->setObjectName(QLatin1String(name));
+    b->setGeometry(geometry);
+    return b;
 }
 
 void setBoxBack(QWidget* box, const QColor& colour)

@@ -8,6 +8,7 @@
 #include <QColor>
 #include <QRect>
 
+class QPushButton;
 class QWidget;
 
 namespace Wizard {
@@ -24,6 +25,9 @@ using Screens::scaled;
 // (the base role). Each gets the text colour that reads on it.
 void setLabelBack(QWidget* label, const QColor& colour);
 void setBoxBack(QWidget* box, const QColor& colour);
+
+// A button of the screen, named and placed (pixels at the application's font).
+QPushButton* button(QWidget* screen, const char* name, const QString& caption, const QRect& geometry);
 
 // Closes a screen: its sub-window when it lives in the frame, else itself.
 // The screen's closing step runs either way.

@@ -57,12 +57,8 @@ frmBasa::frmBasa(QWidget* parent)
     lstBasa->setGeometry(Wizard::twips(120, 480, 4650, 7470));
     lstBasa->setToolTip(QStringLiteral("Список кормов, доступных для рассчета рациона"));
 
-    lblWibrat = new QPushButton(QStringLiteral("> > >"), this);
-    lblWibrat->setObjectName(QStringLiteral("lblWibrat"));
-    lblWibrat->setGeometry(Wizard::twips(4890, 1320, 855, 375));
-    lblUdalit = new QPushButton(QStringLiteral("< < <"), this);
-    lblUdalit->setObjectName(QStringLiteral("lblUdalit"));
-    lblUdalit->setGeometry(Wizard::twips(4890, 1920, 855, 495));
+    lblWibrat = Wizard::button(this, "lblWibrat", QStringLiteral("> > >"), Wizard::twips(4890, 1320, 855, 375));
+    lblUdalit = Wizard::button(this, "lblUdalit", QStringLiteral("< < <"), Wizard::twips(4890, 1920, 855, 495));
     for (QPushButton* arrow : {lblWibrat, lblUdalit}) {
         QFont f = arrow->font();
         f.setBold(true);
@@ -86,16 +82,10 @@ frmBasa::frmBasa(QWidget* parent)
     label5->setWordWrap(true);
     label5->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    cmdNasad = new QPushButton(QStringLiteral("Назад"), this);
-    cmdNasad->setObjectName(QStringLiteral("cmdNasad"));
-    cmdNasad->setGeometry(Wizard::twips(7680, 8040, 975, 375));
-    cmdDalee = new QPushButton(QStringLiteral("Далее"), this);
-    cmdDalee->setObjectName(QStringLiteral("cmdDalee"));
-    cmdDalee->setGeometry(Wizard::twips(8760, 8040, 915, 375));
+    cmdNasad = Wizard::button(this, "cmdNasad", QStringLiteral("Назад"), Wizard::twips(7680, 8040, 975, 375));
+    cmdDalee = Wizard::button(this, "cmdDalee", QStringLiteral("Далее"), Wizard::twips(8760, 8040, 915, 375));
     cmdDalee->setEnabled(false);
-    cmdExit = new QPushButton(QStringLiteral("Закрыть"), this);
-    cmdExit->setObjectName(QStringLiteral("cmdExit"));
-    cmdExit->setGeometry(Wizard::twips(9720, 8040, 1035, 375));
+    cmdExit = Wizard::button(this, "cmdExit", QStringLiteral("Закрыть"), Wizard::twips(9720, 8040, 1035, 375));
 
     setFixedSize(Wizard::twips(0, 0, 10875, 8580).size());
 
@@ -202,25 +192,22 @@ void frmBasa::copyChoice()
         s.sKorm[i] = lstWibor->item(i)->text();
 }
 
-void frmBasa::cmdDalee_Click()
+void frmBasa::leave(bool forward)
 {
     copyChoice();
+    // The count goes with the names, either way: a shorter list must not
+    // bring back a stale name from beyond it on the next visit.
     ration().iMaxKorm = std::int16_t(lstWibor->count() - 1);
     m_goingOn = true;
     Wizard::closeScreen(this);
-    Navigation::showRacion();
+    if (forward)
+        Navigation::showRacion();
+    else
+        Navigation::showKurwi();
 }
 
-void frmBasa::cmdNasad_Click()
-{
-    copyChoice();
-    // The count goes with the names: a shorter list must not bring back a
-    // stale name from beyond it on the next visit.
-    ration().iMaxKorm = std::int16_t(lstWibor->count() - 1);
-    m_goingOn = true;
-    Wizard::closeScreen(this);
-    Navigation::showKurwi();
-}
+void frmBasa::cmdDalee_Click() { leave(true); }
+void frmBasa::cmdNasad_Click() { leave(false); }
 
 bool frmBasa::eventFilter(QObject* watched, QEvent* event)
 {

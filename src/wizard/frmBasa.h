@@ -31,6 +31,8 @@ protected:
 private:
     void Form_Load();
     void copyChoice();
+    // Stores the choice and goes on to the worksheet, or back to the categories.
+    void leave(bool forward);
     void cmdDalee_Click();
     void cmdNasad_Click();
 

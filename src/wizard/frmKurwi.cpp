@@ -73,14 +73,10 @@ frmKurwi::frmKurwi(QWidget* parent)
     Label1->setToolTip(QStringLiteral("Выбранная категория птицы."));
     Wizard::setLabelBack(Label1, Wizard::kLightYellow);
 
-    cmdDalee = new QPushButton(QStringLiteral("Далее"), this);
-    cmdDalee->setObjectName(QStringLiteral("cmdDalee"));
-    cmdDalee->setGeometry(Wizard::twips(6420, 7440, 1215, 495));
+    cmdDalee = Wizard::button(this, "cmdDalee", QStringLiteral("Далее"), Wizard::twips(6420, 7440, 1215, 495));
     cmdDalee->setEnabled(false);
 
-    cmdZakrit = new QPushButton(QStringLiteral("Закрыть"), this);
-    cmdZakrit->setObjectName(QStringLiteral("cmdZakrit"));
-    cmdZakrit->setGeometry(Wizard::twips(7740, 7440, 1215, 495));
+    cmdZakrit = Wizard::button(this, "cmdZakrit", QStringLiteral("Закрыть"), Wizard::twips(7740, 7440, 1215, 495));
 
     setFixedSize(Wizard::twips(0, 0, 10020, 8160).size());
 

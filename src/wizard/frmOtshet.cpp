@@ -130,12 +130,8 @@ void frmOtshet::buildControls()
     lblObqiWes->setFont(bold);
     Label11 = makeLabel(this, QStringLiteral("Label11"), QStringLiteral("грамм"), {522, 460, 60, 22});
 
-    cmdNazad = new QPushButton(QStringLiteral("Назад"), this);
-    cmdNazad->setObjectName(QStringLiteral("cmdNazad"));
-    cmdNazad->setGeometry(Screens::scaled(QRect(504, 500, 96, 28)));
-    Command1 = new QPushButton(QStringLiteral("Закрыть"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(Screens::scaled(QRect(608, 500, 96, 28)));
+    cmdNazad = Wizard::button(this, "cmdNazad", QStringLiteral("Назад"), Screens::scaled(QRect(504, 500, 96, 28)));
+    Command1 = Wizard::button(this, "Command1", QStringLiteral("Закрыть"), Screens::scaled(QRect(608, 500, 96, 28)));
     connect(cmdNazad, &QPushButton::clicked, this, &frmOtshet::cmdNazad_Click);
     connect(Command1, &QPushButton::clicked, this, &frmOtshet::Command1_Click);
 }
