@@ -109,9 +109,10 @@ public:
     };
     Found<FeedFields> feed(const QString& name);
     Found<CategoryFields> category(const QString& name);
-    Found<Figure> groupLimit(const QString& group);
+    Found<Figure> groupLimit(const QString& group);   // granica.procent
     Found<Prices::Price> price(const QString& feed);
 
+    // Every record of granica, in table order.
     GroupRecords groupLimits();
     // Every feed of basa in the order of its name; empty when the table
     // cannot be read.
