@@ -226,6 +226,82 @@ void removeLeftovers(const QString& target)
 
 } // namespace
 
+namespace {
+
+QAtomicInt g_priceCounter;
+constexpr auto kReadOnly = "8";   // SQLITE_READONLY
+
+QSqlError runPlain(const QSqlDatabase& db, const QString& sql)
+{
+    QSqlQuery q(db);
+    q.exec(sql);
+    return q.lastError();
+}
+
+// The table, or only the index its lookups by name go through: without it
+// every lookup walks the whole table, and the price editor, which looks up
+// every feed, takes the square of the table's size.
+QSqlError makePriceTable(const QSqlDatabase& db, bool table)
+{
+    QSqlError e;
+    if (table)
+        e = runPlain(db, QStringLiteral("CREATE TABLE %1 (basa_name_kormow TEXT, cena REAL)").arg(Prices::kTable));
+    if (!e.isValid())
+        e = runPlain(db, QStringLiteral("CREATE INDEX IF NOT EXISTS %1_name ON %1 (basa_name_kormow)").arg(Prices::kTable));
+    return e;
+}
+
+QString createPriceTable(const QSqlDatabase& db)
+{
+    const QSqlError e = makePriceTable(db, true);
+    return e.isValid() ? e.text() : QString();
+}
+
+} // namespace
+
+QString addPriceTableIfMissing(const QString& filePath, bool* readOnly)
+{
+    bool refused = false;
+    const QString name = QStringLiteral("cena-start-%1").arg(g_priceCounter.fetchAndAddRelaxed(1));
+    QString error;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(filePath);
+        db.setConnectOptions(connectOptions());
+        if (!db.open()) {
+            error = db.lastError().text();
+        } else {
+            // Looked for and made in one write transaction, so two programs
+            // starting at once cannot both make it.
+            QSqlQuery q(db);
+            if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+                error = q.lastError().text();
+                refused = q.lastError().nativeErrorCode() == QLatin1String(kReadOnly);
+            } else {
+                q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = '%1'")
+                           .arg(Prices::kTable));
+                if (!q.next())
+                    error = q.lastError().text();
+                const bool missing = error.isEmpty() && q.value(0).toInt() == 0;
+                q.finish();
+                // In a read-only file SQLite refuses either; nothing is
+                // written when both are there.
+                if (const QSqlError e = error.isEmpty() ? makePriceTable(db, missing) : QSqlError(); e.isValid()) {
+                    error = e.text();
+                    refused = e.nativeErrorCode() == QLatin1String(kReadOnly);
+                }
+                if (!q.exec(error.isEmpty() ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK")) && error.isEmpty())
+                    error = q.lastError().text();
+            }
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (readOnly)
+        *readOnly = refused;
+    return error;
+}
+
 QString create(const QString& filePath, bool withDefaultData)
 {
     ScopedConnection c(filePath, false);
@@ -254,7 +330,7 @@ QString create(const QString& filePath, bool withDefaultData)
         }
     }
     // The prices are the user's own: a new file has none.
-    if (const QString err = Prices::createTable(db); !err.isEmpty()) {
+    if (const QString err = createPriceTable(db); !err.isEmpty()) {
         db.rollback();
         return err;
     }
@@ -275,7 +351,7 @@ StartupResult ensure(const QString& filePath)
         // its index. When it cannot (a read-only file), the program works
         // without them, and the price editor says why when prices cannot be kept.
         if (r.ok)
-            Prices::addTableIfMissing(target);
+            addPriceTableIfMissing(target);
         return r;
     }
     // Built under another name and moved into place only when complete, so

@@ -37,13 +37,21 @@ struct StartupResult {
 // only when complete). A file that exists is never overwritten or deleted,
 // and one that cannot serve is only read; a sound one without the price
 // table gains it, empty, and one whose price table has no index gains that
-// (Prices::addTableIfMissing), and nothing else. A read-only one serves
+// (addPriceTableIfMissing), and nothing else. A read-only one serves
 // without either.
 StartupResult ensure(const QString& filePath = QString());
 
 // Checks an existing file: an SQLite database with the three tables and their
 // columns in order. Empty when it can serve, else the reason in Russian.
 QString check(const QString& filePath);
+
+// For a file that has passed the start-up check: adds the empty price table
+// when the file has none, and its index when the table has none (a file of an
+// earlier version). This is the only change the program makes to the
+// structure of an existing file; the other tables are not touched. Empty
+// when the file has both (now), else the reason; *readOnly tells whether it
+// is that the file cannot be written.
+QString addPriceTableIfMissing(const QString& filePath, bool* readOnly = nullptr);
 
 // Creates a new database at filePath with the three tables (and an index on
 // each name column), filled from the CSV files of the default data set when

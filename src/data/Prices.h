@@ -4,8 +4,6 @@
 #include <QVariant>
 #include <optional>
 
-class QSqlDatabase;
-
 // Feed prices in roubles per kilogram, kept in a fourth table of treba.mdb,
 // cena (basa_name_kormow text, cena number), apart from the three reference
 // tables so that those keep their columns exactly. A price is looked up by the
@@ -18,18 +16,6 @@ inline const QString kTable = QStringLiteral("cena");
 // The largest price taken: far beyond any feed, and small enough that no cost
 // on the report sheet (up to 32 767 t) loses its kopecks.
 constexpr double kMax = 1000000.0;
-
-// Creates the empty table, with the index its lookups by name go through,
-// through an open connection. Empty when done, else SQLite's reason.
-QString createTable(const QSqlDatabase& db);
-
-// For a file that has passed the start-up check: adds the empty table when
-// the file has none, and its index when the table has none (a file of an
-// earlier version). This is the only change the program makes to the
-// structure of an existing file; the other tables are not touched. Empty
-// when the file has both (now), else the reason; *readOnly tells whether it
-// is that the file cannot be written.
-QString addTableIfMissing(const QString& filePath, bool* readOnly = nullptr);
 
 // A price as cena holds it, read once.
 struct Price {

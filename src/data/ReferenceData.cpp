@@ -1,6 +1,7 @@
 #include "data/ReferenceData.h"
 
 #include "data/Adodc.h"
+#include "data/Database.h"
 #include "data/NumText.h"
 #include "data/Statements.h"
 
@@ -217,7 +218,7 @@ QString ReferenceData::priceTableMissing(bool* made)
         || m_control.recordset().Fields(0).toInt() != 0)
         return QString();
     bool readOnly = false;
-    const QString error = Prices::addTableIfMissing(databasePath(), &readOnly);
+    const QString error = Database::addPriceTableIfMissing(databasePath(), &readOnly);
     *made = error.isEmpty();
     if (*made)
         return QString();

@@ -7,6 +7,7 @@
 #include "shell/Navigation.h"
 #include "shell/Platform.h"
 #include "shell/RecentCalculations.h"
+#include "shell/WebPages.h"
 #include "shell/frmProgramm.h"
 
 #include <QCloseEvent>

@@ -1,9 +1,9 @@
 #include "shell/frmProgramm.h"
 
 #include "shell/AppInfo.h"
-#include "shell/MDIForm1.h"
 #include "shell/MenuRules.h"
 #include "shell/Screens.h"
+#include "shell/WebPages.h"
 
 #include <QLabel>
 #include <QPushButton>
