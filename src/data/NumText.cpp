@@ -23,36 +23,31 @@ namespace {
 // A plain scanner: this runs on every keystroke and every value read.
 bool hasNumberShape(const QString& t, const QString& dec)
 {
-    const auto isDigit = [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); };
     qsizetype i = 0;
     const qsizetype n = t.size();
-    if (i < n && (t.at(i) == QLatin1Char('+') || t.at(i) == QLatin1Char('-')))
-        ++i;
-    qsizetype intDigits = 0;
-    while (i < n && isDigit(t.at(i))) {
-        ++i;
-        ++intDigits;
-    }
+    const auto sign = [&] {
+        if (i < n && (t.at(i) == QLatin1Char('+') || t.at(i) == QLatin1Char('-')))
+            ++i;
+    };
+    const auto digits = [&] {
+        const qsizetype from = i;
+        while (i < n && t.at(i) >= QLatin1Char('0') && t.at(i) <= QLatin1Char('9'))
+            ++i;
+        return i - from;
+    };
+    sign();
+    const qsizetype intDigits = digits();
     qsizetype fracDigits = 0;
     if (!dec.isEmpty() && QStringView(t).mid(i).startsWith(dec)) {
         i += dec.size();
-        while (i < n && isDigit(t.at(i))) {
-            ++i;
-            ++fracDigits;
-        }
+        fracDigits = digits();
     }
     if (intDigits == 0 && fracDigits == 0)
         return false;
     if (i < n && (t.at(i) == QLatin1Char('e') || t.at(i) == QLatin1Char('E'))) {
         ++i;
-        if (i < n && (t.at(i) == QLatin1Char('+') || t.at(i) == QLatin1Char('-')))
-            ++i;
-        qsizetype expDigits = 0;
-        while (i < n && isDigit(t.at(i))) {
-            ++i;
-            ++expDigits;
-        }
-        if (expDigits == 0)
+        sign();
+        if (digits() == 0)
             return false;
     }
     return i == n;

@@ -222,29 +222,32 @@ std::optional<Contents> fromLines(const QStringList& lines, Error* error)
         *out = *v;
         return true;
     };
+    // The next value, or the reason at its line; `before` is where it starts.
+    auto take = [&](Value* v, int* before) -> bool {
+        *before = ln;
+        if (next(v))
+            return true;
+        fail(*before + 1, why);
+        return false;
+    };
     auto runName = [&](QString* out) -> bool {
-        const int before = ln;
+        int before = 0;
         Value v;
-        if (!next(&v)) {
-            fail(before + 1, why);
+        if (!take(&v, &before))
             return false;
-        }
         // A blank name is saved as any other (a database may hold one), so it is read too.
-        if (v.kind != Value::Text) {
+        if (v.kind == Value::Text)
+            *out = v.text;
+        else
             fail(before + 1, QStringLiteral("ожидается название в кавычках, а стоит «%1»")
                                  .arg(TextFile::excerpt(lines.at(before))));
-            return false;
-        }
-        *out = v.text;
-        return true;
+        return v.kind == Value::Text;
     };
     auto runAny = [&](QVariant* out) -> bool {
-        const int before = ln;
+        int before = 0;
         Value v;
-        if (!next(&v)) {
-            fail(before + 1, why);
+        if (!take(&v, &before))
             return false;
-        }
         *out = toVariant(v);
         return true;
     };

@@ -6,6 +6,7 @@
 #include "engine/RacionSheet.h"
 #include "engine/mdlRashet.h"
 #include "shell/Screens.h"
+#include "wizard/WizardWidgets.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -61,9 +62,7 @@ DiagnosisPane::DiagnosisPane(RacionSheet& sheet, QWidget* parent)
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(lstSovet, 1);
     bottom->addWidget(cmdPodstavit, 0, Qt::AlignTop);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(Screens::scaled(8), Screens::scaled(4), Screens::scaled(8), Screens::scaled(8));
-    layout->setSpacing(Screens::scaled(4));
+    auto* layout = Wizard::column(this, QMargins(8, 4, 8, 8), 4);
     layout->addLayout(top);
     layout->addWidget(lblDiagnosis);
     layout->addLayout(bottom);

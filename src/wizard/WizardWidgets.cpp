@@ -5,6 +5,7 @@
 #include <QMdiSubWindow>
 #include <QPalette>
 #include <QPushButton>
+#include <QVBoxLayout>
 #include <QWidget>
 
 namespace Wizard {
@@ -24,6 +25,15 @@ QPushButton* button(QWidget* screen, const char* name, const QString& caption, c
     b->setObjectName(QLatin1String(name));
     b->setGeometry(geometry);
     return b;
+}
+
+QVBoxLayout* column(QWidget* window, const QMargins& margins, int spacing)
+{
+    auto* layout = new QVBoxLayout(window);
+    layout->setContentsMargins(Screens::scaled(margins.left()), Screens::scaled(margins.top()),
+                               Screens::scaled(margins.right()), Screens::scaled(margins.bottom()));
+    layout->setSpacing(Screens::scaled(spacing));
+    return layout;
 }
 
 void setBoxBack(QWidget* box, const QColor& colour)

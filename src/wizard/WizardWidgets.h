@@ -6,9 +6,11 @@
 #include "shell/Screens.h"
 
 #include <QColor>
+#include <QMargins>
 #include <QRect>
 
 class QPushButton;
+class QVBoxLayout;
 class QWidget;
 
 namespace Wizard {
@@ -28,6 +30,9 @@ void setBoxBack(QWidget* box, const QColor& colour);
 
 // A button of the screen, named and placed (pixels at the application's font).
 QPushButton* button(QWidget* screen, const char* name, const QString& caption, const QRect& geometry);
+
+// The window's layout, a column with these margins and spacing (pixels at 8 pt).
+QVBoxLayout* column(QWidget* window, const QMargins& margins, int spacing);
 
 // Closes a screen: its sub-window when it lives in the frame, else itself.
 // The screen's closing step runs either way.

@@ -25,6 +25,16 @@ QLabel* heading(QWidget* parent, const char* name, const QString& text, QRect r)
     return l;
 }
 
+QListWidget* feedList(QWidget* parent, const char* name, QRect r, const QString& tip)
+{
+    auto* list = new QListWidget(parent);
+    list->setUniformItemSizes(true);   // one line each: no need to measure every entry
+    list->setObjectName(QString::fromLatin1(name));
+    list->setGeometry(r);
+    list->setToolTip(tip);
+    return list;
+}
+
 QString selectedText(const QListWidget* list)
 {
     const QListWidgetItem* item = list->currentItem();
@@ -51,11 +61,8 @@ frmBasa::frmBasa(QWidget* parent)
     // Both lists are wider than 3015 twips so the longest feed names fit; the
     // arrows and the right-hand column move right with them.
     heading(this, "Label3", QStringLiteral("База данных по кормам"), Wizard::twips(120, 120, 4650, 300));
-    lstBasa = new QListWidget(this);
-    lstBasa->setUniformItemSizes(true);   // one line each: no need to measure every entry
-    lstBasa->setObjectName(QStringLiteral("lstBasa"));
-    lstBasa->setGeometry(Wizard::twips(120, 480, 4650, 7470));
-    lstBasa->setToolTip(QStringLiteral("Список кормов, доступных для рассчета рациона"));
+    lstBasa = feedList(this, "lstBasa", Wizard::twips(120, 480, 4650, 7470),
+                       QStringLiteral("Список кормов, доступных для рассчета рациона"));
 
     lblWibrat = Wizard::button(this, "lblWibrat", QStringLiteral("> > >"), Wizard::twips(4890, 1320, 855, 375));
     lblUdalit = Wizard::button(this, "lblUdalit", QStringLiteral("< < <"), Wizard::twips(4890, 1920, 855, 495));
@@ -66,11 +73,7 @@ frmBasa::frmBasa(QWidget* parent)
     }
 
     heading(this, "Label4", QStringLiteral("Выбранные корма"), Wizard::twips(5880, 120, 4650, 300));
-    lstWibor = new QListWidget(this);
-    lstWibor->setUniformItemSizes(true);   // one line each: no need to measure every entry
-    lstWibor->setObjectName(QStringLiteral("lstWibor"));
-    lstWibor->setGeometry(Wizard::twips(5880, 480, 4650, 2460));
-    lstWibor->setToolTip(QStringLiteral("Выбранные корма"));
+    lstWibor = feedList(this, "lstWibor", Wizard::twips(5880, 480, 4650, 2460), QStringLiteral("Выбранные корма"));
 
     auto* label5 = heading(this, "Label5",
         QStringLiteral("В столбце с лева выберите имеющийся у Вас корм и двойным кликом на выбранном корме или "

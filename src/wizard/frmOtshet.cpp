@@ -216,6 +216,14 @@ void frmOtshet::recalculate()
     const bool perBird = n9 && e && *e != 0.0;
     const QString undefined = mdlRashet::kUndefined;
     const int n = r.feedCount();
+    // Row i: the feed's name, its amount and the unit.
+    const auto showRow = [&](int i, const QString& amount, const QString& unit) {
+        lblWes[i]->setText(amount);
+        lblGramm[i]->setText(unit);
+        lbl_1[i]->setText(r.sKorm[i]);
+        for (QLabel* l : {lbl_1[i], lblWes[i], lblGramm[i]})
+            l->show();
+    };
 
     if (r.bRacion) {
         Label1->setText(QStringLiteral("Рацион для кормления"));
@@ -234,12 +242,7 @@ void frmOtshet::recalculate()
                 if (std::isfinite(amount))
                     text = NumText::format00(amount);
             }
-            lblWes[i]->setText(text);
-            lblGramm[i]->setText(QStringLiteral("грамм"));
-            lbl_1[i]->setText(r.sKorm[i]);
-            lbl_1[i]->show();
-            lblWes[i]->show();
-            lblGramm[i]->show();
+            showRow(i, text, QStringLiteral("грамм"));
             // The total adds the amounts as shown, rounded, in single precision.
             if (const auto shown = NumText::toDouble(lblWes[i]->text()))
                 total = float(double(total) + *shown);
@@ -265,12 +268,7 @@ void frmOtshet::recalculate()
                 if (const auto rounded = NumText::toDouble(NumText::format00(*a * *q)))
                     text = NumText::plain(*rounded * 10);
             }
-            lblWes[i]->setText(text);
-            lblGramm[i]->setText(QStringLiteral("кг"));
-            lbl_1[i]->setText(r.sKorm[i]);
-            lbl_1[i]->show();
-            lblWes[i]->show();
-            lblGramm[i]->show();
+            showRow(i, text, QStringLiteral("кг"));
         }
         const double perDay = perBird ? *n9 / *e * 100 : 0.0;
         lblObqiWes->setText(perBird && std::isfinite(perDay) ? NumText::format0(perDay) : undefined);

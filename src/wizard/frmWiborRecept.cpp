@@ -3,6 +3,7 @@
 #include "data/RationState.h"
 #include "shell/Navigation.h"
 #include "shell/Screens.h"
+#include "wizard/WizardWidgets.h"
 
 #include <QEvent>
 #include <QKeyEvent>
@@ -31,9 +32,7 @@ frmWiborRecept::frmWiborRecept(QWidget* parent)
     cmdWiborRacionOk->setAutoDefault(false);
     cmdWiborRacionOk->setDefault(false);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(Screens::scaled(24), Screens::scaled(16), Screens::scaled(24), Screens::scaled(16));
-    layout->setSpacing(Screens::scaled(8));
+    auto* layout = Wizard::column(this, QMargins(24, 16, 24, 16), 8);
     layout->addWidget(label1);
     layout->addWidget(optRacion);
     layout->addWidget(optKombikorm);
