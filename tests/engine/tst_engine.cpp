@@ -10,7 +10,6 @@
 #include "support/EngineSupport.h"
 #include "support/UiSupport.h"
 
-#include <QCheckBox>
 
 #include <limits>
 #include <numeric>
@@ -98,7 +97,7 @@ Q_DECLARE_METATYPE(Diagnosed)
 class tst_engine : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase() { UiSupport::startUi(); }
+    void initTestCase() { TestSupport::pinRussianLocale(); }
 
     // Small tableaus solved step by step: how the solver pivots, reads the
     // values off and stops.
@@ -210,7 +209,8 @@ private Q_SLOTS:
         sheet.type(0, QStringLiteral("40"));
         QCOMPARE(QStringList({sheet.feed[0][2], sheet.feed[1][2], sheet.sums[1], sheet.procents[1], sheet.sumWes}),
                  QStringList({"5", "12", "17", "13,3", "100"}));
-        QVERIFY(sheet.procentColors[1] == SheetColor::LightRed && ration().bNarushenie);
+        QCOMPARE(sheet.procentColors[1], SheetColor::LightRed);
+        QVERIFY(ration().bNarushenie);
         // The excess above 100 is cut from the box typed last, to four places.
         sheet.type(1, QStringLiteral("33,3333"));
         sheet.type(0, QStringLiteral("70,12345"));
@@ -242,7 +242,8 @@ private Q_SLOTS:
         PlainSheet sheet(d.combo1, d.combo2);
         sheet.type(0, QStringLiteral("100"));
         QCOMPARE(sheet.procents[d.j - 1], d.shown);
-        QVERIFY(sheet.procentColors[d.j - 1] == d.colour && ration().bNarushenie == d.violation);
+        QCOMPARE(sheet.procentColors[d.j - 1], d.colour);
+        QCOMPARE(ration().bNarushenie, d.violation);
     }
 
     // Feed 0 may take 30 g, feed 1 any; their group may take 50 % (or, with
@@ -296,18 +297,22 @@ private Q_SLOTS:
         const int M = Composition::nutrientRows(true), K = 3;
         const float delta = -0.05f;
         const auto p = Composition::buildProgramme(M, delta, 50.0f, records);
-        QVERIFY(M == 8 && p.K == float(K) && int(p.tabl.size()) == M + 2 + K + 2);
-        for (int r = 0; r < M; ++r)
-            QVERIFY(p.tabl[r][0] == float(10.0 * (r + 1) * double(r < 5 ? 1.0f + delta : 1.5f)) && p.tabl[r][2] == float(r + 1));
-        QVERIFY(p.tabl[M][0] == 0.25f && p.tabl[M + 1][0] == 0.125f && p.tabl[M + 1][2] == 1.0f && p.tabl[M + 1][1] == 0.0f);
+        QCOMPARE(M, 8);
+        QCOMPARE(p.K, float(K));
+        QCOMPARE(int(p.tabl.size()), M + 2 + K + 2);
+        for (int r = 0; r < M; ++r) {
+            QCOMPARE(p.tabl[r][0], float(10.0 * (r + 1) * double(r < 5 ? 1.0f + delta : 1.5f)));
+            QCOMPARE(p.tabl[r][2], float(r + 1));
+        }
+        QCOMPARE((QList<float>{p.tabl[M][0], p.tabl[M + 1][0], p.tabl[M + 1][1], p.tabl[M + 1][2]}), (QList<float>{0.25f, 0.125f, 0, 1}));
         QList<float> groupRows;   // each: the bound, then the feeds' flags
         for (int r = M + 2; r < M + 2 + K; ++r)
             groupRows << p.tabl[r][0] << p.tabl[r][1] << p.tabl[r][2];
         QCOMPARE(groupRows, QList<float>({0.12f, 0, 1, 0.3333f, 1, 0, 99.99f, 0, 1}));
         // The total weight and the objective of nutrient sums (the unit
         // columns are the solver's to read: its comparison with GLPK tells).
-        QVERIFY(p.tabl[M + 2 + K][0] == 1.0f && p.tabl[M + 2 + K][1] == 1.0f && p.tabl[M + 2 + K][2] == 1.0f);
-        QVERIFY(p.tabl.back()[0] == 0.0f && p.tabl.back()[1] == -80.0f && p.tabl.back()[2] == -36.0f);
+        QCOMPARE((QList<float>{p.tabl[M + 2 + K][0], p.tabl[M + 2 + K][1], p.tabl[M + 2 + K][2]}), (QList<float>{1, 1, 1}));
+        QCOMPARE((QList<float>{p.tabl.back()[0], p.tabl.back()[1], p.tabl.back()[2]}), (QList<float>{0, -80, -36}));
     }
 
     // Three feeds of equal content, each limited to a third: the weights never
@@ -329,23 +334,6 @@ private Q_SLOTS:
         QCOMPARE_LT(out.passes, Composition::kMaxPasses);
         QCOMPARE_LT(qAbs(*lowest + 1.0f), 0.0101f);
         QCOMPARE_LT(qAbs(*highest - 1.0f), 0.0101f);
-    }
-
-    // "Расчитать" on the worksheet in the main window, for a ration of the
-    // default data with the vitamins: balanced, the group limits read through
-    // the worksheet's own data control, each box the solution in "0.00".
-    void composeOnTheWorksheet()
-    {
-        UiSupport::FreshFrame fresh;
-        const QStringList feeds{"Кукуруза", "Пшеница", "Шрот подсолнечный", "Шрот соевый", "Известняк (известняковая мука)",
-                                "Ракушка кормовая", "Монокальцийфосфат", "Соль поваренная", "Премикс для кур-несушек и молодняка 1%"};
-        QWidget* w = UiSupport::openWorksheet(feeds, QStringLiteral("Куры-несушки промышленного стада"));
-        QTest::mouseClick(UiSupport::find<QCheckBox>(w, "Check1"), Qt::LeftButton);
-        UiSupport::press(w, "cmdS");
-        const auto& sheet = dynamic_cast<const RacionSheet&>(*w);
-        QVERIFY(fresh.fake.messages.isEmpty() && mainGreen(sheet) && sheet.sumWesCaption() == "100" && sheet.vitaminsChecked());
-        for (int i = 0; i < feeds.size(); ++i)
-            QCOMPARE(sheet.weightText(i), NumText::format00F(ration().SimplexRez[std::size_t(i)] * 100.0f));
     }
 
     // What the band model says of selections "Расчитать" cannot balance: the
@@ -397,13 +385,15 @@ private Q_SLOTS:
             QVERIFY2(std::any_of(lines.begin(), lines.end(), [&](const QString& l) { return l.startsWith(line); }),
                      qPrintable(line + "\n---\n" + lines.join('\n')));
         const bool suggested = c.kind == "added" || c.kind == "replaced";
-        QVERIFY(d.analysed == (c.kind != "bad data") && d.balanced.has_value() == (c.kind == "balanced"));
+        QCOMPARE(d.analysed, c.kind != "bad data");
+        QCOMPARE(d.balanced.has_value(), c.kind == "balanced");
         QCOMPARE(d.suggestions.empty(), !suggested);
         for (int j = 1; j <= 5 && d.analysed; ++j) {
             std::vector<double> percent;
             for (int i = 0; i < s.feedCount(); ++i)
                 percent.push_back(*NumText::variantNumber(s.DataKorm[i][j]) / *NumText::variantNumber(s.NormaKur[j]));
-            QVERIFY(d.ranges[j - 1] && qAbs(*glpkOptimum(groups, percent) - d.ranges[j - 1]->low) < 1e-6);
+            QVERIFY2(d.ranges[j - 1], qPrintable(Bands::nutrientName(j)));
+            QCOMPARE_LT(qAbs(*glpkOptimum(groups, percent) - d.ranges[j - 1]->low), 1e-6);
             QVERIFY(qAbs(*glpkOptimum(groups, percent, -1, true) - d.ranges[j - 1]->high) < 1e-6);
         }
         if (d.balanced) {
@@ -417,7 +407,9 @@ private Q_SLOTS:
                 sheet.type(int(i), QStringLiteral("0"));
             for (std::size_t i = 0; i < d.balanced->written.size(); ++i)
                 sheet.type(int(i), NumText::fixed(d.balanced->written[i], 2));
-            QVERIFY(d.balanced->judgedBalanced && sheet.sumWes == "100" && mainGreen(sheet));
+            QVERIFY(d.balanced->judgedBalanced);
+            QCOMPARE(sheet.sumWes, "100");
+            QVERIFY(mainGreen(sheet));
         }
         if (!suggested)
             return;
@@ -434,7 +426,8 @@ private Q_SLOTS:
                                                                          : first.name + " — "));
         groups = loadRation(data, c.category, with);
         const auto balanced = Bands::closest(Bands::read(s, groups, c.tolerance, "100", false).model);
-        QVERIFY(balanced && balanced->judgedBalanced);
+        QVERIFY(balanced);
+        QVERIFY(balanced->judgedBalanced);
         QVERIFY(balanced->grams[first.replaced >= 0 ? first.replaced : c.feeds.size()] >= first.grams - 1e-6);
     }
 
@@ -503,10 +496,13 @@ private Q_SLOTS:
         m.feeds = {{"A", {}, 100.0 / 3, "x"}, {"B", {}, 100.0 / 3, "x"}, {"C", {}, 100, "y"}};
         m.bands[0] = {true, 100, 0, 1000};
         const auto r = Bands::leastCost(m, {1, 1, 10});
-        QVERIFY(r && r->judgedBalanced);
+        QVERIFY(r);
+        QVERIFY(r->judgedBalanced);
         QCOMPARE(std::accumulate(r->written.begin(), r->written.end(), 0.0), 100.0);
-        for (std::size_t i = 0; i < 3; ++i)
-            QVERIFY(r->written[i] <= m.feeds[i].limit && r->written[i] == std::round(r->written[i] * 100) / 100);
+        for (std::size_t i = 0; i < 3; ++i) {
+            QCOMPARE_LE(r->written[i], m.feeds[i].limit);
+            QCOMPARE(r->written[i], std::round(r->written[i] * 100) / 100);
+        }
         QVERIFY(r->written[2] > 33.34);   // the cheap feeds gave way, by as little as it takes
         QVERIFY(qAbs(r->objective - (200.0 / 3 + 1000.0 / 3) / 100) < 0.01);
     }
@@ -580,5 +576,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(tst_engine)
+QTEST_GUILESS_MAIN(tst_engine)
 #include "tst_engine.moc"

@@ -9,6 +9,7 @@
 #include "support/EngineSupport.h"
 #include "support/UiSupport.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -358,6 +359,24 @@ private Q_SLOTS:
         QTest::keyClick(focus, Qt::Key_Tab);
         QCOMPARE(edit->text(), typed);
         QVERIFY(fake().messages.isEmpty());
+    }
+
+    // "Расчитать" for laying hens with the vitamins: balanced at once, every
+    // deviation green, each box the solver's weight in "0.00".
+    void composeOnTheWorksheet()
+    {
+        const QStringList feeds{"Кукуруза", "Пшеница", "Шрот подсолнечный", "Шрот соевый", "Известняк (известняковая мука)",
+                                "Ракушка кормовая", "Монокальцийфосфат", "Соль поваренная", "Премикс для кур-несушек и молодняка 1%"};
+        QWidget* w = openWorksheet(feeds, QStringLiteral("Куры-несушки промышленного стада"));
+        QTest::mouseClick(find<QCheckBox>(w, "Check1"), Qt::LeftButton);
+        press(w, "cmdS");
+        const auto& sheet = dynamic_cast<const RacionSheet&>(*w);
+        QCOMPARE(fake().messages, QStringList());
+        QCOMPARE(sheet.sumWesCaption(), "100");
+        for (int k = 0; k < 8; ++k)
+            QCOMPARE(sheet.procentColor(k), SheetColor::LightGreen);
+        for (int i = 0; i < feeds.size(); ++i)
+            QCOMPARE(sheet.weightText(i), NumText::format00F(ration().SimplexRez[std::size_t(i)] * 100.0f));
     }
 
     // Compound feed from a mix without energy: its kilograms stand, only the
