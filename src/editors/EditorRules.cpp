@@ -170,11 +170,9 @@ Check price(const QString& feed, const QString& text)
         c.message = priceRefused(feed, QStringLiteral("«%1» — не число. Введите цену 1 кг в рублях, например %2, "
                                                       "или оставьте графу пустой, если цены нет.")
                                            .arg(t, NumText::plain(14.5)));
-    } else if (*v < 0) {
-        c.message = priceRefused(feed, QStringLiteral("цена не может быть отрицательной (введено «%1»).").arg(t));
-    } else if (*v > Prices::kMax) {
-        c.message = priceRefused(feed, QStringLiteral("цена не может быть больше %1 руб. за 1 кг (введено «%2»).")
-                                           .arg(NumText::plain(Prices::kMax), t));
+    } else if (const QString why = Prices::Price::of(*v).refusal; !why.isEmpty()) {
+        // Refused as the worksheet refuses a stored price.
+        c.message = priceRefused(feed, QStringLiteral("%1 (введено «%2»).").arg(why, t));
     } else {
         c.ok = true;
         c.value = *v == 0 ? 0.0 : *v;   // never a negative zero

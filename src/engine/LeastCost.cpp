@@ -24,16 +24,14 @@ Composition::Outcome compose(RacionSheet& sheet)
     const RationState& s = ration();
     std::vector<double> prices;
     for (int i = 0; i < s.feedCount(); ++i) {
-        // Where prices cannot be kept, the price editor is no help.
-        if (!s.Cena[i] && !s.CenaNowhere.isEmpty())
-            return refused(QStringLiteral("Нет цены корма «%1», поэтому рацион по наименьшей стоимости не "
-                                          "рассчитан. %2 Снимите флажок «по наименьшей стоимости».")
-                               .arg(mdlAddItem::shownName(s.sKorm[i]), s.CenaNowhere));
-        if (!s.Cena[i])
-            return refused(QStringLiteral("Нет цены корма «%1», поэтому рацион по наименьшей стоимости не "
-                                          "рассчитан. Введите цену (База данных → цены кормов) или снимите "
-                                          "флажок «по наименьшей стоимости».")
-                               .arg(mdlAddItem::shownName(s.sKorm[i])));
+        if (!s.Cena[i]) {
+            // Where prices cannot be kept, the price editor is no help.
+            const QString remedy = s.CenaNowhere.isEmpty()
+                ? QStringLiteral("Введите цену (База данных → цены кормов) или снимите флажок «по наименьшей стоимости».")
+                : s.CenaNowhere + QStringLiteral(" Снимите флажок «по наименьшей стоимости».");
+            return refused(QStringLiteral("Нет цены корма «%1», поэтому рацион по наименьшей стоимости не рассчитан. %2")
+                               .arg(mdlAddItem::shownName(s.sKorm[i]), remedy));
+        }
         prices.push_back(*s.Cena[i]);
     }
     const GroupRecords groups = sheet.groupRecords();

@@ -28,18 +28,6 @@ QString shown(const QString& path)
     return QDir::toNativeSeparators(path);
 }
 
-CalcHistory::Sheet sheetNow(const RacionSheet& sheet)
-{
-    const RationState& r = ration();
-    CalcHistory::Sheet s;
-    s.category = r.sKurwi;
-    for (int i = 0; i < r.feedCount(); ++i) {
-        s.feeds << r.sKorm[i];
-        s.weights << sheet.weightText(i);
-    }
-    return s;
-}
-
 CalcHistory::Sheet sheetOf(const CalcFile::Contents& c)
 {
     CalcHistory::Sheet s;
@@ -173,7 +161,7 @@ void openCalculationFile(const QString& path)
         sheet->setWeightText(i, contents->weights.at(i));
     r.bOpenKalk = false;
     mdlRashet::checkGroupLimits(*sheet);
-    CalcHistory::markSaved(sheetNow(*sheet));
+    CalcHistory::markSaved(sheetOf(contentsOf(*sheet)));
     recentCalculations().add(path);
 }
 
