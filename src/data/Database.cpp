@@ -9,10 +9,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
+
+#include <functional>
+#include <optional>
 
 // The default data are compiled into the core library, a static library, so
 // its resources must be registered by hand before the first use.
@@ -63,7 +67,10 @@ private:
     QString m_error;
 };
 
-QString loadCsv(QSqlDatabase& db, const Table& table)
+// Loads the default rows of `table`; a row `keep` refuses is left out. An
+// empty figure in a number column is stored as null.
+QString loadCsv(QSqlDatabase& db, const Table& table,
+                const std::function<bool(const QStringList&)>& keep = {})
 {
     initDefaultDataResource();
     QFile f(QStringLiteral(":/data/%1.csv").arg(table.name));
@@ -83,8 +90,12 @@ QString loadCsv(QSqlDatabase& db, const Table& table)
         const auto& [line, fields] = records->at(n);
         if (fields.size() != table.columns.size())
             return QStringLiteral("строка %1 встроенной таблицы %2 не разобрана").arg(line).arg(table.name);
+        if (keep && !keep(fields))
+            continue;
         for (int i = 0; i < fields.size(); ++i) {
-            if (table.types.at(i) == QLatin1String("REAL")) {
+            if (table.types.at(i) == QLatin1String("REAL") && fields.at(i).isEmpty()) {
+                q.bindValue(i, QVariant());
+            } else if (table.types.at(i) == QLatin1String("REAL")) {
                 bool ok = false;
                 const double v = fields.at(i).toDouble(&ok);
                 if (!ok)
@@ -120,6 +131,29 @@ const QList<Table>& tables()
         kurwi.types << real;
         const Table granica{QStringLiteral("granica"), {QStringLiteral("gruppa"), QStringLiteral("procent")}, {text, real}};
         return QList<Table>{basa, kurwi, granica};
+    }();
+    return t;
+}
+
+const QList<Table>& extraTables()
+{
+    static const QList<Table> t = [] {
+        const QString text = QStringLiteral("TEXT"), real = QStringLiteral("REAL");
+        return QList<Table>{
+            {QStringLiteral("pokazatel"),
+             {QStringLiteral("kod"), QStringLiteral("nazvanie"), QStringLiteral("edinica"), QStringLiteral("poryadok")},
+             {text, text, text, QStringLiteral("INTEGER")}},
+            {QStringLiteral("basa_pokazatel"),
+             {QStringLiteral("basa_name_kormow"), QStringLiteral("kod"), QStringLiteral("znachenie")}, {text, text, real}},
+            {QStringLiteral("kurwi_pokazatel"),
+             {QStringLiteral("kategoriy_ptici"), QStringLiteral("kod"), QStringLiteral("min_norma"),
+              QStringLiteral("max_norma")},
+             {text, text, real, real}},
+            {QStringLiteral("kurwi_korm"),
+             {QStringLiteral("kategoriy_ptici"), QStringLiteral("basa_name_kormow"), QStringLiteral("min_dacha"),
+              QStringLiteral("max_dacha")},
+             {text, text, real, real}},
+        };
     }();
     return t;
 }
@@ -229,6 +263,33 @@ void removeLeftovers(const QString& target)
 namespace {
 
 QAtomicInt g_priceCounter;
+
+QSqlError makeTable(const QSqlDatabase& db, const Table& t)
+{
+    QStringList cols;
+    for (int i = 0; i < t.columns.size(); ++i)
+        cols << t.columns.at(i) + QLatin1Char(' ') + t.types.at(i);
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(t.name, cols.join(QStringLiteral(", ")))))
+        return q.lastError();
+    // Lookups go by name; an index keeps them fast. No unique key: the
+    // first row found is the one used.
+    q.exec(QStringLiteral("CREATE INDEX %1_name ON %1 (%2)").arg(t.name, t.columns.first()));
+    return q.lastError();
+}
+
+// The names in the first column of a table, or nullopt when it cannot be read.
+std::optional<QSet<QString>> namesOf(const QSqlDatabase& db, const QString& table, const QString& column)
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT %1 FROM %2").arg(column, table)))
+        return std::nullopt;
+    QSet<QString> out;
+    while (q.next())
+        out.insert(q.value(0).toString());
+    return out;
+}
 constexpr auto kReadOnly = "8";   // SQLITE_READONLY
 
 QSqlError runPlain(const QSqlDatabase& db, const QString& sql)
@@ -302,6 +363,66 @@ QString addPriceTableIfMissing(const QString& filePath, bool* readOnly)
     return error;
 }
 
+QString addExtraTablesIfMissing(const QString& filePath, bool* readOnly)
+{
+    bool refused = false;
+    QString error;
+    {
+        ScopedConnection c(filePath, false);
+        QSqlDatabase db = c.db();
+        QSqlQuery q(db);
+        if (!c.ok()) {
+            error = c.error();
+        } else if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+            // Looked for and made in one write transaction, so two programs
+            // starting at once cannot both make them.
+            error = q.lastError().text();
+            refused = q.lastError().nativeErrorCode() == QLatin1String(kReadOnly);
+        } else {
+            const auto feeds = namesOf(db, QStringLiteral("basa"), QStringLiteral("basa_name_kormow"));
+            const auto categories = namesOf(db, QStringLiteral("kurwi"), QStringLiteral("kategoriy_ptici"));
+            if (!feeds || !categories)
+                error = QStringLiteral("таблицы basa и kurwi не читаются");
+            // Only the default rows of feeds and categories this file has, by
+            // their exact names; every nutrient of the default list.
+            const auto matches = [&](const Table& t, const QStringList& f) {
+                for (int i = 0; i < t.columns.size(); ++i) {
+                    if (t.columns.at(i) == QLatin1String("basa_name_kormow") && !feeds->contains(f.at(i)))
+                        return false;
+                    if (t.columns.at(i) == QLatin1String("kategoriy_ptici") && !categories->contains(f.at(i)))
+                        return false;
+                }
+                return true;
+            };
+            for (const Table& t : extraTables()) {
+                if (!error.isEmpty())
+                    break;
+                q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = '%1'")
+                           .arg(t.name));
+                if (!q.next()) {
+                    error = q.lastError().text();
+                    break;
+                }
+                const bool missing = q.value(0).toInt() == 0;
+                q.finish();
+                if (!missing)
+                    continue;
+                if (const QSqlError e = makeTable(db, t); e.isValid()) {
+                    error = e.text();
+                    refused = e.nativeErrorCode() == QLatin1String(kReadOnly);
+                } else {
+                    error = loadCsv(db, t, [&](const QStringList& f) { return matches(t, f); });
+                }
+            }
+            if (!q.exec(error.isEmpty() ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK")) && error.isEmpty())
+                error = q.lastError().text();
+        }
+    }
+    if (readOnly)
+        *readOnly = refused;
+    return error;
+}
+
 QString create(const QString& filePath, bool withDefaultData)
 {
     ScopedConnection c(filePath, false);
@@ -310,17 +431,9 @@ QString create(const QString& filePath, bool withDefaultData)
     QSqlDatabase db = c.db();
     if (!db.transaction())
         return db.lastError().text();
-    for (const Table& t : tables()) {
-        QStringList cols;
-        for (int i = 0; i < t.columns.size(); ++i)
-            cols << t.columns.at(i) + QLatin1Char(' ') + t.types.at(i);
-        QSqlQuery q(db);
-        if (!q.exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(t.name, cols.join(QStringLiteral(", ")))))
-            return q.lastError().text();
-        // Lookups go by name; an index keeps them fast. No unique key: the
-        // first row found is the one used.
-        if (!q.exec(QStringLiteral("CREATE INDEX %1_name ON %1 (%2)").arg(t.name, t.columns.first())))
-            return q.lastError().text();
+    for (const Table& t : tables() + extraTables()) {
+        if (const QSqlError e = makeTable(db, t); e.isValid())
+            return e.text();
         if (withDefaultData) {
             const QString err = loadCsv(db, t);
             if (!err.isEmpty()) {
@@ -350,8 +463,10 @@ StartupResult ensure(const QString& filePath)
         // A sound file of an earlier version gains the empty price table, or
         // its index. When it cannot (a read-only file), the program works
         // without them, and the price editor says why when prices cannot be kept.
-        if (r.ok)
+        if (r.ok) {
             addPriceTableIfMissing(target);
+            addExtraTablesIfMissing(target);
+        }
         return r;
     }
     // Built under another name and moved into place only when complete, so

@@ -16,6 +16,11 @@ struct Table {
     QStringList types;     // SQLite column types, same order
 };
 const QList<Table>& tables();
+// The tables of the extra nutrients (pokazatel), the feeds' contents of them
+// (basa_pokazatel), the categories' norms of them or own bounds on one of the
+// eight (kurwi_pokazatel) and the per-category feed limits (kurwi_korm). A file
+// of an earlier version lacks them; the program works without them.
+const QList<Table>& extraTables();
 
 // treba.mdb in the current working directory, as an absolute path.
 QString path();
@@ -37,7 +42,8 @@ struct StartupResult {
 // only when complete). A file that exists is never overwritten or deleted,
 // and one that cannot serve is only read; a sound one without the price
 // table gains it, empty, and one whose price table has no index gains that
-// (addPriceTableIfMissing), and nothing else. A read-only one serves
+// (addPriceTableIfMissing), and one without the extra tables gains them
+// (addExtraTablesIfMissing), and nothing else. A read-only one serves
 // without either.
 StartupResult ensure(const QString& filePath = QString());
 
@@ -53,9 +59,18 @@ QString check(const QString& filePath);
 // is that the file cannot be written.
 QString addPriceTableIfMissing(const QString& filePath, bool* readOnly = nullptr);
 
+// For a file that has passed the start-up check: makes each of the extra
+// tables it lacks, filled with the default data for the feeds and categories
+// whose names match the default data exactly (every nutrient of the default
+// list). Tables it has are left as they are, and so is every other table.
+// Empty when the file has them all (now), else the reason; *readOnly tells
+// whether it is that the file cannot be written.
+QString addExtraTablesIfMissing(const QString& filePath, bool* readOnly = nullptr);
+
 // Creates a new database at filePath with the three tables (and an index on
-// each name column), filled from the CSV files of the default data set when
-// withDefaultData is set, and the empty price table with its index. Empty
+// each name column) and the extra tables, filled from the CSV files of the
+// default data set when withDefaultData is set, and the empty price table
+// with its index. Empty
 // when done, else the reason.
 QString create(const QString& filePath, bool withDefaultData = true);
 

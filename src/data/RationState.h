@@ -1,14 +1,47 @@
 #pragma once
 
+#include "data/Figure.h"
 #include "data/Fixed4.h"
 #include "data/Nutrients.h"
 
+#include <QHash>
+#include <QList>
 #include <QString>
 #include <QVariant>
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
+
+// A nutrient beyond the eight: a row of pokazatel.
+struct ExtraNutrient {
+    QString code;   // kod: "lizin"
+    QString name;   // nazvanie: "лизин"
+    QString unit;   // edinica: "%"
+};
+
+// A category's norm (kurwi_pokazatel): of an extra nutrient, or, when the code
+// names a column of kurwi, its own bound on one of the eight. Either end may
+// be missing.
+struct ExtraNorm {
+    QString code;
+    Figure low, high;   // min_norma, max_norma
+};
+
+// A category's limits of one feed's share, in grams of 100 g (kurwi_korm).
+struct FeedShare {
+    Figure least, most;   // min_dacha, max_dacha
+};
+
+// What the section of the extra nutrients and the balancing by them read for
+// the ration in progress: read with the feeds' and the category's rows.
+struct RationExtras {
+    QString error;                                  // why they could not be read; empty when read
+    QList<ExtraNutrient> nutrients;                 // in their order
+    QList<ExtraNorm> norms;                         // the category's, in the order of their codes' rows
+    std::vector<QHash<QString, Figure>> contents;   // each chosen feed's, by code
+    std::vector<std::optional<FeedShare>> shares;   // each chosen feed's limits for the category
+};
 
 // The ration in progress, carried from screen to screen. One program-wide
 // instance, reached through ration(); each screen and module reads and writes
@@ -35,6 +68,10 @@ struct RationState {
     QString CenaNowhere;
     QString sKurwi;
     std::array<QVariant, kKurwiFields> NormaKur;
+
+    // "учитывать аминокислоты и клетчатку": the extras are shown and balanced.
+    bool bDop = false;
+    RationExtras Dop;
 
     bool bRacion = false;
     bool bKombikorm = false;

@@ -157,6 +157,75 @@ std::vector<FeedRow> ReferenceData::feeds()
     return out;
 }
 
+bool ReferenceData::extraContents(ExtraContents& out)
+{
+    if (!run(Statements::allExtraContents))
+        return false;
+    Recordset& rs = m_control.recordset();
+    for (rs.MoveFirst(); rs.hasCurrent(); rs.MoveNext()) {
+        QHash<QString, Figure>& feed = out[NumText::variantText(rs.Fields(0))];
+        const QString code = NumText::variantText(rs.Fields(1));
+        if (!feed.contains(code))
+            feed.insert(code, rs.Fields(2));
+    }
+    return true;
+}
+
+bool ReferenceData::feedShares(const QString& category, QHash<QString, FeedShare>& out)
+{
+    if (!run(Statements::feedShares(category)))
+        return false;
+    Recordset& rs = m_control.recordset();
+    for (rs.MoveFirst(); rs.hasCurrent(); rs.MoveNext()) {
+        const QString feed = NumText::variantText(rs.Fields(0));
+        if (!out.contains(feed))
+            out.insert(feed, FeedShare{rs.Fields(1), rs.Fields(2)});
+    }
+    return true;
+}
+
+RationExtras ReferenceData::rationExtras(const QString& category, const std::vector<QString>& feeds)
+{
+    RationExtras x;
+    const auto failed = [&] {
+        x = RationExtras();
+        x.error = QStringLiteral("Аминокислоты, клетчатку и другие показатели не удалось прочитать из базы данных "
+                                 "%1: %2").arg(databasePath(), m_control.lastError());
+        return x;
+    };
+    if (!run(Statements::pokazatelList))
+        return failed();
+    Recordset& rs = m_control.recordset();
+    for (rs.MoveFirst(); rs.hasCurrent(); rs.MoveNext())
+        x.nutrients.append({NumText::variantText(rs.Fields(0)), NumText::variantText(rs.Fields(1)),
+                            NumText::variantText(rs.Fields(2))});
+    if (!run(Statements::extraNorms(category)))
+        return failed();
+    QStringList seen;
+    for (rs.MoveFirst(); rs.hasCurrent(); rs.MoveNext()) {
+        const QString code = NumText::variantText(rs.Fields(0));
+        if (!seen.contains(code))
+            x.norms.append({code, rs.Fields(1), rs.Fields(2)});
+        seen << code;
+    }
+    for (const QString& feed : feeds) {
+        if (!run(Statements::extraContents(feed)))
+            return failed();
+        QHash<QString, Figure>& contents = x.contents.emplace_back();
+        for (rs.MoveFirst(); rs.hasCurrent(); rs.MoveNext()) {
+            const QString code = NumText::variantText(rs.Fields(0));
+            if (!contents.contains(code))
+                contents.insert(code, rs.Fields(1));
+        }
+    }
+    QHash<QString, FeedShare> shares;
+    if (!feedShares(category, shares))
+        return failed();
+    for (const QString& feed : feeds)
+        x.shares.push_back(shares.contains(feed) ? std::optional<FeedShare>(shares.value(feed)) : std::nullopt);
+    return x;
+}
+
 QVariant ReferenceData::dataVersion()
 {
     return run(QStringLiteral("PRAGMA data_version")) ? m_control.recordset().Fields(0) : QVariant();

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "data/Figure.h"
 #include "data/Nutrients.h"
 #include "data/Prices.h"
 #include "data/RationState.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QVariant>
@@ -14,17 +16,6 @@
 
 class Adodc;
 
-// A figure of the reference tables as stored (text, number or null) and the
-// number it is, read once: NumText::variantNumber, so always finite.
-struct Figure {
-    QVariant stored;
-    std::optional<double> value;
-
-    Figure() = default;
-    Figure(const QVariant& v);   // implicit: a value as stored is a figure
-    // As stored, in words: a number in plain form, null empty.
-    QString text() const;
-};
 
 // A row of basa as the ration state holds it: column 0 the feed's name, 1..8
 // the contents of the nutrients in 100 g, 9 the feeding limit (grams in 100 g
@@ -80,6 +71,10 @@ struct PricedFeed {
     Prices::Price price;
 };
 
+// The feeds' contents of the extra nutrients, by feed name and then code, as
+// stored (the first row of a pair counts).
+using ExtraContents = QHash<QString, QHash<QString, Figure>>;
+
 // The one road to the reference tables of treba.mdb (basa, kurwi, granica)
 // and to the prices (cena): every statement the program runs against them to
 // read or write a row goes through here, over a data control, and comes back
@@ -117,6 +112,16 @@ public:
     // Every feed of basa in the order of its name; empty when the table
     // cannot be read.
     std::vector<FeedRow> feeds();
+    // The extra nutrients, their norms for one category and the category's
+    // feed limits for the chosen feeds, with the chosen feeds' contents: all
+    // the sheet's section and the band model need (RationExtras::error says
+    // why when they cannot be read).
+    RationExtras rationExtras(const QString& category, const std::vector<QString>& feeds);
+    // Every feed's contents of the extra nutrients; false when unreadable.
+    bool extraContents(ExtraContents& out);
+    // The category's feed limits by feed name; false when unreadable.
+    bool feedShares(const QString& category, QHash<QString, FeedShare>& out);
+
     // SQLite's data version of this connection: it changes when another
     // connection (an editor, another program) has written to the file. Null
     // when it cannot be read.

@@ -38,6 +38,26 @@ inline QString cena(const QString& feedName)
 inline const QString cenaEditor = QStringLiteral(
     "Select b.basa_name_kormow, (Select c.cena From cena c Where c.basa_name_kormow = b.basa_name_kormow "
     "Limit 1) From basa b Order by b.basa_name_kormow");
+// The extra nutrients, their contents, the categories' norms of them and the
+// per-category feed limits.
+inline const QString pokazatelList = QStringLiteral("Select kod, nazvanie, edinica From pokazatel Order by poryadok, rowid");
+inline const QString allExtraContents = QStringLiteral(
+    "Select basa_name_kormow, kod, znachenie From basa_pokazatel Order by rowid");
+inline QString extraContents(const QString& feedName)
+{
+    return QStringLiteral("Select kod, znachenie From basa_pokazatel Where basa_name_kormow = '") + quoted(feedName)
+        + QStringLiteral(" Order by rowid");
+}
+inline QString extraNorms(const QString& categoryName)
+{
+    return QStringLiteral("Select kod, min_norma, max_norma From kurwi_pokazatel Where kategoriy_ptici = '")
+        + quoted(categoryName) + QStringLiteral(" Order by rowid");
+}
+inline QString feedShares(const QString& categoryName)
+{
+    return QStringLiteral("Select basa_name_kormow, min_dacha, max_dacha From kurwi_korm Where kategoriy_ptici = '")
+        + quoted(categoryName) + QStringLiteral(" Order by rowid");
+}
 inline const QString allGroups = QStringLiteral("Select * from granica ");
 inline const QString kurwiEditor = QStringLiteral("Select * from kurwi order by kategoriy_ptici");
 inline const QString basaEditor = QStringLiteral("Select * from basa order by basa_name_kormow");

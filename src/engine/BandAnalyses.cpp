@@ -22,8 +22,10 @@ using Entries = std::vector<std::pair<int, double>>;
 // ration outside what the worksheet accepts.
 struct Margins {
     std::array<double, kNutrients> low{}, high{};
-    std::vector<double> feed, group;
-    explicit Margins(const Model& m) : feed(m.feeds.size(), 0.0), group(m.groups.size(), 0.0) {}
+    std::vector<double> feed, least, group, normLow, normHigh;
+    explicit Margins(const Model& m)
+        : feed(m.feeds.size(), 0.0), least(m.feeds.size(), 0.0), group(m.groups.size(), 0.0)
+        , normLow(m.norms.size(), 0.0), normHigh(m.norms.size(), 0.0) {}
 };
 
 Programme limits(const Model& m, bool total, const Margins& margins)
@@ -31,7 +33,7 @@ Programme limits(const Model& m, bool total, const Margins& margins)
     Programme p;
     const int n = int(m.feeds.size());
     for (int i = 0; i < n; ++i)
-        p.lp.addColumn(feedBounds(m.feeds[i].limit, margins.feed[i]));
+        p.lp.addColumn(feedBounds(m.feeds[i].limit, margins.feed[i], m.feeds[i].least + margins.least[i]));
     if (total) {
         Entries all;
         for (int i = 0; i < n; ++i)
@@ -50,7 +52,37 @@ Programme limits(const Model& m, bool total, const Margins& margins)
         p.groups[g] = p.lp.addRow({-Lp::kInfinity, limit}, std::move(members));
     }
     p.bands.fill(-1);
+    p.norms.assign(m.norms.size(), -1);
     return p;
+}
+
+// A norm's row in percent of its reference per gram; nullopt when a content
+// is beyond what the solver takes.
+std::optional<Entries> normRow(const Model& m, std::size_t n)
+{
+    Entries row;
+    for (std::size_t i = 0; i < m.feeds.size(); ++i) {
+        const double content = n < m.feeds[i].extra.size() ? m.feeds[i].extra[n] : 0.0;
+        const double c = content / m.norms[n].reference;
+        if (!std::isfinite(c) || std::fabs(c) >= 1e12)
+            return std::nullopt;
+        if (c != 0.0)
+            row.push_back({int(i), c});
+    }
+    return row;
+}
+
+// A norm's bounds in percent of its reference, narrowed by margins (in its units).
+std::optional<Lp::Bounds> normBounds(const Norm& n, double lowMargin = 0.0, double highMargin = 0.0)
+{
+    Lp::Bounds b{-Lp::kInfinity, Lp::kInfinity};
+    if (n.low)
+        b.low = (*n.low + lowMargin) / n.reference * 100.0;
+    if (n.high)
+        b.high = (*n.high - highMargin) / n.reference * 100.0;
+    if (b.low > b.high)
+        return std::nullopt;
+    return b;
 }
 
 // Nutrient k + 1 of every chosen feed in percent of the requirement per
@@ -79,6 +111,13 @@ std::optional<Programme> balanced(const Model& m, const Margins& margins)
         if (!bounds || !row)
             return std::nullopt;
         p.bands[k] = p.lp.addRow(*bounds, std::move(*row));
+    }
+    for (std::size_t n = 0; n < m.norms.size(); ++n) {
+        const auto bounds = normBounds(m.norms[n], margins.normLow[n], margins.normHigh[n]);
+        auto row = normRow(m, n);
+        if (!bounds || !row)
+            return std::nullopt;
+        p.norms[n] = p.lp.addRow(*bounds, std::move(*row));
     }
     return p;
 }
@@ -131,9 +170,19 @@ bool judge(const Model& m, const std::vector<double>& written, Margins& margins)
     }
     for (const auto& [i, over] : o.feeds)
         margins.feed[i] += over + 0.01;
+    for (const auto& [i, under] : o.feedsUnder)
+        margins.least[i] += under + 0.01;
+    for (int n : o.norms) {
+        const Norm& norm = m.norms[n];
+        const double t = o.normTotals[n];
+        if (norm.low && t < *norm.low)
+            margins.normLow[n] += *norm.low - t + 0.005;
+        else if (norm.high)
+            margins.normHigh[n] += t - *norm.high + 0.005;
+    }
     for (const auto& [g, over] : o.groups)
         margins.group[g] += over + 0.01;
-    return o.bands.empty() && o.feeds.empty() && o.groups.empty();
+    return o.bands.empty() && o.feeds.empty() && o.groups.empty() && o.feedsUnder.empty() && o.norms.empty();
 }
 
 // Solves the balanced ration's programme with the objective `objective`
@@ -168,9 +217,10 @@ std::optional<Ration> solveWritten(const Model& m, Objective&& objective)
 
 } // namespace
 
-Lp::Bounds feedBounds(double limit, double margin)
+Lp::Bounds feedBounds(double limit, double margin, double least)
 {
-    return {0.0, std::max(0.0, std::min(limit, 100.0) - margin)};
+    const double high = std::max(0.0, std::min(limit, 100.0) - margin);
+    return {std::min(std::max(0.0, least), high), high};
 }
 
 std::optional<Lp::Bounds> bandBounds(const Band& b, double lowMargin, double highMargin)
@@ -222,6 +272,42 @@ std::optional<Range> reach(const Model& m, int j)
     if (!high.optimal)
         return std::nullopt;
     return Range{low.objective, high.objective};
+}
+
+std::optional<Range> reachNorm(const Model& m, std::size_t n)
+{
+    if (n >= m.norms.size())
+        return std::nullopt;
+    Programme p = programme(m, true);
+    for (std::size_t i = 0; i < m.feeds.size(); ++i) {
+        const double c = n < m.feeds[i].extra.size() ? m.feeds[i].extra[n] / 100.0 : 0.0;
+        if (!std::isfinite(c))
+            return std::nullopt;
+        p.lp.columns[i].cost = c;
+    }
+    Lp::Solver solver;
+    const Lp::Solution low = solver.solve(p.lp);
+    if (!low.optimal)
+        return std::nullopt;
+    p.lp.maximise = true;
+    const Lp::Solution high = solver.solve(p.lp);
+    if (!high.optimal)
+        return std::nullopt;
+    return Range{low.objective, high.objective};
+}
+
+bool reaches(const Range& r, const Norm& n)
+{
+    const double eps = 1e-7 * n.reference;
+    return (!n.low || r.high >= *n.low - eps) && (!n.high || r.low <= *n.high + eps);
+}
+
+double normTotal(const Model& m, std::size_t n, const std::vector<double>& grams)
+{
+    double sum = 0.0;
+    for (std::size_t i = 0; i < m.feeds.size() && i < grams.size(); ++i)
+        sum += grams[i] * (n < m.feeds[i].extra.size() ? m.feeds[i].extra[n] : 0.0) / 100.0;
+    return NumText::roundHalfEven(sum, 2);
 }
 
 bool reaches(const Range& r, const Band& b)
@@ -285,9 +371,19 @@ Outside outside(const Model& m, const std::vector<double>& written)
         if (b.used && (p < b.low - 1e-9 || p > b.high + 1e-9))
             o.bands.push_back(k + 1);
     }
-    for (std::size_t i = 0; i < m.feeds.size(); ++i)
+    for (std::size_t i = 0; i < m.feeds.size(); ++i) {
         if (written[i] > m.feeds[i].limit + 1e-9)
             o.feeds.push_back({int(i), written[i] - m.feeds[i].limit});
+        else if (written[i] < m.feeds[i].least - 1e-9)
+            o.feedsUnder.push_back({int(i), m.feeds[i].least - written[i]});
+    }
+    o.normTotals.assign(m.norms.size(), 0.0);
+    for (std::size_t n = 0; n < m.norms.size(); ++n) {
+        o.normTotals[n] = normTotal(m, n, written);
+        const Norm& norm = m.norms[n];
+        if ((norm.low && o.normTotals[n] < *norm.low - 1e-9) || (norm.high && o.normTotals[n] > *norm.high + 1e-9))
+            o.norms.push_back(int(n));
+    }
     for (std::size_t g = 0; g < m.groups.size(); ++g) {
         if (!m.groups[g].limit)
             continue;
@@ -321,18 +417,35 @@ std::optional<Conflict> leastViolation(const Model& m)
         row->push_back({column[k] + 1, -1.0});
         p.lp.addRow(*bounds, std::move(*row));
     }
+    std::vector<int> normColumn(m.norms.size(), -1);
+    for (std::size_t n = 0; n < m.norms.size(); ++n) {
+        const auto bounds = normBounds(m.norms[n]);
+        auto row = normRow(m, n);
+        if (!bounds || !row)
+            return std::nullopt;
+        normColumn[n] = p.lp.addColumn({0.0, Lp::kInfinity}, 1.0);
+        p.lp.addColumn({0.0, Lp::kInfinity}, 1.0);
+        row->push_back({normColumn[n], 1.0});
+        row->push_back({normColumn[n] + 1, -1.0});
+        p.lp.addRow(*bounds, std::move(*row));
+    }
     const Lp::Solution s = Lp::solve(p.lp);
     if (!s.optimal)
         return std::nullopt;
     Conflict c;
     c.total = s.objective;
+    for (std::size_t n = 0; n < m.norms.size(); ++n) {
+        const double below = s.x[normColumn[n]], above = s.x[normColumn[n] + 1];
+        if (below > kEps || above > kEps)
+            c.bands.push_back({0, below > kEps ? below : 0.0, above > kEps ? above : 0.0, int(n)});
+    }
     for (int k = 0; k < kNutrients; ++k) {
         if (column[k] < 0)
             continue;
         const double below = s.x[column[k]];
         const double above = s.x[column[k] + 1];
         if (below > kEps || above > kEps)
-            c.bands.push_back({k + 1, below > kEps ? below : 0.0, above > kEps ? above : 0.0});
+            c.bands.push_back({k + 1, below > kEps ? below : 0.0, above > kEps ? above : 0.0, -1});
     }
     if (c.total <= kEps)
         return c;
@@ -380,7 +493,14 @@ public:
                 if (*c != 0.0)
                     p.rows[m_base->bands[k]].entries.push_back({m_extra, *c});
             }
-        p.columns[m_extra].bounds = feedBounds(f.limit);
+        for (std::size_t n = 0; n < m_model.norms.size(); ++n) {
+            if (n >= f.extra.size())
+                return std::nullopt;
+            const double c = f.extra[n] / m_model.norms[n].reference;
+            if (c != 0.0)
+                p.rows[m_base->norms[n]].entries.push_back({m_extra, c});
+        }
+        p.columns[m_extra].bounds = feedBounds(f.limit, 0.0, f.least);
         if (replaced >= 0)
             p.columns[replaced].bounds = {0.0, 0.0};
         const Lp::Solution s = m_solver.solve(p);
@@ -451,6 +571,8 @@ Diagnosis diagnose(const Reading& r, const Candidates& candidates)
         for (int k = 0; k < kNutrients; ++k)
             if (m.bands[k].used && !r.unknown[k])
                 d.ranges[k] = reach(m, k + 1);
+        for (std::size_t n = 0; n < m.norms.size(); ++n)
+            d.normRanges.push_back(reachNorm(m, n));
         if (!r.complete())
             return d;
         d.analysed = true;

@@ -18,9 +18,10 @@ namespace Bands {
 
 // ---- the programmes ----
 
-// The one rule for a feed's column: from 0 to its feeding limit, never more
-// than the whole 100 g, narrowed by `margin`; a limit of 0 holds it at 0.
-Lp::Bounds feedBounds(double limit, double margin = 0.0);
+// The one rule for a feed's column: from its least share (0 unless the
+// category gives one) to its feeding limit, never more than the whole 100 g,
+// narrowed by `margin`; a limit of 0 holds it at 0.
+Lp::Bounds feedBounds(double limit, double margin = 0.0, double least = 0.0);
 
 // The one rule for a band's row: from its low to its high end, in percent of
 // the requirement, each narrowed by a margin; a band closed to a point (a
@@ -33,6 +34,7 @@ struct Programme {
     int total = -1;                   // the row holding the sum at 100 g
     std::vector<int> groups;          // each group's row; -1: it limits nothing
     std::array<int, kNutrients> bands{};   // each judged nutrient's row; -1: not judged
+    std::vector<int> norms;                // each norm's row (balanced programmes only)
 };
 
 // What every analysis starts from: column i is the grams of chosen feed i
@@ -61,6 +63,14 @@ std::optional<Range> reach(const Model& m, int j);
 
 // The range reaches into the band (within what the solver leaves on a bound).
 bool reaches(const Range& r, const Band& b);
+
+// How low and how high the total of norm n can go (in its units), as reach.
+std::optional<Range> reachNorm(const Model& m, std::size_t n);
+bool reaches(const Range& r, const Norm& n);
+
+// The total of norm n for weights in grams of 100 g, rounded as the worksheet
+// shows it (two decimals).
+double normTotal(const Model& m, std::size_t n, const std::vector<double>& grams);
 
 // A ration ready for the weight boxes.
 struct Ration {
@@ -95,13 +105,17 @@ struct Outside {
     std::array<double, kNutrients> percent{};           // judgedPercent
     std::vector<int> bands;                             // nutrients j outside their band
     std::vector<std::pair<int, double>> feeds, groups;  // a chosen feed or a group, and grams over its limit
+    std::vector<std::pair<int, double>> feedsUnder;     // a chosen feed, and grams under its least share
+    std::vector<double> normTotals;                     // normTotal of each norm
+    std::vector<int> norms;                             // norms outside their bounds
 };
 Outside outside(const Model& m, const std::vector<double>& written);
 
 struct Violation {
-    int nutrient = 0;       // j
+    int nutrient = 0;       // j; 0 for a norm
     double below = 0.0;     // percent points short of the band's low end
     double above = 0.0;     // percent points over its high end
+    int norm = -1;          // the norm (of Model::norms), in percent of its reference
 };
 
 // What stands in the way when the bands cannot all be met: the least total
@@ -138,6 +152,7 @@ std::vector<Suggestion> suggest(const Model& m, const std::vector<Feed>& candida
 struct Diagnosis {
     std::optional<double> shortWeight;                    // the most weight, when under 100 g
     std::array<std::optional<Range>, kNutrients> ranges;  // nutrients judged and known
+    std::vector<std::optional<Range>> normRanges;         // each norm's, in its units
     std::optional<Ration> balanced;                       // only one the worksheet judges balanced
     std::optional<Outside> writtenOutside;                // a balanced ration exists, but its two
                                                           // decimals fall outside here

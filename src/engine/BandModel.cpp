@@ -4,6 +4,7 @@
 #include "data/NumText.h"
 #include "data/RationState.h"
 #include "data/ReferenceData.h"
+#include "engine/ExtraNorms.h"
 #include "engine/mdlRashet.h"
 
 #include <algorithm>
@@ -68,6 +69,15 @@ void setBands(Model& m, const std::array<double, kNutrients>& requirement, doubl
         b.low = 100.0 - tolerance;
         b.high = 100.0 + (j < kMain ? tolerance : surplus);
     }
+}
+
+Norm normOf(const QString& code, const QString& name, const QString& unit, int nutrient,
+            std::optional<double> low, std::optional<double> high)
+{
+    Norm n{code, name, unit, nutrient, low, high, 1.0};
+    const double ref = low && *low > 0.0 ? *low : high.value_or(0.0);
+    n.reference = ref > 0.0 ? ref : 1.0;
+    return n;
 }
 
 Reading read(const RationState& s, const QList<GroupRecord>& groups, const QString& tolerance,
@@ -157,10 +167,27 @@ Reading read(const RationState& s, const QList<GroupRecord>& groups, const QStri
         }
         m.groups.push_back(group);
     }
+
+    if (s.bDop) {
+        const std::vector<ExtraNorms::Line> lines = ExtraNorms::lines(s);
+        r.faults << ExtraNorms::faults(s, lines);
+        for (const ExtraNorms::Line& l : lines) {
+            if (!l.fault.isEmpty())
+                continue;
+            m.norms.push_back(normOf(l.code, l.name, l.unit, l.nutrient, l.low, l.high));
+            for (std::size_t i = 0; i < m.feeds.size(); ++i)
+                m.feeds[i].extra.push_back(i < l.contents.size() ? l.contents[i].value_or(0.0) : 0.0);
+        }
+        for (std::size_t i = 0; i < m.feeds.size(); ++i)
+            if (const auto share = ExtraNorms::share(s, int(i))) {
+                m.feeds[i].least = share->least;
+                m.feeds[i].limit = share->most.value_or(m.feeds[i].limit);
+            }
+    }
     return r;
 }
 
-Candidates candidates(const std::vector<FeedRow>& table, const Model& m)
+Candidates candidates(const std::vector<FeedRow>& table, const Model& m, const Extras& extras)
 {
     Candidates out;
     for (const FeedRow& t : table) {
@@ -189,14 +216,40 @@ Candidates candidates(const std::vector<FeedRow>& table, const Model& m)
         if (!usable || !bad.isEmpty() || !limit || *limit <= 0.0 || (g && !g->limit))
             continue;
         f.limit = *limit;
+        // With norms: every content they need, and the category's own limits.
+        const QHash<QString, Figure> own = extras.contents.value(f.name);
+        for (const Norm& n : m.norms) {
+            const std::optional<double> v = n.nutrient > 0 ? t.content[n.nutrient - 1].value : own.value(n.code).value;
+            usable = usable && v && *v >= 0.0 && *v < 1e12;
+            f.extra.push_back(v.value_or(0.0));
+        }
+        if (!usable)
+            continue;
+        if (!m.norms.empty() && extras.shares.contains(f.name)) {
+            const FeedShare& share = extras.shares[f.name];
+            if (share.least.value && *share.least.value >= 0.0)
+                f.least = *share.least.value;
+            if (share.most.value && *share.most.value >= 0.0)
+                f.limit = *share.most.value;
+        }
         out.feeds.push_back(f);
     }
     return out;
 }
 
-Candidates readCandidates(ReferenceData& data, const Model& m)
+Extras readExtras(ReferenceData& data, const Model& m, const QString& category)
 {
-    return candidates(data.feeds(), m);
+    Extras x;
+    if (!m.norms.empty()) {
+        data.extraContents(x.contents);
+        data.feedShares(category, x.shares);
+    }
+    return x;
+}
+
+Candidates readCandidates(ReferenceData& data, const Model& m, const QString& category)
+{
+    return candidates(data.feeds(), m, readExtras(data, m, category));
 }
 
 } // namespace Bands

@@ -31,6 +31,8 @@ struct Feed {
     std::array<double, kNutrients> content{};   // per 100 g of feed
     double limit = 100.0;                        // feeding limit, grams in 100 g
     QString group;
+    double least = 0.0;                          // the category's least share, grams in 100 g
+    std::vector<double> extra{};                 // content of each norm of Model::norms, per 100 g
     bool operator==(const Feed&) const = default;
 };
 
@@ -48,12 +50,29 @@ struct Band {
     bool operator==(const Band&) const = default;
 };
 
+// A norm judged in its own units, per 100 g of feed: an extra nutrient's, or
+// a category's own bound on one of the eight (beside its band). Its row in a
+// programme is in percent of `reference`, so that every row is of one scale.
+struct Norm {
+    QString code;          // kod, or the column of kurwi
+    QString name, unit;    // "лизин", "%"
+    int nutrient = 0;      // 1..8 for a bound on one of the eight
+    std::optional<double> low, high;
+    double reference = 1.0;
+    bool operator==(const Norm&) const = default;
+};
+
 struct Model {
     std::vector<Feed> feeds;
     std::vector<Group> groups;
     std::array<Band, kNutrients> bands{};
+    std::vector<Norm> norms;   // with the extra nutrients ticked
     bool operator==(const Model&) const = default;
 };
+
+// The norm of a line of the ration (its reference the low end, else the high).
+Norm normOf(const QString& code, const QString& name, const QString& unit, int nutrient,
+            std::optional<double> low, std::optional<double> high);
 
 // The bands of the worksheet: the main nutrients within ±tolerance % of the
 // requirement; with the vitamins, those from -tolerance % to +surplus %.
@@ -85,6 +104,8 @@ QString outOfRange(double content, const Band& band);
 // From the chosen feeds and the category of the ration state, the group
 // records as read, the tolerance texts (Combo1, Combo2) and the vitamins box.
 // A group limit counts as the worksheet judges it: rounded to a whole number.
+// With the extra nutrients ticked (bDop), the category's norms and its limits
+// of the chosen feeds' shares too.
 Reading read(const RationState& s, const QList<GroupRecord>& groups, const QString& tolerance,
              const QString& surplus, bool vitamins);
 
@@ -98,7 +119,15 @@ struct Candidates {
     bool operator==(const Candidates&) const = default;
 };
 // From the feeds of the reference table (ReferenceData::feeds), in its order.
-Candidates candidates(const std::vector<FeedRow>& table, const Model& m);
-Candidates readCandidates(ReferenceData& data, const Model& m);
+// With norms, each feed's contents of them (a feed without one is left out)
+// and the category's limits of its share take part.
+struct Extras {
+    ExtraContents contents;
+    QHash<QString, FeedShare> shares;
+};
+Candidates candidates(const std::vector<FeedRow>& table, const Model& m, const Extras& extras = {});
+// The extras for the candidates of the category (none read when the model has no norms).
+Extras readExtras(ReferenceData& data, const Model& m, const QString& category);
+Candidates readCandidates(ReferenceData& data, const Model& m, const QString& category = QString());
 
 } // namespace Bands
