@@ -4,6 +4,7 @@
 #include "data/NumText.h"
 #include "data/RationState.h"
 #include "data/ReferenceData.h"
+#include "engine/ExtraNorms.h"
 #include "engine/RacionSheet.h"
 
 #include <array>
@@ -105,13 +106,7 @@ void Rashet(RacionSheet& sheet, std::int16_t Index)
 
     // The changed feed's row: its feeding limit, then its contributions.
     const FeedRow feed = FeedRow::of(s.DataKorm[Index]);
-    const auto granic = feed.limit.value;
-    if (granic && *x > *granic) {
-        sheet.setFeedNameColor(Index, SheetColor::LightRed);
-        s.bNarushenie = true;
-    } else {
-        sheet.setFeedNameColor(Index, SheetColor::ButtonFace);
-    }
+    judgeFeedLimit(sheet, Index, *x);
     for (int j = 1; j <= 8; ++j) {
         const auto content = feed.content[std::size_t(j) - 1].value;
         std::optional<Fixed4> v;
@@ -197,6 +192,21 @@ void readTolerances(const RacionSheet& sheet)
 
 } // namespace
 
+void judgeFeedLimit(RacionSheet& sheet, int i, double grams)
+{
+    RationState& s = ration();
+    // With the extra nutrients ticked, the category's own limits of the feed
+    // stand in for its feeding limit; a weight under its least is marked too.
+    const auto share = ExtraNorms::share(s, i);
+    const auto most = share && share->most ? share->most : FeedRow::of(s.DataKorm[i]).limit.value;
+    if ((most && grams > *most) || (share && grams < share->least - 1e-9)) {
+        sheet.setFeedNameColor(i, SheetColor::LightRed);
+        s.bNarushenie = true;
+    } else {
+        sheet.setFeedNameColor(i, SheetColor::ButtonFace);
+    }
+}
+
 void judgeAgain(RacionSheet& sheet)
 {
     // A sheet not calculated yet has no deviation to judge.
@@ -206,6 +216,10 @@ void judgeAgain(RacionSheet& sheet)
     RationState& s = ration();
     readTolerances(sheet);
     s.bNarushenie = false;
+    // The feeding limits may be the category's now, or no longer.
+    for (int i = 0; i < s.feedCount(); ++i)
+        if (const auto x = NumText::toDouble(sheet.weightText(i)))
+            judgeFeedLimit(sheet, i, *x);
     for (int i = 0; i < s.feedCount(); ++i)
         if (sheet.feedNameColor(i) == SheetColor::LightRed)
             s.bNarushenie = true;

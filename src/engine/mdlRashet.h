@@ -29,6 +29,11 @@ std::optional<Fixed4> readTolerance(const QString& text);
 // are all in).
 void checkGroupLimits(RacionSheet& sheet);
 
+// Colours feed i's name by its feeding limit for `grams` (with the extra
+// nutrients ticked, the category's own limits of it where given), setting
+// bNarushenie when it is outside.
+void judgeFeedLimit(RacionSheet& sheet, int i, double grams);
+
 // Recalculates after txtWes(Index) changed; the caller has made sure the box
 // holds a non-negative number. Index 0..9.
 void Rashet(RacionSheet& sheet, std::int16_t Index);

@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QSettings>
 #include <QTimer>
 
 #include <algorithm>
@@ -34,6 +35,7 @@ namespace {
 QPointer<frmRacion> g_instance;
 
 const QString kNotANumber = QStringLiteral("Проверте правильность ввода числа");
+const QString kDopKey = QStringLiteral("racion/extraNutrients");
 
 // Positions below are pixels at 8 pt (15 twips to the pixel); every one is
 // scaled to the application's font as it is placed.
@@ -144,7 +146,7 @@ void frmRacion::addDiagnosis()
     // Whatever the analysis reads from the sheet brings a new one.
     for (QComboBox* combo : {Combo1, Combo2})
         connect(combo, &QComboBox::currentTextChanged, m_diagnosis, &DiagnosisPane::refreshLater);
-    for (QCheckBox* box : {Check1, chkCena})
+    for (QCheckBox* box : {Check1, chkCena, chkDop})
         connect(box, &QCheckBox::toggled, m_diagnosis, &DiagnosisPane::refreshLater);
     for (QLineEdit* box : txtWes)
         connect(box, &QLineEdit::textChanged, m_diagnosis, &DiagnosisPane::refreshLater);
@@ -315,6 +317,16 @@ void frmRacion::buildTotalsAndButtons()
     Combo2->setEditText(QStringLiteral("100"));
     Combo2->setGeometry(Screens::scaled(QRect(x + 1, 536, 54, 24)));
 
+    // Below the tolerance boxes: the extra nutrients shown and balanced, as
+    // the user left it last time.
+    chkDop = new QCheckBox(QStringLiteral("учитывать аминокислоты и клетчатку"), this);
+    chkDop->setObjectName(QStringLiteral("chkDop"));
+    chkDop->setToolTip(QStringLiteral("Показать лизин, метионин, треонин, триптофан, клетчатку, доступный фосфор и "
+                                      "другие нормы категории и учитывать их в «Расчитать»"));
+    chkDop->setChecked(QSettings().value(kDopKey, false).toBool());
+    ration().bDop = chkDop->isChecked();
+    placeFitting(chkDop, combo1Left + 56, 566, 22);
+
     cmdNasad = new QPushButton(QStringLiteral("Назад"), this);
     cmdNasad->setObjectName(QStringLiteral("cmdNasad"));
     cmdNasad->setGeometry(Screens::scaled(QRect(7680 / 15, 536, 62, 27)));
@@ -336,6 +348,11 @@ void frmRacion::buildTotalsAndButtons()
     for (QComboBox* combo : {Combo1, Combo2})
         connect(combo, &QComboBox::currentTextChanged, this, [this] { mdlRashet::judgeAgain(*this); });
     connect(Check1, &QCheckBox::toggled, this, [this] { mdlRashet::judgeAgain(*this); });
+    connect(chkDop, &QCheckBox::toggled, this, [this](bool on) {
+        QSettings().setValue(kDopKey, on);
+        ration().bDop = on;
+        mdlRashet::judgeAgain(*this);
+    });
 }
 
 // ---- colours ----
@@ -535,6 +552,9 @@ void frmRacion::loadRows()
         for (int k = 0; k <= 8; ++k)
             setKuriCaption(k, NumText::variantText(s.NormaKur[k]));
     }
+
+    // The extra nutrients with them: cheap to read, and ready for the box.
+    s.Dop = ReferenceData(*Adodc1).rationExtras(s.sKurwi, std::vector<QString>(s.sKorm.begin(), s.sKorm.begin() + s.feedCount()));
 
     const QStringList missing = feeds.notFound + category.notFound;
     if (!missing.isEmpty() && missing != m_reportedMissing)

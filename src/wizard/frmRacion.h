@@ -42,7 +42,7 @@ private:
 //
 // Controls are found by object name: txtWes(i) (QLineEdit), SpinButton(i),
 // lbl_1(0..8) .. lbl_10(0..8), lblKuri(0..8), lblProcent(0..7), lblSum(0..7)
-// (QLabel), lblSumWes, lblCena, Combo1, Combo2, Check1, chkCena, cmdS, cmdNasad, cmdDalee,
+// (QLabel), lblSumWes, lblCena, Combo1, Combo2, Check1, chkCena, chkDop, cmdS, cmdNasad, cmdDalee,
 // cmdExit; cmdPochemu opens the diagnosis pane below them (DiagnosisPane), which
 // the sheet tells of its changes and grows for. How the weight boxes take keys,
 // clicks and spin arrows: RacionWeightBoxes.cpp.
@@ -140,6 +140,7 @@ private:
     QString m_lastCombo2 = QStringLiteral("100");
     QCheckBox* Check1 = nullptr;
     QCheckBox* chkCena = nullptr;
+    QCheckBox* chkDop = nullptr;
     QPushButton* cmdS = nullptr;
     QPushButton* cmdNasad = nullptr;
     QPushButton* cmdDalee = nullptr;
