@@ -5,8 +5,8 @@
 #include "data/RationState.h"
 #include "data/ReferenceData.h"
 #include "engine/BandAnalyses.h"
+#include "engine/BandComposition.h"
 #include "engine/Composition.h"
-#include "engine/LeastCost.h"
 #include "engine/mdlRashet.h"
 #include "shell/MenuRules.h"
 #include "shell/Navigation.h"
@@ -664,7 +664,12 @@ void frmRacion::cmdS_Click()
     // An unbalanced end opens the diagnosis, so it stands beside the message;
     // so does a vitamin left out of norm while the click did not take the
     // vitamins into account: the pane names it.
-    const Composition::Outcome out = chkCena->isChecked() ? LeastCost::compose(*this) : Composition::compose(*this);
+    // With the extra nutrients ticked the band model balances them all; the
+    // specified composition knows only the eight.
+    using BandComposition::Goal;
+    const Composition::Outcome out = chkCena->isChecked() ? BandComposition::compose(*this, Goal::Cheapest)
+                                     : chkDop->isChecked() ? BandComposition::compose(*this, Goal::Closest)
+                                                           : Composition::compose(*this);
     bool vitaminRed = false;
     for (int k = 5; k < 8; ++k)
         vitaminRed = vitaminRed || procentColor(k) == SheetColor::LightRed;

@@ -1,11 +1,12 @@
-#include "engine/LeastCost.h"
+#include "engine/BandComposition.h"
 
 #include "data/NumText.h"
 #include "data/RationState.h"
 #include "data/mdlAddItem.h"
 #include "engine/BandAnalyses.h"
+#include "engine/ExtraNorms.h"
 
-namespace LeastCost {
+namespace BandComposition {
 
 namespace {
 
@@ -17,13 +18,36 @@ Composition::Outcome refused(const QString& message)
     return out;
 }
 
-} // namespace
-
-Composition::Outcome compose(RacionSheet& sheet)
+// With the extra nutrients ticked: every line within its norm and every
+// feed within its limits, as the sheet stands.
+bool extrasMet(const RacionSheet& sheet)
 {
     const RationState& s = ration();
-    std::vector<double> prices;
+    if (!s.bDop)
+        return true;
+    std::vector<double> grams;
     for (int i = 0; i < s.feedCount(); ++i) {
+        grams.push_back(NumText::toDouble(sheet.weightText(i)).value_or(-1.0));
+        if (sheet.feedNameColor(i) == SheetColor::LightRed)
+            return false;
+    }
+    for (const ExtraNorms::Line& l : ExtraNorms::lines(s)) {
+        const auto t = ExtraNorms::total(l, grams);
+        if (!l.fault.isEmpty() || !t || !ExtraNorms::within(l, *t))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+Composition::Outcome compose(RacionSheet& sheet, Goal goal)
+{
+    const RationState& s = ration();
+    const QString what = goal == Goal::Cheapest ? QStringLiteral("Рацион по наименьшей стоимости")
+                                                : QStringLiteral("Рацион");
+    std::vector<double> prices;
+    for (int i = 0; i < s.feedCount() && goal == Goal::Cheapest; ++i) {
         if (!s.Cena[i]) {
             // Where prices cannot be kept, the price editor is no help.
             const QString remedy = s.CenaNowhere.isEmpty()
@@ -43,13 +67,13 @@ Composition::Outcome compose(RacionSheet& sheet)
         QStringList faults = r.faults;
         for (const QString& v : r.outOfRange)
             faults << QStringLiteral("недопустимое значение: ") + v;
-        return refused(QStringLiteral("Рацион по наименьшей стоимости не рассчитан: %1.")
-                           .arg(faults.join(QStringLiteral("; "))));
+        return refused(QStringLiteral("%1 не рассчитан: %2.").arg(what, faults.join(QStringLiteral("; "))));
     }
 
     Composition::Outcome out;
     out.passes = 1;
-    const std::optional<Bands::Ration> cheapest = Bands::leastCost(r.model, prices);
+    const std::optional<Bands::Ration> cheapest =
+        goal == Goal::Cheapest ? Bands::leastCost(r.model, prices) : Bands::closest(r.model);
     if (!cheapest) {
         out.status = Composition::Status::NotSolved;
         out.message = Composition::kNotSolved;
@@ -72,7 +96,7 @@ Composition::Outcome compose(RacionSheet& sheet)
     // The two decimals as the worksheet judges them are within every band,
     // unless no narrowing of the bands could make them so; and the sheet as
     // it stands says the same.
-    if (cheapest->judgedBalanced && Composition::sheetBalanced(sheet)) {
+    if (cheapest->judgedBalanced && Composition::sheetBalanced(sheet) && extrasMet(sheet)) {
         out.status = Composition::Status::Balanced;
     } else {
         out.status = Composition::Status::NotSolved;
@@ -81,4 +105,4 @@ Composition::Outcome compose(RacionSheet& sheet)
     return out;
 }
 
-} // namespace LeastCost
+} // namespace BandComposition
