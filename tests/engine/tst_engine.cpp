@@ -464,7 +464,7 @@ private Q_SLOTS:
         QTest::addColumn<double>("allEight");
         TempWorkDir dir;
         for (const QString& category : readBack("Select group_concat(kategoriy_ptici, '|') From kurwi").toString().split('|'))
-            QTest::newRow(qPrintable(category)) << (category == "Гусята на мясо 1-4 нед." ? 8.37 : 0.0);
+            QTest::newRow(qPrintable(category)) << QHash<QString, double>{{"Гусята на мясо 1-4 нед.", 7.37}, {"Индюшата 1-4 нед.", 16.54}, {"Индюшата 13-16 нед.", 28.61}}.value(category);
     }
     void defaultDataBalances()
     {

@@ -655,7 +655,7 @@ QMap<QString, std::function<void()>> tst_files::scenarios()
     };
     s["db-damaged"] = [refusedAtStart, damage] {
         damage("basa");
-        QCOMPARE(readBack(u"select count(*) from basa"_s).toInt(), 439);
+        QCOMPARE(readBack(u"select count(*) from basa"_s).toInt(), 443);
         refusedAtStart();
     };
     s["editor-table-damaged"] = [this, damage] {
