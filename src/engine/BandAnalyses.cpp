@@ -139,15 +139,25 @@ void addDeviations(Programme& p, const Model& m)
 }
 
 // The two-decimal weights; the rounding is corrected on the largest weight
-// so that they add up to exactly 100.
-std::vector<double> twoDecimals(const std::vector<double>& grams)
+// (that stays within its limits) so that they add up to exactly 100.
+std::vector<double> twoDecimals(const std::vector<double>& grams, const Model& m)
 {
     std::vector<std::int64_t> h(grams.size());
     for (std::size_t i = 0; i < grams.size(); ++i)
         h[i] = NumText::scaledRound(grams[i], 2, false).value_or(0);
     if (!h.empty()) {
-        const auto largest = std::max_element(h.begin(), h.end());
-        *largest += 10000 - std::accumulate(h.begin(), h.end(), std::int64_t(0));
+        // The largest weight that stays within its limits takes it; when none
+        // can, the largest (the narrowing then makes room).
+        const std::int64_t diff = 10000 - std::accumulate(h.begin(), h.end(), std::int64_t(0));
+        const auto fits = [&](std::size_t i) {
+            const double w = double(h[i] + diff) / 100.0;
+            return i >= m.feeds.size() || (w <= m.feeds[i].limit + 1e-9 && w >= m.feeds[i].least - 1e-9);
+        };
+        std::size_t at = std::size_t(std::max_element(h.begin(), h.end()) - h.begin());
+        for (std::size_t i = 0; i < h.size(); ++i)
+            if (fits(i) && (!fits(at) || h[i] > h[at]))
+                at = i;
+        h[at] += diff;
     }
     std::vector<double> out(h.size());
     for (std::size_t i = 0; i < h.size(); ++i)
@@ -204,7 +214,7 @@ std::optional<Ration> solveWritten(const Model& m, Objective&& objective)
         Ration r;
         for (std::size_t i = 0; i < m.feeds.size(); ++i)
             r.grams.push_back(std::max(0.0, s.x[i]));
-        r.written = twoDecimals(r.grams);
+        r.written = twoDecimals(r.grams, m);
         r.objective = s.objective;
         r.judgedBalanced = judge(m, r.written, margins);
         if (r.judgedBalanced || !first)

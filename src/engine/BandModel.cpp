@@ -170,7 +170,9 @@ Reading read(const RationState& s, const QList<GroupRecord>& groups, const QStri
 
     if (s.bDop) {
         const std::vector<ExtraNorms::Line> lines = ExtraNorms::lines(s);
-        r.faults << ExtraNorms::faults(s, lines);
+        const ExtraNorms::Faults faults = ExtraNorms::faults(s, lines);
+        r.faults << faults.missing;
+        r.outOfRange << faults.invalid;
         for (const ExtraNorms::Line& l : lines) {
             if (!l.fault.isEmpty())
                 continue;

@@ -22,6 +22,21 @@ QString percentText(double v)
 QString lowText(double v) { return NumText::plain(std::ceil(v * 10.0 - 1e-6) / 10.0); }
 QString highText(double v) { return NumText::plain(std::floor(v * 10.0 + 1e-6) / 10.0); }
 
+// A norm's figures: two places, ranges again never claiming more than reachable.
+QString norm2(double v) { return NumText::format00(v); }
+QString lowText2(double v) { return NumText::format00(std::ceil(v * 100.0 - 1e-6) / 100.0); }
+QString highText2(double v) { return NumText::format00(std::floor(v * 100.0 + 1e-6) / 100.0); }
+
+// "не менее 1,36 %", "не более 0,24 гр", "от 0,20 до 0,30 %".
+QString normText(const Norm& n)
+{
+    if (n.low && n.high)
+        return QStringLiteral("от %1 до %2 %3").arg(norm2(*n.low), norm2(*n.high), n.unit);
+    if (n.low)
+        return QStringLiteral("не менее %1 %2").arg(norm2(*n.low), n.unit);
+    return QStringLiteral("не более %1 %2").arg(norm2(n.high.value_or(0.0)), n.unit);
+}
+
 QString feedLimitText(const Feed& f)
 {
     return QStringLiteral("норма дачи «%1» (%2 г)").arg(f.name, NumText::plain(f.limit));
@@ -45,6 +60,14 @@ QStringList outsideTexts(const Model& m, const Outside& o)
         out << feedLimitText(m.feeds[std::size_t(i)]);
     for (const auto& [g, over] : o.groups)
         out << groupLimitText(m.groups[std::size_t(g)]);
+    for (const auto& [i, under] : o.feedsUnder)
+        out << QStringLiteral("наименьшая доля «%1» (%2 г)")
+                   .arg(m.feeds[std::size_t(i)].name, NumText::plain(m.feeds[std::size_t(i)].least));
+    for (int n : o.norms) {
+        const Norm& norm = m.norms[std::size_t(n)];
+        out << QStringLiteral("%1 %2 %3 (нужно %4)")
+                   .arg(norm.name, norm2(o.normTotals[std::size_t(n)]), norm.unit, normText(norm));
+    }
     return out;
 }
 
@@ -54,6 +77,12 @@ void conflictLines(const Model& m, const Diagnosis& d, bool allReachable, QStrin
     if (allReachable && d.conflict) {
         QStringList parts;
         for (const Violation& v : d.conflict->bands) {
+            if (v.norm >= 0) {
+                const Norm& n = m.norms[std::size_t(v.norm)];
+                parts << (v.below > 0.0 ? QStringLiteral("%1 ниже нормы на %2 %").arg(n.name, percentText(v.below))
+                                        : QStringLiteral("%1 выше нормы на %2 %").arg(n.name, percentText(v.above)));
+                continue;
+            }
             const Band& b = m.bands[std::size_t(v.nutrient - 1)];
             parts << (v.below > 0.0 ? QStringLiteral("%1 ниже %2 % на %3 %")
                                           .arg(nutrientName(v.nutrient), percentText(b.low), percentText(v.below))
@@ -112,6 +141,19 @@ QStringList lines(const Reading& r, const Candidates& candidates, const Diagnosi
                 line += QStringLiteral(" — в норму входит");
             else
                 line += QStringLiteral(", нужно от %1 до %2 %").arg(percentText(b.low), percentText(b.high));
+            out << line;
+        }
+        // The norms in their own units: "лизин: достижимо от 0,62 до 0,95 %, нужно не менее 1,36 %".
+        for (std::size_t n = 0; n < d.normRanges.size() && n < m.norms.size(); ++n) {
+            const std::optional<Range>& g = d.normRanges[n];
+            if (!g)
+                continue;
+            const Norm& norm = m.norms[n];
+            const bool reachable = reaches(*g, norm);
+            allReachable = allReachable && reachable;
+            QString line = QStringLiteral("%1: достижимо от %2 до %3 %4")
+                               .arg(norm.name, lowText2(g->low), highText2(g->high), norm.unit);
+            line += reachable ? QStringLiteral(" — в норму входит") : QStringLiteral(", нужно ") + normText(norm);
             out << line;
         }
         if (!r.complete())

@@ -135,19 +135,28 @@ std::optional<Share> share(const RationState& s, int i)
     return out;
 }
 
-QStringList faults(const RationState& s, const std::vector<Line>& lines)
+Faults faults(const RationState& s, const std::vector<Line>& lines)
 {
-    QStringList out;
+    Faults f;
+    QStringList& out = f.invalid;
     if (!s.Dop.error.isEmpty())
-        out << s.Dop.error;
+        f.missing << s.Dop.error;
     for (const Line& l : lines) {
         if (!l.fault.isEmpty()) {
             out << l.fault;
             continue;
         }
-        for (std::size_t i = 0; i < l.contents.size(); ++i)
-            if (!l.contents[i])
-                out << QStringLiteral("нет данных: %1 в корме «%2»").arg(l.name, mdlAddItem::shownName(s.sKorm[i]));
+        for (std::size_t i = 0; i < l.contents.size(); ++i) {
+            if (l.contents[i])
+                continue;
+            const Figure stored = l.nutrient > 0 || std::size_t(i) >= s.Dop.contents.size()
+                ? Figure() : s.Dop.contents[i].value(l.code);
+            const QString what = QStringLiteral("%1 в корме «%2»").arg(l.name, mdlAddItem::shownName(s.sKorm[i]));
+            if (stored.given())
+                out << QStringLiteral("%1 («%2») — не число или отрицательное").arg(what, stored.text());
+            else
+                f.missing << what;
+        }
     }
     const QString category = mdlAddItem::shownName(s.sKurwi);
     for (int i = 0; i < s.feedCount() && std::size_t(i) < s.Dop.shares.size(); ++i) {
@@ -163,7 +172,7 @@ QStringList faults(const RationState& s, const std::vector<Line>& lines)
         if (usable(f.least) && usable(f.most) && *usable(f.least) > *usable(f.most))
             out << QStringLiteral("наименьшая доля корма «%1» для «%2» больше наибольшей").arg(feed, category);
     }
-    return out;
+    return f;
 }
 
 } // namespace ExtraNorms

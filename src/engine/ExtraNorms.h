@@ -47,7 +47,12 @@ struct Share {
 std::optional<Share> share(const RationState& s, int i);
 
 // What is wrong with the contents, the norms or the feed limits (in Russian,
-// each naming the feed or the category): empty when the band model can use all.
-QStringList faults(const RationState& s, const std::vector<Line>& lines);
+// each naming the feed or the category): a figure missing ("лизин в корме
+// «Кукуруза»"), or one that cannot be taken (text, negative, a minimum above
+// its maximum, an unknown code). Both empty when the band model can use all.
+struct Faults {
+    QStringList missing, invalid;
+};
+Faults faults(const RationState& s, const std::vector<Line>& lines);
 
 } // namespace ExtraNorms

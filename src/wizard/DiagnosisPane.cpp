@@ -118,12 +118,24 @@ void DiagnosisPane::refresh()
         m_table = m_data->feeds();
         m_tableVersion = version;
         m_tableRead = true;
+        m_contentsRead = false;
+    }
+    // With norms, the candidates need their contents and the category's limits.
+    Bands::Extras extras;
+    if (!reading.model.norms.empty()) {
+        if (!m_contentsRead) {
+            m_contents.clear();
+            m_data->extraContents(m_contents);
+            m_contentsRead = true;
+        }
+        extras.contents = m_contents;
+        m_data->feedShares(ration().sKurwi, extras.shares);
     }
     const bool same = m_analysed && reading.model == m_reading.model && reading.faults == m_reading.faults
                       && reading.outOfRange == m_reading.outOfRange;
     std::optional<Bands::Candidates> candidates;
     if (!same || reread)
-        candidates = Bands::candidates(m_table, reading.model);
+        candidates = Bands::candidates(m_table, reading.model, extras);
     if (!same || (candidates && !(*candidates == m_candidates))) {
         if (!groups.ok)
             reading.limitsUnknown = true;

@@ -66,6 +66,8 @@ private:
     // is read again only when another connection (an editor, another
     // program) has changed the file, not at every keystroke.
     std::vector<FeedRow> m_table;
+    ExtraContents m_contents;   // every feed's extra nutrients, read with the table when needed
+    bool m_contentsRead = false;
     QVariant m_tableVersion;
     bool m_tableRead = false;
     // The last analysis and what it was made of: a change of the weights

@@ -323,7 +323,10 @@ void frmRacion::buildTotalsAndButtons()
     chkDop->setObjectName(QStringLiteral("chkDop"));
     chkDop->setToolTip(QStringLiteral("Показать лизин, метионин, треонин, триптофан, клетчатку, доступный фосфор и "
                                       "другие нормы категории и учитывать их в «Расчитать»"));
-    chkDop->setChecked(QSettings().value(kDopKey, false).toBool());
+    // Kept in the settings of a program that has them (the program itself,
+    // not the tests), else for this run in the ration state.
+    const bool persistent = !QCoreApplication::organizationName().isEmpty();
+    chkDop->setChecked(persistent ? QSettings().value(kDopKey, false).toBool() : ration().bDop);
     ration().bDop = chkDop->isChecked();
     placeFitting(chkDop, combo1Left + 56, 566, 22);
 
@@ -349,7 +352,8 @@ void frmRacion::buildTotalsAndButtons()
         connect(combo, &QComboBox::currentTextChanged, this, [this] { mdlRashet::judgeAgain(*this); });
     connect(Check1, &QCheckBox::toggled, this, [this] { mdlRashet::judgeAgain(*this); });
     connect(chkDop, &QCheckBox::toggled, this, [this](bool on) {
-        QSettings().setValue(kDopKey, on);
+        if (!QCoreApplication::organizationName().isEmpty())
+            QSettings().setValue(kDopKey, on);
         ration().bDop = on;
         mdlRashet::judgeAgain(*this);
     });
