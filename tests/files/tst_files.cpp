@@ -462,6 +462,12 @@ private Q_SLOTS:
         QVERIFY(runSql(u"Drop index cena_name"_s) && Startup::checkDatabase());
         QCOMPARE(indexed(), u"indexed"_s);
         QVERIFY(runSql(u"Drop table cena"_s));
+        // A file older still: no extra tables, one feed renamed, one feed and one category gone.
+        for (const Database::Table& t : Database::extraTables())
+            QVERIFY(runSql(u"Drop table %1"_s.arg(t.name)));
+        QVERIFY(runSql(u"Update basa Set basa_name_kormow = 'Кукуруза желтая' Where basa_name_kormow = 'Кукуруза'"_s));
+        QVERIFY(runSql(u"Delete From basa Where basa_name_kormow = 'DL-метионин'"_s));
+        QVERIFY(runSql(u"Delete From kurwi Where kategoriy_ptici = 'Перепела-несушки'"_s));
         const auto dump = [] {   // definitions, then every value with its type
             QString out = readBack(u"Select group_concat(type || name || ifnull(sql, ''), '|') From (Select * From "
                                    "sqlite_master Where tbl_name in ('basa', 'kurwi', 'granica') Order by name)"_s).toString();
@@ -479,6 +485,14 @@ private Q_SLOTS:
         QCOMPARE(dump(), before);
         QCOMPARE(readBack(u"Select count(*) || ' ' || count(cena) From cena"_s).toString(), u"0 0"_s);
         QCOMPARE(indexed(), u"indexed"_s);
+        // The extra tables came filled only where the names match exactly.
+        const auto count = [](const QString& where) { return readBack(u"Select count(*) From "_s + where).toInt(); };
+        QCOMPARE(count(u"pokazatel"_s), 9);
+        QCOMPARE(count(u"basa_pokazatel Where basa_name_kormow = 'Пшеница'"_s), 9);
+        QCOMPARE(count(u"basa_pokazatel Where basa_name_kormow in ('Кукуруза', 'Кукуруза желтая', 'DL-метионин')"_s), 0);
+        QCOMPARE(count(u"kurwi_pokazatel Where kategoriy_ptici = 'Перепела-несушки'"_s), 0);
+        QVERIFY(count(u"kurwi_pokazatel Where kategoriy_ptici = 'Бройлеры: старт (1-3 нед.)'"_s) >= 8);
+        QVERIFY(count(u"kurwi_korm Where basa_name_kormow = 'Отруби пшеничные'"_s) > 0);
         const QByteArray made = bytesOf(Database::path());
         QVERIFY(Startup::checkDatabase());
         QCOMPARE(bytesOf(Database::path()), made);

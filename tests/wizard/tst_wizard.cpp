@@ -658,6 +658,20 @@ private Q_SLOTS:
         QVERIFY(best >= 0);
         // Weights to hundredths of a gram move it a little (0,01 g of salt is 0,2 % of sodium).
         QVERIFY2(std::fabs(deviation - best) < 1.0, qPrintable(QString("%1 against %2").arg(deviation).arg(best)));
+
+        // Over the chicks' own maximum the name is red while the box is
+        // ticked; its feeding limit for every bird (20 g) allows it.
+        const int sunflower = int(feeds.indexOf("Шрот подсолнечный"));
+        if (sunflower < 0)
+            return;
+        typeOver(wes(s, 0), "0");
+        typeOver(wes(s, sunflower), "15");
+        const QString name = QString("lbl_%1(0)").arg(sunflower + 1);
+        QCOMPARE(back(s, name), kRed);
+        QTest::mouseClick(find(s, "chkDop"), Qt::LeftButton);
+        QCOMPARE(back(s, name), QApplication::palette().color(QPalette::Button));
+        QTest::mouseClick(find(s, "chkDop"), Qt::LeftButton);
+        QCOMPARE(back(s, name), kRed);
     }
 
     void leastCost_data()
