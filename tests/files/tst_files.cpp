@@ -893,7 +893,7 @@ QMap<QString, std::function<void()>> tst_files::scenarios()
     s["extra-min-above-max"] = s["extra-code-taken"] = s["extra-code-twice"] = [this, extraDump] {
         const bool norm = m_row->id == "extra-min-above-max"_L1;
         menuItem(norm ? "mnuDopKurwi" : "mnuPokazatel")->trigger();
-        QWidget* editor = liveScreen(norm ? u"frmDopKurwi"_s : u"frmPokazatel"_s);
+        QPointer<QWidget> editor = liveScreen(norm ? u"frmDopKurwi"_s : u"frmPokazatel"_s);
         auto* grid = editor->findChild<QTableView*>();
         const QString table = norm ? u"kurwi_pokazatel"_s : u"pokazatel"_s, before = extraDump(table);
         const int row = norm ? 0 : grid->model()->rowCount();
@@ -903,7 +903,7 @@ QMap<QString, std::function<void()>> tst_files::scenarios()
             typeIntoCell(grid, grid->model()->index(row, k + (norm ? 2 : 0)), in(k));
         press(editor, "cmdExit");
         expectMessage(see(0), Bind{{u"row"_s, QString::number(row + 1)}});
-        QVERIFY(editor->isVisible());
+        QVERIFY(editor && editor->isVisible());
         QCOMPARE(grid->model()->index(row, norm ? 3 : 1).data().toString(), in(1));
         QCOMPARE(extraDump(table), before);
         QTest::keyClick(grid, Qt::Key_Escape);
