@@ -2,6 +2,7 @@
 
 #include "editors/frmBasaKorm.h"
 #include "editors/frmBasaKurwi.h"
+#include "editors/ExtraEditors.h"
 #include "editors/frmCena.h"
 #include "shell/MenuRules.h"
 #include "shell/Platform.h"
@@ -16,6 +17,10 @@ namespace {
 QPointer<frmBasaKorm> g_feedEditor;
 QPointer<frmBasaKurwi> g_poultryEditor;
 QPointer<frmCena> g_priceEditor;
+QPointer<frmDopKorm> g_extraContentsEditor;
+QPointer<frmDopKurwi> g_extraNormsEditor;
+QPointer<frmKurwiKorm> g_feedLimitsEditor;
+QPointer<frmPokazatel> g_nutrientListEditor;
 
 // One editor of each kind at a time: asked again, the open one comes forward.
 template <typename Editor>
@@ -55,6 +60,26 @@ void showPoultryEditor()
 void showPriceEditor()
 {
     showEditor(g_priceEditor, MenuEvent::CenaEditorOpened);
+}
+
+void showExtraContentsEditor()
+{
+    showEditor(g_extraContentsEditor, std::nullopt);
+}
+
+void showExtraNormsEditor()
+{
+    showEditor(g_extraNormsEditor, std::nullopt);
+}
+
+void showFeedLimitsEditor()
+{
+    showEditor(g_feedLimitsEditor, std::nullopt);
+}
+
+void showNutrientListEditor()
+{
+    showEditor(g_nutrientListEditor, std::nullopt);
 }
 
 void showPoultryEditor(const QString& category)

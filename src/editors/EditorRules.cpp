@@ -18,7 +18,7 @@ QString quoted(const QString& caption)
 
 bool isNumberKind(Kind kind)
 {
-    return kind == Kind::Number || kind == Kind::OptionalNumber;
+    return kind == Kind::Number || kind == Kind::OptionalNumber || kind == Kind::Share;
 }
 
 // The text of a name or group must survive a calculation file (one value per
@@ -87,7 +87,7 @@ Check cell(Kind kind, const QString& caption, const QVariant& input)
         const bool isText = input.typeId() == QMetaType::QString;
         const QString text = isText ? input.toString() : QString();
         if (input.isNull() || (isText && text.trimmed().isEmpty())) {
-            if (kind == Kind::OptionalNumber) {
+            if (kind != Kind::Number) {
                 r.ok = true;
                 r.value = QVariant(QMetaType::fromType<double>());
                 return r;
@@ -114,13 +114,19 @@ Check cell(Kind kind, const QString& caption, const QVariant& input)
             r.message = negative(caption);
             return r;
         }
+        if (kind == Kind::Share && *v > 100) {
+            r.message = QStringLiteral("В графе %1 не может быть больше 100: это доля корма в рационе, в %. "
+                                       "Прежнее значение оставлено.")
+                            .arg(quoted(caption));
+            return r;
+        }
         r.ok = true;
         r.value = *v == 0 ? 0.0 : *v;   // never a negative zero
         return r;
     }
 
     const QString text = input.isNull() ? QString() : input.toString();
-    if (kind == Kind::Name && text.trimmed().isEmpty()) {
+    if ((kind == Kind::Name || kind == Kind::Choice) && text.trimmed().isEmpty()) {
         r.message = QStringLiteral("Графа %1 не может быть пустой. Прежнее значение оставлено.")
                         .arg(quoted(caption));
         return r;
@@ -138,7 +144,7 @@ QString rowValue(Kind kind, const QString& caption, const QVariant& value)
     const bool empty = value.isNull()
         || (value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty());
     if (empty) {
-        if (kind == Kind::Name)
+        if (kind == Kind::Name || kind == Kind::Choice)
             return QStringLiteral("Не заполнена графа %1.").arg(quoted(caption));
         if (kind == Kind::Number)
             return QStringLiteral("Не заполнена графа %1: введите число (0, если данных нет).")

@@ -14,6 +14,8 @@ enum class Kind {
     Text,            // other text (a feed's group): may be empty, no double quote or line break
     Number,          // a number not below zero, required
     OptionalNumber,  // the same, but may stay empty (the daily requirement)
+    Share,           // a share of the ration in %: may stay empty, not above 100
+    Choice,          // one of the values of a list (a feed, a category, a code), required
 };
 
 struct Check {

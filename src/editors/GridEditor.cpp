@@ -1,5 +1,6 @@
 #include "editors/GridEditor.h"
 
+#include "data/Database.h"
 #include "shell/Platform.h"
 
 #include <QCloseEvent>
@@ -12,6 +13,8 @@
 #include <QSqlError>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -148,9 +151,13 @@ GridEditor::GridEditor(const QString& table, const QList<GridColumn>& columns, i
         return;
     }
     m_model = new EditorModel(m_adodc.database(), table, columns, this);
-    if (!m_model->load(sortColumn)) {
-        m_error = QStringLiteral("Не удалось прочитать таблицу %1 базы данных %2: %3")
-                      .arg(table, m_adodc.databasePath(), m_model->lastError().text());
+    bool loaded = m_model->load(sortColumn);
+    if (!loaded)
+        loaded = extraTablesMade(table) && m_model->load(sortColumn);
+    if (!loaded) {
+        if (m_error.isEmpty())
+            m_error = QStringLiteral("Не удалось прочитать таблицу %1 базы данных %2: %3")
+                          .arg(table, m_adodc.databasePath(), m_model->lastError().text());
         return;
     }
     connect(m_model, &EditorModel::inputRefused, this,
@@ -161,7 +168,8 @@ GridEditor::GridEditor(const QString& table, const QList<GridColumn>& columns, i
     const QFontMetrics fm = fontMetrics();
     for (int c = 0; c < columns.size(); ++c) {
         int width = widthFor(fm, columns.at(c));
-        if (columns.at(c).kind == EditorRules::Kind::Name || columns.at(c).kind == EditorRules::Kind::Text)
+        const EditorRules::Kind kind = columns.at(c).kind;
+        if (kind == EditorRules::Kind::Name || kind == EditorRules::Kind::Text || kind == EditorRules::Kind::Choice)
             width = qMax(width, textWidth(*m_model, c, m_grid->fontMetrics()));
         m_grid->setColumnWidth(c, width);
     }
@@ -173,6 +181,37 @@ GridEditor::GridEditor(const QString& table, const QList<GridColumn>& columns, i
     if (m_model->rowCount() > 0)
         m_grid->setCurrentIndex(m_model->index(0, 0));
     m_ready = true;
+}
+
+// A file of an earlier version lacks the tables of the extra nutrients: an
+// editor of one of them makes them now, as the start does, when the file
+// takes them; otherwise m_error says why it cannot open.
+bool GridEditor::extraTablesMade(const QString& table)
+{
+    const QList<Database::Table>& extra = Database::extraTables();
+    if (std::ranges::find(extra, table, &Database::Table::name) == extra.end())
+        return false;
+    const QStringList present = m_adodc.database().tables();
+    if (std::ranges::all_of(extra, [&](const Database::Table& t) { return present.contains(t.name, Qt::CaseInsensitive); }))
+        return false;   // they are there; another fault
+    bool readOnly = false;
+    const QString why = Database::addExtraTablesIfMissing(m_adodc.databasePath(), &readOnly);
+    if (why.isEmpty())
+        return true;
+    m_error = readOnly
+        ? QStringLiteral("Файл базы данных %1 доступен только для чтения, а таблиц аминокислот и других показателей "
+                         "в нем нет (это файл прежней версии программы): хранить их негде.")
+              .arg(m_adodc.databasePath())
+        : QStringLiteral("В базе данных %1 нет таблиц аминокислот и других показателей, и создать их не удалось: %2")
+              .arg(m_adodc.databasePath(), why);
+    return false;
+}
+
+// A feed, a category or a code added elsewhere meanwhile can be chosen.
+void GridEditor::Form_Activate()
+{
+    if (m_ready)
+        m_model->loadChoices();
 }
 
 // The grid and its model go before the connection they use.
@@ -255,7 +294,8 @@ void GridEditor::addRow(QPushButton* button)
 {
     if (!writePendingRow() || !m_model->appendRow())
         return;
-    button->setEnabled(false);
+    if (button)
+        button->setEnabled(false);
     const QModelIndex first = m_model->index(m_model->rowCount() - 1, 0);
     m_grid->setCurrentIndex(first);
     m_grid->scrollTo(first);

@@ -48,7 +48,7 @@ private:
     bool m_closed = false;
 };
 
-// What the three reference editors share: their own connection to treba.mdb,
+// What the reference editors over one table share: their own connection to treba.mdb,
 // a row of labels (and a heading) over the grid's columns, the grid itself,
 // and the rule of RowEditor.
 class GridEditor : public RowEditor {
@@ -74,10 +74,12 @@ public:
     EditorModel* model() const { return m_model; }
 
     QSize sizeHint() const override;
+    void Form_Activate() override;
 
 protected:
     // "Добавить данные": one empty row appended, once the row being edited is
-    // written, with the cursor in its first cell; the button goes off.
+    // written, with the cursor in its first cell; the button (if given) goes
+    // off, for one new row per opening.
     void addRow(QPushButton* button);
     // The row of buttons under the grid; each editor fills it.
     QHBoxLayout* buttonRow() const { return m_buttons; }
@@ -86,6 +88,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    bool extraTablesMade(const QString& table);
     void buildHeader(const Heading& heading);
     void placeLabels() override;
 

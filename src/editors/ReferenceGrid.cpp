@@ -1,5 +1,7 @@
 #include "editors/ReferenceGrid.h"
 
+#include <QComboBox>
+#include <QCompleter>
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -12,6 +14,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 const char* const kNumberCell = "numberCell";
@@ -121,6 +125,33 @@ bool EditorModel::load(int sortColumn)
     }
     m_pendingRow = -1;
     m_addedRowIds.clear();
+    return loadChoices();
+}
+
+bool EditorModel::loadChoices()
+{
+    QHash<int, QList<GridChoice>> read;
+    for (int c = 0; c < m_columns.size(); ++c) {
+        if (m_columns.at(c).kind != EditorRules::Kind::Choice)
+            continue;
+        QSqlQuery q(database());
+        q.setForwardOnly(true);
+        if (!q.exec(m_columns.at(c).choices)) {
+            setLastError(q.lastError());
+            return false;
+        }
+        QList<GridChoice>& list = read[c];
+        while (q.next()) {
+            const QString value = q.value(0).toString();
+            const QVariant shown = q.record().count() > 1 ? q.value(1) : QVariant();
+            list.append({value, shown.isNull() || shown.toString().isEmpty() ? value : shown.toString()});
+        }
+        if (q.lastError().isValid()) {
+            setLastError(q.lastError());
+            return false;
+        }
+    }
+    m_choices = read;
     return true;
 }
 
@@ -129,7 +160,13 @@ QVariant EditorModel::data(const QModelIndex& index, int role) const
     if (role == Qt::ToolTipRole) {
         if (isNumberColumn(index.column()))
             return QVariant();
-        return QSqlTableModel::data(index, Qt::DisplayRole);
+        return data(index, Qt::DisplayRole);
+    }
+    if (role == Qt::DisplayRole && m_choices.contains(index.column())) {
+        const QString value = QSqlTableModel::data(index, role).toString();
+        for (const GridChoice& c : m_choices[index.column()])
+            if (c.value == value)
+                return c.shown;
     }
     return QSqlTableModel::data(index, role);
 }
@@ -151,7 +188,18 @@ bool EditorModel::setData(const QModelIndex& index, const QVariant& value, int r
     if (m_pendingRow >= 0 && m_pendingRow != index.row())
         return false;   // another row has to be written first
     const GridColumn& col = m_columns.at(index.column());
-    const EditorRules::Check check = EditorRules::cell(col.kind, col.caption, value);
+    EditorRules::Check check = EditorRules::cell(col.kind, col.caption, value);
+    if (check.ok && col.kind == EditorRules::Kind::Choice) {
+        // The value itself, or the text shown for it.
+        const QString typed = check.value.toString();
+        const QList<GridChoice> list = m_choices.value(index.column());
+        auto found = std::ranges::find(list, typed, &GridChoice::value);
+        if (found == list.end())
+            found = std::ranges::find(list, typed, &GridChoice::shown);
+        check.ok = found != list.end();
+        check.value = check.ok ? found->value : QVariant();
+        check.message = QString(col.unknown).arg(typed);
+    }
     if (!check.ok) {
         Q_EMIT inputRefused(check.message);
         return false;
@@ -188,9 +236,8 @@ bool EditorModel::writePending(QString* reason)
     if (m_pendingRow < 0)
         return true;
     const QSqlRecord rec = record(m_pendingRow);
-    for (int c = 0; c < m_columns.size() && c < rec.count(); ++c) {
-        const GridColumn& col = m_columns.at(c);
-        const QString problem = EditorRules::rowValue(col.kind, col.caption, rec.value(c));
+    {
+        const QString problem = rowProblem(rec);
         if (!problem.isEmpty()) {
             if (reason)
                 *reason = QStringLiteral("Строка %1 не записана в базу данных. %2 Исправьте строку "
@@ -236,6 +283,41 @@ bool EditorModel::writePending(QString* reason)
     }
     m_pendingRow = -1;
     return true;
+}
+
+// Why the row cannot be written: a value its column does not take, a least
+// value above its greatest, a code another row has. Empty when it can.
+QString EditorModel::rowProblem(const QSqlRecord& rec) const
+{
+    const auto quoted = [](const QString& text) { return QStringLiteral("«") + text + QStringLiteral("»"); };
+    for (int c = 0; c < m_columns.size() && c < rec.count(); ++c) {
+        const GridColumn& col = m_columns.at(c);
+        const QString problem = EditorRules::rowValue(col.kind, col.caption, rec.value(c));
+        if (!problem.isEmpty())
+            return problem;
+    }
+    for (int c = 0; c < m_columns.size() && c < rec.count(); ++c) {
+        const GridColumn& col = m_columns.at(c);
+        const QVariant least = rec.value(c);
+        const QVariant most = col.atMost >= 0 ? rec.value(col.atMost) : QVariant();
+        if (!least.isNull() && !most.isNull() && least.toDouble() > most.toDouble())
+            return QStringLiteral("В графе %1 (%2) больше, чем в графе %3 (%4): наименьшее значение не может "
+                                  "быть больше наибольшего.")
+                .arg(quoted(col.caption), EditorRules::numberText(least.toDouble()),
+                     quoted(m_columns.at(col.atMost).caption), EditorRules::numberText(most.toDouble()));
+        if (!col.distinct)
+            continue;
+        const QString code = rec.value(c).toString();
+        if (col.reserved.contains(code, Qt::CaseInsensitive))
+            return QStringLiteral("Код %1 занят: так обозначен один из восьми основных показателей (%2).")
+                .arg(quoted(code), col.reserved.join(QStringLiteral(", ")));
+        for (int r = 0; r < rowCount(); ++r)
+            if (r != m_pendingRow && QSqlTableModel::data(index(r, c)).toString().compare(code, Qt::CaseInsensitive) == 0)
+                return QStringLiteral("Код %1 уже есть в строке %2: коды показателей не могут повторяться.")
+                    .arg(quoted(code))
+                    .arg(r + 1);
+    }
+    return QString();
 }
 
 // The name the file holds for a row already written to it (read or added in
@@ -332,15 +414,33 @@ QString CellDelegate::displayText(const QVariant& value, const QLocale& locale) 
 QWidget* CellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& /*option*/,
                                     const QModelIndex& index) const
 {
+    const auto* model = qobject_cast<const EditorModel*>(index.model());
+    if (model && model->columns().value(index.column()).kind == EditorRules::Kind::Choice) {
+        // Picked from the list, or typed (the list completes it); a value not
+        // in it is refused when the cell is put into the model.
+        auto* combo = new QComboBox(parent);
+        combo->setFrame(false);
+        combo->setEditable(true);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        combo->setMaxVisibleItems(20);
+        for (const GridChoice& c : model->choices(index.column()))
+            combo->addItem(c.shown, c.value);
+        combo->completer()->setCaseSensitivity(Qt::CaseInsensitive);
+        return combo;
+    }
     auto* edit = new QLineEdit(parent);
     edit->setFrame(false);
-    const auto* model = qobject_cast<const EditorModel*>(index.model());
     edit->setProperty(kNumberCell, model && model->isNumberColumn(index.column()));
     return edit;
 }
 
 void CellDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
 {
+    if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+        combo->setCurrentIndex(combo->findData(index.data(Qt::EditRole).toString()));
+        combo->setEditText(index.data(Qt::DisplayRole).toString());
+        return;
+    }
     auto* edit = qobject_cast<QLineEdit*>(editor);
     if (!edit)
         return;
@@ -351,8 +451,14 @@ void CellDelegate::setEditorData(QWidget* editor, const QModelIndex& index) cons
 void CellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
                                 const QModelIndex& index) const
 {
-    if (auto* edit = qobject_cast<QLineEdit*>(editor))
+    if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+        // The item picked is its value (two may show the same text); typed, the text.
+        const int i = combo->currentIndex();
+        const QString text = combo->currentText();
+        model->setData(index, i >= 0 && combo->itemText(i) == text ? combo->itemData(i) : QVariant(text), Qt::EditRole);
+    } else if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
         model->setData(index, edit->text(), Qt::EditRole);
+    }
 }
 
 bool CellDelegate::eventFilter(QObject* object, QEvent* event)

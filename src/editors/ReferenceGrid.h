@@ -21,6 +21,22 @@ struct GridColumn {
     QString caption;
     int width = 50;
     EditorRules::Kind kind = EditorRules::Kind::Number;
+    // Kind::Choice: the statement that gives the values the column takes and,
+    // beside each, the text shown for it (null: the value itself); `unknown`
+    // refuses any other value, "%1" standing for what was typed.
+    QString choices = {};
+    QString unknown = {};
+    // A least value: the column of its greatest, which it may not pass.
+    int atMost = -1;
+    // A code: no two rows share one, and none is one of `reserved`.
+    bool distinct = false;
+    QStringList reserved = {};
+};
+
+// A value a Kind::Choice column takes, and the text the grid shows for it.
+struct GridChoice {
+    QString value;
+    QString shown;
 };
 
 // A column for each nutrient: its column of the table (Nutrient::basaColumn
@@ -54,12 +70,18 @@ public:
     EditorModel(const QSqlDatabase& db, const QString& table, const QList<GridColumn>& columns,
                 QObject* parent = nullptr);
 
-    // Reads the whole table, sorted by `sortColumn` (-1: table order). False
-    // with lastError() when the table cannot be read.
+    // Reads the whole table, sorted by `sortColumn` (-1: table order), and
+    // the values of its choice columns. False with lastError() when the table
+    // cannot be read.
     bool load(int sortColumn);
+    // Reads the values the choice columns take again (a feed or a code added
+    // meanwhile); false, the old ones kept, when they cannot be read.
+    bool loadChoices();
+    QList<GridChoice> choices(int column) const { return m_choices.value(column); }
 
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
-    // A text cell's tooltip is its whole text (a long name is cut in the grid).
+    // A text cell's tooltip is its whole text (a long name is cut in the grid);
+    // a choice shows its text ("лизин, %"), its value is what is edited.
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     // The view asks for these on Enter and Esc; rows are written when they
     // are left (writeRow), and Esc in a cell undoes only that cell.
@@ -96,16 +118,19 @@ protected:
 
 private:
     std::optional<QString> storedName(int row) const;
+    QString rowProblem(const QSqlRecord& rec) const;
     bool carryRename(const QString& from, const QString& to);
 
     QList<GridColumn> m_columns;
     int m_pendingRow = -1;
     bool m_carriesRenames = false;
     QHash<int, qint64> m_addedRowIds;   // rows added in this visit: their rowid
+    QHash<int, QList<GridChoice>> m_choices;   // by column
 };
 
 // Shows and edits cells as plain text: numbers with a point, and a comma
-// typed into a number enters a point (names keep their commas).
+// typed into a number enters a point (names keep their commas). A choice is
+// edited in a combo box of the values it takes, which also takes one typed.
 class CellDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:

@@ -23,6 +23,7 @@ frmBasaKurwi::frmBasaKurwi(QWidget* parent)
     setWindowTitle(QStringLiteral("База данных по птице"));
     if (!isReady())
         return;
+    model()->setCarriesRenames(true);   // a category's norms and feed limits go with it when it is renamed
     cmdDobawit = addButton("cmdDobawit", QStringLiteral("Добавить данные"));
     Command1 = addButton("Command1", QStringLiteral("Закрыть"));
     buttonRow()->addWidget(cmdDobawit);

@@ -103,6 +103,11 @@ void MDIForm1::createMenus()
     mnuKorm = addItem(mnuBasa, "mnuKorm", QStringLiteral("&кормов"));
     mnuVargo = addItem(mnuBasa, "mnuVargo", QStringLiteral("&птицы"));
     mnuCena = addItem(mnuBasa, "mnuCena", QStringLiteral("&цены кормов"));
+    addSeparator(mnuBasa, "mnuDopSep");
+    QAction* mnuDopKorm = addItem(mnuBasa, "mnuDopKorm", QStringLiteral("&Аминокислоты и др. в кормах"));
+    QAction* mnuDopKurwi = addItem(mnuBasa, "mnuDopKurwi", QStringLiteral("&Нормы аминокислот и др. для птицы"));
+    QAction* mnuKurwiKorm = addItem(mnuBasa, "mnuKurwiKorm", QStringLiteral("&Ограничения кормов по видам птицы"));
+    QAction* mnuPokazatel = addItem(mnuBasa, "mnuPokazatel", QStringLiteral("&Список показателей"));
 
     lblHelp = menuBar()->addMenu(QStringLiteral("&Помощь"));
     lblHelp->setObjectName(QStringLiteral("lblHelp"));
@@ -129,6 +134,10 @@ void MDIForm1::createMenus()
     connect(mnuKorm, &QAction::triggered, this, [] { Navigation::showFeedEditor(); });
     connect(mnuVargo, &QAction::triggered, this, [] { Navigation::showPoultryEditor(); });
     connect(mnuCena, &QAction::triggered, this, [] { Navigation::showPriceEditor(); });
+    connect(mnuDopKorm, &QAction::triggered, this, [] { Navigation::showExtraContentsEditor(); });
+    connect(mnuDopKurwi, &QAction::triggered, this, [] { Navigation::showExtraNormsEditor(); });
+    connect(mnuKurwiKorm, &QAction::triggered, this, [] { Navigation::showFeedLimitsEditor(); });
+    connect(mnuPokazatel, &QAction::triggered, this, [] { Navigation::showNutrientListEditor(); });
     connect(lblRabota, &QAction::triggered, this, &MDIForm1::lblRabota_Click);
     connect(lblFaq, &QAction::triggered, this, &MDIForm1::lblFaq_Click);
     connect(mnuProgramm, &QAction::triggered, this, &MDIForm1::mnuProgramm_Click);

@@ -34,6 +34,12 @@ std::optional<TextReport::Captions> reportCaptions();
 void showFeedEditor();     // "кормов"
 void showPoultryEditor();  // "птицы"; the item is off while the editor it opened is open
 void showPriceEditor();    // "цены кормов"
+// The extra nutrients: the feeds' contents, the categories' norms, the
+// categories' feed limits, the list of the nutrients.
+void showExtraContentsEditor();
+void showExtraNormsEditor();
+void showFeedLimitsEditor();
+void showNutrientListEditor();
 // The poultry editor on the category's row, its "В сутки O/Э" cell current,
 // as the worksheet opens it: the "птицы" item is left as it is.
 void showPoultryEditor(const QString& category);

@@ -189,6 +189,53 @@ private Q_SLOTS:
         QCOMPARE(readBack(kProtein.arg(name + " 2")).toDouble(), 1.5);
         QCOMPARE(prices(), name + " 2|7.5, Пшеница мягкая|12.5");
     }
+
+    // The extra nutrients' editors from the menu. A nutrient of the user's own added to the list is
+    // at once a choice of the contents editor, where a content picked and typed is written when
+    // another window becomes active; a code renamed in the list and a category renamed in the
+    // poultry editor take their rows along, and the worksheet reads them all.
+    void extraEditorsRoad()
+    {
+        FreshFrame fresh;
+        const auto open = [](const char* item, const char* screen) {
+            menuItem(item)->trigger();
+            return qobject_cast<GridEditor*>(liveScreen(QLatin1String(screen)));
+        };
+        GridEditor* list = open("mnuPokazatel", "frmPokazatel");
+        const int added = list->grid()->model()->rowCount();
+        press(list, "cmdDobawit");
+        const QStringList typed{"selen", "селен", "мг/кг", "10"};
+        for (int c = 0; c < typed.size(); ++c)
+            typeIntoCell(list->grid(), list->grid()->model()->index(added, c), typed[c]);
+        clickRow(list->grid(), 0);
+        QCOMPARE(readBack("select nazvanie || edinica || poryadok from pokazatel where kod = 'selen'").toString(), "селенмг/кг10");
+
+        GridEditor* contents = open("mnuDopKorm", "frmDopKorm");
+        QTableView* grid = contents->grid();
+        press(contents, "cmdDobawit");
+        const int row = grid->model()->rowCount() - 1;
+        typeIntoCell(grid, grid->model()->index(row, 0), "Кукуруза");
+        QLineEdit* code = openCell(grid, grid->model()->index(row, 1), "селен");   // the list completes it
+        QCOMPARE(code->text(), "селен, мг/кг");
+        QTest::keyClick(code, Qt::Key_Return);
+        typeIntoCell(grid, grid->model()->index(row, 2), "0,3");
+        menuItem("mnuPokazatel")->trigger();
+        QCOMPARE(readBack("select znachenie from basa_pokazatel where basa_name_kormow = 'Кукуруза' and kod = 'selen'").toDouble(), 0.3);
+
+        typeIntoCell(list->grid(), cellOf(list->grid(), "selen", 0), "se");
+        clickRow(list->grid(), 0);
+        GridEditor* poultry = open("mnuVargo", "frmBasaKurwi");
+        const int norms = readBack("select count(*) from kurwi_pokazatel where kategoriy_ptici = '" + kBroilers + "'").toInt();
+        typeIntoCell(poultry->grid(), cellOf(poultry->grid(), kBroilers, 0), kBroilers + " 2");
+        clickRow(poultry->grid(), 0);
+        QVERIFY2(fresh.fake.messages.isEmpty(), qPrintable(fresh.fake.messages.join('\n')));
+        openWorksheet({"Кукуруза"}, kBroilers + " 2");
+        const RationExtras& dop = ration().Dop;
+        QVERIFY(norms > 0 && dop.norms.size() == norms);
+        const auto selen = std::ranges::find(dop.nutrients, QString("селен"), &ExtraNutrient::name);
+        QVERIFY(selen != dop.nutrients.end() && selen->code == "se");
+        QCOMPARE(dop.contents.at(0).value("se").value, 0.3);
+    }
 };
 
 QTEST_MAIN(tst_editors)

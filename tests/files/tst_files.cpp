@@ -866,6 +866,65 @@ QMap<QString, std::function<void()>> tst_files::scenarios()
         QCOMPARE(cell.data(Qt::BackgroundRole).value<QBrush>().color(), QColor(255, 192, 192));
         QCOMPARE(textOf(openWorksheet({kCorn}), u"lblCena"_s), see(2));
     };
+    // ---- the extra nutrients' editors: a cell of the first row refused, the row and the table as they were ----
+    auto extraDump = [](const QString& table) {
+        const auto& t = *std::ranges::find(Database::extraTables(), table, &Database::Table::name);
+        return readBack(u"select group_concat(quote(%1), '|') from %2"_s.arg(t.columns.join(u") || quote("_s), table)).toString();
+    };
+    auto refusedExtra = [this, extraDump](const char* menu, const char* screen, int column) {
+        menuItem(menu)->trigger();
+        auto* grid = liveScreen(QLatin1String(screen))->findChild<QTableView*>();
+        const QString table = qobject_cast<QSqlTableModel*>(grid->model())->tableName(), before = extraDump(table);
+        const QModelIndex cell = grid->model()->index(0, column);
+        const QVariant value = cell.data(Qt::EditRole);
+        QTest::keyClick(openCell(grid, cell, in(0)), Qt::Key_Return);
+        settle();
+        expectMessage(see(0));
+        QCOMPARE(cell.data(Qt::EditRole), value);
+        QCOMPARE(extraDump(table), before);
+    };
+    s["extra-content-letters"] = [refusedExtra] { refusedExtra("mnuDopKorm", "frmDopKorm", 2); };
+    s["extra-unknown-feed"] = [refusedExtra] { refusedExtra("mnuDopKorm", "frmDopKorm", 0); };
+    s["extra-unknown-code"] = [refusedExtra] { refusedExtra("mnuDopKurwi", "frmDopKurwi", 1); };
+    s["extra-norm-negative"] = [refusedExtra] { refusedExtra("mnuDopKurwi", "frmDopKurwi", 2); };
+    s["extra-unknown-category"] = [refusedExtra] { refusedExtra("mnuKurwiKorm", "frmKurwiKorm", 0); };
+    s["extra-share-above-100"] = [refusedExtra] { refusedExtra("mnuKurwiKorm", "frmKurwiKorm", 3); };
+    // A row that cannot be written as a whole keeps the editor open and what was typed; Esc drops it.
+    s["extra-min-above-max"] = s["extra-code-taken"] = s["extra-code-twice"] = [this, extraDump] {
+        const bool norm = m_row->id == "extra-min-above-max"_L1;
+        menuItem(norm ? "mnuDopKurwi" : "mnuPokazatel")->trigger();
+        QPointer<QWidget> editor = liveScreen(norm ? u"frmDopKurwi"_s : u"frmPokazatel"_s);
+        auto* grid = editor->findChild<QTableView*>();
+        const QString table = norm ? u"kurwi_pokazatel"_s : u"pokazatel"_s, before = extraDump(table);
+        const int row = norm ? 0 : grid->model()->rowCount();
+        if (!norm)
+            press(editor, "cmdDobawit");
+        for (int k = 0; k < 2; ++k)
+            typeIntoCell(grid, grid->model()->index(row, k + (norm ? 2 : 0)), in(k));
+        press(editor, "cmdExit");
+        expectMessage(see(0), Bind{{u"row"_s, QString::number(row + 1)}});
+        QVERIFY(editor && editor->isVisible());
+        QCOMPARE(grid->model()->index(row, norm ? 3 : 1).data().toString(), in(1));
+        QCOMPARE(extraDump(table), before);
+        QTest::keyClick(grid, Qt::Key_Escape);
+    };
+    s["extra-tables-read-only"] = [this] {
+        for (const Database::Table& t : Database::extraTables())
+            QVERIFY(runSql(u"drop table "_s + t.name));
+        QFile f(Database::path());
+        QVERIFY(f.open(QIODevice::ReadWrite) && f.seek(18) && f.write("\3", 1) == 1 && f.flush());
+        f.close();
+        QVERIFY(f.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        const QByteArray before = bytesOf(Database::path());
+        QVERIFY(Startup::checkDatabase());
+        for (const char* item : {"mnuDopKorm", "mnuDopKurwi", "mnuKurwiKorm", "mnuPokazatel"}) {
+            menuItem(item)->trigger();
+            expectMessage(see(0), at(Database::path()));
+        }
+        for (const QString& screen : {u"frmDopKorm"_s, u"frmDopKurwi"_s, u"frmKurwiKorm"_s, u"frmPokazatel"_s})
+            QVERIFY(!liveScreen(screen));
+        QCOMPARE(bytesOf(Database::path()), before);
+    };
     s["editor-no-database"] = [this] {
         QVERIFY(QFile::remove(Database::path()));
         menuItem("mnuKorm")->trigger();

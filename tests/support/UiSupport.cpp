@@ -10,6 +10,7 @@
 #include "shell/Startup.h"
 #include "wizard/frmOtshet.h"
 
+#include <QComboBox>
 #include <QMenu>
 #include <QTimer>
 
@@ -125,6 +126,8 @@ QLineEdit* openCell(QTableView* grid, const QModelIndex& cell, const QString& ke
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(cell).center());
     QTest::keyClick(grid, Qt::Key_F2);
     auto* box = qobject_cast<QLineEdit*>(grid->focusWidget());   // the open cell
+    if (auto* combo = qobject_cast<QComboBox*>(grid->focusWidget()))   // a choice: its text
+        box = combo->lineEdit();
     if (!box)
         qFatal("the cell did not open");
     box->selectAll();
