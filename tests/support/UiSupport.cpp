@@ -11,6 +11,7 @@
 #include "wizard/frmOtshet.h"
 
 #include <QMenu>
+#include <QSettings>
 #include <QTimer>
 
 namespace UiSupport {
@@ -24,6 +25,7 @@ void startUi()
 
 Fresh::Fresh()
 {
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     resetRation();
     menuRules().reset();
     LastDirs::reset();
