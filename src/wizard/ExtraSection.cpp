@@ -9,8 +9,8 @@
 #include "wizard/WizardWidgets.h"
 
 #include <QHeaderView>
-#include <QStyle>
 #include <QLabel>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -39,7 +39,8 @@ std::vector<std::optional<double>> weightsOf(const RacionSheet& sheet)
     return out;
 }
 
-// The total of a line: none for a missing content; "—" when a weight is not a number.
+// The total of a line, none for a missing content; weightsKnown false when a
+// box holds no number (the total then shows "—").
 std::optional<double> totalOf(const ExtraNorms::Line& l, const std::vector<std::optional<double>>& weights,
                               bool& weightsKnown)
 {
@@ -274,11 +275,11 @@ void ExtraSection::follow()
         if (!l.fault.isEmpty())
             continue;
         for (int i = 0; i < feeds; ++i) {
-            const std::optional<double> content = std::size_t(i) < l.contents.size() ? l.contents[i] : std::nullopt;
-            const std::optional<double> weight = std::size_t(i) < weights.size() ? weights[i] : std::nullopt;
+            const bool content = std::size_t(i) < l.contents.size() && l.contents[i];
+            const bool weight = std::size_t(i) < weights.size() && weights[i];
             QString part = m_noData;
             if (content)
-                part = weight ? NumText::format00(*content * *weight / 100.0) : mdlRashet::kUndefined;
+                part = weight ? NumText::format00(l.contents[i].value() * weights[i].value() / 100.0) : mdlRashet::kUndefined;
             setText(grdDop, r, i + 2, part);
             if (!content && m_noData != kNoData)
                 grdDop->item(r, i + 2)->setToolTip(kNoData);

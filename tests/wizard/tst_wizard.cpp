@@ -557,7 +557,7 @@ private Q_SLOTS:
     // printed recipe list the totals against their norms while it is ticked.
     // Worked by hand from the test's own norms: lysine at least 1,1 %,
     // methionine at least 0,5 % (no figure for corn), fibre at most 5 %,
-    // sodium 0,15-0,2 and a norm of no known nutrient.
+    // sodium 0,15-0,2 and a norm of no known nutrient; none for quails.
     void extraNutrients()
     {
         QWidget* s = openWorksheet({"Кукуруза", "Шрот соевый"});
@@ -581,8 +581,11 @@ private Q_SLOTS:
                                     "('Шрот соевый', 'kletchatka', 6)"));
         QVERIFY(TestSupport::runSql("update basa set natriy = iif(basa_name_kormow = 'Кукуруза', 0.1, 0.3) "
                                     "where basa_name_kormow in ('Кукуруза', 'Шрот соевый')"));
-        s = openWorksheet({"Кукуруза", "Шрот соевый"}, kBroilers, {"60", "40"});
+        s = openWorksheet({"Кукуруза"}, "Перепела-несушки");   // no norms of its own
         QTest::mouseClick(find(s, "chkDop"), Qt::LeftButton);
+        QVERIFY(textOf(s, "lblDopNone").endsWith("не заданы.") && !find(s, "grdDop")->isVisible());
+        QVERIFY(closeWorksheet());
+        s = openWorksheet({"Кукуруза", "Шрот соевый"}, kBroilers, {"60", "40"});   // the box remembered
         grid = find<QTableWidget>(s, "grdDop");
         QCOMPARE(grid->rowCount(), 5);
         QCOMPARE(rowOf(grid, 1), (QStringList{"метионин, %", "не менее 0,50", "нет данных", "0,26", "нет данных"}));
