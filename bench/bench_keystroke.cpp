@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -62,6 +63,7 @@ int main(int argc, char** argv)
 
     QTemporaryDir work;
     QDir::setCurrent(work.path());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, work.path());   // the box ticked here stays here
     if (!Database::ensure().ok)
         return 1;
 
