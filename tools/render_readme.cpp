@@ -1,8 +1,9 @@
 // Renders the pictures of the README offscreen from the default data: the
 // main window with the worksheet of a ration balanced by "Расчитать", the
 // report sheet of that ration for a flock, the price editor with example
-// prices beside the worksheet, and the diagnosis pane of a worksheet that
-// "Расчитать" cannot balance.
+// prices beside the worksheet, the diagnosis pane of a worksheet that
+// "Расчитать" cannot balance, and the worksheet of the first ration with
+// "учитывать аминокислоты и клетчатку" ticked.
 //
 //   QT_QPA_PLATFORM=offscreen ./render_readme <output directory>
 
@@ -22,6 +23,7 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QPushButton>
+#include <QSettings>
 #include <QMdiSubWindow>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -119,6 +121,9 @@ int main(int argc, char** argv)
 
     QTemporaryDir work;
     QDir::setCurrent(work.path());
+    // Settings of its own: every picture starts from the boxes as they first
+    // come, and the user's are left alone.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, work.path());
     if (!Database::ensure().ok)
         return 1;
 
@@ -211,5 +216,17 @@ int main(int argc, char** argv)
     settle();
     // The worksheet alone: with the pane it may be taller than the frame.
     ok &= save(*racion, out, QStringLiteral("diagnosis.png"));
+
+    // The first ration again, balanced, then the box of the extra nutrients
+    // ticked: their section below the worksheet.
+    child<QPushButton>(racion, QStringLiteral("cmdExit"))->click();
+    settle();
+    racion = openWorksheet(w, broilers, feeds);
+    child<QAbstractButton>(racion, QStringLiteral("Check1"))->setChecked(true);
+    child<QPushButton>(racion, QStringLiteral("cmdS"))->click();
+    settle();
+    child<QAbstractButton>(racion, QStringLiteral("chkDop"))->setChecked(true);
+    settle();
+    ok &= save(*racion, out, QStringLiteral("extras.png"));
     return ok ? 0 : 1;
 }

@@ -226,7 +226,13 @@ void printReport()
         return;
     QTextDocument document;
     document.setDefaultFont(Screens::columnFont(10));
-    document.setPlainText(TextReport::printLines(*captions).join(QLatin1Char('\n')));
+    QStringList lines = TextReport::printLines(*captions);
+    const QStringList extras = reportExtras();
+    if (!extras.isEmpty())
+        lines << QString();
+    for (const QString& line : extras)
+        lines << QStringLiteral("      ") + line;
+    document.setPlainText(lines.join(QLatin1Char('\n')));
     document.setMetaInformation(QTextDocument::DocumentTitle, captions->Label1 + QLatin1Char(' ') + captions->Label3);
     platform().printPreview(document);
 }

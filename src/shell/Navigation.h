@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -29,6 +30,9 @@ QWidget* otshet();         // the report sheet while it is loaded, else nullptr
 // What the text report shows of the loaded report sheet and the worksheet's
 // deviations; nullopt while no report sheet is loaded.
 std::optional<TextReport::Captions> reportCaptions();
+// The report sheet's list of the extra nutrients, line by line (printed below
+// the recipe, never written to the text report); empty without one.
+QStringList reportExtras();
 
 // editors/
 void showFeedEditor();     // "кормов"

@@ -31,4 +31,9 @@ std::optional<TextReport::Captions> reportCaptions()
     return g_otshet->captions();
 }
 
+QStringList reportExtras()
+{
+    return otshet() ? g_otshet->extraLines() : QStringList();
+}
+
 } // namespace Navigation

@@ -8,6 +8,7 @@
 #include "files/TextReport.h"
 #include "shell/MenuRules.h"
 #include "shell/Navigation.h"
+#include "wizard/ExtraSection.h"
 #include "wizard/WizardWidgets.h"
 
 #include <QCloseEvent>
@@ -21,6 +22,12 @@
 namespace {
 
 const QString kDigits = QStringLiteral("1234567890");
+
+// The sheet at 8 pt: its height, the buttons' top, and where the list of the
+// extra nutrients begins; the list pushes the buttons down and the sheet grows.
+constexpr int kHeight = 540;
+constexpr int kButtonsTop = 500;
+constexpr int kDopTop = 494;
 
 // The quantity is a 16-bit number: digits only, at most 32 767. A paste of
 // anything else is refused as a whole, so the box never holds a quantity
@@ -70,7 +77,7 @@ frmOtshet::~frmOtshet() = default;
 // Positions are pixels at 8 pt, scaled to the application's font.
 void frmOtshet::buildControls()
 {
-    setFixedSize(Screens::scaled(QSize(720, 540)));
+    setFixedSize(Screens::scaled(QSize(720, kHeight)));
     QFont bold = font();
     bold.setBold(true);
     bold.setPointSizeF(bold.pointSizeF() + 1);
@@ -129,9 +136,13 @@ void frmOtshet::buildControls()
     lblObqiWes->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblObqiWes->setFont(bold);
     Label11 = makeLabel(this, QStringLiteral("Label11"), QStringLiteral("грамм"), {522, 460, 60, 22});
+    lblDop = makeLabel(this, QStringLiteral("lblDop"), QString(), {16, kDopTop, 688, 0});
+    lblDop->setWordWrap(true);
+    lblDop->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblDop->hide();
 
-    cmdNazad = Wizard::button(this, "cmdNazad", QStringLiteral("Назад"), Screens::scaled(QRect(504, 500, 96, 28)));
-    Command1 = Wizard::button(this, "Command1", QStringLiteral("Закрыть"), Screens::scaled(QRect(608, 500, 96, 28)));
+    cmdNazad = Wizard::button(this, "cmdNazad", QStringLiteral("Назад"), Screens::scaled(QRect(504, kButtonsTop, 96, 28)));
+    Command1 = Wizard::button(this, "Command1", QStringLiteral("Закрыть"), Screens::scaled(QRect(608, kButtonsTop, 96, 28)));
     connect(cmdNazad, &QPushButton::clicked, this, &frmOtshet::cmdNazad_Click);
     connect(Command1, &QPushButton::clicked, this, &frmOtshet::Command1_Click);
 }
@@ -274,6 +285,7 @@ void frmOtshet::recalculate()
         lblObqiWes->setText(perBird && std::isfinite(perDay) ? NumText::format0(perDay) : undefined);
     }
     showCosts(r.bRacion);
+    showExtras();
     for (int i = n; i < 10; ++i) {
         for (QLabel* l : {lbl_1[i], lblWes[i], lblGramm[i], lblCena[i]})
             l->hide();
@@ -307,6 +319,30 @@ void frmOtshet::showCosts(bool racion)
         lblCena[i]->show();
     }
     lblCenaItog->setText(totalKnown && std::isfinite(total) ? NumText::format00(total) : QString());
+}
+
+QStringList frmOtshet::extraLines() const
+{
+    const RacionSheet* w = Navigation::racion();
+    return w ? ExtraSection::reportLines(*w) : QStringList();
+}
+
+void frmOtshet::showExtras()
+{
+    const QStringList lines = extraLines();
+    const int width = lblDop->width();
+    lblDop->setText(lines.join(QLatin1Char('\n')));
+    lblDop->setVisible(!lines.isEmpty());
+    const int room = lines.isEmpty() ? 0 : lblDop->heightForWidth(width) + Screens::scaled(8);
+    lblDop->resize(width, room);
+    const int buttons = Screens::scaled(kButtonsTop) + room;
+    cmdNazad->move(cmdNazad->x(), buttons);
+    Command1->move(Command1->x(), buttons);
+    const QSize size(this->width(), Screens::scaled(kHeight) + room);
+    if (size != this->size()) {
+        setFixedSize(size);
+        Screens::refit(this);
+    }
 }
 
 void frmOtshet::Text1_Change()

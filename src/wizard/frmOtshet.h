@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <optional>
 
+#include <QStringList>
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -17,7 +19,10 @@ struct Captions;
 // to a number of birds (grams of each feed a day, and their total) or to
 // tonnes of compound feed (kilograms of each feed, and the daily amount for
 // one bird). Its captions are also what the text report writes; the costs
-// beside the amounts (lblCena(i), lblCenaItog) are on the sheet only.
+// beside the amounts (lblCena(i), lblCenaItog) and, with the worksheet's
+// "учитывать аминокислоты и клетчатку" ticked, the extra nutrients of the
+// ration against their norms (lblDop, between the amounts and the buttons)
+// are on the sheet and the printed recipe only.
 class frmOtshet : public Form {
     Q_OBJECT
 public:
@@ -29,6 +34,8 @@ public:
     // The sheet's captions for the feeds chosen, and the worksheet's
     // deviations (empty without a worksheet), as the text report writes them.
     TextReport::Captions captions() const;
+    // The extra nutrients as lblDop lists them, line by line; empty when unticked.
+    QStringList extraLines() const;
     // True once the sheet has run its closing step (it is deleted soon after).
     bool unloaded() const { return m_unloaded; }
 
@@ -48,6 +55,7 @@ private:
     void buildControls();
     void recalculate();
     void showCosts(bool racion);
+    void showExtras();
     void Text1_Change();
     void cmdNazad_Click();
     void Command1_Click();
@@ -69,6 +77,7 @@ private:
     QLabel* Label12 = nullptr;
     QLabel* lblCenaItog = nullptr;
     QLabel* lblObqiWes = nullptr;
+    QLabel* lblDop = nullptr;
     QLineEdit* Text1 = nullptr;
     QPushButton* cmdNazad = nullptr;
     QPushButton* Command1 = nullptr;

@@ -12,6 +12,7 @@
 #include "shell/Navigation.h"
 #include "shell/Platform.h"
 #include "wizard/DiagnosisPane.h"
+#include "wizard/ExtraSection.h"
 #include "wizard/WizardWidgets.h"
 #include "wizard/frmWiborRecept.h"
 
@@ -109,6 +110,8 @@ frmRacion::frmRacion(QWidget* parent)
     buildRows();
     buildTotalsAndButtons();
     setFixedSize(Screens::scaled(QSize(736, 596)));
+    m_baseHeight = height();
+    m_extras = new ExtraSection(*this, this);
     addDiagnosis();
 
     // A new worksheet starts from zero contributions: nothing of an earlier
@@ -138,9 +141,9 @@ void frmRacion::addDiagnosis()
     why->setGeometry(cmdS->geometry().right() + Screens::scaled(7), cmdS->y(), Screens::scaled(80), cmdS->height());
     connect(why, &QPushButton::clicked, m_diagnosis, &DiagnosisPane::open);
     // The sheet grows while the pane is open below it.
-    connect(m_diagnosis, &DiagnosisPane::roomWanted, this, [this, closed = height()](int room) {
-        setFixedSize(width(), closed + room);
-        Screens::refit(this);
+    connect(m_diagnosis, &DiagnosisPane::roomWanted, this, [this](int room) {
+        m_paneRoom = room;
+        fitBelow();
     });
     connect(m_diagnosis, &DiagnosisPane::feedChosen, this, &frmRacion::takeFeed);
     // Whatever the analysis reads from the sheet brings a new one.
@@ -150,6 +153,17 @@ void frmRacion::addDiagnosis()
         connect(box, &QCheckBox::toggled, m_diagnosis, &DiagnosisPane::refreshLater);
     for (QLineEdit* box : txtWes)
         connect(box, &QLineEdit::textChanged, m_diagnosis, &DiagnosisPane::refreshLater);
+}
+
+void frmRacion::fitBelow()
+{
+    const int top = m_baseHeight + m_extras->room();
+    m_extras->move(m_extras->x(), m_baseHeight);
+    m_diagnosis->move(m_diagnosis->x(), top);
+    if (height() == top + m_paneRoom)
+        return;
+    setFixedSize(width(), top + m_paneRoom);
+    Screens::refit(this);
 }
 
 void frmRacion::buildHeadings()
@@ -356,6 +370,8 @@ void frmRacion::buildTotalsAndButtons()
             QSettings().setValue(kDopKey, on);
         ration().bDop = on;
         mdlRashet::judgeAgain(*this);
+        m_extras->rebuild();
+        fitBelow();
     });
 }
 
@@ -481,6 +497,7 @@ void frmRacion::txtWes_Change(int index)
         break;
     }
     showCost();
+    m_extras->follow();
 }
 
 // The cost of 1 kg of the mix on the sheet: each weight (grams in 100 g) times
@@ -601,6 +618,8 @@ void frmRacion::Form_Activate()
             mdlRashet::Rashet(*this, std::int16_t(i));
     s.bNazad = false;
     showCost();
+    m_extras->rebuild();
+    fitBelow();
     // A calculation being opened writes its weights right after this returns,
     // in the same handler; the group check stays skipped until it is done.
     if (s.bOpenKalk)

@@ -9,6 +9,7 @@
 
 class Adodc;
 class DiagnosisPane;
+class ExtraSection;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -43,8 +44,9 @@ private:
 // Controls are found by object name: txtWes(i) (QLineEdit), SpinButton(i),
 // lbl_1(0..8) .. lbl_10(0..8), lblKuri(0..8), lblProcent(0..7), lblSum(0..7)
 // (QLabel), lblSumWes, lblCena, Combo1, Combo2, Check1, chkCena, chkDop, cmdS, cmdNasad, cmdDalee,
-// cmdExit; cmdPochemu opens the diagnosis pane below them (DiagnosisPane), which
-// the sheet tells of its changes and grows for. How the weight boxes take keys,
+// cmdExit; with chkDop ticked the section of the extra nutrients (ExtraSection)
+// stands below them, and cmdPochemu opens the diagnosis pane below all
+// (DiagnosisPane); the sheet tells both of its changes and grows for them. How the weight boxes take keys,
 // clicks and spin arrows: RacionWeightBoxes.cpp.
 //
 // Opening a saved calculation: set bOpenKalk, fill the ration state, call
@@ -110,6 +112,8 @@ private:
     void buildRows();
     void buildTotalsAndButtons();
     void addDiagnosis();
+    // The section and the pane one below the other under the sheet, and the sheet's height for them.
+    void fitBelow();
 
     void txtWes_Change(int index);
     void showCost();
@@ -148,7 +152,10 @@ private:
     QStringList m_reportedMissing;   // names already reported as not found
     QStringList m_reportedRefused;   // names already reported as not to be looked up
     QString m_reportedGroupError;    // the last failed read of a group limit, reported once
+    ExtraSection* m_extras = nullptr;       // pnlDop, below the sheet's own controls
     DiagnosisPane* m_diagnosis = nullptr;   // pnlDiagnosis, below everything else
+    int m_baseHeight = 0;                   // the sheet without either
+    int m_paneRoom = 0;                     // what the pane asks for
     bool m_weightsKept = false;      // closing by "Назад": the weights live on in SaveWes
     QLineEdit* m_firstClick = nullptr;   // the weight box with the focus, not yet clicked or typed into
 };

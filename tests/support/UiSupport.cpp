@@ -12,6 +12,7 @@
 
 #include <QComboBox>
 #include <QMenu>
+#include <QSettings>
 #include <QTimer>
 
 namespace UiSupport {
@@ -25,6 +26,7 @@ void startUi()
 
 Fresh::Fresh()
 {
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     resetRation();
     menuRules().reset();
     LastDirs::reset();

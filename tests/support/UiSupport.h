@@ -31,12 +31,13 @@ void settle();
 void closeAll();
 
 // One test's world: a temporary folder with the default treba.mdb, the fake
-// platform, and the ration, the menu table, the last folders and the recent
-// calculations as at start.
-// Going, it closes every window first.
+// platform, and the ration, the menu table, the last folders, the recent
+// calculations as at start, and settings of its own (none remembered, none
+// written to the user's). Going, it closes every window first.
 struct Fresh {
     Fresh();
     ~Fresh() { closeAll(); }
+    QTemporaryDir settings;
     TestSupport::TempWorkDir dir;
     TestSupport::FakePlatform fake;
 };

@@ -14,6 +14,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QSqlRecord>
+#include <QTableWidget>
 #include <glpk.h>
 
 using namespace UiSupport;
@@ -148,6 +149,16 @@ double leastDeviation(const Figures& f)
     glp_delete_prob(lp);
     return best;
 }
+
+// Row r of a table, cell by cell, and the colour of its last cell (invalid: none).
+QStringList rowOf(const QTableWidget* t, int r)
+{
+    QStringList out;
+    for (int c = 0; c < t->columnCount(); ++c)
+        out << (t->item(r, c) ? t->item(r, c)->text() : QString());
+    return out;
+}
+QColor lastBack(const QTableWidget* t, int r) { return t->item(r, t->columnCount() - 1)->data(Qt::BackgroundRole).value<QColor>(); }
 
 } // namespace
 
@@ -753,6 +764,76 @@ private Q_SLOTS:
         const QString line = QString("Самый дешевый сбалансированный рацион: %1 руб./кг, на листе: %2 руб./кг");
         QVERIFY2(textOf(sheet, "lblDiagnosis").contains(line.arg(NumText::format00(cost), NumText::format00(costOfSheet()))),
                  qPrintable(textOf(sheet, "lblDiagnosis")));
+    }
+    // "учитывать аминокислоты и клетчатку" ticked: below the sheet a row per
+    // norm of the category with each feed's part and the total, green within
+    // the norm and red outside, following the weights typed; the pane opens
+    // below it; unticked, the sheet is as it was. The report sheet and the
+    // printed recipe list the totals against their norms while it is ticked.
+    // Worked by hand from the test's own norms: lysine at least 1,1 %,
+    // methionine at least 0,5 % (no figure for corn), fibre at most 5 %,
+    // sodium 0,15-0,2 and a norm of no known nutrient; none for quails.
+    void extraNutrients()
+    {
+        QWidget* s = openWorksheet({"Кукуруза", "Шрот соевый"});
+        const QSize plain = s->size();
+        auto* section = find(s, "pnlDop");
+        auto* grid = find<QTableWidget>(s, "grdDop");
+        QTest::mouseClick(find(s, "chkDop"), Qt::LeftButton);
+        QVERIFY(section->isVisible() && section->y() == plain.height() && s->height() > section->geometry().bottom());
+        QVERIFY(!grid->findItems("лизин, %", Qt::MatchExactly).isEmpty());   // the default data's
+        QCOMPARE(grid->accessibleName(), "Аминокислоты, клетчатка и другие показатели");
+        QTest::mouseClick(find(s, "chkDop"), Qt::LeftButton);
+        QVERIFY(!section->isVisible() && s->size() == plain);
+        QVERIFY(closeWorksheet());
+
+        QVERIFY(TestSupport::runSql("delete from kurwi_pokazatel") && TestSupport::runSql("delete from basa_pokazatel"));
+        QVERIFY(TestSupport::runSql("insert into kurwi_pokazatel values (?, 'lizin', 1.1, null), (?, 'metionin', 0.5, null), "
+                                    "(?, 'kletchatka', null, 5), (?, 'natriy', 0.15, 0.2), (?, 'zola', 1, 2)",
+                                    QVariantList(5, kBroilers)));
+        QVERIFY(TestSupport::runSql("insert into basa_pokazatel values ('Кукуруза', 'lizin', 0.25), ('Шрот соевый', 'lizin', 2.85), "
+                                    "('Шрот соевый', 'metionin', 0.65), ('Кукуруза', 'kletchatka', 2.2), "
+                                    "('Шрот соевый', 'kletchatka', 6)"));
+        QVERIFY(TestSupport::runSql("update basa set natriy = iif(basa_name_kormow = 'Кукуруза', 0.1, 0.3) "
+                                    "where basa_name_kormow in ('Кукуруза', 'Шрот соевый')"));
+        s = openWorksheet({"Кукуруза"}, "Перепела-несушки");   // no norms of its own
+        QTest::mouseClick(find(s, "chkDop"), Qt::LeftButton);
+        QVERIFY(textOf(s, "lblDopNone").endsWith("не заданы.") && !find(s, "grdDop")->isVisible());
+        QVERIFY(closeWorksheet());
+        s = openWorksheet({"Кукуруза", "Шрот соевый"}, kBroilers, {"60", "40"});   // the box remembered
+        grid = find<QTableWidget>(s, "grdDop");
+        QCOMPARE(grid->rowCount(), 5);
+        QCOMPARE(rowOf(grid, 1), (QStringList{"метионин, %", "не менее 0,50", "нет данных", "0,26", "нет данных"}));
+        QVERIFY(!lastBack(grid, 1).isValid());
+        QCOMPARE(rowOf(grid, 2), (QStringList{"сырая клетчатка, %", "не более 5,00", "1,32", "2,40", "3,72"}));
+        QCOMPARE(rowOf(grid, 3), (QStringList{"натрий, гр", "0,15 – 0,20", "0,06", "0,12", "0,18"}));
+        QVERIFY(rowOf(grid, 4).join('|').contains("неизвестным показателем «zola»||"));
+        QCOMPARE(rowOf(grid, 0), (QStringList{"лизин, %", "не менее 1,10", "0,15", "1,14", "1,29"}));
+        QCOMPARE(lastBack(grid, 0), kGreen);
+        typeOver(wes(s, 1), "30");
+        typeOver(wes(s, 0), "70");
+        QCOMPARE(rowOf(grid, 0).mid(2), (QStringList{"0,18", "0,86", "1,03"}));
+        QCOMPARE(lastBack(grid, 0), kRed);
+
+        // The pane below the section; closed, the sheet ends below the section again.
+        const int ticked = s->height();
+        press(s, "cmdPochemu");
+        QCOMPARE(find(s, "pnlDiagnosis")->y(), ticked);
+        QVERIFY(s->height() > find(s, "pnlDiagnosis")->geometry().bottom());
+
+        QWidget* otshet = openReport(s);
+        const QString lysine = "лизин, %: 1,03 (норма не менее 1,10) — вне нормы";
+        QVERIFY(textOf(otshet, "lblDop").contains("\nнатрий, гр: 0,16 (норма 0,15 – 0,20)\n"));
+        QVERIFY(textOf(otshet, "lblDop").contains(lysine));
+        menuItem("mnuPrint")->trigger();
+        QVERIFY(fake().previewed.value(0).contains("\n      " + lysine + "\n"));
+        press(otshet, "cmdNazad");
+        QTest::mouseClick(find(s, "chkDop"), Qt::LeftButton);
+        otshet = openReport(s);
+        QVERIFY(!find(otshet, "lblDop")->isVisible());
+        menuItem("mnuPrint")->trigger();
+        QVERIFY(!fake().previewed.value(1).contains("лизин"));
+        QVERIFY(fake().messages.isEmpty());
     }
 };
 
