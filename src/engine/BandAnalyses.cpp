@@ -261,6 +261,24 @@ double mostWeight(const Model& m)
     return s.optimal ? s.objective : 0.0;
 }
 
+namespace {
+
+// The least and the most of the programme's costs over its feasible rations.
+std::optional<Range> lowestAndHighest(Lp::Programme& lp)
+{
+    Lp::Solver solver;
+    const Lp::Solution low = solver.solve(lp);
+    if (!low.optimal)
+        return std::nullopt;
+    lp.maximise = true;
+    const Lp::Solution high = solver.solve(lp);
+    if (!high.optimal)
+        return std::nullopt;
+    return Range{low.objective, high.objective};
+}
+
+} // namespace
+
 std::optional<Range> reach(const Model& m, int j)
 {
     const int k = j - 1;
@@ -273,15 +291,7 @@ std::optional<Range> reach(const Model& m, int j)
             return std::nullopt;
         p.lp.columns[i].cost = *c;
     }
-    Lp::Solver solver;
-    const Lp::Solution low = solver.solve(p.lp);
-    if (!low.optimal)
-        return std::nullopt;
-    p.lp.maximise = true;
-    const Lp::Solution high = solver.solve(p.lp);
-    if (!high.optimal)
-        return std::nullopt;
-    return Range{low.objective, high.objective};
+    return lowestAndHighest(p.lp);
 }
 
 std::optional<Range> reachNorm(const Model& m, std::size_t n)
@@ -295,15 +305,7 @@ std::optional<Range> reachNorm(const Model& m, std::size_t n)
             return std::nullopt;
         p.lp.columns[i].cost = c;
     }
-    Lp::Solver solver;
-    const Lp::Solution low = solver.solve(p.lp);
-    if (!low.optimal)
-        return std::nullopt;
-    p.lp.maximise = true;
-    const Lp::Solution high = solver.solve(p.lp);
-    if (!high.optimal)
-        return std::nullopt;
-    return Range{low.objective, high.objective};
+    return lowestAndHighest(p.lp);
 }
 
 bool reaches(const Range& r, const Norm& n)

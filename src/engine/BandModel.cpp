@@ -221,18 +221,17 @@ Candidates candidates(const std::vector<FeedRow>& table, const Model& m, const E
         // With norms: every content they need, and the category's own limits.
         const QHash<QString, Figure> own = extras.contents.value(f.name);
         for (const Norm& n : m.norms) {
-            const std::optional<double> v = n.nutrient > 0 ? t.content[n.nutrient - 1].value : own.value(n.code).value;
-            usable = usable && v && *v >= 0.0 && *v < 1e12;
+            const std::optional<double> v =
+                ExtraNorms::usable(n.nutrient > 0 ? t.content[n.nutrient - 1] : own.value(n.code));
+            usable = usable && v;
             f.extra.push_back(v.value_or(0.0));
         }
         if (!usable)
             continue;
         if (!m.norms.empty() && extras.shares.contains(f.name)) {
-            const FeedShare& share = extras.shares[f.name];
-            if (share.least.value && *share.least.value >= 0.0)
-                f.least = *share.least.value;
-            if (share.most.value && *share.most.value >= 0.0)
-                f.limit = *share.most.value;
+            const ExtraNorms::Share share = ExtraNorms::shareOf(extras.shares[f.name]);
+            f.least = share.least;
+            f.limit = share.most.value_or(f.limit);
         }
         out.feeds.push_back(f);
     }

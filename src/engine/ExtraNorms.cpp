@@ -10,6 +10,13 @@
 
 namespace ExtraNorms {
 
+std::optional<double> usable(const Figure& f)
+{
+    if (f.value && *f.value >= 0.0 && std::fabs(*f.value) < 1e12)
+        return f.value;
+    return std::nullopt;
+}
+
 namespace {
 
 // The eight nutrient's number (1..8) for a column of kurwi, else 0.
@@ -19,13 +26,6 @@ int nutrientOf(const QString& code)
         if (Nutrients::at(j).kurwiColumn.compare(code, Qt::CaseInsensitive) == 0)
             return j;
     return 0;
-}
-
-std::optional<double> usable(const Figure& f)
-{
-    if (f.value && *f.value >= 0.0 && std::fabs(*f.value) < 1e12)
-        return f.value;
-    return std::nullopt;
 }
 
 QString bound(const Figure& f, const QString& what, const QString& line, const QString& category)
@@ -128,11 +128,12 @@ std::optional<Share> share(const RationState& s, int i)
 {
     if (!s.bDop || i < 0 || std::size_t(i) >= s.Dop.shares.size() || !s.Dop.shares[i])
         return std::nullopt;
-    const FeedShare& f = *s.Dop.shares[i];
-    Share out;
-    out.least = usable(f.least).value_or(0.0);
-    out.most = usable(f.most);
-    return out;
+    return shareOf(*s.Dop.shares[i]);
+}
+
+Share shareOf(const FeedShare& f)
+{
+    return {usable(f.least).value_or(0.0), usable(f.most)};
 }
 
 Faults faults(const RationState& s, const std::vector<Line>& lines)

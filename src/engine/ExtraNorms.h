@@ -45,6 +45,13 @@ struct Share {
     std::optional<double> most;
 };
 std::optional<Share> share(const RationState& s, int i);
+// The bounds of a stored share, whatever the box: a bound not a number or
+// negative is none.
+Share shareOf(const FeedShare& f);
+
+// A stored content or bound the band model can take: a number, not negative,
+// within the solver's range; none otherwise.
+std::optional<double> usable(const Figure& f);
 
 // What is wrong with the contents, the norms or the feed limits (in Russian,
 // each naming the feed or the category): a figure missing ("лизин в корме

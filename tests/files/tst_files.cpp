@@ -530,6 +530,16 @@ private Q_SLOTS:
     }
 };
 
+// SQLite's own mark of a file it may only read (write version 3), which
+// stops the superuser too, and the file's permissions read-only.
+static bool markReadOnly()
+{
+    QFile f(Database::path());
+    const bool marked = f.open(QIODevice::ReadWrite) && f.seek(18) && f.write("\3", 1) == 1 && f.flush();
+    f.close();
+    return marked && f.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+}
+
 QMap<QString, std::function<void()>> tst_files::scenarios()
 {
     QMap<QString, std::function<void()>> s;
@@ -748,13 +758,9 @@ QMap<QString, std::function<void()>> tst_files::scenarios()
         QCOMPARE(ration().DataKorm[0][0].toString(), in(1));
         QCOMPARE(shows(sheet, {u"lbl_1(2)"_s, u"lbl_2(2)"_s, u"lblCena"_s}), QStringList({u"0,85"_s, see(1), see(2)}));
     };
-    // SQLite's own mark of a file it may only read (write version 3) stops the superuser too.
     s["db-read-only-no-prices"] = [this] {
         QVERIFY(runSql(u"drop table cena"_s));
-        QFile f(Database::path());
-        QVERIFY(f.open(QIODevice::ReadWrite) && f.seek(18) && f.write("\3", 1) == 1 && f.flush());
-        f.close();
-        QVERIFY(f.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        QVERIFY(markReadOnly());
         const QByteArray before = bytesOf(Database::path());
         QVERIFY(Startup::checkDatabase());
         menuItem("mnuCena")->trigger();
@@ -911,10 +917,7 @@ QMap<QString, std::function<void()>> tst_files::scenarios()
     s["extra-tables-read-only"] = [this] {
         for (const Database::Table& t : Database::extraTables())
             QVERIFY(runSql(u"drop table "_s + t.name));
-        QFile f(Database::path());
-        QVERIFY(f.open(QIODevice::ReadWrite) && f.seek(18) && f.write("\3", 1) == 1 && f.flush());
-        f.close();
-        QVERIFY(f.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        QVERIFY(markReadOnly());
         const QByteArray before = bytesOf(Database::path());
         QVERIFY(Startup::checkDatabase());
         for (const char* item : {"mnuDopKorm", "mnuDopKurwi", "mnuKurwiKorm", "mnuPokazatel"}) {
