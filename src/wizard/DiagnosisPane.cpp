@@ -20,6 +20,33 @@
 
 namespace {
 constexpr int kListHeight = 58;   // three suggestions, at 8 pt
+
+// The diagnosis's words. Its height comes from its width (the pane is as wide
+// as the sheet); a word-wrapped label would reckon its sizes by laying the
+// whole text out again at other widths (one word to a line for the least),
+// at every change of the text.
+class DiagnosisLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    QSize minimumSizeHint() const override { return {0, fontMetrics().height()}; }
+    QSize sizeHint() const override { return {fontMetrics().averageCharWidth() * 40, fontMetrics().height()}; }
+    // Asked again and again by the layout for the same text and width.
+    int heightForWidth(int w) const override
+    {
+        if (w != m_width || text() != m_text || font() != m_font) {
+            m_width = w;
+            m_text = text();
+            m_font = font();
+            m_height = QLabel::heightForWidth(w);
+        }
+        return m_height;
+    }
+
+private:
+    mutable int m_width = -1, m_height = 0;
+    mutable QString m_text;
+    mutable QFont m_font;
+};
 }
 
 DiagnosisPane::DiagnosisPane(RacionSheet& sheet, QWidget* parent)
@@ -42,7 +69,7 @@ DiagnosisPane::DiagnosisPane(RacionSheet& sheet, QWidget* parent)
     cmdClose->setToolTip(QStringLiteral("Закрыть разбор"));
     cmdClose->setAutoRaise(true);
 
-    lblDiagnosis = new QLabel(this);
+    lblDiagnosis = new DiagnosisLabel(this);
     lblDiagnosis->setObjectName(QStringLiteral("lblDiagnosis"));
     lblDiagnosis->setWordWrap(true);
     lblDiagnosis->setAlignment(Qt::AlignLeft | Qt::AlignTop);

@@ -12,9 +12,16 @@ namespace Wizard {
 
 void setLabelBack(QWidget* label, const QColor& colour)
 {
+    // A new palette costs the widget a round of change events and a repaint:
+    // the worksheet colours every cell at each change of a weight, mostly as
+    // it already is.
+    const QColor text = Screens::textColourFor(colour);
+    if (label->autoFillBackground() && label->palette().color(QPalette::Window) == colour
+        && label->palette().color(QPalette::WindowText) == text)
+        return;
     QPalette p = label->palette();
     p.setColor(QPalette::Window, colour);
-    p.setColor(QPalette::WindowText, Screens::textColourFor(colour));
+    p.setColor(QPalette::WindowText, text);
     label->setPalette(p);
     label->setAutoFillBackground(true);
 }
@@ -38,9 +45,12 @@ QVBoxLayout* column(QWidget* window, const QMargins& margins, int spacing)
 
 void setBoxBack(QWidget* box, const QColor& colour)
 {
+    const QColor text = Screens::textColourFor(colour);
+    if (box->palette().color(QPalette::Base) == colour && box->palette().color(QPalette::Text) == text)
+        return;
     QPalette p = box->palette();
     p.setColor(QPalette::Base, colour);
-    p.setColor(QPalette::Text, Screens::textColourFor(colour));
+    p.setColor(QPalette::Text, text);
     box->setPalette(p);
 }
 
