@@ -110,15 +110,13 @@ HomeAt::~HomeAt()
 
 QString FakePlatform::printPreview(QTextDocument& document, const QString& pdfPath)
 {
-    previewed << document.toPlainText();
     previewDocs << std::shared_ptr<QTextDocument>(document.clone());
     offeredPdfs << pdfPath;
     const QString answer = pdfAnswers.isEmpty() ? QString() : pdfAnswers.dequeue();
-    if (!answer.isEmpty()) {   // as the preview's print dialog does
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFileName(answer);
+    QPrinter printer(QPrinter::HighResolution);   // as the preview's print dialog sets it for a PDF
+    printer.setOutputFileName(answer);
+    if (!answer.isEmpty())
         document.print(&printer);
-    }
     return answer;
 }
 

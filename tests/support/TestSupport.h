@@ -13,7 +13,6 @@
 #include <QVariant>
 #include <QTextDocument>
 #include <functional>
-#include <memory>
 
 namespace TestSupport {
 
@@ -35,8 +34,7 @@ public:
     QList<QUrl> openedUrls;         // every address opened (each opens)
     QStringList viewedFiles;        // every file viewed (each shows)
     QStringList viewedFrom;         // the line each was to be shown from
-    QStringList previewed;          // the text of every document shown in the print preview
-    QList<std::shared_ptr<QTextDocument>> previewDocs;   // a copy of each
+    QList<std::shared_ptr<QTextDocument>> previewDocs;   // a copy of every document shown in the print preview
     QStringList offeredPdfs;        // the PDF file each offered
     QQueue<QString> pdfAnswers;     // next PDF files printed to from the preview, each written ("" or none: closed)
 
