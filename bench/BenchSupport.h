@@ -46,7 +46,7 @@ public:
     bool openUrl(const QUrl&) override { return false; }
     bool viewTextFile(const QString&, const QString&) override { return false; }
     Answer question(const QString&) override { return Answer::No; }
-    void printPreview(QTextDocument&) override {}
+    QString printPreview(QTextDocument&, const QString&) override { return {}; }
 };
 
 inline double median(std::vector<double> v)

@@ -79,7 +79,7 @@ public:
     QString openFileName(const QString&, const QString&) override { return {}; }
     bool openUrl(const QUrl&) override { return false; }
     bool viewTextFile(const QString&, const QString&) override { return false; }
-    void printPreview(QTextDocument&) override {}
+    QString printPreview(QTextDocument&, const QString&) override { return {}; }
 };
 
 // "Новый расчет", the category and the feeds by clicks, "Далее": the worksheet.

@@ -7,10 +7,10 @@
 #include "files/CalcFile.h"
 #include "files/CalcHistory.h"
 #include "files/LastDirs.h"
+#include "files/PrintedRecipe.h"
 #include "files/TextReport.h"
 #include "shell/FileFilters.h"
 #include "shell/MenuRules.h"
-#include "shell/Metrics.h"
 #include "shell/Platform.h"
 #include "shell/RecentCalculations.h"
 
@@ -224,17 +224,25 @@ void printReport()
     const std::optional<TextReport::Captions> captions = reportCaptions();
     if (!captions)
         return;
+    const RationState& r = ration();
+    PrintedRecipe::Recipe recipe{*captions, reportExtras(), r.bRacion, {}, QDate::currentDate()};
+    for (int i = 0; i < r.feedCount(); ++i)
+        recipe.priced << r.Cena[std::size_t(i)].has_value();
     QTextDocument document;
-    document.setDefaultFont(Screens::columnFont(10));
-    QStringList lines = TextReport::printLines(*captions);
-    const QStringList extras = reportExtras();
-    if (!extras.isEmpty())
-        lines << QString();
-    for (const QString& line : extras)
-        lines << QStringLiteral("      ") + line;
-    document.setPlainText(lines.join(QLatin1Char('\n')));
-    document.setMetaInformation(QTextDocument::DocumentTitle, captions->Label1 + QLatin1Char(' ') + captions->Label3);
-    platform().printPreview(document);
+    PrintedRecipe::build(document, recipe);
+    const QString name = PrintedRecipe::pdfFileName(r.bRacion, captions->Label3);
+    document.setMetaInformation(QTextDocument::DocumentTitle, name.chopped(4));
+    const QString pdf = platform().printPreview(document, QDir(LastDirs::dir(LastDirs::Kind::Pdf)).filePath(name));
+    if (pdf.isEmpty())
+        return;
+    // A PDF engine that cannot open its file writes nothing; one it opens is
+    // written anew, never left with the bytes of an earlier recipe.
+    if (QFileInfo(pdf).size() <= 0) {
+        platform().message(QStringLiteral("Рецепт не записан в файл %1.").arg(shown(pdf)));
+        return;
+    }
+    LastDirs::remember(LastDirs::Kind::Pdf, pdf);
+    platform().message(QStringLiteral("Рецепт записан в файл %1.").arg(shown(pdf)), MessageKind::Information);
 }
 
 } // namespace Navigation

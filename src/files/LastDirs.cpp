@@ -19,7 +19,12 @@ QHash<int, QString>& memory()
 
 QString key(Kind kind)
 {
-    return kind == Kind::Calculation ? QStringLiteral("lastDirs/kalk") : QStringLiteral("lastDirs/txt");
+    switch (kind) {
+    case Kind::Calculation: return QStringLiteral("lastDirs/kalk");
+    case Kind::Report: return QStringLiteral("lastDirs/txt");
+    case Kind::Pdf: break;
+    }
+    return QStringLiteral("lastDirs/pdf");
 }
 
 bool persistent()

@@ -9,7 +9,7 @@
 // own run only.
 namespace LastDirs {
 
-enum class Kind { Calculation, Report };
+enum class Kind { Calculation, Report, Pdf };
 
 QString dir(Kind kind);
 // Remembers the folder that holds filePath for this kind of file.

@@ -39,9 +39,7 @@ QStringList feedLines(const QString& name, const QString& amount, const QString&
 
 namespace {
 
-// Without costs the lines of the file; with them (on paper only) each feed's
-// known cost from `costColumn`, right-aligned, and the total below.
-QStringList reportLines(const Captions& c, int unitColumn, int costColumn = 0)
+QStringList reportLines(const Captions& c, int unitColumn)
 {
     const QString p0 = c.lblProcent[0], p1 = c.lblProcent[1], p2 = c.lblProcent[2], p3 = c.lblProcent[3];
     const QString p4 = c.lblProcent[4], p5 = c.lblProcent[5], p6 = c.lblProcent[6], p7 = c.lblProcent[7];
@@ -61,23 +59,12 @@ QStringList reportLines(const Captions& c, int unitColumn, int costColumn = 0)
         << QString()
         << blanks(35) + QStringLiteral("Рецепт")
         << QString();
-    int costWidth = 0;
-    for (const QString& cost : c.lblCena)
-        costWidth = qMax(costWidth, int(cost.size()));
     for (int i = 0; i < c.lbl_1.size(); ++i) {
-        QStringList feed = feedLines(c.lbl_1.at(i), c.lblWes.value(i), c.lblGramm.value(i), unitColumn);
-        if (const QString cost = c.lblCena.value(i); costColumn > 0 && !cost.isEmpty()) {
-            QString last = feed.takeLast();
-            tabTo(feed, last, costColumn);
-            feed << last + cost.rightJustified(costWidth) + QStringLiteral(" руб.");
-        }
-        out << feed;
+        out << feedLines(c.lbl_1.at(i), c.lblWes.value(i), c.lblGramm.value(i), unitColumn);
         out << QString();
     }
     out << QString();
     out << blanks(6) + c.Label10 + QStringLiteral(" : ") + c.lblObqiWes + QStringLiteral(" грамм ");
-    if (costColumn > 0 && !c.lblCenaItog.isEmpty())
-        out << QString() << blanks(6) + c.Label12 + QLatin1Char(' ') + c.lblCenaItog;
     return out;
 }
 
@@ -86,18 +73,6 @@ QStringList reportLines(const Captions& c, int unitColumn, int costColumn = 0)
 QStringList lines(const Captions& c)
 {
     return reportLines(c, kUnitColumn);
-}
-
-QStringList printLines(const Captions& c)
-{
-    int longest = 0;
-    for (const QString& amount : c.lblWes)
-        longest = qMax(longest, int(amount.size()));
-    const int unitColumn = qMax(kUnitColumn, kAmountColumn + longest + 1);
-    int unit = 0;
-    for (const QString& u : c.lblGramm)
-        unit = qMax(unit, int(u.size()));
-    return reportLines(c, unitColumn, unitColumn + unit + 2);
 }
 
 } // namespace TextReport

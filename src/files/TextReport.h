@@ -26,8 +26,8 @@ struct Captions {
     QString Label10;       // caption of the bottom line
     QString lblObqiWes;    // its value (grams)
     std::array<QString, 8> lblProcent;   // the worksheet's deviations, nutrient 1..8
-    // Printed only: each feed's cost, and the total with its caption (blank
-    // where a price is missing).
+    // Printed only (PrintedRecipe): each feed's cost, and the total with its
+    // caption (blank where a price is missing).
     QStringList lblCena;
     QString Label12;
     QString lblCenaItog;
@@ -36,13 +36,6 @@ struct Captions {
 // The whole report, one string per line (15 + 2 per feed + 2 lines when no
 // feed line has to be broken).
 QStringList lines(const Captions& captions);
-
-// The report as it is printed: the same lines, except that the feeds' units
-// stand together one column after the longest amount when it reaches column
-// 56, so that no unit runs into its number or drops to a line of its own; and
-// each known cost in roubles in a column after the units, the total cost
-// below the bottom line.
-QStringList printLines(const Captions& captions);
 
 // One feed's line: the amount from column 48, the unit from `unitColumn`; a
 // part that would begin at or after its column goes on a new line instead.

@@ -54,8 +54,9 @@ void MenuRules::report(MenuEvent event)
         set(MenuItem::SaveRacion, true);
         break;
     case MenuEvent::OtshetActivated:
+        // "Сохранить расчет..." stays as the worksheet left it: the calculation
+        // behind the report can be saved from here too.
         set(MenuItem::SaveRacion, true);
-        set(MenuItem::SaveR, false);
         break;
     case MenuEvent::OtshetBack:
         set(MenuItem::SaveR, true);

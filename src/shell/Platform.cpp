@@ -79,15 +79,21 @@ public:
         return QDesktopServices::openUrl(url);
     }
     bool viewTextFile(const QString& path, const QString& from) override;
-    void printPreview(QTextDocument& document) override
+    QString printPreview(QTextDocument& document, const QString& pdfPath) override
     {
         QPrinter printer(QPrinter::HighResolution);
         printer.setDocName(document.metaInformation(QTextDocument::DocumentTitle));
+        // The print dialog offers this file for "Print to File (PDF)" (else it
+        // makes one up from the title, in the working folder); a printer of
+        // the system, where there is one, stays the one chosen.
+        printer.setOutputFileName(pdfPath);
+        printer.setOutputFormat(QPrinter::NativeFormat);
         QPrintPreviewDialog preview(&printer, dialogParent());
         preview.setWindowTitle(QStringLiteral("Предварительный просмотр печати"));
         QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
                          [&document](QPrinter* p) { document.print(p); });
-        preview.exec();
+        const bool printed = preview.exec() == QDialog::Accepted;
+        return printed && printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
     }
 };
 

@@ -32,8 +32,9 @@ public:
     // that is scrolled to the top (the file's start when it has no such line).
     virtual bool viewTextFile(const QString& path, const QString& from = QString()) = 0;
     // The print preview of the document, from which the user prints it or
-    // saves it as a PDF; returns when the preview is closed.
-    virtual void printPreview(QTextDocument& document) = 0;
+    // saves it as a PDF (pdfPath is the file offered); returns when the
+    // preview is closed: the PDF file printed to, or empty when none was.
+    virtual QString printPreview(QTextDocument& document, const QString& pdfPath) = 0;
 };
 
 Platform& platform();            // the one in use

@@ -283,6 +283,13 @@ private Q_SLOTS:
         menuItem("mnuOpenRacion")->trigger();
         QCOMPARE(fake().viewedFiles, QStringList{written});
         QCOMPARE(fake().initialDirs.last(), home.filePath(u"Documents"_s));
+        // "Сохранить расчет..." there saves the calculation behind it, as the worksheet did;
+        // "Печать..." offers its PDF in the documents folder.
+        fake().saveAnswers << home.filePath(u"с листа отчета.kalk"_s);
+        menuItem("mnuSaveR")->trigger();
+        QCOMPARE(bytesOf(home.filePath(u"с листа отчета.kalk"_s)), bytesOf(saved));
+        menuItem("mnuPrint")->trigger();
+        QCOMPARE(fake().offeredPdfs, QStringList{home.filePath(u"Documents/Рецепт рациона — Бройлеры старт 1-3 нед.pdf"_s)});
         press(otshet, "cmdNazad");
 
         // "Последние расчеты": the last five saved or opened, newest first; one opened

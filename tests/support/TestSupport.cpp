@@ -5,15 +5,12 @@
 #include "shell/FileFilters.h"
 
 #include <QFileInfo>
-#include <QFontInfo>
-#include <QFontMetricsF>
-#include <QSet>
+#include <QPrinter>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTextDocument>
 
 #include <cerrno>
-#include <cmath>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -111,16 +108,16 @@ HomeAt::~HomeAt()
     qputenv("XDG_CONFIG_HOME", m_config);   // empty counts as unset
 }
 
-void FakePlatform::printPreview(QTextDocument& document)
+QString FakePlatform::printPreview(QTextDocument& document, const QString& pdfPath)
 {
-    previewed << document.toPlainText();
-    // What the reader sees: every character of the report as wide as the others.
-    const QFontMetricsF metrics(document.defaultFont());
-    QSet<double> advances;
-    for (const QChar c : document.toPlainText())
-        if (c != QLatin1Char('\n'))
-            advances << std::round(metrics.horizontalAdvance(c) * 100);
-    previewFonts << (advances.size() == 1 ? QFontInfo(document.defaultFont()).family() : QString());
+    previewDocs << std::shared_ptr<QTextDocument>(document.clone());
+    offeredPdfs << pdfPath;
+    const QString answer = pdfAnswers.isEmpty() ? QString() : pdfAnswers.dequeue();
+    QPrinter printer(QPrinter::HighResolution);   // as the preview's print dialog sets it for a PDF
+    printer.setOutputFileName(answer);
+    if (!answer.isEmpty())
+        document.print(&printer);
+    return answer;
 }
 
 TempWorkDir::TempWorkDir()

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QVariant>
+#include <QTextDocument>
 #include <functional>
 
 namespace TestSupport {
@@ -33,8 +34,9 @@ public:
     QList<QUrl> openedUrls;         // every address opened (each opens)
     QStringList viewedFiles;        // every file viewed (each shows)
     QStringList viewedFrom;         // the line each was to be shown from
-    QStringList previewed;          // the text of every document shown in the print preview
-    QStringList previewFonts;       // and its font's family, when the text's characters are equally wide in it
+    QList<std::shared_ptr<QTextDocument>> previewDocs;   // a copy of every document shown in the print preview
+    QStringList offeredPdfs;        // the PDF file each offered
+    QQueue<QString> pdfAnswers;     // next PDF files printed to from the preview, each written ("" or none: closed)
 
     void message(const QString& text, MessageKind kind = MessageKind::Warning) override;
     Answer question(const QString& text) override;
@@ -42,7 +44,7 @@ public:
     QString openFileName(const QString& filter, const QString& initialDir) override;
     bool openUrl(const QUrl& url) override;
     bool viewTextFile(const QString& path, const QString& from = QString()) override;
-    void printPreview(QTextDocument& document) override;
+    QString printPreview(QTextDocument& document, const QString& pdfPath) override;
 };
 
 // Runs `act` in a child process whose files cannot grow beyond `bytes` (as on

@@ -9,12 +9,15 @@
 #include "support/EngineSupport.h"
 #include "support/UiSupport.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPrinter>
 #include <QSqlRecord>
 #include <QTableWidget>
+#include <QTextTable>
 #include <glpk.h>
 
 using namespace UiSupport;
@@ -159,6 +162,17 @@ QStringList rowOf(const QTableWidget* t, int r)
     return out;
 }
 QColor lastBack(const QTableWidget* t, int r) { return t->item(r, t->columnCount() - 1)->data(Qt::BackgroundRole).value<QColor>(); }
+
+// The tables of a printed document in order, each as its rows of cell texts.
+QList<QList<QStringList>> tablesOf(const QTextDocument& doc)
+{
+    QList<QList<QStringList>> out;
+    for (QTextFrame* f : doc.rootFrame()->childFrames())
+        if (const auto* t = qobject_cast<QTextTable*>(f); t && out.emplaceBack(t->rows()).size())
+            for (int k = 0; k < t->rows() * t->columns(); ++k)   // cell by cell, row by row
+                out.back()[k / t->columns()] << t->cellAt(k / t->columns(), k % t->columns()).firstCursorPosition().block().text();
+    return out;
+}
 
 } // namespace
 
@@ -368,7 +382,7 @@ private Q_SLOTS:
         // with its weights, ready to be saved.
         QWidget* otshet = openReport(s, "optKombikorm");
         QVERIFY(otshet && !s->isVisible());
-        QVERIFY(!menuItem("mnuSaveR")->isEnabled() && menuItem("mnuSaveRacion")->isEnabled());
+        QVERIFY(menuItem("mnuSaveR")->isEnabled() && menuItem("mnuSaveRacion")->isEnabled());
         typeOver(find<QLineEdit>(otshet, "Text1"), "2");
         QCOMPARE(textsOf(otshet, "lblWes(%1)", 2), QStringList({"1310", "690"}));
         QCOMPARE(textsOf(otshet, "lblCena(%1)", 2) << textOf(otshet, "lblCenaItog"),
@@ -399,7 +413,7 @@ private Q_SLOTS:
         otshet = openReport(s);
         QCOMPARE(textOf(otshet, "Text1"), "50");
 
-        // "Записать рацион в файл...": the report's lines, without costs.
+        // "Записать рацион в файл...": the report's lines.
         const QString report = m_fresh->dir.filePath("рацион бройлеров.txt");
         fake().saveAnswers << report;
         menuItem("mnuSaveRacion")->trigger();
@@ -407,18 +421,11 @@ private Q_SLOTS:
         QVERIFY(lines && lines->size() == 15 + 2 * 2 + 2);
         QCOMPARE(lines->at(8).split(' ', Qt::SkipEmptyParts).mid(0, 2), QStringList({"-2,5", "-6,8"}));   // the worksheet's
         QCOMPARE(lines->at(15), QString("      Кукуруза").leftJustified(47) + "4009,43 грамм");
-        QVERIFY(!lines->join('\n').contains("руб"));
-        // Ctrl+P: the same lines in a fixed-width font, each cost lined up after its unit.
+        // Ctrl+P: the worksheet's deviations on paper too (the rest as the printed page's test has it).
         w.activateWindow();   // the window system gives it back after the modal dialog; offscreen does not
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QTest::keyClick(&w, Qt::Key_P, Qt::ControlModifier);
-        QCOMPARE(fake().previewed.size(), 1);
-        QVERIFY(!fake().previewFonts.first().isEmpty());
-        const QStringList paper = fake().previewed.first().split('\n');
-        QCOMPARE(paper.mid(0, 15), lines->mid(0, 15));
-        QCOMPARE(paper.at(15), lines->at(15) + "  50,12 руб.");
-        QCOMPARE(paper.at(17), lines->at(17) + "  63,36 руб.");
-        QCOMPARE(paper.last(), "      Стоимость рациона в сутки, руб.: 113,48");
+        QCOMPARE(tablesOf(*fake().previewDocs.value(0)).value(1).value(1).mid(0, 2), (QStringList{"-2,5", "-6,8"}));
 
         // "Закрыть" ends the calculation, the unsaved weights asked about
         // ("Нет"): both go, a new one may begin.
@@ -428,6 +435,62 @@ private Q_SLOTS:
         QVERIFY(menuItem("mnuRacion")->isEnabled() && !menuItem("mnuSaveR")->isEnabled());
         QCOMPARE(fake().messages,
                  QStringList{"Для расчета рациона введите в базу данных суточную потребность птицы в О/Э"});
+    }
+
+    // The printed recipe of seven feeds, one with a long name and one without
+    // a price, for birds and for tonnes, printed to a PDF from the preview
+    // under the name offered: one page, each feed's name, amount, unit and
+    // cost on one row (only a name wraps, within its column), no table wider
+    // than A4.
+    void printedPage_data()
+    {
+        // The recipe kind, the category, the PDF offered, the quantity typed, its line on paper, the total's caption.
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("1000 birds") << QStringList{"optRacion", kBroilers, "Рецепт рациона — Бройлеры старт 1-3 нед.pdf",
+                                                   "1000", "Количество птицы:", "1000 гол.", "Общий вес рациона"};
+        QTest::newRow("5 t, a category no file name can hold") << QStringList{"optKombikorm", "Куры 1/2: опыт\\сад [А] <Б>|?*.",
+            "Рецепт комбикорма — Куры 1 2 опыт сад А Б.pdf", "5", "Количество комбикорма:", "5 т", "Общий вес комбикорма"};
+    }
+    void printedPage()
+    {
+        QFETCH(QStringList, shown);
+        const QString kind = shown[0], category = shown[1];
+        const QStringList feeds{"Кукуруза", "Пшеница", "Шрот соевый", "Шрот подсолнечный", "Известняк (известняковая мука)",
+                                "Масло подсолнечное", "Премикс для бройлеров и родительского стада 1%"};
+        QVERIFY(TestSupport::runSql("update kurwi set kategoriy_ptici = ? where kategoriy_ptici = ?", {category, kBroilers})
+                && TestSupport::runSql("insert into cena values (?, 14), (?, 38.5), (?, 21), (?, 4), (?, 95), (?, 310)",
+                                       {feeds[0], feeds[2], feeds[3], feeds[4], feeds[5], feeds[6]}));
+        QWidget* otshet = openReport(openWorksheet(feeds, category, {"50", "16,5", "22", "6", "1,5", "3", "1"}), kind);
+        typeOver(find<QLineEdit>(otshet, "Text1"), shown[3]);
+        const QString pdf = m_fresh->dir.filePath("рецепт.pdf"), day = QDate::currentDate().toString("dd.MM.yyyy");
+        fake().pdfAnswers << pdf;
+        menuItem("mnuPrint")->trigger();
+        QCOMPARE(QFileInfo(fake().offeredPdfs.value(0)).fileName(), shown[2]);
+        QCOMPARE(fake().messages, QStringList{"Рецепт записан в файл " + QDir::toNativeSeparators(pdf) + "."});
+        QCOMPARE(QString::fromLatin1(TestSupport::bytesOf(pdf)).count(QRegularExpression("/Type\\s*/Page[^s]")), 1);
+        QTextDocument& doc = *fake().previewDocs.value(0);
+        const QList<QList<QStringList>> tables = tablesOf(doc);
+        QVERIFY(tables.value(0).value(0).value(1) == day || QDate::currentDate().toString("dd.MM.yyyy") != day);
+        QCOMPARE(tables.value(0).mid(1), (QList<QStringList>{{"Категория птицы:", category}, {shown[4], shown[5]},
+                                                            {"Суточная потребность птицы в O/Э:", "185 ккалл"}}));
+        const QString unit = kind == "optRacion" ? "грамм" : "кг", total = kind == "optRacion" ? textOf(otshet, "lblObqiWes") : "5000";
+        QList<QStringList> sheet{{"Корм", "Количество", "Ед. изм.", "Стоимость, руб."}};
+        for (int i = 0; i < 7; ++i)
+            sheet << QStringList{feeds[i], textOf(otshet, QString("lblWes(%1)").arg(i)), unit, i == 1 ? "нет цены" : textOf(otshet, QString("lblCena(%1)").arg(i))};
+        QCOMPARE(tables.value(2), (sheet << QStringList{shown[6], total, unit, "—"}));
+        QVERIFY(doc.toPlainText().contains("\nОбщая стоимость не подсчитана: нет цены для «Пшеница»."));
+
+        // Laid out on A4 as print() lays it, 2 cm from each edge: no table wider than
+        // the page, no figure of a feed's row broken into a second line.
+        QPrinter a4(QPrinter::HighResolution);
+        a4.setPageSize(QPageSize(QPageSize::A4));
+        doc.documentLayout()->setPaintDevice(&a4);
+        doc.setTextWidth(a4.width() - 2 * a4.logicalDpiX() * 2 / 2.54);
+        for (QTextFrame* f : doc.rootFrame()->childFrames())
+            QVERIFY(doc.documentLayout()->frameBoundingRect(f).right() <= doc.textWidth());
+        const auto* recipe = qobject_cast<QTextTable*>(doc.rootFrame()->childFrames().value(2));
+        for (int cell = recipe->columns(); cell < recipe->rows() * recipe->columns(); ++cell)
+            QVERIFY(cell % 4 == 0 || recipe->cellAt(cell / 4, cell % 4).firstCursorPosition().block().layout()->lineCount() == 1);
     }
 
     // Up and Down in a weight box step it as its spin arrows do: by one, by
@@ -826,13 +889,14 @@ private Q_SLOTS:
         QVERIFY(textOf(otshet, "lblDop").contains("\nнатрий, гр: 0,16 (норма 0,15 – 0,20)\n"));
         QVERIFY(textOf(otshet, "lblDop").contains(lysine));
         menuItem("mnuPrint")->trigger();
-        QVERIFY(fake().previewed.value(0).contains("\n      " + lysine + "\n"));
+        QVERIFY(fake().previewDocs.value(0)->toPlainText().contains("\n" + lysine + "\n"));
+        QCOMPARE(tablesOf(*fake().previewDocs.value(0)).value(2).value(0).size(), 3);   // no prices, no cost column
         press(otshet, "cmdNazad");
         QTest::mouseClick(find(s, "chkDop"), Qt::LeftButton);
         otshet = openReport(s);
         QVERIFY(!find(otshet, "lblDop")->isVisible());
         menuItem("mnuPrint")->trigger();
-        QVERIFY(!fake().previewed.value(1).contains("лизин"));
+        QVERIFY(!fake().previewDocs.value(1)->toPlainText().contains("лизин"));
         QVERIFY(fake().messages.isEmpty());
     }
 };
