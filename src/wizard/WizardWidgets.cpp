@@ -40,7 +40,6 @@ void showNamesWhole(QListWidget* list)
     // Entries of one size would all take the size of one of them, and a
     // longer name would be cut to it.
     list->setUniformItemSizes(false);
-    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, list, [list](const QModelIndex&, int first, int last) {
         for (int i = first; i <= last; ++i)
             if (QListWidgetItem* item = list->item(i))

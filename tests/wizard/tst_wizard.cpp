@@ -13,7 +13,6 @@
 #include <QComboBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QScrollBar>
 #include <QSqlRecord>
 #include <QTableWidget>
 #include <QToolTip>
@@ -31,20 +30,19 @@ const QColor kGreen(192, 255, 192), kRed(255, 192, 192);
 QColor back(const QWidget* screen, const QString& name) { return find(screen, name)->palette().color(QPalette::Window); }
 
 // A name longer than any list is wide, and the entries of a list cut short:
-// narrower than their text (or out of the list's sideways reach), or without
-// the whole name as the tooltip where the mouse rests on them.
+// narrower than their text, or without the whole name as the tooltip where
+// the mouse rests on them.
 const QString kLong = "Премикс для бройлеров и родительского стада 1% (витамины, микроэлементы, ферменты)";
 QStringList cutEntries(QListWidget* list)
 {
     QStringList cut;
-    for (int i = 0; i < list->count(); ++i) {
-        list->scrollToItem(list->item(i));
-        const QRect r = list->visualItemRect(list->item(i));
+    for (QListWidgetItem* item : list->findItems("*", Qt::MatchWildcard)) {
+        list->scrollToItem(item);   // sideways too
+        const QRect r = list->visualItemRect(item);
         QHelpEvent tip(QEvent::ToolTip, r.center(), list->viewport()->mapToGlobal(r.center()));
         QApplication::sendEvent(list->viewport(), &tip);
-        if (r.width() < list->fontMetrics().horizontalAdvance(list->item(i)->text()) || QToolTip::text() != list->item(i)->text()
-            || (r.width() > list->viewport()->width() && list->horizontalScrollBar()->maximum() == 0))
-            cut << list->item(i)->text();
+        if (r.width() < list->fontMetrics().horizontalAdvance(item->text()) || QToolTip::text() != item->text())
+            cut << item->text();
     }
     return cut;
 }
