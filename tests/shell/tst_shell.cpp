@@ -15,6 +15,7 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -208,6 +209,8 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(other.filePath("treba.mdb")), 60000);   // past the hand-over: running
         alone.kill();
         QVERIFY(alone.waitForFinished());
+        const QString left = OneCopy::serverName(QDir(other.path()).filePath("treba.mdb"));   // by the copy killed
+        QVERIFY(QLocalServer::removeServer(left) && (QFile::remove(left + ".lock") || !left.contains('/')));
     }
 
     // Weights changed since the last save or open are not lost without a
