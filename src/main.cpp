@@ -1,5 +1,7 @@
+#include "data/Database.h"
 #include "shell/MDIForm1.h"
 #include "shell/Navigation.h"
+#include "shell/OneCopy.h"
 #include "shell/Platform.h"
 #include "shell/Startup.h"
 
@@ -22,10 +24,16 @@ int main(int argc, char* argv[])
             return 1;
         }
     }
+    // One copy per database: a start on the database of a copy running hands
+    // it the file (or just brings it to the front) and ends.
+    OneCopy oneCopy(Database::path());
+    if (oneCopy.start(command.file) == OneCopy::Outcome::HandedOver)
+        return 0;
     Startup::checkDatabase();
     MDIForm1 w;
     w.show();
     if (!command.file.isEmpty())
         Navigation::openCalculationFile(command.file);
+    oneCopy.serve([&w](const QString& file) { Startup::takeHandedOver(w, file); });
     return app.exec();
 }

@@ -42,6 +42,7 @@ QString textProblem(const QString& caption, const QString& text)
 std::optional<double> parseNumber(QString text)
 {
     text = text.trimmed();
+    text.replace(NumText::locale().decimalPoint(), QStringLiteral("."));
     text.replace(QLatin1Char(','), QLatin1Char('.'));
     QLocale c = QLocale::c();
     c.setNumberOptions(QLocale::RejectGroupSeparator | QLocale::OmitGroupSeparator);
@@ -77,7 +78,8 @@ QString priceRefused(const QString& feed, const QString& why)
 
 QString numberText(double value)
 {
-    return QLocale::c().toString(value, 'f', QLocale::FloatingPointShortest);
+    QString text = QLocale::c().toString(value, 'f', QLocale::FloatingPointShortest);
+    return text.replace(QLatin1Char('.'), NumText::locale().decimalPoint());
 }
 
 Check cell(Kind kind, const QString& caption, const QVariant& input)

@@ -37,8 +37,9 @@ QString rowValue(Kind kind, const QString& caption, const QVariant& value);
 // for no price (a null value). The refusal names the feed.
 Check price(const QString& feed, const QString& text);
 
-// A number as the grids show it and take it back: a point, no exponent, no
-// trailing zeros ("8.5", "0.00012", "335").
+// A number as the grids show it and take it back: the locale's decimal
+// separator (as the worksheet shows it), no exponent, no trailing zeros
+// ("8,5", "0,00012", "335" in a Russian locale).
 QString numberText(double value);
 
 } // namespace EditorRules

@@ -1,5 +1,7 @@
 #include "editors/ReferenceGrid.h"
 
+#include "data/NumText.h"
+
 #include <QComboBox>
 #include <QCompleter>
 #include <QCoreApplication>
@@ -464,7 +466,7 @@ void CellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
 bool CellDelegate::eventFilter(QObject* object, QEvent* event)
 {
     if (object->property(kNumberCell).toBool()) {
-        if (auto point = DataGrid::commaAsPoint(event)) {
+        if (auto point = DataGrid::asDecimalSeparator(event)) {
             QCoreApplication::sendEvent(object, point.get());
             return true;
         }
@@ -492,15 +494,18 @@ DataGrid::DataGrid(QWidget* parent)
     connect(leave, &QShortcut::activated, this, [this] { QWidget::focusNextPrevChild(true); });
 }
 
-std::unique_ptr<QKeyEvent> DataGrid::commaAsPoint(const QEvent* event)
+std::unique_ptr<QKeyEvent> DataGrid::asDecimalSeparator(const QEvent* event)
 {
     if (event->type() != QEvent::KeyPress)
         return nullptr;
     const auto* key = static_cast<const QKeyEvent*>(event);
-    if (key->text() != QLatin1String(","))
+    const QString separator = NumText::locale().decimalPoint();
+    if ((key->text() != QLatin1String(",") && key->text() != QLatin1String(".")) || key->text() == separator)
         return nullptr;
-    return std::make_unique<QKeyEvent>(QEvent::KeyPress, Qt::Key_Period, key->modifiers(),
-                                       QStringLiteral("."), key->isAutoRepeat(), key->count());
+    const int code = separator == QLatin1String(",") ? Qt::Key_Comma
+                     : separator == QLatin1String(".") ? Qt::Key_Period : Qt::Key_unknown;
+    return std::make_unique<QKeyEvent>(QEvent::KeyPress, code, key->modifiers(), separator,
+                                       key->isAutoRepeat(), key->count());
 }
 
 void DataGrid::commitOpenEditor()
@@ -525,7 +530,7 @@ void DataGrid::keyPressEvent(QKeyEvent* event)
 {
     const auto* m = qobject_cast<const EditorModel*>(model());
     if (m && m->isNumberColumn(currentIndex().column())) {
-        if (auto point = commaAsPoint(event)) {
+        if (auto point = asDecimalSeparator(event)) {
             QTableView::keyPressEvent(point.get());
             event->setAccepted(point->isAccepted());
             return;

@@ -146,8 +146,8 @@ protected:
     bool eventFilter(QObject* object, QEvent* event) override;
 };
 
-// The grid `DataGrid1`: a table view that hands a comma typed into a number
-// on as a point,
+// The grid `DataGrid1`: a table view that hands a comma or a point typed
+// into a number on as the locale's decimal separator,
 // lets Esc drop the changes of a row not yet written, and can commit the cell
 // being edited (before the row is written or the window closes).
 class DataGrid : public QTableView {
@@ -160,8 +160,9 @@ public:
     // way has run its course: the row that still has to be put right.
     void returnTo(const QModelIndex& index);
 
-    // A key event for a comma, as the point key; null for any other event.
-    static std::unique_ptr<QKeyEvent> commaAsPoint(const QEvent* event);
+    // A key event for a comma or a point, as the locale's decimal separator
+    // (the one the cells show); null for any other event, and for that one.
+    static std::unique_ptr<QKeyEvent> asDecimalSeparator(const QEvent* event);
 
 Q_SIGNALS:
     void revertRowRequested();

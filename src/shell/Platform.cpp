@@ -1,5 +1,6 @@
 #include "shell/Platform.h"
 
+#include "shell/AppInfo.h"
 #include "shell/FileFilters.h"
 #include "shell/TextViewer.h"
 
@@ -47,13 +48,13 @@ public:
     {
         const QMessageBox::Icon icon =
             kind == MessageKind::Information ? QMessageBox::Information : QMessageBox::Warning;
-        QMessageBox box(icon, QApplication::applicationDisplayName(), text,
+        QMessageBox box(icon, AppInfo::kTitle, text,
                         QMessageBox::Ok, dialogParent());
         box.exec();
     }
     Answer question(const QString& text) override
     {
-        QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), text,
+        QMessageBox box(QMessageBox::Question, AppInfo::kTitle, text,
                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, dialogParent());
         box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
         box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));

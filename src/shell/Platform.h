@@ -18,9 +18,9 @@ public:
     enum class Answer { Yes, No, Cancel };
 
     virtual ~Platform() = default;
-    // One OK button, the application's title.
+    // One OK button, the program's title (AppInfo::kTitle).
     virtual void message(const QString& text, MessageKind kind = MessageKind::Warning) = 0;
-    // "Да", "Нет" and "Отмена", the application's title; closing the box is Cancel.
+    // "Да", "Нет" and "Отмена", the program's title; closing the box is Cancel.
     virtual Answer question(const QString& text) = 0;
     // File dialogs titled for their kind of file, starting in initialDir; empty:
     // cancelled. A save dialog adds the filter's extension to a name typed

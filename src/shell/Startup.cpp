@@ -1,16 +1,21 @@
 #include "shell/Startup.h"
 
 #include "data/Database.h"
+#include "shell/MenuRules.h"
+#include "shell/Navigation.h"
 #include "shell/Platform.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QPointer>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QTranslator>
+#include <QWidget>
 
 namespace Startup {
 
@@ -34,9 +39,10 @@ QIcon appIcon()
 void configureApplication(QApplication& app)
 {
     // The window class under X11 is the application's name: the desktop
-    // entry's StartupWMClass says "racion" too.
+    // entry's StartupWMClass says "racion" too. No display name: Qt would add
+    // it to every window's title ("Выбор — Рацион"); the windows' titles are
+    // the program's own, and message boxes take AppInfo::kTitle.
     app.setApplicationName(QStringLiteral("racion"));
-    app.setApplicationDisplayName(QStringLiteral("Рацион"));
     app.setApplicationVersion(QStringLiteral("2.21"));
     app.setOrganizationName(QStringLiteral("racion"));
     setUpDesktop(app);
@@ -114,6 +120,46 @@ bool enterUserDataFolder(QString* error)
         return false;
     }
     return true;
+}
+
+QString databaseInUse()
+{
+    const QString path = Database::path();
+    const QString folder = QFileInfo(QFileInfo(path).absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? path : QDir(folder).filePath(Database::kFileName);
+}
+
+namespace {
+
+void openHandedOver(QWidget& frame, const QString& file)
+{
+    // A dialog is answered first; the file waits for it to close.
+    if (QApplication::activeModalWidget()) {
+        QTimer::singleShot(200, &frame, [f = QPointer<QWidget>(&frame), file] {
+            if (f)
+                openHandedOver(*f, file);
+        });
+        return;
+    }
+    if (!menuRules().isEnabled(MenuItem::Racion)) {
+        platform().message(QStringLiteral("Расчет %1 не открыт: сейчас идет другой расчет. "
+                                          "Закройте его и откройте файл снова.")
+                               .arg(QDir::toNativeSeparators(file)));
+        return;
+    }
+    Navigation::openCalculationFile(file);
+}
+
+} // namespace
+
+void takeHandedOver(QWidget& frame, const QString& file)
+{
+    frame.setWindowState((frame.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    frame.show();
+    frame.raise();
+    frame.activateWindow();
+    if (!file.isEmpty())
+        openHandedOver(frame, file);
 }
 
 bool checkDatabase()

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class QApplication;
+class QWidget;
 
 // What the program does before its main window is shown: the application's
 // names and locale, how it shows itself on the desktop, the command line,
@@ -35,6 +36,17 @@ QString userDataFolder();
 // Makes the user's data folder the working directory, creating it when
 // absent. False with the reason (Russian) when that cannot be done.
 bool enterUserDataFolder(QString* error);
+
+// The full path of the database this copy works on: treba.mdb in the
+// working directory, its folder resolved.
+QString databaseInUse();
+
+// What a later start on the same database handed over (see OneCopy): the
+// frame comes to the front, and a calculation file (when one is given) opens
+// on the worksheet as "Открыть старый..." opens it: once a dialog open at the
+// time is closed, and only while no other calculation is in progress (else
+// a message says so).
+void takeHandedOver(QWidget& frame, const QString& file);
 
 // Checks treba.mdb in the working directory, creating it with the default data
 // when absent; a file that cannot serve gets a clear message (and is left as

@@ -2,6 +2,7 @@
 
 #include "shell/Screens.h"
 
+#include <QListWidget>
 #include <QMdiSubWindow>
 #include <QPalette>
 #include <QPushButton>
@@ -32,6 +33,18 @@ QPushButton* button(QWidget* screen, const char* name, const QString& caption, c
     b->setObjectName(QLatin1String(name));
     b->setGeometry(geometry);
     return b;
+}
+
+void showNamesWhole(QListWidget* list)
+{
+    // Entries of one size would all take the size of one of them, and a
+    // longer name would be cut to it.
+    list->setUniformItemSizes(false);
+    QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, list, [list](const QModelIndex&, int first, int last) {
+        for (int i = first; i <= last; ++i)
+            if (QListWidgetItem* item = list->item(i))
+                item->setToolTip(item->text());
+    });
 }
 
 QVBoxLayout* column(QWidget* window, const QMargins& margins, int spacing)

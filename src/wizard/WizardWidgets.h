@@ -9,6 +9,7 @@
 #include <QMargins>
 #include <QRect>
 
+class QListWidget;
 class QPushButton;
 class QVBoxLayout;
 class QWidget;
@@ -30,6 +31,11 @@ void setBoxBack(QWidget* box, const QColor& colour);
 
 // A button of the screen, named and placed (pixels at the application's font).
 QPushButton* button(QWidget* screen, const char* name, const QString& caption, const QRect& geometry);
+
+// A list of names that shows each one whole, however long: every entry as
+// wide as its text (the list scrolls sideways to the widest), its tooltip the
+// whole name; entries added later too.
+void showNamesWhole(QListWidget* list);
 
 // The window's layout, a column with these margins and spacing (pixels at 8 pt).
 QVBoxLayout* column(QWidget* window, const QMargins& margins, int spacing);

@@ -28,7 +28,7 @@ QLabel* heading(QWidget* parent, const char* name, const QString& text, QRect r)
 QListWidget* feedList(QWidget* parent, const char* name, QRect r, const QString& tip)
 {
     auto* list = new QListWidget(parent);
-    list->setUniformItemSizes(true);   // one line each: no need to measure every entry
+    Wizard::showNamesWhole(list);
     list->setObjectName(QString::fromLatin1(name));
     list->setGeometry(r);
     list->setToolTip(tip);

@@ -48,7 +48,7 @@ frmKurwi::frmKurwi(QWidget* parent)
     auto* list = new CategoryList(this);
     list->movedByKey = [this] { lstKurwi_Click(); };
     lstKurwi = list;
-    lstKurwi->setUniformItemSizes(true);   // one line each: no need to measure every entry
+    Wizard::showNamesWhole(lstKurwi);
     lstKurwi->setObjectName(QStringLiteral("lstKurwi"));
     // Wider than 3975 twips, so the longest category names fit.
     lstKurwi->setGeometry(Wizard::twips(360, 120, 5850, 6690));
@@ -101,14 +101,21 @@ void frmKurwi::Form_Activate()
             platform().message(r.error);
     }
     // A choice made on this screen stands; until then the remembered one.
-    if (m_chosenHere)
-        return;
-    const QString chosen = ration().sKurwi;
-    if (!chosen.isEmpty()) {
-        Label1->setText(chosen);
-        cmdDalee->setEnabled(true);
-    } else {
-        Label1->setText(kNotChosen);
+    if (!m_chosenHere) {
+        const QString chosen = ration().sKurwi;
+        if (!chosen.isEmpty()) {
+            Label1->setText(chosen);
+            cmdDalee->setEnabled(true);
+        } else {
+            Label1->setText(kNotChosen);
+        }
+    }
+    // The list's cursor stands on the category shown, so the arrow keys go on
+    // from it (the refill took the cursor away).
+    const QList<QListWidgetItem*> shown = lstKurwi->findItems(Label1->text(), Qt::MatchExactly);
+    if (Label1->text() != kNotChosen && !shown.isEmpty()) {
+        lstKurwi->setCurrentItem(shown.first());
+        lstKurwi->scrollToItem(shown.first());
     }
 }
 

@@ -38,7 +38,8 @@ class tst_editors : public QObject {
 private Q_SLOTS:
     void initTestCase() { startUi(); }
 
-    // An edit in an editor beside the worksheet (corn 60, wheat 40) is in the
+    // An edit in an editor beside the worksheet (corn 60, wheat 40), its
+    // figures shown with the locale's separator, is in the
     // file once its row is left, another window becomes active or the editor
     // closes, its cell still open; the worksheet shows figures computed again from it at its
     // next activation.
@@ -72,11 +73,15 @@ private Q_SLOTS:
                                    .arg(editor->model()->record().fieldName(column), editor->model()->tableName(),
                                         editor->model()->record().fieldName(0), row);
 
+        // The open cell shows the stored figure, and what is typed, with the
+        // worksheet's decimal comma, whichever key is pressed.
         const QModelIndex cell = cellOf(grid, row, column);
-        if (leftBy == "open" || leftBy == "close")
-            openCell(grid, cell, typed);
-        else
-            typeIntoCell(grid, cell, typed);
+        QString opened;
+        QLineEdit* box = openCell(grid, cell, typed, &opened);
+        QCOMPARE(opened, NumText::plain(cell.data().toDouble()));
+        QCOMPARE(box->text(), QString(typed).replace('.', ','));
+        if (leftBy == "row" || leftBy == "sheet")
+            QTest::keyClick(box, Qt::Key_Return);   // put into the model from the event loop, which the click below runs
         if (leftBy == "row")
             clickRow(grid, cell.row() == 0);
         if (leftBy == "close")   // its "Закрыть" closes its window, frame and all

@@ -1,19 +1,26 @@
 // The shown main window as a desktop user meets it: its menus and keys, its
 // look at every font size and in a dark scheme, the question before unsaved
-// weights are thrown away, the help, the about box and the questions.
+// weights are thrown away, the help, the about box and the questions, one
+// copy of the program per database.
 
+#include "data/Database.h"
 #include "data/TextFile.h"
 #include "shell/AppInfo.h"
 #include "shell/MDIForm1.h"
 #include "shell/Navigation.h"
+#include "shell/OneCopy.h"
 #include "shell/Screens.h"
+#include "shell/Startup.h"
 #include "support/UiSupport.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProcess>
 #include <QRadioButton>
 #include <QScrollBar>
 
@@ -82,21 +89,26 @@ class tst_shell : public QObject {
 private Q_SLOTS:
     void initTestCase() { startUi(); }
 
-    // The main window on the desktop: message boxes of both kinds, the
+    // The main window on the desktop, set up as the program starts: no
+    // application's name added to any window's title, message boxes of both
+    // kinds with the program's title, the
     // program's icon and desktop id, Qt's own texts in Russian, the frame
     // centred; the menus with a mnemonic for every item, the usual keys, the
-    // help, the about box, and each item off while its screen is open.
+    // help, the about box with the database's path, and each item off while its screen is open.
     void desktop()
     {
-        QList<QMessageBox::Icon> icons;
+        const auto name = qScopeGuard([n = QCoreApplication::applicationName()] { QCoreApplication::setApplicationName(n); });
+        Startup::configureApplication(*qApp);
+        // Qt adds a display name of the application's own to every title ("Выбор — Рацион").
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+        QStringList boxes;   // the icon and the title of each
         for (auto kind : {MessageKind::Warning, MessageKind::Information}) {
-            onNextModal(this, [&](QWidget* box) { icons << qobject_cast<QMessageBox*>(box)->icon(); box->close(); });
+            onNextModal(this, [&](QWidget* box) { boxes << QString("%1 %2").arg(qobject_cast<QMessageBox*>(box)->icon()).arg(box->windowTitle()); box->close(); });
             platform().message("Текст", kind);
         }
-        QCOMPARE(icons, (QList{QMessageBox::Warning, QMessageBox::Information}));
+        QCOMPARE(boxes, (QStringList{QString("%1 Рацион").arg(QMessageBox::Warning), QString("%1 Рацион").arg(QMessageBox::Information)}));
         FreshFrame fresh;
         MDIForm1& w = fresh.frame;
-        QCOMPARE(QGuiApplication::desktopFileName(), "ru.racion.Racion");
         const auto argb = QImage::Format_ARGB32_Premultiplied;
         QCOMPARE(w.windowIcon().pixmap(48).toImage().convertToFormat(argb), QImage(":/icons/racion-48.png").convertToFormat(argb));
         QCOMPARE(QDialogButtonBox(QDialogButtonBox::Cancel).buttons().value(0)->text(), "Отмена");
@@ -124,14 +136,17 @@ private Q_SLOTS:
         // from "FAQ" and from the about box's address button.
         QCOMPARE(pressed("F1", "lblRabota"), 1);
         menuItem("lblFaq")->trigger();
+        QString about;
         onNextModal(this, [&](QWidget* box) {
             QCOMPARE(box->windowIcon().cacheKey(), w.windowIcon().cacheKey());
+            about = textOf(box, "lblBasa").remove(QChar(0x200B));   // breakable after a "/"
             QVERIFY(!menuItem("mnuProgramm")->isEnabled());
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         }, "frmProgramm");
         menuItem("mnuProgramm")->trigger();
         QVERIFY(!QApplication::activeModalWidget() && menuItem("mnuProgramm")->isEnabled());
+        QVERIFY(about.endsWith(": " + QDir::toNativeSeparators(QFileInfo(fresh.dir.filePath("treba.mdb")).canonicalFilePath())));
         QCOMPARE(fresh.fake.viewedFrom, (QStringList{"", AppInfo::kHelpQuestions, AppInfo::kHelpQuestions}));
         QVERIFY(fresh.fake.openedUrls.isEmpty());
         w.activateWindow();
@@ -143,6 +158,59 @@ private Q_SLOTS:
         QCOMPARE(pressed("Ctrl+Q", "mnuExit"), 1);   // closing the frame closes every screen in it
         QVERIFY(!w.isVisible() && menuItem("mnuRacion")->isEnabled() && menuItem("mnuKorm")->isEnabled());
         QVERIFY(fresh.fake.messages.isEmpty());
+    }
+
+    // A start of the program on the database of the copy running (here the
+    // test's own, which takes over the lock of a copy killed on it) hands it
+    // the calculation file or, without one, brings it to the front, and ends;
+    // a file comes with a message while another calculation is open. A start
+    // on another folder's database runs on its own.
+    void oneCopyPerDatabase()
+    {
+        FreshFrame fresh;
+        MDIForm1& w = fresh.frame;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", fresh.settings.path());
+        const auto start = [&](QProcess& p, const QString& folder, const QStringList& args) {
+            p.setProcessEnvironment(env);
+            p.setWorkingDirectory(folder);
+            p.start(QCoreApplication::applicationDirPath() + "/racion", QStringList{"-platform", "offscreen"} + args);
+            return p.waitForStarted();
+        };
+        const auto handedOver = [&](const QStringList& args) {   // this event loop answers meanwhile
+            QProcess p;
+            QSignalSpy ended(&p, &QProcess::finished);
+            return start(p, fresh.dir.path(), args) && ended.wait(60000) && p.exitStatus() == QProcess::NormalExit && !p.exitCode();
+        };
+        QProcess killed;
+        QLocalSocket probe;
+        QVERIFY(start(killed, fresh.dir.path(), {}));
+        QTRY_VERIFY_WITH_TIMEOUT((probe.abort(), probe.connectToServer(OneCopy::serverName(Database::path())), probe.waitForConnected(100)), 60000);
+        killed.kill();
+        QVERIFY(killed.waitForFinished());
+        OneCopy one(Database::path());
+        QCOMPARE(one.start(QString()), OneCopy::Outcome::First);
+        one.serve([&w](const QString& file) { Startup::takeHandedOver(w, file); });
+
+        openWorksheet({"Кукуруза", "Пшеница"}, kBroilers, {"60", "40"});
+        fresh.fake.saveAnswers << fresh.dir.filePath("r.kalk");
+        QTest::keySequence(&w, QKeySequence("Ctrl+S"));
+        QVERIFY(closeWorksheet());
+        for (const QString file : {"r.kalk", "", "r.kalk"}) {
+            w.showMinimized();
+            QVERIFY(handedOver(file.isEmpty() ? QStringList() : QStringList{file}));   // named relative to its folder
+            QTRY_VERIFY(!w.isMinimized() && worksheet());
+            QCOMPARE(textsOf(worksheet(), "txtWes(%1)", 2), (QStringList{"60", "40"}));
+        }
+        QTRY_VERIFY(fresh.fake.messages.size() == 1 && fresh.fake.messages[0].contains("r.kalk не открыт: сейчас идет другой расчет"));
+        QTemporaryDir other;
+        QProcess alone;
+        QVERIFY(start(alone, other.path(), {}));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(other.filePath("treba.mdb")), 60000);   // past the hand-over: running
+        alone.kill();
+        QVERIFY(alone.waitForFinished());
+        const QString left = OneCopy::serverName(QDir(other.path()).filePath("treba.mdb"));   // by the copy killed
+        QVERIFY(QLocalServer::removeServer(left) && (QFile::remove(left + ".lock") || !left.contains('/')));
     }
 
     // Weights changed since the last save or open are not lost without a

@@ -121,7 +121,7 @@ QModelIndex cellOf(const QTableView* grid, const QString& text, int column)
     return found.siblingAtColumn(column);
 }
 
-QLineEdit* openCell(QTableView* grid, const QModelIndex& cell, const QString& keys)
+QLineEdit* openCell(QTableView* grid, const QModelIndex& cell, const QString& keys, QString* opened)
 {
     grid->scrollTo(cell);
     if (grid->currentIndex() != cell)   // a click on the current cell would open it only later
@@ -132,6 +132,8 @@ QLineEdit* openCell(QTableView* grid, const QModelIndex& cell, const QString& ke
         box = combo->lineEdit();
     if (!box)
         qFatal("the cell did not open");
+    if (opened)
+        *opened = box->text();
     box->selectAll();
     if (keys.isEmpty())
         QTest::keyClick(box, Qt::Key_Delete);

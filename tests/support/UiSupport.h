@@ -70,9 +70,9 @@ QStringList itemTexts(const QListWidget* list);
 void typeOver(QLineEdit* box, const QString& keys);
 // The cell in `column` of the first grid row whose column 0 shows `text`.
 QModelIndex cellOf(const QTableView* grid, const QString& text, int column);
-// Clicks the grid's cell, opens it (F2) and types over its text; the open cell
-// (of a choice, the line of its combo box).
-QLineEdit* openCell(QTableView* grid, const QModelIndex& cell, const QString& keys);
+// Clicks the grid's cell, opens it (F2) and types over its text (the text it
+// opened with in `opened`); the open cell (of a choice, the line of its combo box).
+QLineEdit* openCell(QTableView* grid, const QModelIndex& cell, const QString& keys, QString* opened = nullptr);
 // The same, then Enter: the typed text is in the model when this returns.
 void typeIntoCell(QTableView* grid, const QModelIndex& cell, const QString& keys);
 // Clicks the list's item of that text.

@@ -18,6 +18,7 @@
 #include <QSqlRecord>
 #include <QTableWidget>
 #include <QTextTable>
+#include <QToolTip>
 #include <glpk.h>
 
 using namespace UiSupport;
@@ -30,6 +31,24 @@ namespace {
 const QColor kGreen(192, 255, 192), kRed(255, 192, 192);
 
 QColor back(const QWidget* screen, const QString& name) { return find(screen, name)->palette().color(QPalette::Window); }
+
+// A name longer than any list is wide, and the entries of a list cut short:
+// narrower than their text, or without the whole name as the tooltip where
+// the mouse rests on them.
+const QString kLong = "Премикс для бройлеров и родительского стада 1% (витамины, микроэлементы, ферменты)";
+QStringList cutEntries(QListWidget* list)
+{
+    QStringList cut;
+    for (QListWidgetItem* item : list->findItems("*", Qt::MatchWildcard)) {
+        list->scrollToItem(item);   // sideways too
+        const QRect r = list->visualItemRect(item);
+        QHelpEvent tip(QEvent::ToolTip, r.center(), list->viewport()->mapToGlobal(r.center()));
+        QApplication::sendEvent(list->viewport(), &tip);
+        if (r.width() < list->fontMetrics().horizontalAdvance(item->text()) || QToolTip::text() != item->text())
+            cut << item->text();
+    }
+    return cut;
+}
 
 // The broiler starter's figures as the database gives them, read with plain
 // statements: for each feed its eight contents, its limit (the category's own
@@ -192,7 +211,9 @@ private Q_SLOTS:
     // screen is active again after another window, nor coming back from the
     // feed selection replaces it. Steps: "click <name>", "key down", "away"
     // (the feed editor, then this screen again), "back" ("Далее", then the
-    // feed selection's "Назад"). Closed, the choice stays for the next calculation.
+    // feed selection's "Назад"). The list's cursor stands on the category
+    // shown, and every name is shown whole. Closed, the choice stays for the
+    // next calculation.
     void categoryChoice_data()
     {
         QTest::addColumn<QString>("remembered");
@@ -204,6 +225,7 @@ private Q_SLOTS:
         QTest::newRow("clicked, another window, back") << "" << QStringList{"click " + quail, "away"} << quail;
         QTest::newRow("clicked over a remembered one") << kBroilers << QStringList{"click " + quail, "away"} << quail;
         QTest::newRow("moved with the keys") << "" << QStringList{"key down"} << kBroilers;   // the second
+        QTest::newRow("remembered, moved with the keys") << quail << QStringList{"key down"} << kLong;   // the next
         QTest::newRow("back from the feed selection") << "" << QStringList{"click " + quail, "back"} << quail;
     }
     void categoryChoice()
@@ -212,6 +234,8 @@ private Q_SLOTS:
         QFETCH(QStringList, steps);
         QFETCH(QString, chosen);
         ration().sKurwi = remembered;
+        QVERIFY(TestSupport::runSql("insert into kurwi select ?, obm_en, protein, calciy_, pospor, natriy, A, D, B3, "
+                                    "dawat_gr from kurwi where kategoriy_ptici = ?", {kLong, kBroilers}));
         MDIForm1& w = m_fresh->frame;
         menuItem("mnuNRaschet")->trigger();
         QWidget* f = liveScreen("frmKurwi");
@@ -237,6 +261,8 @@ private Q_SLOTS:
         }
         QCOMPARE(list->count(), count);   // refilled, never appended to
         QCOMPARE(textOf(f, "Label1"), chosen.isEmpty() ? QString("Не выбрано") : chosen);
+        QVERIFY(chosen.isEmpty() || list->currentItem()->text() == chosen);
+        QCOMPARE(cutEntries(list), QStringList());
         QCOMPARE(find<QPushButton>(f, "cmdDalee")->isEnabled(), !chosen.isEmpty());
         QVERIFY(!menuItem("mnuRacion")->isEnabled());
         press(f, "cmdZakrit");
@@ -248,8 +274,8 @@ private Q_SLOTS:
     // feed selection: "pick <name>" clicks the feed in whichever list holds
     // it, ">" and "<" click the arrows, "key <key>" presses it where the focus
     // is, "category" goes "Назад" and "Далее" again. After a move nothing is
-    // selected, so a second arrow click moves nothing. "Далее" then shows the
-    // weights in step with their feeds.
+    // selected, so a second arrow click moves nothing. Every name is shown
+    // whole in both lists. "Далее" then shows the weights in step with their feeds.
     void feedMoves_data()
     {
         QTest::addColumn<QStringList>("weights");
@@ -277,6 +303,7 @@ private Q_SLOTS:
         QTest::newRow("Right on the right list") << two << "pick Кукуруза|key Right" << both << two;
         QTest::newRow("Shift+Tab to the left arrow, Enter")
             << two << "pick Кукуруза|key Backtab|key Return" << one << left;
+        QTest::newRow("a long name moved") << two << "pick " + kLong + "|>" << both + QStringList{kLong} << added;
     }
     void feedMoves()
     {
@@ -286,6 +313,7 @@ private Q_SLOTS:
         QFETCH(QStringList, kept);
         const QStringList feeds = QStringList{"Кукуруза", "Пшеница", "Ячмень", "Овес", "Просо", "Сорго",
                                               "Тритикале", "Рожь", "Горох", "Мел кормовой"}.mid(0, weights.size());
+        QVERIFY(TestSupport::runSql("insert into basa select ?, ob_en, protein, calciy_, pospor, natriy, A, D, B3, granic, gruppa from basa limit 1", {kLong}));
         press(openWorksheet(feeds, kBroilers, weights), "cmdNasad");
         const auto list = [](const char* name) { return find<QListWidget>(liveScreen("frmBasa"), name); };
         QCOMPARE(itemTexts(list("lstWibor")), feeds);
@@ -305,6 +333,7 @@ private Q_SLOTS:
         }
         QCOMPARE(itemTexts(list("lstWibor")), chosen);
         QCOMPARE(list("lstBasa")->count() + list("lstWibor")->count(), all);
+        QCOMPARE(cutEntries(list("lstBasa")) + cutEntries(list("lstWibor")), QStringList());
         press(liveScreen("frmBasa"), "cmdDalee");
         QCOMPARE(textsOf(liveScreen("frmRacion"), "txtWes(%1)", int(kept.size())), kept);
         QVERIFY(fake().messages.isEmpty());
