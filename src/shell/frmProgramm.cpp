@@ -32,7 +32,7 @@ frmProgramm::frmProgramm(QWidget* parent)
     Label2->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     Label2->setGeometry(Screens::scaled(QRect(16, 118, 254, 20)));
 
-    cmdExit = new QPushButton(QStringLiteral("Закрыть"), this);
+    cmdExit = new QPushButton(QStringLiteral("&Закрыть"), this);
     cmdExit->setObjectName(QStringLiteral("cmdExit"));
     cmdExit->setGeometry(Screens::scaled(QRect(100, 146, 86, 28)));
     cmdExit->setDefault(true);

@@ -9,12 +9,17 @@
 #include "support/EngineSupport.h"
 #include "support/UiSupport.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QSqlRecord>
 #include <QTableWidget>
+#include <QToolBar>
 #include <glpk.h>
 
 using namespace UiSupport;
@@ -159,6 +164,104 @@ QStringList rowOf(const QTableWidget* t, int r)
     return out;
 }
 QColor lastBack(const QTableWidget* t, int r) { return t->item(r, t->columnCount() - 1)->data(Qt::BackgroundRole).value<QColor>(); }
+
+// What a screen reader and the keyboard meet on a screen. Every interactive
+// element needs a name (a combo box its label, which the reader says in place
+// of its value; a column header words, not a number), and no two share one;
+// every deviation says whether it is in norm. Every button and check box has
+// an underlined letter, none twice (with a labelled field's, and the main
+// window's menus for a screen inside it), and Alt with a label's letter
+// reaches its field.
+QStringList faultsOf(QWidget* screen)
+{
+    QStringList faults, names;
+    const QSet<QAccessible::Role> interactive{QAccessible::PushButton, QAccessible::CheckBox, QAccessible::RadioButton,
+                                              QAccessible::EditableText, QAccessible::SpinBox, QAccessible::ComboBox,
+                                              QAccessible::List, QAccessible::Table, QAccessible::ColumnHeader};
+    const std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* a) {
+        const QAccessible::Role role = a->role();
+        if (a->state().invisible && role != QAccessible::ColumnHeader)
+            return;
+        const QString name = role == QAccessible::ComboBox && !a->relations(QAccessible::Label).isEmpty()
+            ? a->relations(QAccessible::Label).first().first->text(QAccessible::Name) : a->text(QAccessible::Name);
+        if ((a->state().focusable || interactive.contains(role)) && role != QAccessible::ListItem && role != QAccessible::Cell) {
+            const QString what = QStringLiteral("%1 (%2)").arg(a->object() ? a->object()->objectName() : QString()).arg(role);
+            if (name.isEmpty() || name.at(0).isDigit() || (role == QAccessible::ComboBox && name == a->text(QAccessible::Value)))
+                faults << "без имени: " + what;
+            else if (names.contains(name))
+                faults << "имя дважды: " + name;
+            names << name;
+        }
+        // Of a list or a table, the headers and the first rows: the entries are named by their text.
+        for (int i = 0; i < a->childCount() && (i < 64 || (role != QAccessible::List && role != QAccessible::Table)); ++i)
+            walk(a->child(i));
+    };
+    walk(QAccessible::queryAccessibleInterface(screen));
+    for (auto* cell : screen->findChildren<QLabel*>(QRegularExpression("^lblProcent")))
+        if (const QString said = QAccessible::queryAccessibleInterface(cell)->text(QAccessible::Description);
+            cell->isVisible() && !said.endsWith("в норме") && !said.endsWith("вне нормы"))
+            faults << "отклонение без нормы: " + cell->objectName();
+
+    QStringList letters;
+    if (auto* frame = qobject_cast<QMainWindow*>(screen->window()); frame && frame != screen)
+        for (QAction* menu : frame->menuBar()->actions())
+            letters << QKeySequence::mnemonic(menu->text()).toString();
+    QList<QWidget*> marked;
+    for (QWidget* w : screen->findChildren<QWidget*>()) {
+        auto* label = qobject_cast<QLabel*>(w);
+        auto* button = qobject_cast<QAbstractButton*>(w);
+        const QString text = label && label->buddy() ? label->text() : button ? button->text() : QString();
+        if (!w->isVisible() || std::none_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); }))
+            continue;
+        const QString letter = QKeySequence::mnemonic(text).toString();
+        if (label && letter.isEmpty())
+            continue;   // a unit beside its box
+        if (letter.isEmpty() || letters.contains(letter))
+            faults << "буква: " + text;
+        letters << letter;
+        if (label)
+            marked << label;
+    }
+    for (QWidget* w : marked) {
+        QWidget* buddy = static_cast<QLabel*>(w)->buddy();
+        const Qt::Key key = QKeySequence::mnemonic(static_cast<QLabel*>(w)->text())[0].key();
+        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), key, QChar(key).toLower(), Qt::AltModifier);
+        if (!buddy->hasFocus())
+            faults << "Alt не доходит: " + buddy->objectName();
+    }
+    return faults;
+}
+
+// The controls Tab meets, from the first, and those the screen shows in
+// lines from top to bottom, each from left to right: a control whose top is
+// above the middle of a line's first control stands on that line.
+std::pair<QStringList, QStringList> tabOrderOf(QWidget* screen)
+{
+    QList<QWidget*> all;
+    for (QWidget* w : screen->findChildren<QWidget*>())
+        if (w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) && !w->focusProxy())
+            all << w;
+    const auto at = [screen](const QWidget* w) { return QRect(w->mapTo(screen, QPoint()), w->size()); };
+    std::sort(all.begin(), all.end(), [&](QWidget* a, QWidget* b) { return at(a).y() < at(b).y(); });
+    QList<QList<QWidget*>> lines;
+    for (QWidget* w : all)
+        if (lines.isEmpty() || at(w).y() >= at(lines.last().first()).center().y())
+            lines.append({w});
+        else
+            lines.last() << w;
+    QStringList shown, met;
+    for (QList<QWidget*>& line : lines) {
+        std::stable_sort(line.begin(), line.end(), [&](QWidget* a, QWidget* b) { return at(a).x() < at(b).x(); });
+        for (QWidget* w : line)
+            shown << w->objectName();
+    }
+    all.first()->setFocus(Qt::TabFocusReason);
+    for (QWidget* f = QApplication::focusWidget(); f && met.size() < shown.size(); f = QApplication::focusWidget()) {
+        met << f->objectName();
+        QTest::keyClick(f, Qt::Key_Tab);
+    }
+    return {met, shown};
+}
 
 } // namespace
 
@@ -557,7 +660,7 @@ private Q_SLOTS:
             before << *NumText::toDouble(t);
         const QPoint at = sovet->visualItemRect(sovet->item(0)).center();
         QTest::mouseClick(sovet->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(sovet->viewport(), Qt::LeftButton, {}, at);
+        QTest::keyClick(sovet, Qt::Key_Return);   // as a double click
         settle();
         QCOMPARE(textOf(s, "lbl_9(0)"), added);
         for (int i = 0; i < 8; ++i)
@@ -834,6 +937,102 @@ private Q_SLOTS:
         menuItem("mnuPrint")->trigger();
         QVERIFY(!fake().previewed.value(1).contains("лизин"));
         QVERIFY(fake().messages.isEmpty());
+    }
+    // In the print preview Tab reaches the print button, and Ctrl+P prints
+    // (the print dialog comes, and is cancelled here).
+    void printPreviewKeys()
+    {
+        QWidget* otshet = openReport(openWorksheet({"Кукуруза", "Шрот соевый"}, kBroilers, {"60", "40"}));
+        QVERIFY(otshet);
+        QString printed, tabbed;
+        onNextModal(qApp, [&](QWidget* preview) {
+            QAction* print = preview->findChild<QToolBar*>()->actions().constLast();
+            preview->activateWindow();
+            if (!QTest::qWaitForWindowActive(preview))
+                return preview->close(), void();
+            for (int i = 0; i < 20 && !QApplication::focusWidget()->actions().contains(print); ++i)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            tabbed = QApplication::focusWidget()->metaObject()->className();
+            onNextModal(qApp, [&](QWidget* dialog) {
+                printed = dialog->metaObject()->className();
+                dialog->close();
+            }, "QPrintDialog");
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_P, Qt::ControlModifier);
+            preview->close();
+        }, "QPrintPreviewDialog");
+        setPlatform(nullptr);   // the program's own preview
+        menuItem("mnuPrint")->trigger();
+        setPlatform(&fake());
+        QCOMPARE(tabbed, "QToolButton");
+        QCOMPARE(printed, "QPrintDialog");
+    }
+
+    // Each screen as the user reaches it, for a screen reader and the
+    // keyboard (faultsOf); on the wizard's screens Tab follows the screen.
+    // The worksheet with the extra nutrients ticked and the pane open.
+    void readerAndKeys_data()
+    {
+        QTest::addColumn<QString>("route");   // a menu item, or a screen of the wizard
+        QTest::addColumn<bool>("tabs");
+        QTest::newRow("category choice") << "category" << true;
+        QTest::newRow("feed selection") << "feeds" << true;
+        QTest::newRow("worksheet") << "worksheet" << true;
+        QTest::newRow("recipe kind") << "kind" << false;
+        QTest::newRow("report sheet") << "report" << true;
+        for (const char* editor : {"mnuKorm", "mnuVargo", "mnuCena", "mnuDopKorm", "mnuDopKurwi", "mnuKurwiKorm",
+                                   "mnuPokazatel", "group limits"})
+            QTest::newRow(editor) << editor << false;
+    }
+    void readerAndKeys()
+    {
+        QFETCH(QString, route);
+        QFETCH(bool, tabs);
+        QAccessible::setActive(true);
+        QWidget* s = nullptr;
+        QStringList faults;
+        if (route == "category") {
+            menuItem("mnuNRaschet")->trigger();
+        } else if (route == "feeds") {
+            openFeedSelection();
+        } else if (route == "group limits") {
+            menuItem("mnuKorm")->trigger();
+            onNextModal(qApp, [&faults](QWidget* dialog) {
+                faults = faultsOf(dialog);
+                dialog->close();
+            });
+            press(m_fresh->frame.mdiArea()->activeSubWindow()->widget(), "Command1");
+        } else if (route != "report" && route != "kind" && route != "worksheet") {
+            menuItem(qPrintable(route))->trigger();
+        } else {
+            s = openWorksheet({"Кукуруза", "Шрот соевый"}, kBroilers, {"60", "40"});
+            QTest::mouseClick(find(s, "chkDop"), Qt::LeftButton);
+            press(s, "cmdPochemu");
+            if (route == "kind") {
+                onNextModal(qApp, [&faults](QWidget* dialog) {
+                    faults = faultsOf(dialog);
+                    static_cast<QDialog*>(dialog)->reject();
+                });
+                press(s, "cmdDalee");
+                s = nullptr;
+            } else if (route == "report") {
+                s = openReport(s);
+                m_fresh->frame.activateWindow();   // the window system gives it back after the modal dialog
+                QVERIFY(QTest::qWaitForWindowActive(&m_fresh->frame));
+            }
+        }
+        if (route == "kind" || route == "group limits") {
+            QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
+            return;
+        }
+        settle();
+        if (!s)
+            s = m_fresh->frame.mdiArea()->activeSubWindow()->widget();
+        faults = faultsOf(s);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
+        if (tabs) {
+            const auto [met, shown] = tabOrderOf(s);
+            QCOMPARE(met, shown);
+        }
     }
 };
 
