@@ -55,8 +55,8 @@ ExtraEditor::ExtraEditor(const char* name, const QString& title, const QString& 
     setWindowTitle(title);
     if (!isReady())
         return;
-    cmdDobawit = addButton("cmdDobawit", QStringLiteral("Добавить данные"));
-    cmdExit = addButton("cmdExit", QStringLiteral("Закрыть"));
+    cmdDobawit = addButton("cmdDobawit", QStringLiteral("&Добавить данные"));
+    cmdExit = addButton("cmdExit", QStringLiteral("&Закрыть"));
     buttonRow()->addWidget(cmdDobawit);
     buttonRow()->addStretch(1);
     buttonRow()->addWidget(cmdExit);

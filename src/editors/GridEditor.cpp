@@ -80,6 +80,8 @@ void RowEditor::lay(QWidget* header, DataGrid* grid, PendingRows* rows, QLayout*
 void RowEditor::showEvent(QShowEvent* event)
 {
     Form::showEvent(event);
+    if (m_rowsGrid)
+        m_rowsGrid->setAccessibleName(windowTitle());   // a reader names the table by its window
     // The layout settles once the window is shown.
     QTimer::singleShot(0, this, [this] { placeLabels(); });
     placeLabels();
@@ -228,6 +230,7 @@ void GridEditor::buildHeader(const Heading& heading)
     int labelHeight = 0;
     for (int c = 0; c < columns.size(); ++c) {
         auto* label = new QLabel(columns.at(c).caption, m_header);
+        m_model->setHeaderData(c, Qt::Horizontal, columns.at(c).caption);   // what a reader says of the column
         label->setObjectName(QStringLiteral("lblColumn(%1)").arg(c));
         label->setWordWrap(true);
         label->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);

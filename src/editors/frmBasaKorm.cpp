@@ -30,9 +30,9 @@ frmBasaKorm::frmBasaKorm(QWidget* parent)
     if (!isReady())
         return;
     model()->setCarriesRenames(true);   // a feed's price goes with it when it is renamed
-    cmdDobawit = addButton("cmdDobawit", QStringLiteral("Добавить данные"));
-    Command1 = addButton("Command1", QStringLiteral("Групповые ограничения"));
-    cmdExit = addButton("cmdExit", QStringLiteral("Закрыть"));
+    cmdDobawit = addButton("cmdDobawit", QStringLiteral("&Добавить данные"));
+    Command1 = addButton("Command1", QStringLiteral("&Групповые ограничения"));
+    cmdExit = addButton("cmdExit", QStringLiteral("&Закрыть"));
     buttonRow()->addWidget(cmdDobawit);
     buttonRow()->addStretch(1);
     buttonRow()->addWidget(Command1);

@@ -24,8 +24,8 @@ frmBasaKurwi::frmBasaKurwi(QWidget* parent)
     if (!isReady())
         return;
     model()->setCarriesRenames(true);   // a category's norms and feed limits go with it when it is renamed
-    cmdDobawit = addButton("cmdDobawit", QStringLiteral("Добавить данные"));
-    Command1 = addButton("Command1", QStringLiteral("Закрыть"));
+    cmdDobawit = addButton("cmdDobawit", QStringLiteral("&Добавить данные"));
+    Command1 = addButton("Command1", QStringLiteral("&Закрыть"));
     buttonRow()->addWidget(cmdDobawit);
     buttonRow()->addStretch(1);
     buttonRow()->addWidget(Command1);

@@ -53,6 +53,13 @@ public:
             return {};
         }
     }
+    // The columns by their captions (the grid's header is hidden; a reader says them).
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+            return section == 0 ? QStringLiteral("Наименование корма") : kPriceCaption;
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
     // A feed without a name cannot be looked up, so it takes no price.
     Qt::ItemFlags flags(const QModelIndex& index) const override
     {
@@ -167,7 +174,7 @@ frmCena::frmCena(QWidget* parent)
     DataGrid1->setColumnWidth(0, nameWidth(*m_model, DataGrid1->fontMetrics()));
     DataGrid1->setColumnWidth(1, qMax(Screens::scaled(kPriceWidth), fontMetrics().horizontalAdvance(kPriceCaption) + 8));
 
-    cmdExit = new QPushButton(QStringLiteral("Закрыть"), this);
+    cmdExit = new QPushButton(QStringLiteral("&Закрыть"), this);
     cmdExit->setObjectName(QStringLiteral("cmdExit"));
     cmdExit->setAutoDefault(false);
     // Beside the button: why the current row's stored price is not used.

@@ -24,7 +24,7 @@ frmGruppa::frmGruppa(QWidget* parent)
     setWindowModality(Qt::ApplicationModal);
     if (!isReady())
         return;
-    Command1 = addButton("Command1", QStringLiteral("Закрыть"));
+    Command1 = addButton("Command1", QStringLiteral("&Закрыть"));
     buttonRow()->addStretch(1);
     buttonRow()->addWidget(Command1);
     buttonRow()->addStretch(1);

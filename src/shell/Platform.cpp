@@ -14,6 +14,10 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QTextDocument>
+#include <QStyle>
+#include <QToolBar>
+
+#include <algorithm>
 
 namespace {
 
@@ -40,6 +44,23 @@ QString fileName(QFileDialog::AcceptMode mode, const QString& filter, const QStr
     if (dialog.exec() != QDialog::Accepted)
         return QString();
     return dialog.selectedFiles().value(0);
+}
+
+// The preview's print button answers Ctrl+P and is reached by Tab, as the
+// rest of the program is used from the keyboard. It ends the preview's bar.
+void printFromKeyboard(QPrintPreviewDialog& preview)
+{
+    auto* bar = preview.findChild<QToolBar*>();
+    if (!bar || bar->actions().isEmpty())
+        return;
+    QAction* print = bar->actions().constLast();
+    print->setShortcut(QKeySequence::Print);
+    if (QWidget* button = bar->widgetForAction(print))
+        button->setFocusPolicy(Qt::TabFocus);
+    // Wide enough for the whole bar: otherwise the print button hides behind its overflow arrow.
+    const QSize hint = preview.sizeHint();
+    preview.resize(std::max(hint.width(), bar->sizeHint().width() + 2 * bar->style()->pixelMetric(QStyle::PM_LayoutLeftMargin)),
+                   hint.height());
 }
 
 class RealPlatform : public Platform {
@@ -91,6 +112,7 @@ public:
         printer.setOutputFormat(QPrinter::NativeFormat);
         QPrintPreviewDialog preview(&printer, dialogParent());
         preview.setWindowTitle(QStringLiteral("Предварительный просмотр печати"));
+        printFromKeyboard(preview);
         QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
                          [&document](QPrinter* p) { document.print(p); });
         const bool printed = preview.exec() == QDialog::Accepted;

@@ -19,7 +19,7 @@ TextViewer::TextViewer(QWidget* parent)
     : Form(parent)
 {
     setObjectName(QStringLiteral("TextViewer"));
-    m_print = new QPushButton(QStringLiteral("Печать..."), this);
+    m_print = new QPushButton(QStringLiteral("Пе&чать..."), this);
     m_print->setObjectName(QStringLiteral("cmdPrint"));
     m_text = new QPlainTextEdit(this);
     m_text->setObjectName(QStringLiteral("txtText"));

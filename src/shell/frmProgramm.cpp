@@ -49,7 +49,7 @@ frmProgramm::frmProgramm(QWidget* parent)
     lblBasa->setGeometry(basaRect.adjusted(0, 0, 0, qMax(0, lblBasa->heightForWidth(basaRect.width()) - basaRect.height())));
     const int below = lblBasa->geometry().bottom() + 1 - basaRect.top() + Screens::scaled(4);
 
-    cmdExit = new QPushButton(QStringLiteral("Закрыть"), this);
+    cmdExit = new QPushButton(QStringLiteral("&Закрыть"), this);
     cmdExit->setObjectName(QStringLiteral("cmdExit"));
     cmdExit->setGeometry(Screens::scaled(QRect(100, 146, 86, 28)).translated(0, below));
     cmdExit->setDefault(true);

@@ -9,6 +9,7 @@
 #include "wizard/WizardWidgets.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -67,6 +68,7 @@ DiagnosisPane::DiagnosisPane(RacionSheet& sheet, QWidget* parent)
     cmdClose->setObjectName(QStringLiteral("cmdDiagnosisClose"));
     cmdClose->setText(QStringLiteral("✕"));
     cmdClose->setToolTip(QStringLiteral("Закрыть разбор"));
+    cmdClose->setAccessibleName(cmdClose->toolTip());
     cmdClose->setAutoRaise(true);
 
     lblDiagnosis = new DiagnosisLabel(this);
@@ -79,7 +81,10 @@ DiagnosisPane::DiagnosisPane(RacionSheet& sheet, QWidget* parent)
     lstSovet->setObjectName(QStringLiteral("lstSovet"));
     lstSovet->setFixedHeight(Screens::scaled(kListHeight));
     lstSovet->setToolTip(QStringLiteral("Двойной щелчок добавит корм на лист (или сделает замену)"));
-    cmdPodstavit = new QPushButton(QStringLiteral("Подставить"), this);
+    lstSovet->setAccessibleName(QStringLiteral("Корма, с которыми рацион можно сбалансировать"));
+    lstSovet->setAccessibleDescription(QStringLiteral("Enter или двойной щелчок добавит корм на лист (или сделает замену)"));
+    lstSovet->installEventFilter(this);
+    cmdPodstavit = new QPushButton(QStringLiteral("Подс&тавить"), this);
     cmdPodstavit->setObjectName(QStringLiteral("cmdPodstavit"));
     cmdPodstavit->setToolTip(QStringLiteral("Записать веса сбалансированного рациона, ближайшего к норме"));
 
@@ -268,6 +273,20 @@ void DiagnosisPane::cmdPodstavit_Click()
         m_sheet.setWeightText(i, QStringLiteral("0"));
     for (int i = 0; i < n; ++i)
         m_sheet.setWeightText(i, NumText::fixed(w[std::size_t(i)], 2));
+}
+
+// Enter on a suggestion takes it as a double click does.
+bool DiagnosisPane::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lstSovet && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !(key->modifiers() & ~Qt::KeypadModifier)
+            && lstSovet->currentItem()) {
+            lstSovet_DblClick(lstSovet->currentItem());
+            return true;
+        }
+    }
+    return QFrame::eventFilter(watched, event);
 }
 
 void DiagnosisPane::lstSovet_DblClick(QListWidgetItem* item)

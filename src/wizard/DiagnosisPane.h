@@ -45,6 +45,9 @@ Q_SIGNALS:
     // feed `replaced` (>= 0): at weight 0, the other weights kept.
     void feedChosen(const QString& name, int replaced);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void cmdPodstavit_Click();
     void lstSovet_DblClick(QListWidgetItem* item);

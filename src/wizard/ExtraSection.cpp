@@ -147,6 +147,7 @@ ExtraSection::ExtraSection(const RacionSheet& sheet, QWidget* parent)
     grdDop->setAccessibleName(kHeading);
     grdDop->setFont(Screens::relativeFont(font(), 7));
     grdDop->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdDop->setTabKeyNavigation(false);   // the arrows move inside it; Tab goes on
     grdDop->setSelectionMode(QAbstractItemView::NoSelection);
     grdDop->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grdDop->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

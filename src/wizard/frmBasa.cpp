@@ -32,6 +32,7 @@ QListWidget* feedList(QWidget* parent, const char* name, QRect r, const QString&
     list->setObjectName(QString::fromLatin1(name));
     list->setGeometry(r);
     list->setToolTip(tip);
+    list->setAccessibleName(name[3] == 'B' ? QStringLiteral("База данных по кормам") : tip);
     return list;
 }
 
@@ -60,20 +61,24 @@ frmBasa::frmBasa(QWidget* parent)
 
     // Both lists are wider than 3015 twips so the longest feed names fit; the
     // arrows and the right-hand column move right with them.
-    heading(this, "Label3", QStringLiteral("База данных по кормам"), Wizard::twips(120, 120, 4650, 300));
+    QLabel* basaLabel = heading(this, "Label3", QStringLiteral("База данных по &кормам"), Wizard::twips(120, 120, 4650, 300));
     lstBasa = feedList(this, "lstBasa", Wizard::twips(120, 480, 4650, 7470),
                        QStringLiteral("Список кормов, доступных для рассчета рациона"));
+    basaLabel->setBuddy(lstBasa);
 
     lblWibrat = Wizard::button(this, "lblWibrat", QStringLiteral("> > >"), Wizard::twips(4890, 1320, 855, 375));
     lblUdalit = Wizard::button(this, "lblUdalit", QStringLiteral("< < <"), Wizard::twips(4890, 1920, 855, 495));
+    lblWibrat->setAccessibleName(QStringLiteral("Перенести в выбранные"));
+    lblUdalit->setAccessibleName(QStringLiteral("Убрать из выбранных"));
     for (QPushButton* arrow : {lblWibrat, lblUdalit}) {
         QFont f = arrow->font();
         f.setBold(true);
         arrow->setFont(f);
     }
 
-    heading(this, "Label4", QStringLiteral("Выбранные корма"), Wizard::twips(5880, 120, 4650, 300));
+    QLabel* wiborLabel = heading(this, "Label4", QStringLiteral("&Выбранные корма"), Wizard::twips(5880, 120, 4650, 300));
     lstWibor = feedList(this, "lstWibor", Wizard::twips(5880, 480, 4650, 2460), QStringLiteral("Выбранные корма"));
+    wiborLabel->setBuddy(lstWibor);
 
     auto* label5 = heading(this, "Label5",
         QStringLiteral("В столбце с лева выберите имеющийся у Вас корм и двойным кликом на выбранном корме или "
@@ -85,10 +90,10 @@ frmBasa::frmBasa(QWidget* parent)
     label5->setWordWrap(true);
     label5->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    cmdNasad = Wizard::button(this, "cmdNasad", QStringLiteral("Назад"), Wizard::twips(7680, 8040, 975, 375));
-    cmdDalee = Wizard::button(this, "cmdDalee", QStringLiteral("Далее"), Wizard::twips(8760, 8040, 915, 375));
+    cmdNasad = Wizard::button(this, "cmdNasad", QStringLiteral("&Назад"), Wizard::twips(7680, 8040, 975, 375));
+    cmdDalee = Wizard::button(this, "cmdDalee", QStringLiteral("&Далее"), Wizard::twips(8760, 8040, 915, 375));
     cmdDalee->setEnabled(false);
-    cmdExit = Wizard::button(this, "cmdExit", QStringLiteral("Закрыть"), Wizard::twips(9720, 8040, 1035, 375));
+    cmdExit = Wizard::button(this, "cmdExit", QStringLiteral("&Закрыть"), Wizard::twips(9720, 8040, 1035, 375));
 
     setFixedSize(Wizard::twips(0, 0, 10875, 8580).size());
 

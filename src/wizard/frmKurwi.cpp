@@ -53,6 +53,7 @@ frmKurwi::frmKurwi(QWidget* parent)
     // Wider than 3975 twips, so the longest category names fit.
     lstKurwi->setGeometry(Wizard::twips(360, 120, 5850, 6690));
     lstKurwi->setToolTip(QStringLiteral("Список птиц, для которых можно создать рацион. "));
+    lstKurwi->setAccessibleName(QStringLiteral("Категории птицы"));
 
     auto* label3 = new QLabel(this);
     label3->setObjectName(QStringLiteral("Label3"));
@@ -73,10 +74,10 @@ frmKurwi::frmKurwi(QWidget* parent)
     Label1->setToolTip(QStringLiteral("Выбранная категория птицы."));
     Wizard::setLabelBack(Label1, Wizard::kLightYellow);
 
-    cmdDalee = Wizard::button(this, "cmdDalee", QStringLiteral("Далее"), Wizard::twips(6420, 7440, 1215, 495));
+    cmdDalee = Wizard::button(this, "cmdDalee", QStringLiteral("&Далее"), Wizard::twips(6420, 7440, 1215, 495));
     cmdDalee->setEnabled(false);
 
-    cmdZakrit = Wizard::button(this, "cmdZakrit", QStringLiteral("Закрыть"), Wizard::twips(7740, 7440, 1215, 495));
+    cmdZakrit = Wizard::button(this, "cmdZakrit", QStringLiteral("&Закрыть"), Wizard::twips(7740, 7440, 1215, 495));
 
     setFixedSize(Wizard::twips(0, 0, 10020, 8160).size());
 

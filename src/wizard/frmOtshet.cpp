@@ -94,6 +94,8 @@ void frmOtshet::buildControls()
     Text1->setValidator(new QuantityValidator(Text1));
     Text1->installEventFilter(this);
     Label2 = makeLabel(this, QStringLiteral("Label2"), QStringLiteral("едениц(цы)"), {104, 48, 160, 20});
+    Label2->setBuddy(Text1);   // its unit, which the report writes as shown: no underlined letter
+    Text1->setAccessibleName(QStringLiteral("Количество: голов птицы или тонн комбикорма"));
 
     // The ration's cost, in the column of the feeds' costs below.
     Label12 = makeLabel(this, QStringLiteral("Label12"), QString(), {270, 48, 314, 20});
@@ -141,8 +143,8 @@ void frmOtshet::buildControls()
     lblDop->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblDop->hide();
 
-    cmdNazad = Wizard::button(this, "cmdNazad", QStringLiteral("Назад"), Screens::scaled(QRect(504, kButtonsTop, 96, 28)));
-    Command1 = Wizard::button(this, "Command1", QStringLiteral("Закрыть"), Screens::scaled(QRect(608, kButtonsTop, 96, 28)));
+    cmdNazad = Wizard::button(this, "cmdNazad", QStringLiteral("&Назад"), Screens::scaled(QRect(504, kButtonsTop, 96, 28)));
+    Command1 = Wizard::button(this, "Command1", QStringLiteral("&Закрыть"), Screens::scaled(QRect(608, kButtonsTop, 96, 28)));
     connect(cmdNazad, &QPushButton::clicked, this, &frmOtshet::cmdNazad_Click);
     connect(Command1, &QPushButton::clicked, this, &frmOtshet::Command1_Click);
 }

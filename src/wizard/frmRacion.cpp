@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTimer>
+#include <QToolButton>
 
 #include <algorithm>
 #include <cmath>
@@ -135,7 +136,7 @@ void frmRacion::addDiagnosis()
 {
     m_diagnosis = new DiagnosisPane(*this, this);
     // "Почему?" beside "Расчитать" opens it.
-    auto* why = new QPushButton(QStringLiteral("Почему?"), this);
+    auto* why = new QPushButton(QStringLiteral("Поч&ему?"), this);
     why->setObjectName(QStringLiteral("cmdPochemu"));
     why->setToolTip(QStringLiteral("Разобрать, можно ли сбалансировать рацион из выбранных кормов"));
     why->setGeometry(cmdS->geometry().right() + Screens::scaled(7), cmdS->y(), Screens::scaled(80), cmdS->height());
@@ -146,6 +147,13 @@ void frmRacion::addDiagnosis()
         fitBelow();
     });
     connect(m_diagnosis, &DiagnosisPane::feedChosen, this, &frmRacion::takeFeed);
+    // Tab goes as the eye does: the boxes, then the bottom lines left to right,
+    // the section below them, the pane last.
+    QWidget* order[] = {txtWes[9], chkCena, Check1, cmdS, why, Combo1, Combo2, cmdNasad, cmdDalee, cmdExit, chkDop,
+                        findChild<QWidget*>(QStringLiteral("grdDop")), findChild<QWidget*>(QStringLiteral("cmdDiagnosisClose")),
+                        findChild<QWidget*>(QStringLiteral("lstSovet")), findChild<QWidget*>(QStringLiteral("cmdPodstavit"))};
+    for (std::size_t k = 1; k < std::size(order); ++k)
+        setTabOrder(order[k - 1], order[k]);
     // Whatever the analysis reads from the sheet brings a new one.
     for (QComboBox* combo : {Combo1, Combo2})
         connect(combo, &QComboBox::currentTextChanged, m_diagnosis, &DiagnosisPane::refreshLater);
@@ -245,6 +253,7 @@ void frmRacion::buildRows()
         box->setGeometry(Screens::scaled(QRect(3120 / 15 - 12, top, 60, 22)));
         box->setToolTip(QStringLiteral("Окно для ввода веса компонента"));
         box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        box->setAccessibleDescription(box->toolTip());
         Wizard::setBoxBack(box, Qt::white);
         box->installEventFilter(this);
         txtWes[i] = box;
@@ -288,21 +297,23 @@ void frmRacion::buildTotalsAndButtons()
 
     // The bottom lines are laid out left to right in the order of their
     // twip positions, each text as wide as it needs.
-    Check1 = new QCheckBox(QStringLiteral("авторасчет с учетом витаминов"), this);
+    Check1 = new QCheckBox(QStringLiteral("&авторасчет с учетом витаминов"), this);
     Check1->setObjectName(QStringLiteral("Check1"));
     placeFitting(Check1, 4680 / 15 - 24, 494, 22);
     // The other choice for "Расчитать", above the vitamins box.
-    chkCena = new QCheckBox(QStringLiteral("по наименьшей стоимости"), this);
+    chkCena = new QCheckBox(QStringLiteral("по наи&меньшей стоимости"), this);
     chkCena->setObjectName(QStringLiteral("chkCena"));
     chkCena->setToolTip(QStringLiteral("Расчитать самый дешевый рацион в пределах погрешности по ценам кормов"));
     placeFitting(chkCena, 4680 / 15 - 24, 472, 20);
-    cmdS = new QPushButton(QStringLiteral("Расчитать"), this);
+    cmdS = new QPushButton(QStringLiteral("Рас&читать"), this);
     cmdS->setObjectName(QStringLiteral("cmdS"));
     cmdS->setGeometry(Screens::scaled(QRect(7680 / 15, 7320 / 15 + 2, 100, 27)));
 
-    int x = placeFitting(label(this, QStringLiteral("Lbel7"), QStringLiteral("Считать с погрешностью не более (в %):"),
-                               QRect()), 8, 538, 22);
+    QLabel* toleranceLabel = label(this, QStringLiteral("Lbel7"), QStringLiteral("&Считать с погрешностью не более (в %):"),
+                                   QRect());
     Combo1 = new QComboBox(this);
+    toleranceLabel->setBuddy(Combo1);   // before it is measured: the "&" is not shown then
+    int x = placeFitting(toleranceLabel, 8, 538, 22);
     Combo1->setObjectName(QStringLiteral("Combo1"));
     Combo1->setEditable(true);
     Combo1->setInsertPolicy(QComboBox::NoInsert);
@@ -318,10 +329,11 @@ void frmRacion::buildTotalsAndButtons()
     label(this, QStringLiteral("Label8"), QStringLiteral("_"), QRect(std::max(x, combo1Left - 14), 560, 12, 22),
           Qt::AlignCenter);
 
-    x = placeFitting(label(this, QStringLiteral("Label3"), QStringLiteral("Витамины (в %) не   >"), QRect()),
-                     combo1Left + 56, 538, 22);
-    x = placeFitting(label(this, QStringLiteral("Label5"), QStringLiteral("+"), QRect(), Qt::AlignCenter), x, 538, 22);
+    QLabel* surplusLabel = label(this, QStringLiteral("Label3"), QStringLiteral("&Витамины (в %) не   >"), QRect());
     Combo2 = new QComboBox(this);
+    surplusLabel->setBuddy(Combo2);
+    x = placeFitting(surplusLabel, combo1Left + 56, 538, 22);
+    x = placeFitting(label(this, QStringLiteral("Label5"), QStringLiteral("+"), QRect(), Qt::AlignCenter), x, 538, 22);
     Combo2->setObjectName(QStringLiteral("Combo2"));
     Combo2->setEditable(true);
     Combo2->setInsertPolicy(QComboBox::NoInsert);
@@ -330,10 +342,13 @@ void frmRacion::buildTotalsAndButtons()
                       QStringLiteral("150")});
     Combo2->setEditText(QStringLiteral("100"));
     Combo2->setGeometry(Screens::scaled(QRect(x + 1, 536, 54, 24)));
+    // A reader says the label (the buddy), not the number in the box.
+    Combo1->lineEdit()->setAccessibleName(QStringLiteral("Погрешность, %"));
+    Combo2->lineEdit()->setAccessibleName(QStringLiteral("Избыток витаминов, %"));
 
     // Below the tolerance boxes: the extra nutrients shown and balanced, as
     // the user left it last time.
-    chkDop = new QCheckBox(QStringLiteral("учитывать аминокислоты и клетчатку"), this);
+    chkDop = new QCheckBox(QStringLiteral("&учитывать аминокислоты и клетчатку"), this);
     chkDop->setObjectName(QStringLiteral("chkDop"));
     chkDop->setToolTip(QStringLiteral("Показать лизин, метионин, треонин, триптофан, клетчатку, доступный фосфор и "
                                       "другие нормы категории и учитывать их в «Расчитать»"));
@@ -344,14 +359,14 @@ void frmRacion::buildTotalsAndButtons()
     ration().bDop = chkDop->isChecked();
     placeFitting(chkDop, combo1Left + 56, 566, 22);
 
-    cmdNasad = new QPushButton(QStringLiteral("Назад"), this);
+    cmdNasad = new QPushButton(QStringLiteral("&Назад"), this);
     cmdNasad->setObjectName(QStringLiteral("cmdNasad"));
     cmdNasad->setGeometry(Screens::scaled(QRect(7680 / 15, 536, 62, 27)));
-    cmdDalee = new QPushButton(QStringLiteral("Далее"), this);
+    cmdDalee = new QPushButton(QStringLiteral("&Далее"), this);
     cmdDalee->setObjectName(QStringLiteral("cmdDalee"));
     cmdDalee->setGeometry(Screens::scaled(QRect(8760 / 15 - 6, 536, 62, 27)));
     cmdDalee->setEnabled(false);
-    cmdExit = new QPushButton(QStringLiteral("Закрыть"), this);
+    cmdExit = new QPushButton(QStringLiteral("&Закрыть"), this);
     cmdExit->setObjectName(QStringLiteral("cmdExit"));
     cmdExit->setGeometry(Screens::scaled(QRect(9720 / 15 - 4, 536, 76, 27)));
 
@@ -409,7 +424,11 @@ void frmRacion::setWeightText(int i, const QString& text)
         txtWes[i]->setText(text);
 }
 
-void frmRacion::setWeightColor(int i, SheetColor c) { Wizard::setBoxBack(txtWes[i], colourOf(c)); }
+void frmRacion::setWeightColor(int i, SheetColor c)
+{
+    Wizard::setBoxBack(txtWes[i], colourOf(c));
+    describeRow(i);
+}
 SheetColor frmRacion::weightColor(int i) const { return sheetColourOf(txtWes[i]->palette().color(QPalette::Base)); }
 
 void frmRacion::showFeedRow(int i)
@@ -420,18 +439,66 @@ void frmRacion::showFeedRow(int i)
         l->show();
 }
 
-void frmRacion::setFeedCaption(int i, int element, const QString& text) { lblFeed[i][element]->setText(text); }
+void frmRacion::setFeedCaption(int i, int element, const QString& text)
+{
+    lblFeed[i][element]->setText(text);
+    if (element == 0)
+        describeRow(i);
+}
 QString frmRacion::feedCaption(int i, int element) const { return lblFeed[i][element]->text(); }
-void frmRacion::setFeedNameColor(int i, SheetColor c) { Wizard::setLabelBack(lblFeed[i][0], colourOf(c)); }
+void frmRacion::setFeedNameColor(int i, SheetColor c)
+{
+    Wizard::setLabelBack(lblFeed[i][0], colourOf(c));
+    describeRow(i);
+}
+
+// What the row's colours show, in words for a reader: the feed's name on the
+// weight box and its arrows, a red name or a red box said after it.
+void frmRacion::describeRow(int i)
+{
+    const QString feed = lblFeed[i][0]->text();
+    const bool overFeed = feedNameColor(i) == SheetColor::LightRed;
+    const bool overGroup = weightColor(i) == SheetColor::LightRed;
+    QString state = overFeed ? QStringLiteral(", превышена норма дачи корма") : QString();
+    if (overGroup)
+        state += QStringLiteral(", превышено ограничение группы");
+    const QString name = QStringLiteral("Вес: %1, граммов в 100 г%2").arg(feed, state);
+    if (txtWes[i]->accessibleName() == name)
+        return;
+    txtWes[i]->setAccessibleName(name);
+    lblFeed[i][0]->setAccessibleDescription(overFeed ? QStringLiteral("превышена норма дачи") : QString());
+    spin[i]->upArrow()->setAccessibleName(QStringLiteral("Больше: %1").arg(feed));
+    spin[i]->downArrow()->setAccessibleName(QStringLiteral("Меньше: %1").arg(feed));
+}
+
+// A deviation as a reader says it: "Отклонение: протеин, -10 %, вне нормы".
+void frmRacion::describeDeviation(int k)
+{
+    const SheetColor c = procentColor(k);
+    const QString state = c == SheetColor::LightGreen ? QStringLiteral("в норме")
+                          : c == SheetColor::LightRed ? QStringLiteral("вне нормы")
+                                                      : QStringLiteral("не оценено");
+    lblProcent[k]->setAccessibleName(
+        QStringLiteral("Отклонение: %1, %2 %, %3").arg(Nutrients::all().at(k).name, lblProcent[k]->text(), state));
+    lblProcent[k]->setAccessibleDescription(state);
+}
 SheetColor frmRacion::feedNameColor(int i) const
 {
     return sheetColourOf(lblFeed[i][0]->palette().color(QPalette::Window));
 }
 void frmRacion::setSumCaption(int k, const QString& text) { lblSum[k]->setText(text); }
 QString frmRacion::sumCaption(int k) const { return lblSum[k]->text(); }
-void frmRacion::setProcentCaption(int k, const QString& text) { lblProcent[k]->setText(text); }
+void frmRacion::setProcentCaption(int k, const QString& text)
+{
+    lblProcent[k]->setText(text);
+    describeDeviation(k);
+}
 QString frmRacion::procentCaption(int k) const { return lblProcent[k]->text(); }
-void frmRacion::setProcentColor(int k, SheetColor c) { Wizard::setLabelBack(lblProcent[k], colourOf(c)); }
+void frmRacion::setProcentColor(int k, SheetColor c)
+{
+    Wizard::setLabelBack(lblProcent[k], colourOf(c));
+    describeDeviation(k);
+}
 SheetColor frmRacion::procentColor(int k) const
 {
     return sheetColourOf(lblProcent[k]->palette().color(QPalette::Window));
@@ -531,6 +598,8 @@ void frmRacion::lblSumWes_Change()
     const bool complete = lblSumWes->text() == QLatin1String("100");
     cmdDalee->setEnabled(complete);
     Wizard::setLabelBack(lblSumWes, complete ? Wizard::kLightGreen : Wizard::kLightRed);
+    lblSumWes->setAccessibleName(QStringLiteral("Общий вес: %1, %2").arg(lblSumWes->text(),
+        complete ? QStringLiteral("вес достигнут") : QStringLiteral("корм не набран")));
 }
 
 void frmRacion::checkTolerance(QComboBox* combo, QString& lastGood)

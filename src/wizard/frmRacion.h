@@ -115,6 +115,8 @@ private:
     // The section and the pane one below the other under the sheet, and the sheet's height for them.
     void fitBelow();
 
+    void describeRow(int i);
+    void describeDeviation(int k);
     void txtWes_Change(int index);
     void showCost();
     void SpinButton_SpinUp(int index);

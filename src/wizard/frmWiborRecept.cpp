@@ -22,12 +22,12 @@ frmWiborRecept::frmWiborRecept(QWidget* parent)
 
     auto* label1 = new QLabel(QStringLiteral("Составить"), this);
     label1->setObjectName(QStringLiteral("Label1"));
-    optRacion = new QRadioButton(QStringLiteral("Рецепт рациона"), this);
+    optRacion = new QRadioButton(QStringLiteral("&Рецепт рациона"), this);
     optRacion->setObjectName(QStringLiteral("optRacion"));
     optRacion->setChecked(true);
-    optKombikorm = new QRadioButton(QStringLiteral("Рецепт комбикорма"), this);
+    optKombikorm = new QRadioButton(QStringLiteral("Рецепт &комбикорма"), this);
     optKombikorm->setObjectName(QStringLiteral("optKombikorm"));
-    cmdWiborRacionOk = new QPushButton(QStringLiteral("Да"), this);
+    cmdWiborRacionOk = new QPushButton(QStringLiteral("&Да"), this);
     cmdWiborRacionOk->setObjectName(QStringLiteral("cmdWiborRacionOk"));
     cmdWiborRacionOk->setAutoDefault(false);
     cmdWiborRacionOk->setDefault(false);

@@ -50,7 +50,7 @@ QStringList faultsOf(QWidget* screen)
         if (l && !l->text().isEmpty()) {
             const QRect room = l->contentsRect().marginsRemoved(QMargins(l->margin(), l->margin(), l->margin(), l->margin()));
             const QRect text = fm.boundingRect(QRect(room.topLeft(), QSize(room.width(), 10000)),
-                                               (l->wordWrap() ? Qt::TextWordWrap : 0) | Qt::AlignLeft, l->text());
+                                               (l->wordWrap() ? Qt::TextWordWrap : 0) | (l->buddy() ? Qt::TextShowMnemonic : 0) | Qt::AlignLeft, l->text());
             cut = text.width() > room.width() || text.height() > room.height();
         } else if (auto* b = qobject_cast<QPushButton*>(w)) {
             cut = fm.horizontalAdvance(b->text().remove('&')) + 8 > b->width() || fm.height() + 4 > b->height();

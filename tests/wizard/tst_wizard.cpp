@@ -10,8 +10,12 @@
 #include "support/UiSupport.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPrinter>
@@ -19,6 +23,7 @@
 #include <QTableWidget>
 #include <QTextTable>
 #include <QToolTip>
+#include <QToolBar>
 #include <glpk.h>
 
 using namespace UiSupport;
@@ -191,6 +196,76 @@ QList<QList<QStringList>> tablesOf(const QTextDocument& doc)
             for (int k = 0; k < t->rows() * t->columns(); ++k)   // cell by cell, row by row
                 out.back()[k / t->columns()] << t->cellAt(k / t->columns(), k % t->columns()).firstCursorPosition().block().text();
     return out;
+}
+
+// What a reader and the keyboard meet on a screen: an interactive element
+// without a name of its own (a combo box says its label, not its value; a
+// column header words, not a number), a deviation not said in or out of norm,
+// a button or check box without an underlined letter, a letter taken twice
+// (the main window's menus count), a label whose Alt misses its field.
+QStringList faultsOf(QWidget* screen)
+{
+    using A = QAccessible;
+    QStringList faults, names, letters;
+    const QList<A::Role> interactive{A::PushButton, A::CheckBox, A::RadioButton, A::EditableText, A::ComboBox, A::List, A::Table, A::ColumnHeader};
+    const std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* a) {
+        const auto label = a->relations(A::Label);
+        const QString name = label.isEmpty() ? a->text(A::Name) : label.first().first->text(A::Name);
+        if (a->state().invisible && a->role() != A::ColumnHeader)
+            return;
+        const bool interacts = (a->state().focusable || interactive.contains(a->role())) && a->role() != A::ListItem && a->role() != A::Cell;
+        if (interacts && (name.isEmpty() || name.at(0).isDigit() || names.contains(name)))
+            faults << QStringLiteral("имя «%1» у %2").arg(name).arg(a->role());
+        names << (interacts ? name : QString());
+        const bool rows = a->role() == A::List || a->role() == A::Table;   // the headers and the first rows will do
+        for (int i = 0; i < (rows ? std::min(a->childCount(), 64) : a->childCount()); ++i)
+            walk(a->child(i));
+    };
+    walk(A::queryAccessibleInterface(screen));
+    for (QLabel* cell : screen->findChildren<QLabel*>(QRegularExpression("^lblProcent")))
+        if (const QString said = A::queryAccessibleInterface(cell)->text(A::Description); cell->isVisible() && !said.endsWith("в норме") && !said.endsWith("вне нормы"))
+            faults << "отклонение: " + said;
+    if (auto* frame = qobject_cast<QMainWindow*>(screen->window()); frame && frame != screen)
+        for (QAction* menu : frame->menuBar()->actions())
+            letters << QKeySequence::mnemonic(menu->text()).toString();
+    for (QWidget* w : screen->findChildren<QWidget*>()) {
+        auto* l = qobject_cast<QLabel*>(w);
+        const QString text = l && l->buddy() ? l->text() : qobject_cast<QAbstractButton*>(w) ? w->property("text").toString() : "";
+        const QKeySequence key = QKeySequence::mnemonic(text);
+        if (!w->isVisible() || !text.contains(QRegularExpression("[А-я]")) || (l && key.isEmpty()))
+            continue;   // a unit beside its box needs no letter
+        if (key.isEmpty() || letters.contains(key.toString()))
+            faults << "буква: " + text;
+        letters << key.toString();
+        if (l && (QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), key[0].key(), QChar(key[0].key()).toLower(), Qt::AltModifier), !l->buddy()->hasFocus()))
+            faults << "Alt не доходит: " + text;
+    }
+    return faults;
+}
+
+// The controls Tab meets from the first, and those the screen shows in lines
+// from top to bottom, each from left to right (a control whose top is above
+// the middle of a line's first stands on that line).
+std::pair<QStringList, QStringList> tabOrderOf(QWidget* screen)
+{
+    QList<QWidget*> all;
+    for (QWidget* w : screen->findChildren<QWidget*>())
+        if (w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) && !w->focusProxy())
+            all << w;
+    const auto at = [screen](const QWidget* w) { return QRect(w->mapTo(screen, QPoint()), w->size()); };
+    std::sort(all.begin(), all.end(), [&](QWidget* a, QWidget* b) { return at(a).y() < at(b).y(); });
+    QMap<std::tuple<int, int, int>, QWidget*> lines;   // by the line's top, then x and y
+    for (int i = 0, first = 0; i < all.size(); ++i) {
+        first = at(all[i]).y() >= at(all[first]).center().y() ? i : first;
+        lines.insert({at(all[first]).y(), at(all[i]).x(), at(all[i]).y()}, all[i]);
+    }
+    QStringList met, shown;
+    for (QWidget* w : lines)
+        shown << w->objectName();
+    lines.first()->setFocus(Qt::TabFocusReason);
+    for (QWidget* f = QApplication::focusWidget(); f && met.size() < shown.size(); f = QApplication::focusWidget())
+        met << f->objectName(), QTest::keyClick(f, Qt::Key_Tab);
+    return {met, shown};
 }
 
 } // namespace
@@ -649,7 +724,7 @@ private Q_SLOTS:
             before << *NumText::toDouble(t);
         const QPoint at = sovet->visualItemRect(sovet->item(0)).center();
         QTest::mouseClick(sovet->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(sovet->viewport(), Qt::LeftButton, {}, at);
+        QTest::keyClick(sovet, Qt::Key_Return);   // as a double click
         settle();
         QCOMPARE(textOf(s, "lbl_9(0)"), added);
         for (int i = 0; i < 8; ++i)
@@ -874,7 +949,6 @@ private Q_SLOTS:
         QTest::mouseClick(find(s, "chkDop"), Qt::LeftButton);
         QVERIFY(section->isVisible() && section->y() == plain.height() && s->height() > section->geometry().bottom());
         QVERIFY(!grid->findItems("лизин, %", Qt::MatchExactly).isEmpty());   // the default data's
-        QCOMPARE(grid->accessibleName(), "Аминокислоты, клетчатка и другие показатели");
         QTest::mouseClick(find(s, "chkDop"), Qt::LeftButton);
         QVERIFY(!section->isVisible() && s->size() == plain);
         QVERIFY(closeWorksheet());
@@ -927,6 +1001,64 @@ private Q_SLOTS:
         menuItem("mnuPrint")->trigger();
         QVERIFY(!fake().previewDocs.value(1)->toPlainText().contains("лизин"));
         QVERIFY(fake().messages.isEmpty());
+    }
+    // Each screen as the user reaches it, for a screen reader and the keyboard
+    // (faultsOf); on the wizard's screens Tab follows the screen. The worksheet
+    // with the extra nutrients ticked and the pane open; in the print preview
+    // of the report Tab reaches the print button and Ctrl+P prints.
+    void readerAndKeys_data()
+    {
+        QTest::addColumn<QString>("route");   // a screen of the wizard, or a menu item
+        for (const char* route : {"category", "feeds", "worksheet", "kind", "report", "mnuKorm", "mnuVargo", "mnuCena",
+                                  "mnuDopKorm", "mnuDopKurwi", "mnuKurwiKorm", "mnuPokazatel", "group limits"})
+            QTest::newRow(route) << route;
+    }
+    void readerAndKeys()
+    {
+        QFETCH(QString, route);
+        QAccessible::setActive(true);
+        QStringList faults;
+        const auto inModal = [&faults](QWidget* dialog) { faults = faultsOf(dialog), dialog->close(); };
+        QWidget* s = route == "feeds" ? openFeedSelection() : nullptr;
+        if (route == "category" || route.startsWith("mnu") || route == "group limits")
+            menuItem(route == "category" ? "mnuNRaschet" : route == "group limits" ? "mnuKorm" : qPrintable(route))->trigger();
+        if (route == "group limits")
+            onNextModal(qApp, inModal), press(m_fresh->frame.mdiArea()->activeSubWindow()->widget(), "Command1");
+        if (route == "worksheet" || route == "kind" || route == "report") {
+            s = openWorksheet({"Кукуруза", "Шрот соевый"}, kBroilers, {"60", "40"});
+            QTest::mouseClick(find(s, "chkDop"), Qt::LeftButton);
+            press(s, "cmdPochemu");
+            if (route == "kind")
+                onNextModal(qApp, inModal), press(s, "cmdDalee");
+            s = route == "report" ? openReport(s) : s;
+            m_fresh->frame.activateWindow();   // the window system gives it back after the modal dialog
+            QVERIFY(QTest::qWaitForWindowActive(&m_fresh->frame));
+        }
+        if (route != "kind" && route != "group limits")
+            faults = faultsOf(s = s ? s : m_fresh->frame.mdiArea()->activeSubWindow()->widget());
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
+        if (route.startsWith("mnu") || route == "kind" || route == "group limits")
+            return;
+        const auto [met, shown] = tabOrderOf(s);
+        QCOMPARE(met, shown);
+        if (route != "report")
+            return;
+        QString tabbed, printed;
+        onNextModal(qApp, [&](QWidget* preview) {
+            QAction* print = preview->findChild<QToolBar*>()->actions().constLast();
+            if (QTest::qWaitForWindowExposed(preview))
+                preview->activateWindow();
+            for (int i = 0; QTest::qWaitForWindowActive(preview) && i < 20 && !QApplication::focusWidget()->actions().contains(print); ++i)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            tabbed = QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "";
+            onNextModal(qApp, [&](QWidget* dialog) { printed = dialog->metaObject()->className(), dialog->close(); }, "QPrintDialog");
+            QTest::keyClick(preview, Qt::Key_P, Qt::ControlModifier);
+            preview->close();
+        }, "QPrintPreviewDialog");
+        setPlatform(nullptr);   // the program's own preview
+        menuItem("mnuPrint")->trigger();
+        setPlatform(&fake());
+        QCOMPARE(tabbed + printed, "QToolButtonQPrintDialog");
     }
 };
 
