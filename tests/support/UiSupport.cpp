@@ -7,11 +7,14 @@
 #include "shell/MenuRules.h"
 #include "shell/Navigation.h"
 #include "shell/RecentCalculations.h"
+#include "shell/Screens.h"
 #include "shell/Startup.h"
 #include "wizard/frmOtshet.h"
 
 #include <QComboBox>
+#include <QMdiArea>
 #include <QMenu>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTimer>
 
@@ -62,6 +65,26 @@ QWidget* liveScreen(const QString& name)
         if (w->objectName() == name && w->isVisible())
             return w;
     return nullptr;
+}
+
+QRect placeOf(const QWidget* control)
+{
+    return QRect(control->mapTo(Screens::mdiArea()->viewport(), QPoint()), control->size());
+}
+
+QRect seenPart(const QWidget* control)
+{
+    return placeOf(control) & Screens::mdiArea()->viewport()->rect();
+}
+
+QRect reachablePart()
+{
+    const QMdiArea* area = Screens::mdiArea();
+    const QScrollBar* h = area->horizontalScrollBar();
+    const QScrollBar* v = area->verticalScrollBar();
+    const auto span = [](const QScrollBar* bar) { return bar->isVisible() ? bar->maximum() - bar->minimum() : 0; };
+    return QRect(h->minimum() - h->value(), v->minimum() - v->value(), area->viewport()->width() + span(h),
+                 area->viewport()->height() + span(v));
 }
 
 QString textOf(const QWidget* parent, const QString& name)
