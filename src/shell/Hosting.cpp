@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QScrollBar>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -96,11 +97,41 @@ void closeWindow(QWidget* screen)
         screen->close();
 }
 
+namespace {
+// The window system adds a window's frame (title bar, borders) only as it
+// maps the window: once it is shown, the window is kept on screen again with
+// its frame.
+class KeepWhenShown : public QObject {
+public:
+    explicit KeepWhenShown(QWidget* window)
+        : QObject(window), m_window(window)
+    {
+        setObjectName(QStringLiteral("keepWhenShown"));
+        window->windowHandle()->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
+            watched->removeEventFilter(this);
+            deleteLater();
+            keepOnScreen(m_window);
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_window;
+};
+} // namespace
+
 void keepOnScreen(QWidget* window)
 {
     const QScreen* s = window->screen();
     if (!s || window->isMaximized() || window->isFullScreen())
         return;
+    if (window->windowHandle() && !window->windowHandle()->isExposed()
+        && !window->findChild<QObject*>(QStringLiteral("keepWhenShown"), Qt::FindDirectChildrenOnly))
+        new KeepWhenShown(window);
     const QRect avail = s->availableGeometry();
     QRect g = window->frameGeometry();
     const QSize decoration = g.size() - window->size();
