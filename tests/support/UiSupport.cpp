@@ -72,19 +72,11 @@ QRect placeOf(const QWidget* control)
     return QRect(control->mapTo(Screens::mdiArea()->viewport(), QPoint()), control->size());
 }
 
-QRect seenPart(const QWidget* control)
-{
-    return placeOf(control) & Screens::mdiArea()->viewport()->rect();
-}
-
 QRect reachablePart()
 {
-    const QMdiArea* area = Screens::mdiArea();
-    const QScrollBar* h = area->horizontalScrollBar();
-    const QScrollBar* v = area->verticalScrollBar();
+    const QScrollBar *h = Screens::mdiArea()->horizontalScrollBar(), *v = Screens::mdiArea()->verticalScrollBar();
     const auto span = [](const QScrollBar* bar) { return bar->isVisible() ? bar->maximum() - bar->minimum() : 0; };
-    return QRect(h->minimum() - h->value(), v->minimum() - v->value(), area->viewport()->width() + span(h),
-                 area->viewport()->height() + span(v));
+    return {QPoint(h->minimum() - h->value(), v->minimum() - v->value()), Screens::mdiArea()->viewport()->size() + QSize(span(h), span(v))};
 }
 
 QString textOf(const QWidget* parent, const QString& name)
