@@ -122,7 +122,8 @@ frmRacion::frmRacion(QWidget* parent)
     buildHeadings();
     buildRows();
     buildTotalsAndButtons();
-    setFixedSize(std::max(Screens::scaled(736), cmdExit->geometry().right() + 1 + Screens::scaled(16)), Screens::scaled(596));
+    setFixedSize(std::max(Screens::scaled(736), cmdExit->geometry().right() + 1 + Screens::scaled(16)),
+                 Screens::scaled(596));
     m_baseHeight = height();
     m_extras = new ExtraSection(*this, this);
     addDiagnosis();
@@ -257,7 +258,8 @@ void frmRacion::buildRows()
         auto* box = new QLineEdit(QStringLiteral("0"), this);
         box->setObjectName(indexed("txtWes", i));
         box->setGeometry(Screens::scaled(QRect(3120 / 15 - 12, top, 60, 22)));
-        const int wider = Screens::boxWidthFor(box, QStringLiteral("99") + widestNumber().mid(3, 5), box->width()) - box->width();
+        const QString heaviest = QStringLiteral("99") + NumText::locale().decimalPoint() + QStringLiteral("9999");
+        const int wider = Screens::boxWidthFor(box, heaviest, box->width()) - box->width();
         box->setGeometry(box->geometry().adjusted(-wider, 0, 0, 0));
         name->resize(name->width() - wider, name->height());
         box->setToolTip(QStringLiteral("Окно для ввода веса компонента"));
