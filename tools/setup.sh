@@ -13,6 +13,8 @@ packages=(g++ cmake ninja-build pkg-config
           dpkg-dev file desktop-file-utils appstream shared-mime-info)
 # The test run also builds with the sanitizers and fuzzes with libFuzzer (clang).
 [ "$mode" = test ] && packages+=(clang libclang-rt-14-dev)
+# The screens are also checked under a style with wide frames and paddings.
+[ "$mode" = test ] && packages+=(adwaita-qt6)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -2,10 +2,14 @@
 
 #include "shell/Form.h"
 
+#include <QApplication>
+#include <QFocusEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QScreen>
+#include <QScrollBar>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -17,12 +21,36 @@ QSize g_homeSize;
 
 namespace Screens {
 
+namespace {
+// A control that takes the focus from the keyboard (Tab, Shift+Tab) on a
+// screen scrolled out of sight is scrolled into view.
+class FocusFollower : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusIn && watched->isWidgetType() && g_area) {
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            auto* w = static_cast<QWidget*>(watched);
+            if ((reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) && g_area->viewport()->isAncestorOf(w))
+                ensureVisible(w);
+        }
+        return false;
+    }
+};
+} // namespace
+
 void setMdiArea(QMdiArea* area)
 {
     g_area = area;
     g_homeSize = QSize();
     if (!area)
         return;
+    static QPointer<FocusFollower> follower;
+    if (!follower && qApp) {
+        follower = new FocusFollower(qApp);
+        qApp->installEventFilter(follower);
+    }
     QObject::connect(area, &QMdiArea::subWindowActivated, area, [](QMdiSubWindow* sub) {
         if (sub && sub->widget())
             Form::noteActivated(sub->widget());
@@ -41,6 +69,26 @@ QMdiSubWindow* subWindowOf(QWidget* screen)
     return qobject_cast<QMdiSubWindow*>(screen->parentWidget());
 }
 
+void ensureVisible(QWidget* control)
+{
+    if (!g_area || !control || !g_area->viewport()->isAncestorOf(control))
+        return;
+    const QRect view = g_area->viewport()->rect();
+    const QRect r(control->mapTo(g_area->viewport(), QPoint()), control->size());
+    // How far the view moves along one axis: the far edge in, then the near
+    // edge, which wins when the control is larger than the view.
+    const auto shift = [](int nearEdge, int farEdge, int viewEnd) {
+        int d = std::max(0, farEdge - viewEnd);
+        if (nearEdge - d < 0)
+            d = nearEdge;
+        return d;
+    };
+    QScrollBar* h = g_area->horizontalScrollBar();
+    QScrollBar* v = g_area->verticalScrollBar();
+    h->setValue(h->value() + shift(r.left(), r.right() + 1, view.width()));
+    v->setValue(v->value() + shift(r.top(), r.bottom() + 1, view.height()));
+}
+
 void closeWindow(QWidget* screen)
 {
     if (QMdiSubWindow* sub = subWindowOf(screen))
@@ -49,11 +97,41 @@ void closeWindow(QWidget* screen)
         screen->close();
 }
 
+namespace {
+// The window system adds a window's frame (title bar, borders) only as it
+// maps the window: once it is shown, the window is kept on screen again with
+// its frame.
+class KeepWhenShown : public QObject {
+public:
+    explicit KeepWhenShown(QWidget* window)
+        : QObject(window), m_window(window)
+    {
+        setObjectName(QStringLiteral("keepWhenShown"));
+        window->windowHandle()->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
+            watched->removeEventFilter(this);
+            deleteLater();
+            keepOnScreen(m_window);
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_window;
+};
+} // namespace
+
 void keepOnScreen(QWidget* window)
 {
     const QScreen* s = window->screen();
     if (!s || window->isMaximized() || window->isFullScreen())
         return;
+    if (window->windowHandle() && !window->windowHandle()->isExposed()
+        && !window->findChild<QObject*>(QStringLiteral("keepWhenShown"), Qt::FindDirectChildrenOnly))
+        new KeepWhenShown(window);
     const QRect avail = s->availableGeometry();
     QRect g = window->frameGeometry();
     const QSize decoration = g.size() - window->size();
@@ -125,8 +203,14 @@ void fitFrameTo(QMdiSubWindow* sub)
         }
     }
     sub->resize(need);
+}
+
+// A screen that appears where it does not fit is put in the area's top left
+// corner; one that only changed its size stays where the user scrolled it.
+void placeNew(QMdiSubWindow* sub)
+{
     const QPoint p = sub->pos();
-    if (p.x() + need.width() > g_area->viewport()->width() || p.y() + need.height() > g_area->viewport()->height()
+    if (p.x() + sub->width() > g_area->viewport()->width() || p.y() + sub->height() > g_area->viewport()->height()
         || p.x() < 0 || p.y() < 0)
         sub->move(0, 0);
 }
@@ -146,8 +230,10 @@ void showChild(QWidget* screen)
         const bool appears = added || sub->isHidden();
         screen->show();
         sub->show();
-        if (appears && !sub->isMaximized())
+        if (appears && !sub->isMaximized()) {
             fitFrameTo(sub);
+            placeNew(sub);
+        }
         if (added) {
             QWidget* frame = g_area->window();
             QObject::connect(screen, &QObject::destroyed, frame, [frame] {

@@ -30,6 +30,11 @@ void activate(QWidget* screen);
 // screens open let it.
 void refit(QWidget* screen);
 
+// Scrolls the frame's area so that the control, a part of a screen inside the
+// frame, shows whole; one taller or wider than the area shows its top left
+// part. Nothing moves when it shows already, or without a frame.
+void ensureVisible(QWidget* control);
+
 // The sub-window that holds the screen, if it is a child of the frame.
 QMdiSubWindow* subWindowOf(QWidget* screen);
 

@@ -1,8 +1,12 @@
 #include "shell/Metrics.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QLineEdit>
+#include <QStyle>
+#include <QStyleOption>
 
 #include <algorithm>
 #include <cmath>
@@ -45,6 +49,46 @@ QRect scaled(const QRect& r)
     const int right = qRound((r.left() + r.width()) * k);
     const int bottom = qRound((r.top() + r.height()) * k);
     return QRect(left, top, right - left, bottom - top);
+}
+
+int boxWidthFor(const QWidget* box, const QString& text, int width)
+{
+    const auto* combo = qobject_cast<const QComboBox*>(box);
+    const QLineEdit* edit = combo ? combo->lineEdit() : qobject_cast<const QLineEdit*>(box);
+    if (!edit)
+        return width;
+    // As the style will show it: some styles set a box up as they polish it.
+    box->ensurePolished();
+    edit->ensurePolished();
+    // The room a line edit of that size leaves its text, less the margin it
+    // keeps either side and its cursor.
+    const auto room = [edit](QSize size, bool framed) {
+        QStyleOptionFrame o;
+        o.initFrom(edit);
+        o.rect = QRect(QPoint(0, 0), size);
+        o.lineWidth = framed ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &o, edit) : 0;
+        const QMargins m = edit->textMargins();
+        return edit->style()->subElementRect(QStyle::SE_LineEditContents, &o, edit).width() - m.left() - m.right() - 2 * 2 - 1;
+    };
+    // A combo box's line is its edit field, the arrow and the frame aside.
+    const auto field = [combo](int w) {
+        QStyleOptionComboBox o;
+        o.initFrom(combo);
+        o.rect = QRect(0, 0, w, combo->height());
+        o.editable = true;
+        o.frame = combo->hasFrame();
+        o.subControls = QStyle::SC_All;
+        return combo->style()->subControlRect(QStyle::CC_ComboBox, &o, QStyle::SC_ComboBoxEditField, combo).size();
+    };
+    const int need = edit->fontMetrics().horizontalAdvance(text);
+    // Styles pad in steps; a second look catches what the first left short.
+    for (int pass = 0; pass < 3; ++pass) {
+        const int have = combo ? room(field(width), false) : room(QSize(width, box->height()), edit->hasFrame());
+        if (have >= need)
+            break;
+        width += need - have;
+    }
+    return width;
 }
 
 QFont relativeFont(const QFont& base, double points)

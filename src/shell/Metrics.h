@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QRect>
 
+class QWidget;
+
 // Sizes. Every screen was drawn in twips for an 8 pt font (15 twips to the
 // pixel). Drawn with the application's font, a screen grows as a whole by
 // fontScale(): that font's metrics over those of the same family at 8 pt.
@@ -23,6 +25,10 @@ inline QRect twips(int left, int top, int width, int height)
 // A font `points` / 8 the size of `base`: a screen drawn with a smaller font
 // in places keeps the proportion at every size.
 QFont relativeFont(const QFont& base, double points);
+// The width a text box (a line edit, or an editable combo box) needs to show
+// `text` whole in its font, with the room its style takes round the text
+// (frame, padding, the combo box's arrow); `width` when that is enough.
+int boxWidthFor(const QWidget* box, const QString& text, int width);
 // A font in which every character a report uses (digits, Russian and Latin
 // letters, the blank and the signs) takes the same width, so its columns line
 // up: the system's fixed font when it is so, else the first such font found.

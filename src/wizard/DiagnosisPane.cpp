@@ -118,6 +118,8 @@ void DiagnosisPane::open()
     m_open = true;
     show();
     refresh();
+    // Below a sheet taller than the frame, the pane is scrolled into view.
+    Screens::ensureVisible(this);
 }
 
 void DiagnosisPane::closePane()

@@ -65,15 +65,28 @@ QLabel* label(QWidget* parent, const QString& name, const QString& text, QRect r
     return l;
 }
 
-// A number cell: its font is 7/8 of the screen's, so that a total such as
-// "1234,5678" fits the 720-twip column at every size.
+// The widest number a cell shows: a contribution or a total with four decimals.
+QString widestNumber()
+{
+    return QStringLiteral("000") + NumText::locale().decimalPoint() + QStringLiteral("0000");
+}
+
+// A number cell: its font is 7/8 of the screen's, smaller still where the
+// font's own figures need it, so that a total such as "325,5095" fits the
+// 720-twip column at every size.
 QLabel* cell(QWidget* parent, const QString& name, QRect r)
 {
     QLabel* l = label(parent, name, QStringLiteral("0"), r, Qt::AlignCenter);
     l->setFrameShape(QFrame::Panel);
     l->setFrameShadow(QFrame::Sunken);
     l->setMargin(0);
-    l->setFont(Screens::relativeFont(l->font(), 7));
+    const QFont base = l->font();
+    const QString widest = widestNumber();
+    double points = 7;
+    QFont f = Screens::relativeFont(base, points);
+    while (points > 4 && QFontMetrics(f).horizontalAdvance(widest) > l->contentsRect().width())
+        f = Screens::relativeFont(base, points -= 0.25);
+    l->setFont(f);
     return l;
 }
 
@@ -110,7 +123,8 @@ frmRacion::frmRacion(QWidget* parent)
     buildHeadings();
     buildRows();
     buildTotalsAndButtons();
-    setFixedSize(Screens::scaled(QSize(736, 596)));
+    setFixedSize(std::max(Screens::scaled(736), cmdExit->geometry().right() + 1 + Screens::scaled(16)),
+                 Screens::scaled(596));
     m_baseHeight = height();
     m_extras = new ExtraSection(*this, this);
     addDiagnosis();
@@ -247,10 +261,15 @@ void frmRacion::buildRows()
                                  QRect(columnLeft(j - 1), top + 1, kColumnWidth, kCellHeight));
 
         // Wider than 495 twips, so four decimals fit; it starts a little
-        // further left to keep the spin button at its place.
+        // further left to keep the spin button at its place, and further
+        // still where the style pads its boxes more, the name giving way.
         auto* box = new QLineEdit(QStringLiteral("0"), this);
         box->setObjectName(indexed("txtWes", i));
         box->setGeometry(Screens::scaled(QRect(3120 / 15 - 12, top, 60, 22)));
+        const QString heaviest = QStringLiteral("99") + NumText::locale().decimalPoint() + QStringLiteral("9999");
+        const int wider = Screens::boxWidthFor(box, heaviest, box->width()) - box->width();
+        box->setGeometry(box->geometry().adjusted(-wider, 0, 0, 0));
+        name->resize(name->width() - wider, name->height());
         box->setToolTip(QStringLiteral("Окно для ввода веса компонента"));
         box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         box->setAccessibleDescription(box->toolTip());
@@ -322,7 +341,12 @@ void frmRacion::buildTotalsAndButtons()
                       QStringLiteral("30")});
     Combo1->setEditText(QStringLiteral("30"));
     Combo1->setGeometry(Screens::scaled(QRect(x + 2, 536, 50, 24)));
+    // As wide as the style needs to show a tolerance of three figures whole;
+    // what stands right of it moves along.
     const int combo1Left = x + 2;
+    Combo1->resize(Screens::boxWidthFor(Combo1, QStringLiteral("100"), Combo1->width()), Combo1->height());
+    const int combo1Right = combo1Left + 6
+                            + (Combo1->width() > Screens::scaled(50) ? int(std::ceil(Combo1->width() / Screens::fontScale())) : 50);
 
     x = placeFitting(label(this, QStringLiteral("Label6"), QStringLiteral("Витамины  с погрешностью (в %) не <"),
                            QRect()), 8, 564, 22);
@@ -332,7 +356,7 @@ void frmRacion::buildTotalsAndButtons()
     QLabel* surplusLabel = label(this, QStringLiteral("Label3"), QStringLiteral("&Витамины (в %) не   >"), QRect());
     Combo2 = new QComboBox(this);
     surplusLabel->setBuddy(Combo2);
-    x = placeFitting(surplusLabel, combo1Left + 56, 538, 22);
+    x = placeFitting(surplusLabel, combo1Right, 538, 22);
     x = placeFitting(label(this, QStringLiteral("Label5"), QStringLiteral("+"), QRect(), Qt::AlignCenter), x, 538, 22);
     Combo2->setObjectName(QStringLiteral("Combo2"));
     Combo2->setEditable(true);
@@ -345,6 +369,7 @@ void frmRacion::buildTotalsAndButtons()
     // A reader says the label (the buddy), not the number in the box.
     Combo1->lineEdit()->setAccessibleName(QStringLiteral("Погрешность, %"));
     Combo2->lineEdit()->setAccessibleName(QStringLiteral("Избыток витаминов, %"));
+    Combo2->resize(Screens::boxWidthFor(Combo2, QStringLiteral("100"), Combo2->width()), Combo2->height());
 
     // Below the tolerance boxes: the extra nutrients shown and balanced, as
     // the user left it last time.
@@ -357,7 +382,7 @@ void frmRacion::buildTotalsAndButtons()
     const bool persistent = !QCoreApplication::organizationName().isEmpty();
     chkDop->setChecked(persistent ? QSettings().value(kDopKey, false).toBool() : ration().bDop);
     ration().bDop = chkDop->isChecked();
-    placeFitting(chkDop, combo1Left + 56, 566, 22);
+    placeFitting(chkDop, combo1Right, 566, 22);
 
     cmdNasad = new QPushButton(QStringLiteral("&Назад"), this);
     cmdNasad->setObjectName(QStringLiteral("cmdNasad"));
@@ -369,6 +394,11 @@ void frmRacion::buildTotalsAndButtons()
     cmdExit = new QPushButton(QStringLiteral("&Закрыть"), this);
     cmdExit->setObjectName(QStringLiteral("cmdExit"));
     cmdExit->setGeometry(Screens::scaled(QRect(9720 / 15 - 4, 536, 76, 27)));
+    // Where the style's boxes leave the tolerances no room before the
+    // buttons, the buttons move right, and the sheet grows with them.
+    const int overflow = std::max(0, Combo2->geometry().right() + 1 + Screens::scaled(6) - cmdNasad->x());
+    for (QPushButton* b : {cmdS, cmdNasad, cmdDalee, cmdExit})
+        b->move(b->x() + overflow, b->y());
 
     connect(Combo1->lineEdit(), &QLineEdit::editingFinished, this, [this] { checkTolerance(Combo1, m_lastCombo1); });
     connect(Combo2->lineEdit(), &QLineEdit::editingFinished, this, [this] { checkTolerance(Combo2, m_lastCombo2); });

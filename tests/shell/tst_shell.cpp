@@ -23,6 +23,7 @@
 #include <QProcess>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyleOption>
 
 using namespace UiSupport;
 
@@ -52,18 +53,26 @@ QStringList faultsOf(QWidget* screen)
             const QRect text = fm.boundingRect(QRect(room.topLeft(), QSize(room.width(), 10000)),
                                                (l->wordWrap() ? Qt::TextWordWrap : 0) | (l->buddy() ? Qt::TextShowMnemonic : 0) | Qt::AlignLeft, l->text());
             cut = text.width() > room.width() || text.height() > room.height();
+            // A number cell holds a contribution or a total with four decimals.
+            cut = cut || (l->frameShape() == QFrame::Panel && fm.horizontalAdvance("000,0000") > room.width());
         } else if (auto* b = qobject_cast<QPushButton*>(w)) {
             cut = fm.horizontalAdvance(b->text().remove('&')) + 8 > b->width() || fm.height() + 4 > b->height();
         } else if (qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w)) {
             cut = w->sizeHint().width() > w->width() || fm.height() > w->height();
-        } else if (e) {
-            cut = fm.horizontalAdvance(e->text()) + 6 > e->width() || fm.height() + 2 > e->height();
+        } else if (e) {   // a box, or a combo box's line: its text within the style's contents rectangle
+            QStyleOptionFrame o;
+            o.initFrom(e);
+            o.lineWidth = e->hasFrame() ? e->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &o, e) : 0;
+            const QRect room = e->style()->subElementRect(QStyle::SE_LineEditContents, &o, e).marginsRemoved(e->textMargins());
+            cut = fm.horizontalAdvance(e->text()) + 2 * 2 + 1 > room.width() || fm.height() > room.height();
         }
         if (cut)
             faults << QStringLiteral("%1 cuts \"%2\" at %3x%4").arg(w->objectName(), w->property("text").toString())
                           .arg(w->width()).arg(w->height());
-        const QColor back = e ? e->palette().color(QPalette::Base) : (l && l->autoFillBackground() ? l : screen)->palette().color(QPalette::Window);
-        const QColor text = w->palette().color(e ? QPalette::Text : QPalette::WindowText);
+        // As in the active window (a style may grey the texts of one in the background).
+        const QColor back = e ? e->palette().color(QPalette::Active, QPalette::Base)
+                              : (l && l->autoFillBackground() ? l : screen)->palette().color(QPalette::Active, QPalette::Window);
+        const QColor text = w->palette().color(QPalette::Active, e ? QPalette::Text : QPalette::WindowText);
         if ((e || (l && !l->text().isEmpty())) && Screens::contrast(back, text) < 4.5)
             faults << w->objectName() + " shows its text faintly: " + back.name() + " / " + text.name();
     }
@@ -295,18 +304,26 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("points");
         QTest::addColumn<bool>("dark");
-        for (int points : {9, 10, 11, 12})
-            QTest::addRow("%d pt", points) << points << false;
-        QTest::newRow("10 pt, a dark colour scheme") << 10 << true;
+        QTest::addColumn<QString>("style");
+        for (int points : {9, 10, 11, 12, 14})   // 14 pt: a desktop font of 9 pt at 144 dpi
+            QTest::addRow("%d pt", points) << points << false << "Fusion";
+        QTest::newRow("10 pt, a dark colour scheme") << 10 << true << "Fusion";
+        // Wide frames and paddings round the boxes (tools/setup.sh installs the style for the tests).
+        QTest::newRow("10 pt, Adwaita") << 10 << false << "Adwaita";
+        QTest::newRow("12 pt, Adwaita-Dark") << 12 << false << "Adwaita-Dark";
     }
     void screensFitEveryFontSize()
     {
         QFETCH(int, points);
         QFETCH(bool, dark);
-        const auto restore = qScopeGuard([font = QApplication::font(), palette = QApplication::palette()] {
+        QFETCH(QString, style);
+        const auto restore = qScopeGuard([font = QApplication::font(), palette = QApplication::palette(),
+                                          was = QApplication::style()->name()] {
+            QApplication::setStyle(was);
             QApplication::setFont(font);
             QApplication::setPalette(palette);
         });
+        QVERIFY2(QApplication::setStyle(style), qPrintable(style + " is not installed"));
         QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), points));
         if (dark)   // white texts on dark grey
             QApplication::setPalette(QPalette(Qt::white, QColor(60, 60, 60), Qt::gray, Qt::black, Qt::darkGray, Qt::white,
@@ -319,13 +336,15 @@ private Q_SLOTS:
         auto lookAt = [&](QWidget* s) {
             ++looked;
             faults << faultsOf(s);
-            if (!w.screen()->availableGeometry().contains(w.frameGeometry()))
-                faults << s->objectName() + " takes the frame off the screen";
+            if (!w.screen()->availableGeometry().contains(s->isWindow() ? s->frameGeometry() : w.frameGeometry()))
+                faults << s->objectName() + " takes its window off the screen";
             settle();
-            if (s->width() > w.mdiArea()->viewport()->width() && !w.mdiArea()->horizontalScrollBar()->isVisible())
-                faults << s->objectName() + " cannot be scrolled to its end";
+            if (!s->isWindow())   // every control of a screen in the frame can be scrolled to
+                for (QWidget* c : s->findChildren<QWidget*>())
+                    if (c->isVisibleTo(s) && !reachablePart().contains(placeOf(c)))
+                        faults << QStringLiteral("%1 cannot be scrolled to %2").arg(s->objectName(), c->objectName());
             if (const QString dir = qEnvironmentVariable("RACION_RENDER_DIR"); !dir.isEmpty())
-                s->grab().save(QStringLiteral("%1/%2-%3pt%4.png").arg(dir, s->objectName()).arg(points).arg(dark ? "-dark" : ""));
+                s->grab().save(QStringLiteral("%1/%2-%3pt%4.png").arg(dir, s->objectName()).arg(points).arg((dark ? "-dark-" : "-") + style));
         };
         auto lookAtModal = [&](const char* button) {
             onNextModal(this, [&, button](QWidget* m) {
@@ -350,8 +369,8 @@ private Q_SLOTS:
         lookAt(basa);
         QTest::mouseClick(find<QPushButton>(basa, "cmdDalee"), Qt::LeftButton);
         QWidget* sheet = liveScreen("frmRacion");
-        for (int i = 0; i < 10; ++i)
-            typeOver(wes(sheet, i), "10");
+        for (int i = 0; i < 10; ++i)   // a weight with four decimals
+            typeOver(wes(sheet, i), i ? "10" : "10,0009");
         lookAt(sheet);
         lookAtModal("cmdWiborRacionOk");
         QTest::mouseClick(find<QPushButton>(sheet, "cmdDalee"), Qt::LeftButton);

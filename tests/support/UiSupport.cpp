@@ -7,11 +7,14 @@
 #include "shell/MenuRules.h"
 #include "shell/Navigation.h"
 #include "shell/RecentCalculations.h"
+#include "shell/Screens.h"
 #include "shell/Startup.h"
 #include "wizard/frmOtshet.h"
 
 #include <QComboBox>
+#include <QMdiArea>
 #include <QMenu>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTimer>
 
@@ -62,6 +65,18 @@ QWidget* liveScreen(const QString& name)
         if (w->objectName() == name && w->isVisible())
             return w;
     return nullptr;
+}
+
+QRect placeOf(const QWidget* control)
+{
+    return QRect(control->mapTo(Screens::mdiArea()->viewport(), QPoint()), control->size());
+}
+
+QRect reachablePart()
+{
+    const QScrollBar *h = Screens::mdiArea()->horizontalScrollBar(), *v = Screens::mdiArea()->verticalScrollBar();
+    const auto span = [](const QScrollBar* bar) { return bar->isVisible() ? bar->maximum() - bar->minimum() : 0; };
+    return {QPoint(h->minimum() - h->value(), v->minimum() - v->value()), Screens::mdiArea()->viewport()->size() + QSize(span(h), span(v))};
 }
 
 QString textOf(const QWidget* parent, const QString& name)

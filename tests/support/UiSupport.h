@@ -61,6 +61,10 @@ template <class T = QWidget> T* find(const QObject* parent, const QString& name)
     return w;
 }
 inline QLineEdit* wes(const QWidget* sheet, int i) { return find<QLineEdit>(sheet, QStringLiteral("txtWes(%1)").arg(i)); }
+// The control's rectangle in the frame's area (its viewport), and the part of
+// the area that can be scrolled into view, in the same terms.
+QRect placeOf(const QWidget* control);
+QRect reachablePart();
 // The text of a label or a box; of pattern.arg(0) .. pattern.arg(count - 1).
 QString textOf(const QWidget* parent, const QString& name);
 QStringList textsOf(const QWidget* parent, const QString& pattern, int count);

@@ -20,6 +20,7 @@
 #include <QMdiSubWindow>
 #include <QPrinter>
 #include <QSqlRecord>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTextTable>
 #include <QToolTip>
@@ -708,6 +709,11 @@ private Q_SLOTS:
         QVERIFY(pane->isVisible());
         QCOMPARE(pane->y(), closedHeight);   // below everything, and its window shows it whole
         QVERIFY(s->height() >= pane->geometry().bottom() && Screens::subWindowOf(s)->height() > s->height());
+        // The frame's area scrolls to it, and stays where the user left it while the sheet changes.
+        QScrollBar* bar = Screens::mdiArea()->verticalScrollBar();
+        const QRect view = Screens::mdiArea()->viewport()->rect();
+        QCOMPARE((placeOf(pane) & view).height(), std::min(pane->height(), view.height()));
+        const int scrolled = bar->value(), top = placeOf(s).top();
         QVERIFY(!find<QPushButton>(s, "cmdPodstavit")->isEnabled());
         auto* sovet = find<QListWidget>(s, "lstSovet");
         QVERIFY(sovet->count() > 0);
@@ -730,6 +736,7 @@ private Q_SLOTS:
         for (int i = 0; i < 8; ++i)
             QCOMPARE(*NumText::toDouble(wes(s, i)->text()), before[i]);
         QCOMPARE(wes(s, 8)->text(), "0");
+        QVERIFY(bar->value() == std::min(scrolled, bar->maximum()) && placeOf(s).top() == top + scrolled - bar->value());
         QVERIFY(textOf(s, "lblDiagnosis").contains("Сбалансированный рацион с этими кормами есть"));
 
         press(s, "cmdPodstavit");   // the sum 100, every main nutrient within; the vitamins not taken into account
@@ -749,6 +756,13 @@ private Q_SLOTS:
         QCOMPARE(s->height(), closedHeight);
         press(s, "cmdPochemu");
         QVERIFY(pane->isVisible());
+        // Tab from the top of the sheet into the pane: each control it reaches is scrolled into view.
+        bar->setValue(0);
+        wes(s, 0)->setFocus();
+        for (int i = 0; i < 60 && !pane->isAncestorOf(QApplication::focusWidget()); ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        const QRect reached = placeOf(QApplication::focusWidget());
+        QVERIFY(pane->isAncestorOf(QApplication::focusWidget()) && (reached & view) == reached);
     }
 
     // "Расчитать" with "по наименьшей стоимости" ticked: the cheapest balanced
