@@ -1,6 +1,7 @@
 #include "shell/Startup.h"
 
 #include "data/Database.h"
+#include "shell/Colours.h"
 #include "shell/MenuRules.h"
 #include "shell/Navigation.h"
 #include "shell/Platform.h"
@@ -52,6 +53,7 @@ void setUpDesktop(QApplication& app)
 {
     app.setWindowIcon(appIcon());
     QGuiApplication::setDesktopFileName(kDesktopId);
+    Screens::markFocus();
     // The program speaks Russian whatever the desktop's language; without
     // the translation installed Qt's texts stay English and nothing else changes.
     // Installed once: it lives as long as the application that owns it.

@@ -5,6 +5,7 @@
 
 #include "data/Database.h"
 #include "data/TextFile.h"
+#include "shell/Colours.h"
 #include "shell/AppInfo.h"
 #include "shell/MDIForm1.h"
 #include "shell/Navigation.h"
@@ -318,12 +319,12 @@ private Q_SLOTS:
         QFETCH(bool, dark);
         QFETCH(QString, style);
         const auto restore = qScopeGuard([font = QApplication::font(), palette = QApplication::palette(),
-                                          was = QApplication::style()->name()] {
-            QApplication::setStyle(was);
+                                          was = Screens::styleName()] {
+            Screens::markFocus(was);
             QApplication::setFont(font);
             QApplication::setPalette(palette);
         });
-        QVERIFY2(QApplication::setStyle(style), qPrintable(style + " is not installed"));
+        QVERIFY2(Screens::markFocus(style), qPrintable(style + " is not installed"));
         QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), points));
         if (dark)   // white texts on dark grey
             QApplication::setPalette(QPalette(Qt::white, QColor(60, 60, 60), Qt::gray, Qt::black, Qt::darkGray, Qt::white,

@@ -4,6 +4,7 @@
 #include "data/TextFile.h"
 #include "editors/GridEditor.h"
 #include "engine/Composition.h"
+#include "shell/Colours.h"
 #include "shell/MDIForm1.h"
 #include "shell/Screens.h"
 #include "support/EngineSupport.h"
@@ -410,6 +411,14 @@ private Q_SLOTS:
         QCOMPARE(itemTexts(list("lstWibor")), chosen);
         QCOMPARE(list("lstBasa")->count() + list("lstWibor")->count(), all);
         QCOMPARE(cutEntries(list("lstBasa")) + cutEntries(list("lstWibor")), QStringList());
+        // The entry clicked last is framed while its list has the focus, in a
+        // line that stands out on the entry (3:1 at least, as for any mark).
+        QListWidget* basa = list("lstBasa");
+        chooseFrom(basa, basa->item(0)->text());
+        const QRect entry = basa->visualItemRect(basa->item(0));
+        const QImage shown = basa->viewport()->grab(entry).toImage();
+        const int middle = entry.height() / 2;
+        QCOMPARE_GE(Screens::contrast(shown.pixelColor(1, middle), shown.pixelColor(entry.width() - 6, middle)), 3.0);
         press(liveScreen("frmBasa"), "cmdDalee");
         QCOMPARE(textsOf(liveScreen("frmRacion"), "txtWes(%1)", int(kept.size())), kept);
         QVERIFY(fake().messages.isEmpty());
