@@ -209,6 +209,15 @@ void fitFrameTo(QMdiSubWindow* sub)
 // corner; one that only changed its size stays where the user scrolled it.
 void placeNew(QMdiSubWindow* sub)
 {
+    // Alone in the frame (the sheet it replaces hidden behind it), a screen
+    // starts the view afresh: a scroll left by the hidden one would leave
+    // blank space above it.
+    const auto subs = g_area->subWindowList();
+    if (std::none_of(subs.begin(), subs.end(), [sub](const QMdiSubWindow* w) { return w != sub && w->isVisible(); })) {
+        g_area->horizontalScrollBar()->setValue(0);
+        g_area->verticalScrollBar()->setValue(0);
+        sub->move(0, 0);
+    }
     const QPoint p = sub->pos();
     if (p.x() + sub->width() > g_area->viewport()->width() || p.y() + sub->height() > g_area->viewport()->height()
         || p.x() < 0 || p.y() < 0)

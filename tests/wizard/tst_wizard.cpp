@@ -772,6 +772,10 @@ private Q_SLOTS:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         const QRect reached = placeOf(QApplication::focusWidget());
         QVERIFY(pane->isAncestorOf(QApplication::focusWidget()) && (reached & view) == reached);
+        // The report sheet, in place of the scrolled sheet, starts the view afresh: nothing to scroll above it.
+        bar->setValue(bar->maximum());   // scrolled down to the pane
+        QWidget* report = openReport(s);
+        QVERIFY(bar->value() == bar->minimum() && placeOf(Screens::subWindowOf(report)).top() == 0);
     }
 
     // "Расчитать" with "по наименьшей стоимости" ticked: the cheapest balanced
