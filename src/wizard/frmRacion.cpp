@@ -399,6 +399,9 @@ void frmRacion::buildTotalsAndButtons()
     const int overflow = std::max(0, Combo2->geometry().right() + 1 + Screens::scaled(6) - cmdNasad->x());
     for (QPushButton* b : {cmdS, cmdNasad, cmdDalee, cmdExit})
         b->move(b->x() + overflow, b->y());
+    for (int n = 1; n <= 5; ++n)   // the dividing lines reach as far as the buttons
+        if (auto* divider = findChild<QFrame*>(QStringLiteral("Line%1").arg(n)))
+            divider->resize(divider->width() + overflow, divider->height());
 
     connect(Combo1->lineEdit(), &QLineEdit::editingFinished, this, [this] { checkTolerance(Combo1, m_lastCombo1); });
     connect(Combo2->lineEdit(), &QLineEdit::editingFinished, this, [this] { checkTolerance(Combo2, m_lastCombo2); });
