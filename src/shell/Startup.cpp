@@ -108,6 +108,10 @@ CommandLine parseCommandLine(const QStringList& arguments)
 // which for this program is the same word again.)
 QString userDataFolder()
 {
+    // RACION_DATA_DIR names the folder outright, on every system: for a
+    // portable set-up, and for tests that must not touch the user's own.
+    if (const QString given = qEnvironmentVariable("RACION_DATA_DIR"); !given.isEmpty())
+        return QDir::cleanPath(QDir(given).absolutePath());
     const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     return QDir(base.isEmpty() ? QDir::homePath() : base).filePath(QCoreApplication::applicationName());
 }

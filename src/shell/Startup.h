@@ -31,7 +31,8 @@ struct CommandLine {
 // was started in, before --user-data changes the folder.
 CommandLine parseCommandLine(const QStringList& arguments);
 
-// The user's data folder, ~/.local/share/racion on Linux.
+// The user's data folder: RACION_DATA_DIR when that is set, else
+// ~/.local/share/racion on Linux.
 QString userDataFolder();
 // Makes the user's data folder the working directory, creating it when
 // absent. False with the reason (Russian) when that cannot be done.

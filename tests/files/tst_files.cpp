@@ -386,13 +386,13 @@ private Q_SLOTS:
         QCOMPARE(byMenu.mid(message.isEmpty() ? 0 : 1), shown + QStringList{u"1"_s});
 
         // The command line names the file relative to the folder it starts in.
-        QTemporaryDir data;
-        qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
-        const auto restore = qScopeGuard([] { qunsetenv("XDG_DATA_HOME"); });
+        QTemporaryDir data;   // named outright, as on any system (XDG's own road: the package's test)
+        qputenv("RACION_DATA_DIR", QFile::encodeName(data.filePath(u"данные"_s)));
+        const auto restore = qScopeGuard([] { qunsetenv("RACION_DATA_DIR"); });
         const Startup::CommandLine command = Startup::parseCommandLine({u"racion"_s, u"--user-data"_s, u"расчет.kalk"_s});
         QVERIFY(command.exitCode == -1 && command.userData);
         QVERIFY(Startup::enterUserDataFolder(nullptr) && Startup::checkDatabase());
-        QCOMPARE(QDir::currentPath(), data.filePath(QCoreApplication::applicationName()));
+        QCOMPARE(QDir::currentPath(), data.filePath(u"данные"_s));
         QVERIFY(addFeed());
         Navigation::openCalculationFile(command.file);
         QCOMPARE(outcome(), byMenu);
