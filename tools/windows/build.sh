@@ -38,6 +38,7 @@ step() { step_started=$SECONDS; echo; echo "== $*"; }
 done_step() {
     local took=$((SECONDS - step_started))
     report+=("$(printf '%-44s %3d min %02d s' "$1" $((took / 60)) $((took % 60)))")
+    echo "${report[-1]}"
 }
 
 # --- Qt --------------------------------------------------------------------
@@ -107,8 +108,10 @@ fi
 
 # --- the program -----------------------------------------------------------
 step "The program, cross-built into $out"
+# Debian's rcc (the host's) packs resources with zstd, which this Qt cannot unpack.
 "$qt/bin/qt-cmake" -S "$root" -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DRACION_BUILD_TESTS=OFF -DRACION_BUILD_BENCH=OFF \
+    -DCMAKE_AUTORCC_OPTIONS=--no-zstd \
     -DQT_MINGW_PREFIX="$qt;$glpk" \
     -DCMAKE_CXX_FLAGS="-I$glpk/include" -DCMAKE_EXE_LINKER_FLAGS="-L$glpk/lib"
 cmake --build "$out" -j"$jobs" --target racion
