@@ -4,7 +4,8 @@
 ; database in the user's data folder (%LOCALAPPDATA%\racion), the .kalk file
 ; type, and an uninstaller that leaves the user's data where it is.
 
-Unicode true
+; A 64-bit installer: it runs where the program does (wine64 included).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 
