@@ -50,7 +50,12 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#include <psapi.h>
+#else
 #include <sys/resource.h>
+#endif
 #include <time.h>
 
 #include <cstdio>
@@ -73,7 +78,7 @@ double msSince(std::int64_t startNs)
     return double(monotonicNs() - startNs) / 1e6;
 }
 
-// The process's peak resident set in KiB: VmHWM, else what getrusage says.
+// The process's peak resident set in KiB: VmHWM, else what the system says.
 long peakRssKiB()
 {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -83,9 +88,17 @@ long peakRssKiB()
                 return line.mid(6).trimmed().split(' ').value(0).toLong();
         }
     }
+#ifdef Q_OS_WIN
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (!K32GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters))
+        return 0;
+    return long(counters.PeakWorkingSetSize / 1024);
+#else
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     return u.ru_maxrss;
+#endif
 }
 
 struct Measurement {

@@ -15,15 +15,27 @@ packages=(g++ cmake ninja-build pkg-config
 [ "$mode" = test ] && packages+=(clang libclang-rt-14-dev)
 # The screens are also checked under a style with wide frames and paddings.
 [ "$mode" = test ] && packages+=(adwaita-qt6)
+# The Windows build: mingw-w64, Qt's and GLPK's sources, wine to try it, NSIS.
+[ "$mode" = windows ] && packages+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+                                    mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
+                                    wine64 wine xvfb nsis zip tcl make patch)
 
 missing=()
 for p in "${packages[@]}"; do
     status="$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)"
     [ "$status" = "install ok installed" ] || missing+=("$p")
 done
+sudo_cmd=()
+[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+# Qt and GLPK for Windows are built from Debian's source packages.
+debsrc=/etc/apt/sources.list.d/racion-deb-src.sources
+if [ "$mode" = windows ] && [ ! -e "$debsrc" ] &&
+   ! grep -rqsE '^(Types: .*deb-src|deb-src )' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+    sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+        "${sudo_cmd[@]}" tee "$debsrc" > /dev/null
+    "${sudo_cmd[@]}" apt-get update
+fi
 if [ "${#missing[@]}" -gt 0 ]; then
-    sudo_cmd=()
-    [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
     "${sudo_cmd[@]}" apt-get update
     DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
 fi
@@ -57,8 +69,11 @@ test)
     cmake --build "$build"
     (cd "$build" && ctest --output-on-failure)
     ;;
+windows)
+    exec "$root/tools/windows/build.sh"
+    ;;
 *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|windows" >&2
     exit 2
     ;;
 esac

@@ -8,7 +8,11 @@
 
 #include <cerrno>
 #include <cstring>
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace TextFile {
 
@@ -49,9 +53,16 @@ int byteFor(char16_t u)
 // A file system that cannot sync is no error; one that fails to is.
 bool synced(int fd)
 {
+#ifdef Q_OS_WIN
+    // _commit flushes the file's handle (FlushFileBuffers) to the disk.
+    if (::_commit(fd) == 0)
+        return true;
+    return errno == EINVAL;
+#else
     if (::fsync(fd) == 0)
         return true;
     return errno == EINVAL || errno == ENOTSUP || errno == ENOSYS;
+#endif
 }
 
 } // namespace

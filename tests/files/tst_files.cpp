@@ -524,6 +524,8 @@ private Q_SLOTS:
         m_expected.clear();
         const auto all = scenarios();
         QVERIFY2(all.contains(m_row->id), qPrintable(u"row %1 has no scenario"_s.arg(m_row->id)));
+        if (m_row->id.endsWith(u"-disk-full"_s) && QSysInfo::productType() == u"windows"_s)
+            QSKIP("a full disk is made with fork() and a file size limit, which Windows has neither of");
         all.value(m_row->id)();
         if (QTest::currentTestFailed())
             return;

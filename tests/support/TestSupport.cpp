@@ -12,9 +12,11 @@
 
 #include <cerrno>
 #include <csignal>
+#ifndef Q_OS_WIN
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace TestSupport {
 
@@ -61,8 +63,12 @@ bool FakePlatform::viewTextFile(const QString& path, const QString& from)
     return true;
 }
 
-bool underFileSizeLimit(qint64 bytes, FakePlatform& fake, const std::function<void()>& act)
+bool underFileSizeLimit([[maybe_unused]] qint64 bytes, [[maybe_unused]] FakePlatform& fake,
+                        [[maybe_unused]] const std::function<void()>& act)
 {
+#ifdef Q_OS_WIN
+    return false;   // no fork() and no file size limit: the rows that need them are skipped
+#else
     int pipeEnds[2];
     const pid_t child = ::pipe(pipeEnds) == 0 ? ::fork() : -1;
     if (child < 0)
@@ -93,6 +99,7 @@ bool underFileSizeLimit(qint64 bytes, FakePlatform& fake, const std::function<vo
     if (!in.isEmpty())
         fake.messages << QString::fromUtf8(in).split(QLatin1Char('\0'));
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+#endif
 }
 
 HomeAt::HomeAt(const QString& dir)
