@@ -2,6 +2,7 @@
 
 #include "data/Database.h"
 
+#include <QDir>
 #include <QAtomicInt>
 #include <QFileInfo>
 #include <QSqlError>
@@ -57,7 +58,7 @@ bool Adodc::ensureOpen()
     if (isOpen())
         return true;
     if (!QFileInfo::exists(m_path)) {
-        m_lastError = QStringLiteral("Файл базы данных %1 не найден.").arg(m_path);
+        m_lastError = QStringLiteral("Файл базы данных %1 не найден.").arg(QDir::toNativeSeparators(m_path));
         return false;
     }
     QSqlDatabase db = QSqlDatabase::contains(m_connectionName)
@@ -67,7 +68,7 @@ bool Adodc::ensureOpen()
     db.setConnectOptions(Database::connectOptions());
     if (!db.open()) {
         m_lastError = QStringLiteral("Не удалось открыть базу данных %1: %2")
-                          .arg(m_path, db.lastError().text());
+                          .arg(QDir::toNativeSeparators(m_path), db.lastError().text());
         return false;
     }
     return true;
@@ -86,7 +87,7 @@ bool Adodc::Refresh()
     query.setForwardOnly(true);
     if (!query.exec(sql)) {
         m_lastError = QStringLiteral("Не удалось выполнить запрос к базе данных %1: %2")
-                          .arg(m_path, query.lastError().text());
+                          .arg(QDir::toNativeSeparators(m_path), query.lastError().text());
         return false;
     }
     const QSqlRecord rec = query.record();
@@ -100,7 +101,7 @@ bool Adodc::Refresh()
     }
     if (query.lastError().isValid()) {
         m_lastError = QStringLiteral("Не удалось дочитать данные из базы данных %1 (она повреждена или занята): %2")
-                          .arg(m_path, query.lastError().text());
+                          .arg(QDir::toNativeSeparators(m_path), query.lastError().text());
         m_recordset = Recordset();
         return false;
     }

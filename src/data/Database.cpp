@@ -174,29 +174,29 @@ QString check(const QString& filePath)
 {
     QFile f(filePath);
     if (!f.open(QIODevice::ReadOnly))
-        return QStringLiteral("Файл базы данных %1 не удается прочитать: %2").arg(filePath, f.errorString());
+        return QStringLiteral("Файл базы данных %1 не удается прочитать: %2").arg(QDir::toNativeSeparators(filePath), f.errorString());
     const QByteArray head = f.read(16);
     f.close();
     if (head != QByteArray("SQLite format 3\0", 16))
         return QStringLiteral("Файл %1 не является базой данных этой программы (это не база SQLite). "
-                              "Файл оставлен без изменений.").arg(filePath);
+                              "Файл оставлен без изменений.").arg(QDir::toNativeSeparators(filePath));
     // A journal left by an interrupted write is rolled back by SQLite when the
     // file is opened for writing, as on any normal open; read-only, it could
     // not be, and the whole file would be refused. Nothing but reads follows.
     const bool journalLeft = QFileInfo::exists(filePath + QStringLiteral("-journal"));
     ScopedConnection c(filePath, !journalLeft);
     if (!c.ok())
-        return QStringLiteral("Базу данных %1 не удается открыть: %2").arg(filePath, c.error());
+        return QStringLiteral("Базу данных %1 не удается открыть: %2").arg(QDir::toNativeSeparators(filePath), c.error());
     for (const Table& t : tables()) {
         QSqlQuery q(c.db());
         if (!q.exec(QStringLiteral("PRAGMA table_info(\"%1\")").arg(t.name)))
             return QStringLiteral("Базу данных %1 не удается прочитать (она занята или повреждена): %2")
-                .arg(filePath, q.lastError().text());
+                .arg(QDir::toNativeSeparators(filePath), q.lastError().text());
         QStringList cols;
         while (q.next())
             cols << q.value(1).toString();
         if (cols.isEmpty())
-            return QStringLiteral("В базе данных %1 нет таблицы %2. Файл оставлен без изменений.").arg(filePath, t.name);
+            return QStringLiteral("В базе данных %1 нет таблицы %2. Файл оставлен без изменений.").arg(QDir::toNativeSeparators(filePath), t.name);
         for (int i = 0; i < t.columns.size(); ++i) {
             if (i >= cols.size() || cols.at(i).compare(t.columns.at(i), Qt::CaseInsensitive) != 0)
                 return QStringLiteral("В таблице %1 базы данных %2 нет столбца %3 на месте %4. "
@@ -207,14 +207,14 @@ QString check(const QString& filePath)
         QSqlQuery probe(c.db());
         if (!probe.exec(QStringLiteral("SELECT COUNT(*) FROM \"%1\"").arg(t.name)))
             return QStringLiteral("Базу данных %1 не удается прочитать (она занята или повреждена): %2")
-                .arg(filePath, probe.lastError().text());
+                .arg(QDir::toNativeSeparators(filePath), probe.lastError().text());
     }
     // The count above may come from an index alone; a damaged table shows up
     // only when its pages are walked.
     QSqlQuery integrity(c.db());
     if (!integrity.exec(QStringLiteral("PRAGMA quick_check")))
         return QStringLiteral("Базу данных %1 не удается прочитать (она занята или повреждена): %2")
-            .arg(filePath, integrity.lastError().text());
+            .arg(QDir::toNativeSeparators(filePath), integrity.lastError().text());
     QStringList faults;
     while (integrity.next() && faults.size() < 3)
         faults << integrity.value(0).toString();
@@ -223,7 +223,7 @@ QString check(const QString& filePath)
     if (faults != QStringList{QStringLiteral("ok")})
         return QStringLiteral("База данных %1 повреждена, работать с ней нельзя. Файл оставлен без изменений. "
                               "Проверка SQLite: %2")
-            .arg(filePath, faults.join(QStringLiteral("; ")));
+            .arg(QDir::toNativeSeparators(filePath), faults.join(QStringLiteral("; ")));
     return QString();
 }
 

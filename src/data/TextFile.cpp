@@ -1,5 +1,6 @@
 #include "data/TextFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -168,13 +169,13 @@ bool writeLines(const QString& path, const QStringList& lines, Error* error)
     const auto bytes = encodeLines(lines, error);
     if (!bytes) {
         if (error)
-            error->message = QStringLiteral("Файл %1 не записан. ").arg(path) + error->message;
+            error->message = QStringLiteral("Файл %1 не записан. ").arg(QDir::toNativeSeparators(path)) + error->message;
         return false;
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         if (error)
-            *error = {QStringLiteral("Не удалось записать файл %1: %2").arg(path, file.errorString()), 0};
+            *error = {QStringLiteral("Не удалось записать файл %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()), 0};
         return false;
     }
     // The bytes are pushed out and synced before the commit: an error met
@@ -189,7 +190,7 @@ bool writeLines(const QString& path, const QStringList& lines, Error* error)
         reason = file.errorString();
     if (!reason.isEmpty()) {
         if (error)
-            *error = {QStringLiteral("Не удалось записать файл %1: %2").arg(path, reason), 0};
+            *error = {QStringLiteral("Не удалось записать файл %1: %2").arg(QDir::toNativeSeparators(path), reason), 0};
         file.cancelWriting();
         return false;
     }
@@ -201,19 +202,19 @@ std::optional<QStringList> readLines(const QString& path, Error* error, qint64 m
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)
-            *error = {QStringLiteral("Не удалось открыть файл %1: %2").arg(path, file.errorString()), 0};
+            *error = {QStringLiteral("Не удалось открыть файл %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()), 0};
         return std::nullopt;
     }
     // One byte more than allowed tells a file that grew after it was looked at.
     const QByteArray bytes = maxBytes > 0 ? file.read(maxBytes + 1) : file.readAll();
     if (maxBytes > 0 && bytes.size() > maxBytes) {
         if (error)
-            *error = {QStringLiteral("Файл %1 больше %2 байт.").arg(path).arg(maxBytes), 0};
+            *error = {QStringLiteral("Файл %1 больше %2 байт.").arg(QDir::toNativeSeparators(path)).arg(maxBytes), 0};
         return std::nullopt;
     }
     if (file.error() != QFileDevice::NoError) {
         if (error)
-            *error = {QStringLiteral("Не удалось прочитать файл %1: %2").arg(path, file.errorString()), 0};
+            *error = {QStringLiteral("Не удалось прочитать файл %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()), 0};
         return std::nullopt;
     }
     return decodeLines(bytes);

@@ -3,6 +3,7 @@
 #include "data/Database.h"
 #include "shell/Platform.h"
 
+#include <QDir>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -159,7 +160,7 @@ GridEditor::GridEditor(const QString& table, const QList<GridColumn>& columns, i
     if (!loaded) {
         if (m_error.isEmpty())
             m_error = QStringLiteral("Не удалось прочитать таблицу %1 базы данных %2: %3")
-                          .arg(table, m_adodc.databasePath(), m_model->lastError().text());
+                          .arg(table, QDir::toNativeSeparators(m_adodc.databasePath()), m_model->lastError().text());
         return;
     }
     connect(m_model, &EditorModel::inputRefused, this,
@@ -203,9 +204,9 @@ bool GridEditor::extraTablesMade(const QString& table)
     m_error = readOnly
         ? QStringLiteral("Файл базы данных %1 доступен только для чтения, а таблиц аминокислот и других показателей "
                          "в нем нет (это файл прежней версии программы): хранить их негде.")
-              .arg(m_adodc.databasePath())
+              .arg(QDir::toNativeSeparators(m_adodc.databasePath()))
         : QStringLiteral("В базе данных %1 нет таблиц аминокислот и других показателей, и создать их не удалось: %2")
-              .arg(m_adodc.databasePath(), why);
+              .arg(QDir::toNativeSeparators(m_adodc.databasePath()), why);
     return false;
 }
 
