@@ -29,7 +29,11 @@ void startUi()
 
 Fresh::Fresh()
 {
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    // Files in the test's own folder on every system (Windows' native settings
+    // live in the registry, which no path moves).
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    for (QSettings::Format format : {QSettings::IniFormat, QSettings::NativeFormat})   // Qt's own dialogs: native
+        QSettings::setPath(format, QSettings::UserScope, settings.path());
     resetRation();
     menuRules().reset();
     LastDirs::reset();
