@@ -412,22 +412,26 @@ Outside outside(const Model& m, const std::vector<double>& written)
 std::optional<Conflict> leastViolation(const Model& m)
 {
     Programme p = programme(m, true);
+    // low <= row + under - over <= high, both paid for; the first of the two
+    // columns (under) is returned.
+    const auto paidRow = [&p](const Lp::Bounds& bounds, Entries row) {
+        const int under = p.lp.addColumn({0.0, Lp::kInfinity}, 1.0);
+        p.lp.addColumn({0.0, Lp::kInfinity}, 1.0);
+        row.push_back({under, 1.0});
+        row.push_back({under + 1, -1.0});
+        p.lp.addRow(bounds, std::move(row));
+        return under;
+    };
     std::array<int, kNutrients> column;   // the first of each band's two columns
     column.fill(-1);
     for (int k = 0; k < kNutrients; ++k) {
-        const Band& b = m.bands[k];
-        if (!b.used)
+        if (!m.bands[k].used)
             continue;
-        // low <= percent + under - over <= high, both paid for.
-        const auto bounds = bandBounds(b);
+        const auto bounds = bandBounds(m.bands[k]);
         auto row = percentRow(m, k);
         if (!bounds || !row)
             return std::nullopt;
-        column[k] = p.lp.addColumn({0.0, Lp::kInfinity}, 1.0);
-        p.lp.addColumn({0.0, Lp::kInfinity}, 1.0);
-        row->push_back({column[k], 1.0});
-        row->push_back({column[k] + 1, -1.0});
-        p.lp.addRow(*bounds, std::move(*row));
+        column[k] = paidRow(*bounds, std::move(*row));
     }
     std::vector<int> normColumn(m.norms.size(), -1);
     for (std::size_t n = 0; n < m.norms.size(); ++n) {
@@ -435,11 +439,7 @@ std::optional<Conflict> leastViolation(const Model& m)
         auto row = normRow(m, n);
         if (!bounds || !row)
             return std::nullopt;
-        normColumn[n] = p.lp.addColumn({0.0, Lp::kInfinity}, 1.0);
-        p.lp.addColumn({0.0, Lp::kInfinity}, 1.0);
-        row->push_back({normColumn[n], 1.0});
-        row->push_back({normColumn[n] + 1, -1.0});
-        p.lp.addRow(*bounds, std::move(*row));
+        normColumn[n] = paidRow(*bounds, std::move(*row));
     }
     const Lp::Solution s = Lp::solve(p.lp);
     if (!s.optimal)

@@ -213,13 +213,13 @@ void placeNew(QMdiSubWindow* sub)
     // starts the view afresh: a scroll left by the hidden one would leave
     // blank space above it.
     const auto subs = g_area->subWindowList();
-    if (std::none_of(subs.begin(), subs.end(), [sub](const QMdiSubWindow* w) { return w != sub && w->isVisible(); })) {
+    const bool alone = std::none_of(subs.begin(), subs.end(), [sub](const QMdiSubWindow* w) { return w != sub && w->isVisible(); });
+    if (alone) {
         g_area->horizontalScrollBar()->setValue(0);
         g_area->verticalScrollBar()->setValue(0);
-        sub->move(0, 0);
     }
     const QPoint p = sub->pos();
-    if (p.x() + sub->width() > g_area->viewport()->width() || p.y() + sub->height() > g_area->viewport()->height()
+    if (alone || p.x() + sub->width() > g_area->viewport()->width() || p.y() + sub->height() > g_area->viewport()->height()
         || p.x() < 0 || p.y() < 0)
         sub->move(0, 0);
 }

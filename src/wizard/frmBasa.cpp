@@ -32,7 +32,6 @@ QListWidget* feedList(QWidget* parent, const char* name, QRect r, const QString&
     list->setObjectName(QString::fromLatin1(name));
     list->setGeometry(r);
     list->setToolTip(tip);
-    list->setAccessibleName(name[3] == 'B' ? QStringLiteral("База данных по кормам") : tip);
     return list;
 }
 
@@ -65,6 +64,7 @@ frmBasa::frmBasa(QWidget* parent)
     lstBasa = feedList(this, "lstBasa", Wizard::twips(120, 480, 4650, 7470),
                        QStringLiteral("Список кормов, доступных для рассчета рациона"));
     basaLabel->setBuddy(lstBasa);
+    lstBasa->setAccessibleName(QStringLiteral("База данных по кормам"));
 
     lblWibrat = Wizard::button(this, "lblWibrat", QStringLiteral("> > >"), Wizard::twips(4890, 1320, 855, 375));
     lblUdalit = Wizard::button(this, "lblUdalit", QStringLiteral("< < <"), Wizard::twips(4890, 1920, 855, 495));
@@ -79,6 +79,7 @@ frmBasa::frmBasa(QWidget* parent)
     QLabel* wiborLabel = heading(this, "Label4", QStringLiteral("&Выбранные корма"), Wizard::twips(5880, 120, 4650, 300));
     lstWibor = feedList(this, "lstWibor", Wizard::twips(5880, 480, 4650, 2460), QStringLiteral("Выбранные корма"));
     wiborLabel->setBuddy(lstWibor);
+    lstWibor->setAccessibleName(QStringLiteral("Выбранные корма"));
 
     auto* label5 = heading(this, "Label5",
         QStringLiteral("В столбце с лева выберите имеющийся у Вас корм и двойным кликом на выбранном корме или "

@@ -41,37 +41,55 @@ done_step() {
     echo "${report[-1]}"
 }
 
+# Runs a build function in a fresh work folder, its output in a log; a
+# failure ends the script with the log's tail. The folder goes afterwards.
+logged_build() {  # name log function
+    local name=$1 log=$2 body=$3 work="$cache/work-$3" rc
+    rm -rf "$work"
+    mkdir -p "$work"
+    set +e
+    (set -e; cd "$work"; "$body") > "$log" 2>&1
+    rc=$?; set -e
+    [ "$rc" -eq 0 ] || { echo "$name's build failed; see $log" >&2; tail -n 30 "$log" >&2; exit 1; }
+    rm -rf "$work"
+}
+
+build_qt() {
+    apt-get source qt6-base sqlite3
+    # Debian's Qt has its SQLite removed: make the single-file source anew.
+    sqlite_src="$(find . -maxdepth 1 -type d -name 'sqlite3-*' | head -n1)"
+    (cd "$sqlite_src" && ./configure --disable-tcl && make sqlite3.c)
+    qt_src="$(find . -maxdepth 1 -type d -name 'qt6-base-*' | head -n1)"
+    mkdir -p "$qt_src/src/3rdparty/sqlite"
+    cp "$sqlite_src"/sqlite3.c "$sqlite_src"/sqlite3.h "$sqlite_src"/sqlite3ext.h "$qt_src/src/3rdparty/sqlite/"
+    (cd "$qt_src" && patch -p1 < "$here/qt-direct2d-guard.patch")
+    mkdir -p build && cd build
+    "../$qt_src/configure" -prefix "$qt" "${qt_configure[@]}" -- -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$cache/mingw-toolchain.cmake" -DQT_MINGW_PREFIX="$qt" \
+        -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
+    ninja -j"$jobs"
+    cmake --install .
+}
+
+build_glpk() {
+    # The original tarball: Debian's patches take out the zlib, AMD and
+    # COLAMD that GLPK carries, which mingw has nothing to replace with.
+    apt-get source --download-only glpk
+    tar xzf glpk_*.orig.tar.gz
+    cd glpk-*/
+    ./configure --prefix="$glpk" "${glpk_configure[@]}"
+    make -j"$jobs"
+    make install
+}
+
 # --- Qt --------------------------------------------------------------------
 if [ ! -e "$qt/.complete" ]; then
     step "Qt $qt_version for mingw-w64 (log: $cache/qt-build.log; about 25 minutes on 2 cores)"
-    work="$cache/work"
-    rm -rf "$work" "$qt"
-    mkdir -p "$work"
+    rm -rf "$qt"
     cp "$here/mingw-toolchain.cmake" "$cache/mingw-toolchain.cmake"
-    set +e
-    (
-        set -e
-        cd "$work"
-        apt-get source qt6-base sqlite3
-        # Debian's Qt has its SQLite removed: make the single-file source anew.
-        sqlite_src="$(find . -maxdepth 1 -type d -name 'sqlite3-*' | head -n1)"
-        (cd "$sqlite_src" && ./configure --disable-tcl && make sqlite3.c)
-        qt_src="$(find . -maxdepth 1 -type d -name 'qt6-base-*' | head -n1)"
-        mkdir -p "$qt_src/src/3rdparty/sqlite"
-        cp "$sqlite_src"/sqlite3.c "$sqlite_src"/sqlite3.h "$sqlite_src"/sqlite3ext.h "$qt_src/src/3rdparty/sqlite/"
-        (cd "$qt_src" && patch -p1 < "$here/qt-direct2d-guard.patch")
-        mkdir -p build && cd build
-        "../$qt_src/configure" -prefix "$qt" "${qt_configure[@]}" -- -G Ninja \
-            -DCMAKE_TOOLCHAIN_FILE="$cache/mingw-toolchain.cmake" -DQT_MINGW_PREFIX="$qt" \
-            -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
-        ninja -j"$jobs"
-        cmake --install .
-    ) > "$cache/qt-build.log" 2>&1
-    rc=$?; set -e
-    [ "$rc" -eq 0 ] || { echo "Qt's build failed; see $cache/qt-build.log" >&2; tail -n 30 "$cache/qt-build.log" >&2; exit 1; }
+    logged_build Qt "$cache/qt-build.log" build_qt
     mkdir -p "$qt/translations"
     cp /usr/share/qt6/translations/qtbase_ru.qm /usr/share/qt6/translations/qt_ru.qm "$qt/translations/"
-    rm -rf "$work"
     touch "$qt/.complete"
     done_step "Qt $qt_version built"
 else
@@ -81,25 +99,8 @@ fi
 # --- GLPK ------------------------------------------------------------------
 if [ ! -e "$glpk/.complete" ]; then
     step "GLPK for mingw-w64 (log: $cache/glpk-build.log)"
-    work="$cache/work-glpk"
-    rm -rf "$work" "$glpk"
-    mkdir -p "$work"
-    set +e
-    (
-        set -e
-        cd "$work"
-        # The original tarball: Debian's patches take out the zlib, AMD and
-        # COLAMD that GLPK carries, which mingw has nothing to replace with.
-        apt-get source --download-only glpk
-        tar xzf glpk_*.orig.tar.gz
-        cd glpk-*/
-        ./configure --prefix="$glpk" "${glpk_configure[@]}"
-        make -j"$jobs"
-        make install
-    ) > "$cache/glpk-build.log" 2>&1
-    rc=$?; set -e
-    [ "$rc" -eq 0 ] || { echo "GLPK's build failed; see $cache/glpk-build.log" >&2; tail -n 30 "$cache/glpk-build.log" >&2; exit 1; }
-    rm -rf "$work"
+    rm -rf "$glpk"
+    logged_build GLPK "$cache/glpk-build.log" build_glpk
     touch "$glpk/.complete"
     done_step "GLPK built"
 else
