@@ -15,10 +15,11 @@ packages=(g++ cmake ninja-build pkg-config
 [ "$mode" = test ] && packages+=(clang libclang-rt-14-dev)
 # The screens are also checked under a style with wide frames and paddings.
 [ "$mode" = test ] && packages+=(adwaita-qt6)
-# The Windows build: mingw-w64, Qt's and GLPK's sources, wine to try it, NSIS.
-[ "$mode" = windows ] && packages+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+# The Windows build (the test run builds it too): mingw-w64, Qt's and GLPK's
+# sources, wine to test it in a Russian locale, NSIS.
+[ "$mode" = windows ] || [ "$mode" = test ] && packages+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
                                     mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
-                                    wine64 wine xvfb nsis zip tcl make patch)
+                                    wine64 wine xvfb nsis zip tcl make patch locales)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -29,7 +30,7 @@ sudo_cmd=()
 [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
 # Qt and GLPK for Windows are built from Debian's source packages.
 debsrc=/etc/apt/sources.list.d/racion-deb-src.sources
-if [ "$mode" = windows ] && [ ! -e "$debsrc" ] &&
+if [ "$mode" != run ] && [ ! -e "$debsrc" ] &&
    ! grep -rqsE '^(Types: .*deb-src|deb-src )' /etc/apt/sources.list /etc/apt/sources.list.d/; then
     sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
         "${sudo_cmd[@]}" tee "$debsrc" > /dev/null
@@ -38,6 +39,10 @@ fi
 if [ "${#missing[@]}" -gt 0 ]; then
     "${sudo_cmd[@]}" apt-get update
     DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+if [ "$mode" = test ] && ! locale -a | grep -qix 'ru_RU.utf8'; then
+    "${sudo_cmd[@]}" localedef -i ru_RU -f UTF-8 ru_RU.UTF-8
 fi
 
 case "$mode" in
@@ -68,6 +73,10 @@ test)
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
     cmake --build "$build"
     (cd "$build" && ctest --output-on-failure)
+    # 4. The Windows build (its Qt built once per machine and kept), and every
+    #    test of it under wine, the installer included.
+    "$root/tools/windows/build.sh"
+    "$root/tools/windows/test.sh"
     ;;
 windows)
     exec "$root/tools/windows/build.sh"

@@ -201,7 +201,7 @@ QString check(const QString& filePath)
             if (i >= cols.size() || cols.at(i).compare(t.columns.at(i), Qt::CaseInsensitive) != 0)
                 return QStringLiteral("В таблице %1 базы данных %2 нет столбца %3 на месте %4. "
                                       "Файл оставлен без изменений.")
-                    .arg(t.name, filePath, t.columns.at(i)).arg(i + 1);
+                    .arg(t.name, QDir::toNativeSeparators(filePath), t.columns.at(i)).arg(i + 1);
         }
         // A real read, so that a locked or damaged file shows up now.
         QSqlQuery probe(c.db());

@@ -5,6 +5,7 @@
 #include "data/NumText.h"
 #include "data/Statements.h"
 
+#include <QDir>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <type_traits>
@@ -190,7 +191,7 @@ RationExtras ReferenceData::rationExtras(const QString& category, const std::vec
     const auto failed = [&] {
         x = RationExtras();
         x.error = QStringLiteral("Аминокислоты, клетчатку и другие показатели не удалось прочитать из базы данных "
-                                 "%1: %2").arg(databasePath(), m_control.lastError());
+                                 "%1: %2").arg(QDir::toNativeSeparators(databasePath()), m_control.lastError());
         return x;
     };
     if (!run(Statements::pokazatelList))
@@ -248,7 +249,7 @@ QString ReferenceData::priceList(std::vector<PricedFeed>& out)
         out.push_back({NumText::variantText(q.value(0)), Prices::Price::of(q.value(1))});
     if (!ok || q.lastError().isValid())
         return QStringLiteral("Не удалось прочитать цены кормов из базы данных %1. %2")
-            .arg(databasePath(), q.lastError().text());
+            .arg(QDir::toNativeSeparators(databasePath()), q.lastError().text());
     return QString();
 }
 
@@ -294,7 +295,7 @@ QString ReferenceData::priceTableMissing(bool* made)
     if (readOnly)
         return QStringLiteral("Файл базы данных %1 доступен только для чтения, а таблицы цен в нем нет "
                               "(это файл прежней версии программы): цены кормов хранить негде.")
-            .arg(databasePath());
+            .arg(QDir::toNativeSeparators(databasePath()));
     return QStringLiteral("В базе данных %1 нет таблицы цен, и создать ее не удалось: %2")
-        .arg(databasePath(), error);
+        .arg(QDir::toNativeSeparators(databasePath()), error);
 }

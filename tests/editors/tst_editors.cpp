@@ -80,8 +80,10 @@ private Q_SLOTS:
         QLineEdit* box = openCell(grid, cell, typed, &opened);
         QCOMPARE(opened, NumText::plain(cell.data().toDouble()));
         QCOMPARE(box->text(), QString(typed).replace('.', ','));
-        if (leftBy == "row" || leftBy == "sheet")
-            QTest::keyClick(box, Qt::Key_Return);   // put into the model from the event loop, which the click below runs
+        if (leftBy == "row" || leftBy == "sheet") {
+            QTest::keyClick(box, Qt::Key_Return);   // put into the model from the event loop,
+            QCoreApplication::processEvents();      // which has run before a hand can click
+        }
         if (leftBy == "row")
             clickRow(grid, cell.row() == 0);
         if (leftBy == "close")   // its "Закрыть" closes its window, frame and all

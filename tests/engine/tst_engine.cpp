@@ -471,7 +471,7 @@ private Q_SLOTS:
         QFETCH(double, allEight);
         UiSupport::Fresh fresh;
         ReferenceData data;
-        const QList<GroupRecord> groups = loadRation(data, QTest::currentDataTag(), {});
+        const QList<GroupRecord> groups = loadRation(data, QString::fromLocal8Bit(QTest::currentDataTag()), {});
         const auto allFeeds = [&](const QString& tolerance, const QString& surplus, bool vitamins) {
             Bands::Model m = Bands::read(ration(), groups, tolerance, surplus, vitamins).model;
             m.feeds = Bands::readCandidates(data, m).feeds;

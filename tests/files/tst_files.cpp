@@ -271,25 +271,27 @@ private Q_SLOTS:
 
         // The report, "Записать рацион в файл...": the text kind's first dialog starts
         // in the documents folder, now there; "Смотреть\Печатать" starts where it was written.
+        // (Windows's documents folder is the one its shell folders name: home itself here.)
         QVERIFY(QDir(home.path()).mkdir(u"Documents"_s));
+        const QString documents = QSysInfo::productType() == u"windows"_s ? home.path() : home.filePath(u"Documents"_s);
         QWidget* otshet = openReport(sheet);
         seen.clear();
         typeName(u"report"_s, &seen);
         menuItem("mnuSaveRacion")->trigger();
-        const QString written = home.filePath(u"Documents/report.txt"_s);
-        QCOMPARE(seen, QStringList({u"Записать рацион в файл"_s, home.filePath(u"Documents"_s), QString()}));
+        const QString written = documents + u"/report.txt"_s;
+        QCOMPARE(seen, QStringList({u"Записать рацион в файл"_s, documents, QString()}));
         QVERIFY(TextFile::readLines(written).value_or(QStringList()).join('\n').contains(textOf(otshet, u"lblWes(2)"_s)));
         fake().openAnswers << written;
         menuItem("mnuOpenRacion")->trigger();
         QCOMPARE(fake().viewedFiles, QStringList{written});
-        QCOMPARE(fake().initialDirs.last(), home.filePath(u"Documents"_s));
+        QCOMPARE(fake().initialDirs.last(), documents);
         // "Сохранить расчет..." there saves the calculation behind it, as the worksheet did;
         // "Печать..." offers its PDF in the documents folder.
         fake().saveAnswers << home.filePath(u"с листа отчета.kalk"_s);
         menuItem("mnuSaveR")->trigger();
         QCOMPARE(bytesOf(home.filePath(u"с листа отчета.kalk"_s)), bytesOf(saved));
         menuItem("mnuPrint")->trigger();
-        QCOMPARE(fake().offeredPdfs, QStringList{home.filePath(u"Documents/Рецепт рациона — Бройлеры старт 1-3 нед.pdf"_s)});
+        QCOMPARE(fake().offeredPdfs, QStringList{documents + u"/Рецепт рациона — Бройлеры старт 1-3 нед.pdf"_s});
         press(otshet, "cmdNazad");
 
         // "Последние расчеты": the last five saved or opened, newest first; one opened
@@ -313,7 +315,7 @@ private Q_SLOTS:
         QVERIFY(closeWorksheet());
         QVERIFY(QFile::remove(home.filePath(u"4.kalk"_s)));
         find<QAction>(recent, u"mnuRecent(2)"_s)->trigger();
-        QVERIFY(fake().messages.size() == 1 && fake().messages.first().contains(home.filePath(u"4.kalk"_s)));
+        QVERIFY(fake().messages.size() == 1 && fake().messages.first().contains(QDir::toNativeSeparators(home.filePath(u"4.kalk"_s))));
         QVERIFY(!worksheet() && menuItem("mnuRacion")->isEnabled());
         QCOMPARE(entries(), QStringList({u"&1 3.kalk"_s, u"&2 5.kalk"_s, u"&3 2.kalk"_s, u"&4 1.kalk"_s}));
         QVERIFY(fake().questions.isEmpty());
@@ -524,8 +526,11 @@ private Q_SLOTS:
         m_expected.clear();
         const auto all = scenarios();
         QVERIFY2(all.contains(m_row->id), qPrintable(u"row %1 has no scenario"_s.arg(m_row->id)));
-        if (m_row->id.endsWith(u"-disk-full"_s) && QSysInfo::productType() == u"windows"_s)
+        const bool windows = QSysInfo::productType() == u"windows"_s;
+        if (m_row->id.endsWith(u"-disk-full"_s) && windows)
             QSKIP("a full disk is made with fork() and a file size limit, which Windows has neither of");
+        if (m_row->id == u"calc-open-device"_s && windows)
+            QSKIP("the device opened is /dev/zero, which Windows has not");
         all.value(m_row->id)();
         if (QTest::currentTestFailed())
             return;

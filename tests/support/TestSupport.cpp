@@ -4,8 +4,10 @@
 #include "data/Database.h"
 #include "shell/FileFilters.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QPrinter>
+#include <QSettings>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTextDocument>
@@ -102,6 +104,26 @@ bool underFileSizeLimit([[maybe_unused]] qint64 bytes, [[maybe_unused]] FakePlat
 #endif
 }
 
+#ifdef Q_OS_WIN
+// Windows finds the documents folder in the user's shell folders, not from the
+// environment: the folder named there is `dir` for the object's life.
+static QSettings shellFolders()
+{
+    return QSettings(QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders"),
+                     QSettings::NativeFormat);
+}
+
+HomeAt::HomeAt(const QString& dir)
+    : m_home(shellFolders().value(QStringLiteral("Personal")).toString().toUtf8())
+{
+    shellFolders().setValue(QStringLiteral("Personal"), QDir::toNativeSeparators(dir));
+}
+
+HomeAt::~HomeAt()
+{
+    shellFolders().setValue(QStringLiteral("Personal"), QString::fromUtf8(m_home));
+}
+#else
 HomeAt::HomeAt(const QString& dir)
     : m_home(qgetenv("HOME")), m_config(qgetenv("XDG_CONFIG_HOME"))
 {
@@ -114,6 +136,7 @@ HomeAt::~HomeAt()
     qputenv("HOME", m_home);
     qputenv("XDG_CONFIG_HOME", m_config);   // empty counts as unset
 }
+#endif
 
 QString FakePlatform::printPreview(QTextDocument& document, const QString& pdfPath)
 {

@@ -54,7 +54,8 @@ public:
 bool underFileSizeLimit(qint64 bytes, FakePlatform& fake, const std::function<void()>& act);
 
 // The home folder moved to `dir` for the object's life (with the desktop's
-// own folder settings, so the documents folder is dir/Documents).
+// own folder settings, so the documents folder is dir/Documents). Windows
+// keeps its home: there the documents folder is `dir` itself.
 class HomeAt {
 public:
     explicit HomeAt(const QString& dir);

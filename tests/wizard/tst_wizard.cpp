@@ -1070,6 +1070,8 @@ private Q_SLOTS:
         QCOMPARE(met, shown);
         if (route != "report")
             return;
+        if (QSysInfo::productType() == "windows")
+            QSKIP("Windows's print dialog is a window of its own that no test can close");
         QString tabbed, printed;
         onNextModal(qApp, [&](QWidget* preview) {
             QAction* print = preview->findChild<QToolBar*>()->actions().constLast();

@@ -111,11 +111,13 @@ fi
 step "The program, cross-built into $out"
 # Debian's rcc (the host's) packs resources with zstd, which this Qt cannot unpack.
 "$qt/bin/qt-cmake" -S "$root" -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DRACION_BUILD_TESTS=OFF -DRACION_BUILD_BENCH=OFF \
+    -DRACION_BUILD_TESTS=ON -DRACION_BUILD_BENCH=OFF \
+    -DCMAKE_CROSSCOMPILING_EMULATOR="$here/wine-test.sh" \
     -DCMAKE_AUTORCC_OPTIONS=--no-zstd \
     -DQT_MINGW_PREFIX="$qt;$glpk" \
     -DCMAKE_CXX_FLAGS="-I$glpk/include" -DCMAKE_EXE_LINKER_FLAGS="-L$glpk/lib"
 cmake --build "$out" -j"$jobs" --target racion
+echo "$cache" > "$out/qt-cache-folder"   # for tools/windows/test.sh
 done_step "Program built"
 
 version="$(sed -n 's/^project(racion VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"
