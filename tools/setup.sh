@@ -21,6 +21,9 @@ packages=(g++ cmake ninja-build pkg-config
                                     mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
                                     wine64 wine xvfb nsis zip tcl make patch locales)
 
+# The README's picture of the Windows build: wine's own fonts, a screen grab.
+[ "$mode" = windows ] && packages+=(fonts-wine imagemagick python3)
+
 missing=()
 for p in "${packages[@]}"; do
     status="$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)"
