@@ -506,6 +506,41 @@ private Q_SLOTS:
         QVERIFY(qAbs(r->objective - (200.0 / 3 + 1000.0 / 3) / 100) < 0.01);
     }
 
+    // The cheapest ration's prices and limits in words, worked by hand: A at
+    // 10 руб./кг with 80 % of the energy, B at 20 with 120 %, C at 30, the
+    // band 90-110 %; the cheapest is 75 g of A and 25 g of B, or 70 and 30
+    // where a limit holds A.
+    void priceSensitivity_data()
+    {
+        QTest::addColumn<double>("limitA");
+        QTest::addColumn<double>("groupA");   // the limit of A's group (100: none)
+        QTest::addColumn<double>("energyC");
+        QTest::addColumn<QStringList>("lines");
+        const QString a = "A: рацион тот же при цене до 20,00 руб./кг", c = "C войдет в рацион при цене ниже %1 руб./кг";
+        const QString b = "B: рацион тот же при цене от 10,00 до %1 руб./кг";
+        const QString band = Bands::nutrientName(1) + " не менее 90 % нормы: на 1 % нормы ниже — дешевле на 0,25 руб./кг";
+        QTest::newRow("the band's low end") << 100.0 << 100.0 << 100.0 << QStringList{a, b.arg("50,00"), c.arg("15,00"), band};
+        QTest::newRow("A's feeding limit") << 70.0 << 100.0 << 100.0
+            << QStringList{a, b.arg("30,00"), c.arg("20,00"), "норма дачи «A» (70 г): на 1 г больше — дешевле на 0,10 руб./кг"};
+        QTest::newRow("A's group limit") << 100.0 << 70.0 << 100.0
+            << QStringList{a, b.arg("30,00"), c.arg("20,00"), "ограничение группы «зерно» (70 %): на 1 % больше — дешевле на 0,10 руб./кг"};
+        QTest::newRow("C without energy: not even free") << 100.0 << 100.0 << 0.0
+            << QStringList{a, "B: рацион тот же при цене от 10,00 руб./кг", "C не войдет в рацион даже бесплатно", band};
+    }
+    void priceSensitivity()
+    {
+        QFETCH(double, limitA);
+        QFETCH(double, groupA);
+        QFETCH(double, energyC);
+        Bands::Model m;
+        m.feeds = {{"A", {80}, limitA, "зерно"}, {"B", {120}, 100, "шрот"}, {"C", {energyC}, 100, "шрот"}};
+        m.groups = {{"зерно", groupA}};
+        m.bands[0] = {true, 100, 90, 110};
+        const auto r = Bands::leastCost(m, {10, 20, 30});
+        QVERIFY(r && r->sensitivity);
+        QTEST(DiagnosisText::prices(m, *r->sensitivity), "lines");
+    }
+
     // A number (given in C notation) shown as text by each rule, or a text
     // read by each reader ("read ...") and shown back; "" where it is
     // refused, "—" where a result is beyond the fixed point's range.

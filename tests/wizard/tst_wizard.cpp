@@ -929,6 +929,7 @@ private Q_SLOTS:
         if (!left.isEmpty()) {
             QCOMPARE(textsOf(sheet, "txtWes(%1)", 2), left);
             QVERIFY(!textOf(sheet, "lblDiagnosis").contains("Самый дешевый"));
+            QVERIFY(!find(sheet, "lstCeny")->isVisible());
             QVERIFY(!find<QPushButton>(sheet, "cmdPodstavit")->isEnabled());
             return;
         }
@@ -958,6 +959,38 @@ private Q_SLOTS:
         const QString line = QString("Самый дешевый сбалансированный рацион: %1 руб./кг, на листе: %2 руб./кг");
         QVERIFY2(textOf(sheet, "lblDiagnosis").contains(line.arg(NumText::format00(cost), NumText::format00(costOfSheet()))),
                  qPrintable(textOf(sheet, "lblDiagnosis")));
+
+        // A line for each feed, then the limits. Each price bound against the
+        // test's own model: just inside it the cheapest ration keeps its
+        // weights, just past it they change (bounds are shown to the kopeck,
+        // rounded inwards).
+        const auto weightsAt = [&](int i, double price) {
+            std::vector<double> objective = perGram, x;
+            objective[std::size_t(i)] = price / 100;
+            TestSupport::glpkOptimum(groups.groupLimits().records, objective, tolerance.toDouble(), false, &x);
+            return x;
+        };
+        const auto same = [](const std::vector<double>& a, const std::vector<double>& b) {
+            return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](double x, double y) { return qAbs(x - y) < 1e-6; });
+        };
+        const std::vector<double> base = weightsAt(0, prices[0]);
+        auto* ceny = find<QListWidget>(sheet, "lstCeny");
+        QVERIFY(ceny->isVisible() && ceny->count() > feeds.size());
+        const QHash<QString, QPair<double, double>> steps{{"ниже", {0.015, -0.005}}, {"от", {0.005, -0.015}}, {"до", {-0.005, 0.015}}};
+        int bounds = 0;
+        for (int i = 0; i < feeds.size(); ++i) {
+            const QString said = ceny->item(i)->text();
+            QVERIFY2(said.startsWith(feeds[i]), qPrintable(said));
+            if (said.contains("даже бесплатно"))
+                QVERIFY2(same(weightsAt(i, 0), base) && ++bounds, qPrintable(said));
+            for (const auto& bound : QRegularExpression("(ниже|от|до) (\\d+,\\d\\d) руб").globalMatch(said)) {
+                const double at = *NumText::toDouble(bound.captured(2));
+                const auto [inside, past] = steps.value(bound.captured(1));
+                QVERIFY2(same(weightsAt(i, at + inside), base) && !same(weightsAt(i, at + past), base), qPrintable(said));
+                ++bounds;
+            }
+        }
+        QVERIFY(bounds >= feeds.size());
     }
     // "учитывать аминокислоты и клетчатку" ticked: below the sheet a row per
     // norm of the category with each feed's part and the total, green within
