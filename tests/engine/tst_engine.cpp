@@ -633,9 +633,11 @@ private Q_SLOTS:
             for (int i = 0; i < grams.size(); ++i) {
                 const double exact = b.size * grams[i] / std::accumulate(grams.begin(), grams.end(), 0.0);
                 const double off = std::abs(double(b.weights[std::size_t(i)]) - exact);
+                rest += steps[i] * 500;
                 if (i != b.carrier)
-                    QVERIFY2(off <= steps[i] * 1000 + 1e-6, qPrintable(QString::number(i))), rest += steps[i] * 500;
-                nutrient += b.weights[std::size_t(i)] * 100.0 / b.size * (i + 1) * 10 / 100, recipe += grams[i] * (i + 1) * 10 / 100;
+                    QVERIFY2(off <= steps[i] * 1000 + 1e-6, qPrintable(QString::number(i)));
+                // The worksheet takes a weight to a hundredth of a gram in 100 g.
+                nutrient += std::round(b.weights[std::size_t(i)] * 10000.0 / b.size) / 100 * (i + 1) * 10 / 100, recipe += grams[i] * (i + 1) * 10 / 100;
             }
             if (b.carrier >= 0)
                 QVERIFY(std::abs(b.weights[std::size_t(b.carrier)] - b.size * grams[b.carrier] / 100) <= steps[b.carrier] * 1000 + rest);
