@@ -237,6 +237,7 @@ void frmOtshet::buildBatchControls()
     grdOtklon->setHorizontalHeaderLabels(Nutrients::forms(&Nutrients::Nutrient::report));
     for (QTableWidget* g : {grdZamesy, grdOtklon}) {
         g->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        g->setFocusPolicy(Qt::NoFocus);   // read-only figures: Tab goes from the boxes to the buttons
         g->verticalHeader()->hide();
         g->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         g->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
