@@ -191,7 +191,7 @@ int main(int argc, char** argv)
         if (QWidget* modal = QApplication::activeModalWidget()) {
             if (auto* yes = modal->findChild<QPushButton*>(QStringLiteral("cmdWiborRacionOk"))) {
                 if (compound)
-                    child<QAbstractButton>(modal, QStringLiteral("optKombikorm"))->setChecked(true);
+                    QTest::mouseClick(child<QAbstractButton>(modal, QStringLiteral("optKombikorm")), Qt::LeftButton);
                 poll.stop();
                 yes->click();
             }
@@ -219,7 +219,7 @@ int main(int argc, char** argv)
     otshet = screen(w, QStringLiteral("frmOtshet"));
     child<QLineEdit>(otshet, QStringLiteral("Text1"))->setText(QStringLiteral("5"));
     child<QLineEdit>(otshet, QStringLiteral("txtEmkost"))->setText(QStringLiteral("500"));
-    for (const QString group : {QStringLiteral("Минеральные"), QStringLiteral("Премиксы")}) {
+    for (const QString& group : {QStringLiteral("Минеральные"), QStringLiteral("Премиксы")}) {
         child<QComboBox>(otshet, QStringLiteral("cboGruppa"))->setCurrentText(group);
         child<QLineEdit>(otshet, QStringLiteral("txtShag"))->setText(QStringLiteral("0,1"));
     }

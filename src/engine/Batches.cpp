@@ -36,13 +36,25 @@ Batch weigh(std::int64_t size, const std::vector<Feed>& feeds, const std::vector
     std::vector<std::size_t> order(n);
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t c) { return ideal[a] > ideal[c]; });
-    for (const bool onStep : {true, false}) {
-        for (std::size_t i : order)
-            if (rest != 0 && b.weights[i] + rest >= 0 && (!onStep || rest % steps[i] == 0)) {
-                b.weights[i] += rest, rest = 0;
-                b.carrier = int(i);
-            }
+    // The remainder goes in pieces, coarsest scale first: as much of it as that
+    // scale weighs to the largest feed on it, so that a small feed on a fine
+    // scale takes only what no coarser scale can weigh.
+    std::vector<std::int64_t> scales = steps;
+    std::sort(scales.begin(), scales.end(), std::greater<>());
+    scales.erase(std::unique(scales.begin(), scales.end()), scales.end());
+    for (const std::int64_t scale : scales) {
+        const auto largest = std::find_if(order.begin(), order.end(), [&](std::size_t i) { return steps[i] == scale; });
+        const std::int64_t piece = rest / scale * scale;
+        if (piece != 0 && b.weights[*largest] + piece >= 0) {
+            b.weights[*largest] += piece, rest -= piece;
+            b.carrier = b.carrier < 0 ? int(*largest) : b.carrier;
+        }
     }
+    for (std::size_t i : order)
+        if (rest != 0 && b.weights[i] + rest >= 0) {
+            b.weights[i] += rest, rest = 0;
+            b.carrier = b.carrier < 0 ? int(i) : b.carrier;
+        }
     // Every feed rounded up past the batch: the excess comes off the largest ones.
     for (std::size_t i : order) {
         const std::int64_t take = std::min(b.weights[i], -rest);
