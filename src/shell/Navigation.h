@@ -66,5 +66,12 @@ void keepUnsavedWork();
 void printReport();        // "Печать...": the report sheet in the print preview
 void writeReport();        // "Записать рацион в файл..."
 void viewReport();         // "Смотреть\Печатать  рацион..."
+// "Экспорт": the feeds, the norms of the categories, the ration on the
+// worksheet (and its report sheet) as spreadsheets; "Импорт кормов...": a
+// table of feeds or a price list read into the feeds, after its preview.
+void exportFeeds();
+void exportNorms();
+void exportRation();
+void importFeeds();
 
 } // namespace Navigation

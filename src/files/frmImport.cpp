@@ -1,0 +1,117 @@
+#include "files/frmImport.h"
+
+#include "data/ReferenceData.h"
+#include "shell/Platform.h"
+#include "shell/Screens.h"
+#include "wizard/frmRacion.h"
+
+#include <QDir>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+frmImport::frmImport(const QString& path, const QByteArray& bytes, const FeedSheets::Plan& plan, QWidget* parent)
+    : Form(parent)
+    , m_path(path)
+    , m_bytes(bytes)
+    , m_plan(plan)
+{
+    setObjectName(QStringLiteral("frmImport"));
+    setWindowTitle(QStringLiteral("Импорт кормов"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    lblFile = new QLabel(this);
+    lblFile->setObjectName(QStringLiteral("lblFile"));
+    lblFile->setWordWrap(true);
+    lblFile->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    trwImport = new QTreeWidget(this);
+    trwImport->setObjectName(QStringLiteral("trwImport"));
+    trwImport->setHeaderLabels({QStringLiteral("Строка"), QStringLiteral("Корм"), QStringLiteral("Что будет записано")});
+    trwImport->setWordWrap(true);
+    trwImport->setUniformRowHeights(false);
+    trwImport->setAccessibleName(QStringLiteral("Что изменится в базе данных"));
+    trwImport->header()->setStretchLastSection(true);
+    lblFile->setBuddy(trwImport);
+
+    cmdPrimenit = new QPushButton(QStringLiteral("&Применить"), this);
+    cmdPrimenit->setObjectName(QStringLiteral("cmdPrimenit"));
+    cmdOtmena = new QPushButton(QStringLiteral("&Отмена"), this);
+    cmdOtmena->setObjectName(QStringLiteral("cmdOtmena"));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdPrimenit);
+    buttons->addWidget(cmdOtmena);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lblFile);
+    layout->addWidget(trwImport, 1);
+    layout->addLayout(buttons);
+    resize(Screens::scaled(QSize(640, 380)));
+
+    connect(cmdPrimenit, &QPushButton::clicked, this, &frmImport::cmdPrimenit_Click);
+    connect(cmdOtmena, &QPushButton::clicked, this, [this] { Screens::closeWindow(this); });
+    fill();
+}
+
+void frmImport::fill()
+{
+    const FeedSheets::Plan& p = m_plan;
+    QString summary = QStringLiteral("Файл %1.\n").arg(QDir::toNativeSeparators(m_path));
+    if (p.writes.isEmpty())
+        summary += QStringLiteral("Изменять нечего: ");
+    summary += QStringLiteral("новых кормов %1, изменится кормов %2, без изменений %3, не принято строк %4.")
+                   .arg(p.added.size()).arg(p.changed.size()).arg(p.unchanged).arg(p.refused.size());
+    lblFile->setText(summary);
+    trwImport->clear();
+    const auto group = [this](const QString& caption, const QList<FeedSheets::Entry>& entries) {
+        if (entries.isEmpty())
+            return;
+        auto* top = new QTreeWidgetItem(trwImport, {QString(), QStringLiteral("%1 (%2)").arg(caption).arg(entries.size())});
+        top->setFirstColumnSpanned(true);
+        for (const FeedSheets::Entry& e : entries) {
+            auto* item = new QTreeWidgetItem(top, {QString::number(e.line), e.feed, e.text});
+            item->setToolTip(2, e.text);
+        }
+        top->setExpanded(true);
+    };
+    group(QStringLiteral("Новые корма"), p.added);
+    group(QStringLiteral("Изменения"), p.changed);
+    group(QStringLiteral("Не приняты строки"), p.refused);
+    trwImport->resizeColumnToContents(0);
+    trwImport->setColumnWidth(1, Screens::scaled(180));
+    cmdPrimenit->setEnabled(!p.writes.isEmpty());
+    (p.writes.isEmpty() ? cmdOtmena : cmdPrimenit)->setDefault(true);
+}
+
+void frmImport::cmdPrimenit_Click()
+{
+    ReferenceData data;
+    // What the database holds now is read again: an editor may have written
+    // meanwhile, and what was shown is what is written, or nothing.
+    const FeedSheets::Plan now = FeedSheets::plan(m_bytes, data, m_path);
+    if (!now.error.isEmpty() || now.writes != m_plan.writes) {
+        m_plan = now;
+        fill();
+        platform().message(now.error.isEmpty()
+                               ? QStringLiteral("База данных изменилась, пока была открыта эта таблица. Проверьте, что "
+                                                "будет записано теперь, и нажмите «Применить» снова.")
+                               : now.error);
+        return;
+    }
+    if (const QString why = data.writeFeeds(m_plan.writes); !why.isEmpty()) {
+        platform().message(QStringLiteral("Корма не записаны в базу данных %1, она оставлена как была: %2")
+                               .arg(QDir::toNativeSeparators(data.databasePath()), why));
+        return;
+    }
+    // The worksheet reads its feeds and prices again.
+    if (frmRacion* sheet = frmRacion::instance())
+        sheet->Form_Activate();
+    platform().message(QStringLiteral("Записано в базу данных: новых кормов %1, изменено кормов %2.")
+                           .arg(m_plan.added.size()).arg(m_plan.changed.size()),
+                       MessageKind::Information);
+    Screens::closeWindow(this);
+}
