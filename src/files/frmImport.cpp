@@ -50,11 +50,15 @@ frmImport::frmImport(const QString& path, const QByteArray& bytes, const FeedShe
     layout->addWidget(lblFile);
     layout->addWidget(trwImport, 1);
     layout->addLayout(buttons);
-    resize(Screens::scaled(QSize(640, 380)));
 
     connect(cmdPrimenit, &QPushButton::clicked, this, &frmImport::cmdPrimenit_Click);
     connect(cmdOtmena, &QPushButton::clicked, this, [this] { Screens::closeWindow(this); });
     fill();
+}
+
+QSize frmImport::sizeHint() const
+{
+    return Screens::scaled(QSize(680, 400));
 }
 
 void frmImport::fill()
@@ -70,7 +74,7 @@ void frmImport::fill()
     const auto group = [this](const QString& caption, const QList<FeedSheets::Entry>& entries) {
         if (entries.isEmpty())
             return;
-        auto* top = new QTreeWidgetItem(trwImport, {QString(), QStringLiteral("%1 (%2)").arg(caption).arg(entries.size())});
+        auto* top = new QTreeWidgetItem(trwImport, {QStringLiteral("%1 (%2)").arg(caption).arg(entries.size())});
         top->setFirstColumnSpanned(true);
         for (const FeedSheets::Entry& e : entries) {
             auto* item = new QTreeWidgetItem(top, {QString::number(e.line), e.feed, e.text});
@@ -81,8 +85,8 @@ void frmImport::fill()
     group(QStringLiteral("Новые корма"), p.added);
     group(QStringLiteral("Изменения"), p.changed);
     group(QStringLiteral("Не приняты строки"), p.refused);
-    trwImport->resizeColumnToContents(0);
-    trwImport->setColumnWidth(1, Screens::scaled(180));
+    trwImport->setColumnWidth(0, Screens::scaled(60));
+    trwImport->setColumnWidth(1, Screens::scaled(170));
     cmdPrimenit->setEnabled(!p.writes.isEmpty());
     (p.writes.isEmpty() ? cmdOtmena : cmdPrimenit)->setDefault(true);
 }

@@ -21,6 +21,7 @@ public:
     frmImport(const QString& path, const QByteArray& bytes, const FeedSheets::Plan& plan, QWidget* parent = nullptr);
 
     void cmdPrimenit_Click();
+    QSize sizeHint() const override;
 
 private:
     void fill();

@@ -1221,7 +1221,7 @@ QMap<QString, std::function<void()>> tst_files::scenarios()
                 QVERIFY(preview);
                 const auto* tree = find<QTreeWidget>(preview, u"trwImport"_s);
                 const QTreeWidgetItem* refused = tree->topLevelItem(tree->topLevelItemCount() - 1);
-                QCOMPARE(refused->text(1), u"Не приняты строки (%1)"_s.arg(m_row->in.size() - 1));
+                QCOMPARE(refused->text(0), u"Не приняты строки (%1)"_s.arg(m_row->in.size() - 1));
                 for (int i = 0; i < refused->childCount(); ++i)
                     QCOMPARE(refused->child(i)->text(2), see(0));
                 QVERIFY(!find<QPushButton>(preview, u"cmdPrimenit"_s)->isEnabled());
