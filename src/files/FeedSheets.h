@@ -47,6 +47,7 @@ struct Entry {
     int line = 0;
     QString feed;
     QString text;   // the new values, the changes (old → new) or why the line is refused
+    bool operator==(const Entry&) const = default;
 };
 struct Plan {
     QString error;              // the whole file refused (Russian); then nothing else is set

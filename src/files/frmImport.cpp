@@ -97,7 +97,8 @@ void frmImport::cmdPrimenit_Click()
     // What the database holds now is read again: an editor may have written
     // meanwhile, and what was shown is what is written, or nothing.
     const FeedSheets::Plan now = FeedSheets::plan(m_bytes, data, m_path);
-    if (!now.error.isEmpty() || now.writes != m_plan.writes) {
+    if (!now.error.isEmpty() || now.writes != m_plan.writes || now.added != m_plan.added || now.changed != m_plan.changed
+        || now.refused != m_plan.refused) {
         m_plan = now;
         fill();
         platform().message(now.error.isEmpty()

@@ -551,8 +551,16 @@ private Q_SLOTS:
                                      u"2 protein 8,5 → 9,5; lizin 0,26 → 0,3; cena 12,5 → 14,5"_s,
                                      u"4 в столбце «protein» не число: «12а»"_s}));
         QCOMPARE(bytesOf(Database::path()), db);
+        // A price changed elsewhere meanwhile: "Применить" shows what it would write now, and writes nothing yet.
+        QVERIFY(runSql(u"Update cena Set cena = 13 Where basa_name_kormow = 'Кукуруза'"_s));
         press(liveScreen(u"frmImport"_s), "cmdPrimenit");
-        QCOMPARE(fake().messages, QStringList{u"Записано в базу данных: новых кормов 1, изменено кормов 1."_s});
+        QVERIFY2(tree->topLevelItemCount() == 3 && tree->topLevelItem(1)->child(0)->text(2).endsWith(u"cena 13 → 14,5"_s),
+                 qPrintable(fake().messages.join('\n')));
+        QCOMPARE(readBack(u"Select protein From basa Where basa_name_kormow = 'Кукуруза'"_s).toDouble(), 8.5);
+        press(liveScreen(u"frmImport"_s), "cmdPrimenit");
+        QCOMPARE(fake().messages, QStringList({u"База данных изменилась, пока была открыта эта таблица. Проверьте, что будет "
+                                               "записано теперь, и нажмите «Применить» снова."_s,
+                                               u"Записано в базу данных: новых кормов 1, изменено кормов 1."_s}));
         QVERIFY(!liveScreen(u"frmImport"_s));
         QCOMPARE(textOf(sheet, u"lbl_1(2)"_s), u"9,5"_s);
         QCOMPARE(readBack(u"Select group_concat(znachenie) From basa_pokazatel Where basa_name_kormow = 'Горох лабораторный'"_s).toString(), u"1.5"_s);
@@ -561,7 +569,7 @@ private Q_SLOTS:
         QVERIFY(cellOf(find<QTableView>(liveScreen(u"frmBasaKorm"_s), u"DataGrid1"_s), u"Горох лабораторный"_s, 0).isValid());
         // While the feed editor is open the import does not start.
         menuItem("mnuImportBasa")->trigger();
-        QCOMPARE(fake().messages.size(), 2);
+        QCOMPARE(fake().messages.size(), 3);
         QVERIFY(fake().messages.last().startsWith(u"Корма нельзя загрузить, пока открыты окна «База данных по кормам»"_s));
 
         fake().saveAnswers << sheetFile;
