@@ -1238,6 +1238,19 @@ QMap<QString, std::function<void()>> tst_files::scenarios()
             }
             QCOMPARE(bytesOf(Database::path()), db);
         };
+    s["import-write-fails"] = [this] {
+        QVERIFY(runSql(u"Create Trigger stop Before Insert On cena When new.basa_name_kormow = 'Пшеница' "
+                        "Begin Select raise(abort, 'запись остановлена'); End"_s));
+        const QString path = inDir(u"цены.csv"_s);
+        QVERIFY(TextFile::writeBytes(path, QStringList({in(0), in(1), in(2)}).join('\n').toUtf8()));
+        const QByteArray db = bytesOf(Database::path());
+        fake().openAnswers << path;
+        menuItem("mnuImportBasa")->trigger();
+        press(liveScreen(u"frmImport"_s), "cmdPrimenit");
+        expectMessage(see(0), at(Database::path()));
+        QVERIFY(liveScreen(u"frmImport"_s));
+        QCOMPARE(bytesOf(Database::path()), db);
+    };
     return s;
 }
 
