@@ -5,10 +5,12 @@
 #include "shell/Screens.h"
 #include "wizard/frmRacion.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -112,9 +114,18 @@ void frmImport::cmdPrimenit_Click()
                                .arg(QDir::toNativeSeparators(data.databasePath()), why));
         return;
     }
-    // The worksheet reads its feeds and prices again.
+    // The worksheet reads its feeds and prices again; the feed selection
+    // lists the new feeds among the others, in the order of their names.
     if (frmRacion* sheet = frmRacion::instance())
         sheet->Form_Activate();
+    for (QWidget* w : QApplication::allWidgets())
+        if (auto* list = qobject_cast<QListWidget*>(w); list && list->objectName() == QLatin1String("lstBasa"))
+            for (const FeedSheets::Entry& e : m_plan.added) {
+                int at = 0;
+                while (at < list->count() && list->item(at)->text().toUtf8() < e.feed.toUtf8())
+                    ++at;
+                list->insertItem(at, e.feed);
+            }
     platform().message(QStringLiteral("Записано в базу данных: новых кормов %1, изменено кормов %2.")
                            .arg(m_plan.added.size()).arg(m_plan.changed.size()),
                        MessageKind::Information);

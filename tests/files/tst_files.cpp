@@ -575,6 +575,17 @@ private Q_SLOTS:
         fake().saveAnswers << sheetFile;
         menuItem("mnuExportRacion")->trigger();
         QVERIFY(QString::fromUtf8(bytesOf(sheetFile)).contains(u"\r\nКукуруза;100;"_s));
+
+        // The feed selection open: a new feed takes its place among the others.
+        press(liveScreen(u"frmBasaKorm"_s), "cmdExit");
+        QVERIFY(closeWorksheet());
+        auto* list = find<QListWidget>(openFeedSelection(), u"lstBasa"_s);
+        QVERIFY(TextFile::writeBytes(lab, QString::fromUtf8(bytesOf(lab)).replace(u"лабораторный"_s, u"второй"_s).toUtf8()));
+        preview(lab, u"новых кормов 1, изменится кормов 0, без изменений 1, не принято строк 1."_s);
+        press(liveScreen(u"frmImport"_s), "cmdPrimenit");
+        const QStringList names = itemTexts(list);
+        QCOMPARE(names.mid(names.indexOf(u"Горох второй"_s) - 1, 3),
+                 QStringList({u"Горох"_s, u"Горох второй"_s, u"Горох лабораторный"_s}));
     }
 
     // ---- the bad-input table: it reads, its ids are unique, every scenario has its row ----
