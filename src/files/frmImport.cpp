@@ -79,8 +79,12 @@ void frmImport::fill()
         auto* top = new QTreeWidgetItem(trwImport, {QStringLiteral("%1 (%2)").arg(caption).arg(entries.size())});
         top->setFirstColumnSpanned(true);
         for (const FeedSheets::Entry& e : entries) {
-            auto* item = new QTreeWidgetItem(top, {QString::number(e.line), e.feed, e.text});
+            // A value, a change or a reason a line.
+            QString text = e.text;
+            auto* item = new QTreeWidgetItem(top, {QString::number(e.line), e.feed, text.replace(QStringLiteral("; "), QStringLiteral("\n"))});
             item->setToolTip(2, e.text);
+            item->setTextAlignment(0, Qt::AlignRight | Qt::AlignTop);
+            item->setTextAlignment(1, Qt::AlignLeft | Qt::AlignTop);
         }
         top->setExpanded(true);
     };
