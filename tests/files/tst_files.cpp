@@ -445,6 +445,10 @@ private Q_SLOTS:
         // a quote out of place is refused at its line.
         QCOMPARE(Csv::parse(u"a,b\r\n\"Шрот, \"\"М\"\"\",\"\"\r\n\r\n\"x\ny\",1"_s),
                  (QList<Csv::Record>{{1, {u"a"_s, u"b"_s}}, {2, {u"Шрот, \"М\""_s, u""_s}}, {4, {u"x\ny"_s, u"1"_s}}}));
+        // The spreadsheets' ';': a field that holds it, or a quote, goes quoted and reads back whole.
+        QCOMPARE(Csv::field(u"Жмых; \"М\""_s, u';'), u"\"Жмых; \"\"М\"\"\""_s);
+        QCOMPARE(Csv::parse(Csv::field(u"Жмых; \"М\""_s, u';') + u";1,5"_s, nullptr, u';')->first().fields,
+                 QStringList({u"Жмых; \"М\""_s, u"1,5"_s}));
         for (const auto& [text, line] : {std::pair{u"a\n\"b,c"_s, 2}, {u"a\nb\"c\""_s, 2}, {u"\"a\" ,b"_s, 1}}) {
             int bad = 0;
             QVERIFY(!Csv::parse(text, &bad));
