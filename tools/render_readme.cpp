@@ -3,8 +3,9 @@
 // report sheet of that ration for a flock, the price editor with example
 // prices beside the worksheet, the diagnosis pane of a worksheet that
 // "Расчитать" cannot balance, the worksheet of the first ration with
-// "учитывать аминокислоты и клетчатку" ticked, and the preview of a
-// laboratory's table of feeds brought in by "Импорт кормов...".
+// "учитывать аминокислоты и клетчатку" ticked, the batch sheet of that
+// ration as 5 t of compound feed, and the preview of a laboratory's table of
+// feeds brought in by "Импорт кормов...".
 //
 //   QT_QPA_PLATFORM=offscreen ./render_readme <output directory>
 
@@ -188,9 +189,12 @@ int main(int argc, char** argv)
 
     // "Далее" opens the recipe kind modally; "Да" is pressed from the loop.
     QTimer poll;
+    bool compound = false;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         if (QWidget* modal = QApplication::activeModalWidget()) {
             if (auto* yes = modal->findChild<QPushButton*>(QStringLiteral("cmdWiborRacionOk"))) {
+                if (compound)
+                    child<QAbstractButton>(modal, QStringLiteral("optKombikorm"))->setChecked(true);
                 poll.stop();
                 yes->click();
             }
@@ -206,6 +210,25 @@ int main(int argc, char** argv)
     QTest::keyClicks(quantity, QStringLiteral("1000"));
     settle();
     ok &= save(w, out, QStringLiteral("report.png"));
+
+    // The same ration as 5 t of compound feed for a 500 kg mixer, the
+    // minerals and the premix weighed to 0,1 kg: the batch sheet.
+    child<QPushButton>(otshet, QStringLiteral("cmdNazad"))->click();
+    settle();
+    compound = true;
+    poll.start(10);
+    child<QPushButton>(racion, QStringLiteral("cmdDalee"))->click();
+    settle();
+    otshet = screen(w, QStringLiteral("frmOtshet"));
+    child<QLineEdit>(otshet, QStringLiteral("Text1"))->setText(QStringLiteral("5"));
+    child<QLineEdit>(otshet, QStringLiteral("txtEmkost"))->setText(QStringLiteral("500"));
+    for (const QString group : {QStringLiteral("Минеральные"), QStringLiteral("Премиксы")}) {
+        child<QComboBox>(otshet, QStringLiteral("cboGruppa"))->setCurrentText(group);
+        child<QLineEdit>(otshet, QStringLiteral("txtShag"))->setText(QStringLiteral("0,1"));
+    }
+    child<QPushButton>(otshet, QStringLiteral("cmdZamesy"))->click();
+    settle();
+    ok &= save(*otshet, out, QStringLiteral("batches.png"));
 
     // The same feeds without the limestone, at 10 %: "Расчитать" cannot
     // balance them, and the diagnosis opens below the worksheet.

@@ -195,11 +195,55 @@ bool judge(const Model& m, const std::vector<double>& written, Margins& margins)
     return o.bands.empty() && o.feeds.empty() && o.groups.empty() && o.feedsUnder.empty() && o.norms.empty();
 }
 
+// What the duals and the cost ranges of the cheapest ration's programme say.
+// Its costs are roubles per gram in a kilogram: a hundredth of the price.
+Sensitivity sensitivity(const Model& m, const Programme& p, const Lp::Solution& s)
+{
+    Sensitivity out;
+    for (std::size_t i = 0; i < m.feeds.size(); ++i)
+        out.prices.push_back({s.x[i] > kEps, s.costRange[i].low * 100.0, s.costRange[i].high * 100.0});
+    // The cost is minimised: a positive dual is a low end that binds (raising
+    // it costs more), a negative one a high end.
+    const auto add = [&out](Binding::Kind kind, int index, double dual, double step) {
+        if (std::fabs(dual) > kEps && step > 0.0)
+            out.limits.push_back({kind, index, dual > 0.0, std::fabs(dual) * step});
+    };
+    for (int k = 0; k < kNutrients; ++k)
+        if (p.bands[k] >= 0)
+            add(Binding::BandEnd, k + 1, s.rowDual[p.bands[k]], 1.0);
+    for (std::size_t n = 0; n < m.norms.size(); ++n) {
+        if (p.norms[n] < 0)
+            continue;
+        // The row is in percent of the reference; the step is 1 % of the bound that binds.
+        const double dual = s.rowDual[p.norms[n]];
+        const std::optional<double> bound = dual > 0.0 ? m.norms[n].low : m.norms[n].high;
+        add(Binding::NormEnd, int(n), dual, bound ? std::fabs(*bound) / m.norms[n].reference : 0.0);
+    }
+    // A feed at 0 is out of the ration, not held by a limit; one at the whole
+    // 100 g is held by the total.
+    for (std::size_t i = 0; i < m.feeds.size(); ++i) {
+        const double d = s.columnDual[i];
+        if (s.status[i] == Lp::Status::Basic || std::fabs(d) <= kEps)
+            continue;
+        if (d < 0.0 && m.feeds[i].limit < 100.0)
+            add(Binding::FeedLimit, int(i), d, 1.0);
+        else if (d > 0.0 && m.feeds[i].least > 0.0)
+            add(Binding::FeedLeast, int(i), d, 1.0);
+    }
+    for (std::size_t g = 0; g < m.groups.size(); ++g)
+        if (p.groups[g] >= 0)
+            add(Binding::GroupLimit, int(g), s.rowDual[p.groups[g]], 1.0);
+    std::stable_sort(out.limits.begin(), out.limits.end(),
+                     [](const Binding& a, const Binding& b) { return a.saving > b.saving; });
+    return out;
+}
+
 // Solves the balanced ration's programme with the objective `objective`
 // sets, writes it with two decimals, and narrows and solves again while the
 // written ration falls outside a band or a limit (a few rounds at most).
+// `ranged`: with the sensitivity of the programme solved last.
 template <class Objective>
-std::optional<Ration> solveWritten(const Model& m, Objective&& objective)
+std::optional<Ration> solveWritten(const Model& m, Objective&& objective, bool ranged = false)
 {
     Margins margins(m);
     std::optional<Ration> first;
@@ -208,10 +252,12 @@ std::optional<Ration> solveWritten(const Model& m, Objective&& objective)
         if (!p)
             return first;
         objective(*p);
-        const Lp::Solution s = Lp::solve(p->lp);
+        const Lp::Solution s = Lp::solve(p->lp, ranged);
         if (!s.optimal)
             return first;
         Ration r;
+        if (ranged && s.costRange.size() == s.x.size())
+            r.sensitivity = sensitivity(m, *p, s);
         for (std::size_t i = 0; i < m.feeds.size(); ++i)
             r.grams.push_back(std::max(0.0, s.x[i]));
         r.written = twoDecimals(r.grams, m);
@@ -341,7 +387,7 @@ std::optional<Ration> leastCost(const Model& m, const std::vector<double>& price
     return solveWritten(m, [&](Programme& p) {
         for (std::size_t i = 0; i < pricePerKg.size(); ++i)
             p.lp.columns[i].cost = pricePerKg[i] / 100.0;
-    });
+    }, true);
 }
 
 double costPerKg(const std::vector<double>& grams, const std::vector<double>& pricePerKg)

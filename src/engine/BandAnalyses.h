@@ -72,6 +72,31 @@ bool reaches(const Range& r, const Norm& n);
 // shows it (two decimals).
 double normTotal(const Model& m, std::size_t n, const std::vector<double>& grams);
 
+// How the prices and the limits bear on the cheapest ration, read from the
+// sensitivity of the programme it was solved from. Prices in roubles per kg.
+struct PriceRange {
+    bool in = false;   // the feed has weight in the ration
+    // In: the prices within which the ration keeps its weights; out: `low` is
+    // the price below which the feed would come in. An open side is infinite.
+    double low = -Lp::kInfinity, high = Lp::kInfinity;
+};
+
+// A limit that holds the cost up: loosened by one step, the ration is cheaper
+// by `saving` roubles per kg (at the margin). The step: 1 % of the requirement
+// for a band, 1 % of the bound for a norm, 1 g for a feed, 1 % for a group.
+struct Binding {
+    enum Kind { BandEnd, NormEnd, FeedLimit, FeedLeast, GroupLimit };
+    Kind kind = BandEnd;
+    int index = 0;          // nutrient j, the norm, the chosen feed, the group (of Model::groups)
+    bool low = false;       // its low end binds: it is loosened downwards
+    double saving = 0.0;
+};
+
+struct Sensitivity {
+    std::vector<PriceRange> prices;   // each chosen feed's, in their order
+    std::vector<Binding> limits;      // largest saving first
+};
+
 // A ration ready for the weight boxes.
 struct Ration {
     std::vector<double> grams;        // as solved, grams in 100 g of each chosen feed
@@ -80,6 +105,7 @@ struct Ration {
     bool judgedBalanced = false;      // the written weights are within every band and
                                       // limit as the worksheet judges them
     double objective = 0.0;           // what the analysis minimised
+    std::optional<Sensitivity> sensitivity;   // leastCost's, of the programme solved last
 };
 
 // The balanced ration closest to the requirement: least total relative
@@ -89,7 +115,8 @@ std::optional<Ration> closest(const Model& m);
 
 // The cheapest balanced ration for the prices (roubles per kg) of the chosen
 // feeds, in their order (objective: the cost of 1 kg of the ration in
-// roubles). nullopt when no balanced ration exists or a price is missing.
+// roubles), with its sensitivity. nullopt when no balanced ration exists or a
+// price is missing.
 std::optional<Ration> leastCost(const Model& m, const std::vector<double>& pricePerKg);
 
 // The cost of 1 kg of a mix in roubles: each weight (grams in 100 g) times its

@@ -199,4 +199,61 @@ QStringList suggestions(const Model& m, const Diagnosis& d)
     return out;
 }
 
+QStringList prices(const Model& m, const Sensitivity& s)
+{
+    QStringList out;
+    // Never claiming more than holds: a low end rounded up, a high end (and
+    // the price below which a feed comes in) down.
+    const auto up = [](double v) { return std::ceil(v * 100.0 - 1e-6) / 100.0; };
+    const auto down = [](double v) { return std::floor(v * 100.0 + 1e-6) / 100.0; };
+    for (std::size_t i = 0; i < s.prices.size() && i < m.feeds.size(); ++i) {
+        const PriceRange& r = s.prices[i];
+        const QString& name = m.feeds[i].name;
+        if (!r.in) {
+            out << (down(r.low) > 0.0 ? QStringLiteral("%1 войдет в рацион при цене ниже %2 руб./кг")
+                                            .arg(name, NumText::format00(down(r.low)))
+                                      : QStringLiteral("%1 не войдет в рацион даже бесплатно").arg(name));
+            continue;
+        }
+        const double low = up(r.low), high = down(r.high);
+        QString range = QStringLiteral("при любой цене");
+        if (low > 0.0 && std::isfinite(high))
+            range = QStringLiteral("при цене от %1 до %2 руб./кг").arg(NumText::format00(low), NumText::format00(high));
+        else if (std::isfinite(high))
+            range = QStringLiteral("при цене до %1 руб./кг").arg(NumText::format00(high));
+        else if (low > 0.0)
+            range = QStringLiteral("при цене от %1 руб./кг").arg(NumText::format00(low));
+        out << QStringLiteral("%1: рацион тот же %2").arg(name, range);
+    }
+    for (const Binding& b : s.limits) {
+        if (b.saving < 0.005)   // would read "0,00"
+            continue;
+        const QString lower = b.low ? QStringLiteral("на 1 % нормы ниже") : QStringLiteral("на 1 % нормы выше");
+        const QString end = b.low ? QStringLiteral("не менее") : QStringLiteral("не более");
+        QString what, step = lower;
+        if (b.kind == Binding::BandEnd) {
+            const Band& band = m.bands[std::size_t(b.index - 1)];
+            what = QStringLiteral("%1 %2 %3 % нормы").arg(nutrientName(b.index), end, percentText(b.low ? band.low : band.high));
+        } else if (b.kind == Binding::NormEnd) {
+            const Norm& n = m.norms[std::size_t(b.index)];
+            what = QStringLiteral("%1 %2 %3 %4").arg(n.name, end, norm2((b.low ? n.low : n.high).value_or(0.0)), n.unit);
+        } else if (b.kind == Binding::FeedLimit) {
+            what = feedLimitText(m.feeds[std::size_t(b.index)]);
+            step = QStringLiteral("на 1 г больше");
+        } else if (b.kind == Binding::FeedLeast) {
+            const Feed& f = m.feeds[std::size_t(b.index)];
+            what = QStringLiteral("наименьшая доля «%1» (%2 г)").arg(f.name, NumText::plain(f.least));
+            step = QStringLiteral("на 1 г меньше");
+        } else {
+            // A group is named with its first record's limit, as the worksheet reads it.
+            what = groupLimitText(*std::find_if(m.groups.begin(), m.groups.end(), [&](const Group& x) {
+                return x.name == m.groups[std::size_t(b.index)].name;
+            }));
+            step = QStringLiteral("на 1 % больше");
+        }
+        out << QStringLiteral("%1: %2 — дешевле на %3 руб./кг").arg(what, step, NumText::format00(b.saving));
+    }
+    return out;
+}
+
 } // namespace DiagnosisText

@@ -2,6 +2,7 @@
 
 #include <glpk.h>
 
+#include <cfloat>
 #include <cmath>
 
 namespace Lp {
@@ -47,7 +48,7 @@ Solver::~Solver()
     glp_delete_prob(m_lp);
 }
 
-Solution Solver::solve(const Programme& p)
+Solution Solver::solve(const Programme& p, bool ranged)
 {
     const int n = int(p.columns.size()), m = int(p.rows.size());
     // Loaded anew when the shape changes; else only what differs, exactly,
@@ -105,12 +106,39 @@ Solution Solver::solve(const Programme& p)
     }
     for (int i = 1; i <= m; ++i)
         s.rowDual.push_back(glp_get_row_dual(m_lp, i));
+    if (ranged && s.optimal && (glp_bf_exists(m_lp) || glp_factorize(m_lp) == 0))
+        for (int j = 0; j < n; ++j)
+            s.costRange.push_back(costRange(j, p.columns[j].cost, s.status[j], s.columnDual[j], p.maximise));
     return s;
 }
 
-Solution solve(const Programme& p)
+// A basic column's range is GLPK's ranging; a column at a bound stays there
+// while its reduced cost keeps its sign.
+Bounds Solver::costRange(int j, double cost, Status status, double dual, bool maximise) const
 {
-    return Solver().solve(p);
+    const auto open = [](double v) { return std::fabs(v) >= DBL_MAX ? std::copysign(kInfinity, v) : v; };
+    switch (status) {
+    case Status::Basic: {
+        double low = 0.0, high = 0.0, value = 0.0;
+        int var = 0;
+        glp_analyze_coef(m_lp, int(m_loaded.rows.size()) + j + 1, &low, &var, &value, &high, &var, &value);
+        return {open(low), open(high)};
+    }
+    case Status::AtLow:
+        return maximise ? Bounds{-kInfinity, cost - dual} : Bounds{cost - dual, kInfinity};
+    case Status::AtHigh:
+        return maximise ? Bounds{cost - dual, kInfinity} : Bounds{-kInfinity, cost - dual};
+    case Status::Free:
+        return {cost - dual, cost - dual};
+    case Status::Fixed:
+        break;
+    }
+    return {-kInfinity, kInfinity};
+}
+
+Solution solve(const Programme& p, bool ranged)
+{
+    return Solver().solve(p, ranged);
 }
 
 } // namespace Lp

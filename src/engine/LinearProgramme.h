@@ -51,6 +51,9 @@ struct Solution {
     std::vector<Status> status;        // each column's place in the final basis
     std::vector<double> columnDual;    // what raising a column's bound would gain, per unit
     std::vector<double> rowDual;
+    // Asked for (solve's `ranged`) and optimal: each column's cost within
+    // which the final basis stays optimal, an open side infinite.
+    std::vector<Bounds> costRange;
 };
 
 // Solves programmes by the primal simplex method. A programme of the same
@@ -64,14 +67,16 @@ public:
     Solver(const Solver&) = delete;
     Solver& operator=(const Solver&) = delete;
 
-    Solution solve(const Programme& p);
+    Solution solve(const Programme& p, bool ranged = false);
 
 private:
+    Bounds costRange(int j, double cost, Status status, double dual, bool maximise) const;
+
     glp_prob* m_lp;
     Programme m_loaded;
 };
 
 // One programme on its own.
-Solution solve(const Programme& p);
+Solution solve(const Programme& p, bool ranged = false);
 
 } // namespace Lp

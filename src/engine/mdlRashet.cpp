@@ -35,13 +35,10 @@ bool within(Fixed4 v, Fixed4 bound)
 std::optional<QString> deviationText(const QString& totalCaption, const Figure& requirement)
 {
     const auto s = NumText::toDouble(totalCaption);
-    const auto r = requirement.value;
-    if (!s || !r || *r == 0.0)
+    const auto p = s && requirement.value ? deviation(*s, *requirement.value) : std::nullopt;
+    if (!p)
         return std::nullopt;
-    const double p = (*s - *r) / (*r / 100.0);
-    if (!std::isfinite(p))
-        return std::nullopt;
-    return NumText::plain(NumText::roundHalfEven(p, 1));
+    return NumText::plain(NumText::roundHalfEven(*p, 1));
 }
 
 void judgeDeviations(RacionSheet& sheet);
@@ -68,6 +65,36 @@ void checkGroupLimit(RacionSheet& sheet, int index)
 }
 
 } // namespace
+
+std::optional<double> deviation(double total, double reference)
+{
+    if (reference == 0.0)
+        return std::nullopt;
+    const double p = (total - reference) / (reference / 100.0);
+    return std::isfinite(p) ? std::optional<double>(p) : std::nullopt;
+}
+
+std::optional<Fixed4> contribution(const Figure& content, double grams)
+{
+    if (!content.value)
+        return std::nullopt;
+    const Fixed4 w = Fixed4::fromDoubleOrZero(grams / 100.0);
+    return Fixed4::fromDouble(w.toDouble() * *content.value);
+}
+
+std::array<std::optional<Fixed4>, 8> totals(const std::vector<FeedRow>& feeds, const std::vector<double>& grams)
+{
+    std::array<std::optional<Fixed4>, 8> out;
+    for (int j = 1; j <= 8; ++j) {
+        std::optional<Fixed4> total = Fixed4();
+        for (std::size_t i = 0; i < feeds.size() && i < grams.size() && total; ++i) {
+            const auto v = contribution(feeds[i].content[std::size_t(j) - 1], grams[i]);
+            total = v ? *total + *v : std::nullopt;
+        }
+        out[std::size_t(j) - 1] = total;
+    }
+    return out;
+}
 
 std::optional<Fixed4> readTolerance(const QString& text)
 {
@@ -100,18 +127,13 @@ void Rashet(RacionSheet& sheet, std::int16_t Index)
     const auto x = NumText::toDouble(sheet.weightText(Index));
     if (!x)
         return;
-    const Fixed4 w = Fixed4::fromDoubleOrZero(*x / 100.0);
-
     readTolerances(sheet);
 
     // The changed feed's row: its feeding limit, then its contributions.
     const FeedRow feed = FeedRow::of(s.DataKorm[Index]);
     judgeFeedLimit(sheet, Index, *x);
     for (int j = 1; j <= 8; ++j) {
-        const auto content = feed.content[std::size_t(j) - 1].value;
-        std::optional<Fixed4> v;
-        if (content)
-            v = Fixed4::fromDouble(w.toDouble() * *content);
+        const std::optional<Fixed4> v = contribution(feed.content[std::size_t(j) - 1], *x);
         g_undefined[Index][j] = !v.has_value();
         s.VkladKorm[Index][j] = v.value_or(Fixed4());
         sheet.setFeedCaption(Index, j, v ? v->toText() : kUndefined);

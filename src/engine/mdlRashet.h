@@ -1,9 +1,12 @@
 #pragma once
 
 #include "data/Fixed4.h"
+#include "data/ReferenceData.h"
 
 #include <QString>
+#include <array>
 #include <optional>
+#include <vector>
 #include <cstdint>
 
 class RacionSheet;
@@ -18,6 +21,19 @@ namespace mdlRashet {
 // What a value shows when it cannot be computed (a missing requirement, a
 // feed value that is not a number): never a made-up number.
 inline const QString kUndefined = QStringLiteral("\u2014");
+
+// The deviation of a total from its reference in percent, unrounded (the
+// sheet shows it to one place); nullopt for a reference of 0.
+std::optional<double> deviation(double total, double reference);
+
+// The contribution of `grams` of a feed in 100 g of the ration to a nutrient
+// of that content, as the worksheet shows it: the weight taken to four
+// places, times the content, to four places. nullopt without a content.
+std::optional<Fixed4> contribution(const Figure& content, double grams);
+
+// The eight totals (nutrient j at j - 1) of these grams of these feeds in
+// 100 g, added as the worksheet adds them; nullopt where a content is missing.
+std::array<std::optional<Fixed4>, 8> totals(const std::vector<FeedRow>& feeds, const std::vector<double>& grams);
 
 // A tolerance as typed into Combo1 or Combo2: a number of percent, not below
 // 0 and small enough for a four-place value. nullopt for anything else (the

@@ -184,6 +184,25 @@ void writeReport()
         platform().message(error.message);
 }
 
+void writeBatches()
+{
+    const std::optional<BatchSheet::Sheet> sheet = reportBatches();
+    if (!sheet)
+        return;
+    const QStringList lines = BatchSheet::lines(*sheet);
+    TextFile::Error error;
+    if (!TextFile::encodeLines(lines, &error)) {
+        platform().message(QStringLiteral("Замесы нельзя записать: ") + error.message);
+        return;
+    }
+    const QString path = platform().saveFileName(FileFilters::txt, LastDirs::dir(LastDirs::Kind::Report));
+    if (path.isEmpty())
+        return;
+    LastDirs::remember(LastDirs::Kind::Report, path);
+    if (!TextFile::writeLines(path, lines, &error))
+        platform().message(error.message);
+}
+
 void viewReport()
 {
     const QString path = platform().openFileName(FileFilters::txt, LastDirs::dir(LastDirs::Kind::Report));
@@ -226,6 +245,7 @@ void printReport()
         return;
     const RationState& r = ration();
     PrintedRecipe::Recipe recipe{*captions, reportExtras(), r.bRacion, {}, QDate::currentDate()};
+    recipe.batches = reportBatches();
     for (int i = 0; i < r.feedCount(); ++i)
         recipe.priced << r.Cena[std::size_t(i)].has_value();
     QTextDocument document;

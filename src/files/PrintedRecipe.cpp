@@ -94,6 +94,37 @@ QString totalKilograms(const QStringList& amounts)
     return NumText::plain(NumText::roundHalfEven(total, 1));
 }
 
+// The batches: their count and size, each size's weights, and how far the
+// rounded weights move the ration from the recipe.
+void batchSheet(QTextCursor& cur, const BatchSheet::Sheet& s)
+{
+    paragraph(cur, QStringLiteral("Замесы"), strong(), 10);
+    paragraph(cur, QStringLiteral("Емкость смесителя: %1 кг. %2.").arg(s.capacity, Batches::summary(s.plan)));
+    for (int i = 0; i < s.plan.batches.size(); ++i) {
+        const Batches::Batch& b = s.plan.batches.at(i);
+        paragraph(cur, BatchSheet::title(s.plan, i), strong(), 6);
+        const int feeds = int(std::min<std::size_t>(std::size_t(s.names.size()), b.weights.size()));
+        QTextTable* t = table(cur, feeds + 2, {70, 30}, true);
+        heading(t, 0, QStringLiteral("Корм"));
+        heading(t, 1, QStringLiteral("На замес, кг"));
+        for (int f = 0; f < feeds; ++f) {
+            put(t, f + 1, 0, s.names.at(f));
+            put(t, f + 1, 1, Batches::kg(b.weights[std::size_t(f)]), Qt::AlignRight, true);
+        }
+        put(t, feeds + 1, 0, QStringLiteral("Итого"), Qt::AlignLeft, false, true);
+        put(t, feeds + 1, 1, Batches::kg(b.size), Qt::AlignRight, true, true);
+    }
+    paragraph(cur, QStringLiteral("Отклонение замеса от рецепта, %"), strong(), 10);
+    const QStringList nutrients = Nutrients::forms(&Nutrients::Nutrient::report);
+    QTextTable* d = table(cur, 2, QList<qreal>(nutrients.size(), 100.0 / qreal(nutrients.size())), true);
+    for (int k = 0; k < int(nutrients.size()); ++k) {
+        put(d, 0, k, nutrients.at(k), Qt::AlignHCenter);
+        put(d, 1, k, Batches::percent(s.plan.deviation[std::size_t(k)]), Qt::AlignHCenter, true);
+    }
+    for (int i = 0; i < s.plan.notes.size(); ++i)
+        paragraph(cur, s.plan.notes.at(i), {}, i == 0 ? 4 : 0);
+}
+
 } // namespace
 
 void build(QTextDocument& document, const Recipe& recipe)
@@ -171,6 +202,8 @@ void build(QTextDocument& document, const Recipe& recipe)
 
     for (int i = 0; i < int(recipe.extras.size()); ++i)
         paragraph(cur, recipe.extras.at(i), {}, i == 0 ? 10 : 0);
+    if (recipe.batches)
+        batchSheet(cur, *recipe.batches);
 }
 
 QString pdfFileName(bool racion, const QString& category)

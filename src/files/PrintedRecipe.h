@@ -1,10 +1,12 @@
 #pragma once
 
+#include "files/BatchSheet.h"
 #include "files/TextReport.h"
 
 #include <QDate>
 #include <QList>
 #include <QStringList>
+#include <optional>
 
 class QTextDocument;
 
@@ -13,7 +15,8 @@ class QTextDocument;
 // under their headings, and the feeds in a table as wide as the page, each
 // feed on one row (a long name wraps inside its column, the amount, the unit
 // and the cost stay on the row), with the total weight and cost below them.
-// The text report keeps its own layout (TextReport).
+// The batch sheet, when there is one, follows: a table for each size of
+// batch. The text report keeps its own layout (TextReport).
 namespace PrintedRecipe {
 
 struct Recipe {
@@ -22,6 +25,8 @@ struct Recipe {
     bool racion = true;              // grams a day for birds; false: kilograms in tonnes of compound feed
     QList<bool> priced;              // per feed: whether it has a price
     QDate date;
+    // The batch sheet, once the user has split the tonnes into batches.
+    std::optional<BatchSheet::Sheet> batches{};
 };
 
 // Fills the document (cleared first) with the recipe.

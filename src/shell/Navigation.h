@@ -10,6 +10,9 @@ class RacionSheet;
 namespace TextReport {
 struct Captions;
 }
+namespace BatchSheet {
+struct Sheet;
+}
 
 // The ways from one screen to the next, and the main window's menu actions.
 // Each is implemented beside the screens it opens (wizard/, editors/,
@@ -33,6 +36,8 @@ std::optional<TextReport::Captions> reportCaptions();
 // The report sheet's list of the extra nutrients, line by line (printed below
 // the recipe, never written to the text report); empty without one.
 QStringList reportExtras();
+// The report sheet's batches of compound feed, once split; else nullopt.
+std::optional<BatchSheet::Sheet> reportBatches();
 
 // editors/
 void showFeedEditor();     // "кормов"
@@ -65,6 +70,7 @@ bool settleUnsavedWork();
 void keepUnsavedWork();
 void printReport();        // "Печать...": the report sheet in the print preview
 void writeReport();        // "Записать рацион в файл..."
+void writeBatches();       // the report sheet's "Сохранить замесы..."
 void viewReport();         // "Смотреть\Печатать  рацион..."
 // "Экспорт": the feeds, the norms of the categories, the ration on the
 // worksheet (and its report sheet) as spreadsheets; "Импорт кормов...": a

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -77,6 +78,12 @@ DiagnosisPane::DiagnosisPane(RacionSheet& sheet, QWidget* parent)
     lblDiagnosis->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblDiagnosis->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
+    // Above the suggestions, and before them in the tab order.
+    lstCeny = new QListWidget(this);
+    lstCeny->setObjectName(QStringLiteral("lstCeny"));
+    lstCeny->setAccessibleName(QStringLiteral("Цены кормов и ограничения, от которых зависит стоимость самого дешевого рациона"));
+    lstCeny->setToolTip(QStringLiteral("При каких ценах самый дешевый рацион остается тем же и какие ограничения его удорожают"));
+    lstCeny->hide();
     lstSovet = new QListWidget(this);
     lstSovet->setObjectName(QStringLiteral("lstSovet"));
     lstSovet->setFixedHeight(Screens::scaled(kListHeight));
@@ -97,6 +104,7 @@ DiagnosisPane::DiagnosisPane(RacionSheet& sheet, QWidget* parent)
     auto* layout = Wizard::column(this, QMargins(8, 4, 8, 8), 4);
     layout->addLayout(top);
     layout->addWidget(lblDiagnosis);
+    layout->addWidget(lstCeny);
     layout->addLayout(bottom);
 
     m_timer->setSingleShot(true);
@@ -181,7 +189,8 @@ void DiagnosisPane::refresh()
     }
 
     QStringList lines = QStringList{currentState()} + DiagnosisText::lines(m_reading, m_candidates, m_diagnosis);
-    if (const QString cost = costLine(); !cost.isEmpty())
+    const QString cost = costLine();
+    if (!cost.isEmpty())
         lines << cost;
     lblDiagnosis->setText(lines.join(QLatin1Char('\n')));
     cmdPodstavit->setEnabled(m_diagnosis.balanced.has_value());
@@ -189,6 +198,7 @@ void DiagnosisPane::refresh()
     const QStringList suggestions = DiagnosisText::suggestions(m_reading.model, m_diagnosis);
     lstSovet->addItems(suggestions);
     lstSovet->setEnabled(!suggestions.isEmpty());
+    showPrices(!cost.isEmpty());
     fit();
 }
 
@@ -234,9 +244,12 @@ QString DiagnosisPane::costLine()
         return {};
     if (!m_costed || prices != m_prices) {
         m_cheapest.reset();
+        m_sensitivity.reset();
         const std::optional<Bands::Ration> cheapest = Bands::leastCost(m_reading.model, prices);
-        if (cheapest && cheapest->judgedBalanced)
+        if (cheapest && cheapest->judgedBalanced) {
             m_cheapest = Bands::costPerKg(cheapest->written, prices);
+            m_sensitivity = cheapest->sensitivity;
+        }
         m_prices = std::move(prices);
         m_costed = true;
     }
@@ -251,6 +264,36 @@ QString DiagnosisPane::costLine()
         onSheet = QStringLiteral("%1 руб./кг").arg(NumText::format00(Bands::costPerKg(weights, m_prices)));
     return QStringLiteral("Самый дешевый сбалансированный рацион: %1 руб./кг, на листе: %2")
         .arg(NumText::format00(*m_cheapest), onSheet);
+}
+
+// The cheapest ration's prices and limits, a line each (the whole line as its
+// tooltip, should the pane be narrower); the list as tall as its lines, up to
+// a few, and only while the cost line is shown.
+void DiagnosisPane::showPrices(bool costed)
+{
+    const QStringList lines = costed && m_sensitivity ? DiagnosisText::prices(m_reading.model, *m_sensitivity)
+                                                         : QStringList();
+    // Filled anew only when the lines change: a weight typed keeps its place in it.
+    QStringList shown;
+    for (int i = 0; i < lstCeny->count(); ++i)
+        shown << lstCeny->item(i)->text();
+    if (shown == lines)
+        return;
+    lstCeny->clear();
+    for (const QString& line : lines) {
+        auto* item = new QListWidgetItem(line, lstCeny);
+        item->setToolTip(line);
+    }
+    lstCeny->setVisible(!lines.isEmpty());
+    if (lines.isEmpty())
+        return;
+    constexpr int kMostRows = 8;
+    const int rows = std::min(int(lines.size()), kMostRows);
+    // Room for the sideways scroll bar only where a line is wider than the pane.
+    const int inside = parentWidget()->width() - 2 * x() - layout()->contentsMargins().left()
+                       - layout()->contentsMargins().right() - 2 * lstCeny->frameWidth();
+    const int scrollBar = lstCeny->sizeHintForColumn(0) > inside ? lstCeny->horizontalScrollBar()->sizeHint().height() : 0;
+    lstCeny->setFixedHeight(rows * lstCeny->sizeHintForRow(0) + 2 * lstCeny->frameWidth() + scrollBar);
 }
 
 void DiagnosisPane::fit()

@@ -17,7 +17,9 @@ class RacionSheet;
 // why the chosen feeds can or cannot be balanced (lblDiagnosis), the balanced
 // ration closest to the requirement ("Подставить", cmdPodstavit) and the
 // feeds that would make one possible (lstSovet; a double click adds the feed,
-// or makes the replacement, on the worksheet). It only shows what the band
+// or makes the replacement, on the worksheet). With a price for every chosen
+// feed, the cheapest ration's cost, and how its prices and limits bear on it
+// (lstCeny). It only shows what the band
 // model returns. It reads the worksheet, and writes its weights, through
 // RacionSheet; the worksheet tells it of every change it should follow
 // (refreshLater), makes the room it asks for below (roomWanted) and takes
@@ -54,6 +56,7 @@ private:
     void take(const Bands::Suggestion& s);
     QString currentState() const;
     QString costLine();
+    void showPrices(bool costed);
     void fit();
 
     RacionSheet& m_sheet;
@@ -61,6 +64,7 @@ private:
     QLabel* lblDiagnosis;
     QPushButton* cmdPodstavit;
     QListWidget* lstSovet;
+    QListWidget* lstCeny;   // the cheapest ration's prices and limits (DiagnosisText::prices)
     QToolButton* cmdClose;
     QTimer* m_timer;
     bool m_open = false;
@@ -83,5 +87,6 @@ private:
     // with (roubles per kg); nullopt when none exists or a price is missing.
     std::vector<double> m_prices;
     std::optional<double> m_cheapest;
+    std::optional<Bands::Sensitivity> m_sensitivity;
     bool m_costed = false;
 };

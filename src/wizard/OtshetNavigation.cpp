@@ -1,5 +1,6 @@
 #include "shell/Navigation.h"
 
+#include "files/BatchSheet.h"
 #include "files/TextReport.h"
 #include "shell/Screens.h"
 #include "wizard/frmOtshet.h"
@@ -34,6 +35,11 @@ std::optional<TextReport::Captions> reportCaptions()
 QStringList reportExtras()
 {
     return otshet() ? g_otshet->extraLines() : QStringList();
+}
+
+std::optional<BatchSheet::Sheet> reportBatches()
+{
+    return otshet() ? g_otshet->batchSheet() : std::nullopt;
 }
 
 } // namespace Navigation

@@ -5,13 +5,20 @@
 #include "data/ReferenceData.h"
 #include "engine/RacionSheet.h"
 #include "engine/mdlRashet.h"
+#include "files/BatchSheet.h"
 #include "files/TextReport.h"
 #include "shell/MenuRules.h"
 #include "shell/Navigation.h"
+#include "shell/Platform.h"
 #include "wizard/ExtraSection.h"
 #include "wizard/WizardWidgets.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QSettings>
+#include <QTableWidget>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -54,6 +61,50 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text, con
     l->setObjectName(name);
     l->setGeometry(Screens::scaled(geometry));
     return l;
+}
+
+const QString kBatchesKey = QStringLiteral("report/batches");
+
+QVariantMap& batchChoices()
+{
+    if (!frmOtshet::batchChoices)
+        frmOtshet::batchChoices = QCoreApplication::organizationName().isEmpty()
+                                      ? QVariantMap() : QSettings().value(kBatchesKey).toMap();
+    return *frmOtshet::batchChoices;
+}
+
+QString recalled(const QString& key, const QString& fallback = {})
+{
+    return batchChoices().value(key, fallback).toString();
+}
+
+void remember(const QString& key, const QString& value)
+{
+    batchChoices().insert(key, value);
+    if (!QCoreApplication::organizationName().isEmpty())
+        QSettings().setValue(kBatchesKey, batchChoices());
+}
+
+QString stepKey(const QString& group)
+{
+    return QStringLiteral("step:") + group;
+}
+
+// Kilograms as typed (a point or a comma), to the gram and above 0.
+bool kilograms(const QString& text)
+{
+    const std::optional<double> v = NumText::toDoubleLenient(text);
+    return v && Batches::gramsOf(*v);
+}
+
+// A read-only grid as tall as its rows.
+void fitGrid(QTableWidget* grid)
+{
+    grid->resizeColumnsToContents();
+    int height = 2 * grid->frameWidth() + grid->horizontalHeader()->height();
+    for (int r = 0; r < grid->rowCount(); ++r)
+        height += grid->rowHeight(r);
+    grid->resize(grid->width(), height);
 }
 
 } // namespace
@@ -143,10 +194,61 @@ void frmOtshet::buildControls()
     lblDop->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblDop->hide();
 
+    buildBatchControls();
+
     cmdNazad = Wizard::button(this, "cmdNazad", QStringLiteral("&Назад"), Screens::scaled(QRect(504, kButtonsTop, 96, 28)));
     Command1 = Wizard::button(this, "Command1", QStringLiteral("&Закрыть"), Screens::scaled(QRect(608, kButtonsTop, 96, 28)));
     connect(cmdNazad, &QPushButton::clicked, this, &frmOtshet::cmdNazad_Click);
     connect(Command1, &QPushButton::clicked, this, &frmOtshet::Command1_Click);
+}
+
+// The batch sheet's controls, made before the sheet's buttons so that Tab
+// meets them in the order they are shown.
+void frmOtshet::buildBatchControls()
+{
+    lblEmkost = makeLabel(this, QStringLiteral("lblEmkost"), QStringLiteral("&Емкость смесителя, кг:"), {16, kDopTop, 190, 24});
+    txtEmkost = new QLineEdit(recalled(QStringLiteral("capacity")), this);
+    txtEmkost->setObjectName(QStringLiteral("txtEmkost"));
+    txtEmkost->setGeometry(Screens::scaled(QRect(210, kDopTop, 80, 24)));
+    lblEmkost->setBuddy(txtEmkost);
+    cmdZamesy = Wizard::button(this, "cmdZamesy", QStringLiteral("Разбить на за&месы"),
+                               Screens::scaled(QRect(300, kDopTop - 2, 196, 28)));
+    cmdSaveZamesy = Wizard::button(this, "cmdSaveZamesy", QStringLiteral("&Сохранить замесы..."),
+                                   Screens::scaled(QRect(504, kDopTop - 2, 200, 28)));
+    lblShag = makeLabel(this, QStringLiteral("lblShag"), QStringLiteral("&Шаг весов, кг:"), {16, kDopTop + 32, 190, 24});
+    txtShag = new QLineEdit(this);
+    txtShag->setObjectName(QStringLiteral("txtShag"));
+    txtShag->setGeometry(Screens::scaled(QRect(210, kDopTop + 32, 80, 24)));
+    lblShag->setBuddy(txtShag);
+    lblGruppa = makeLabel(this, QStringLiteral("lblGruppa"), QStringLiteral("для &группы"), {300, kDopTop + 32, 90, 24});
+    cboGruppa = new QComboBox(this);
+    cboGruppa->setObjectName(QStringLiteral("cboGruppa"));
+    cboGruppa->setGeometry(Screens::scaled(QRect(392, kDopTop + 32, 312, 24)));
+    lblGruppa->setBuddy(cboGruppa);
+    lblZamesy = makeLabel(this, QStringLiteral("lblZamesy"), QString(), {16, kDopTop + 64, 688, 22});
+    lblZamesy->setFont(Label1->font());
+    grdZamesy = new QTableWidget(this);
+    grdZamesy->setObjectName(QStringLiteral("grdZamesy"));
+    grdZamesy->setAccessibleName(QStringLiteral("Корма на замес"));
+    lblOtklon = makeLabel(this, QStringLiteral("lblOtklon"), QStringLiteral("Отклонение замеса от рецепта, %"), {16, 0, 688, 20});
+    grdOtklon = new QTableWidget(1, Nutrients::kCount, this);
+    grdOtklon->setObjectName(QStringLiteral("grdOtklon"));
+    grdOtklon->setAccessibleName(lblOtklon->text());
+    grdOtklon->setHorizontalHeaderLabels(Nutrients::forms(&Nutrients::Nutrient::report));
+    for (QTableWidget* g : {grdZamesy, grdOtklon}) {
+        g->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        g->setFocusPolicy(Qt::NoFocus);   // read-only figures: Tab goes from the boxes to the buttons
+        g->verticalHeader()->hide();
+        g->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        g->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        g->setGeometry(Screens::scaled(QRect(16, 0, 688, 60)));
+    }
+    grdOtklon->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    lblZamesyNote = makeLabel(this, QStringLiteral("lblZamesyNote"), QString(), {16, 0, 688, 0});
+    lblZamesyNote->setWordWrap(true);
+    connect(cmdZamesy, &QPushButton::clicked, this, &frmOtshet::cmdZamesy_Click);
+    connect(cmdSaveZamesy, &QPushButton::clicked, this, [] { Navigation::writeBatches(); });
+    connect(cboGruppa, &QComboBox::currentIndexChanged, this, &frmOtshet::cboGruppa_Change);
 }
 
 int frmOtshet::Only_Number(int theParam)
@@ -287,6 +389,7 @@ void frmOtshet::recalculate()
         lblObqiWes->setText(perBird && std::isfinite(perDay) ? NumText::format0(perDay) : undefined);
     }
     showCosts(r.bRacion);
+    showBatches();
     showExtras();
     for (int i = n; i < 10; ++i) {
         for (QLabel* l : {lbl_1[i], lblWes[i], lblGramm[i], lblCena[i]})
@@ -335,8 +438,9 @@ void frmOtshet::showExtras()
     const int width = lblDop->width();
     lblDop->setText(lines.join(QLatin1Char('\n')));
     lblDop->setVisible(!lines.isEmpty());
-    const int room = lines.isEmpty() ? 0 : lblDop->heightForWidth(width) + Screens::scaled(8);
-    lblDop->resize(width, room);
+    const int batches = layoutBatches();
+    const int room = (lines.isEmpty() ? 0 : lblDop->heightForWidth(width) + Screens::scaled(8)) + batches;
+    lblDop->setGeometry(lblDop->x(), Screens::scaled(kDopTop) + batches, width, room - batches);
     const int buttons = Screens::scaled(kButtonsTop) + room;
     cmdNazad->move(cmdNazad->x(), buttons);
     Command1->move(Command1->x(), buttons);
@@ -345,6 +449,161 @@ void frmOtshet::showExtras()
         setFixedSize(size);
         Screens::refit(this);
     }
+}
+
+// The batch sheet below the amounts of compound feed, as tall as its grids;
+// the height it takes (0 for birds).
+int frmOtshet::layoutBatches()
+{
+    const bool shown = !ration().bRacion;
+    const bool planned = shown && m_plan.has_value();
+    for (QWidget* w : std::initializer_list<QWidget*>{lblEmkost, txtEmkost, cmdZamesy, cmdSaveZamesy, lblShag, txtShag,
+                                                      lblGruppa, cboGruppa})
+        w->setVisible(shown);
+    for (QWidget* w : std::initializer_list<QWidget*>{lblZamesy, grdZamesy, lblOtklon, grdOtklon})
+        w->setVisible(planned);
+    lblZamesyNote->setVisible(planned && !lblZamesyNote->text().isEmpty());
+    if (!shown)
+        return 0;
+    int y = Screens::scaled(kDopTop + 60);
+    if (planned) {
+        y = lblZamesy->geometry().bottom() + Screens::scaled(4);
+        grdZamesy->move(grdZamesy->x(), y);
+        lblOtklon->move(lblOtklon->x(), grdZamesy->geometry().bottom() + Screens::scaled(8));
+        grdOtklon->move(grdOtklon->x(), lblOtklon->geometry().bottom() + Screens::scaled(2));
+        y = grdOtklon->geometry().bottom() + Screens::scaled(6);
+        if (lblZamesyNote->isVisibleTo(this)) {
+            lblZamesyNote->setGeometry(lblZamesyNote->x(), y, lblZamesyNote->width(),
+                                       lblZamesyNote->heightForWidth(lblZamesyNote->width()));
+            y = lblZamesyNote->geometry().bottom() + Screens::scaled(6);
+        }
+    }
+    return y - Screens::scaled(kDopTop);
+}
+
+// The groups of the chosen feeds in the box, the batches split again with
+// the choices last accepted, and the grids filled.
+void frmOtshet::showBatches()
+{
+    const RationState& r = ration();
+    QStringList groups;
+    for (int i = 0; i < r.feedCount(); ++i)
+        if (const QString g = FeedRow::groupOf(r.DataKorm[std::size_t(i)]); !groups.contains(g))
+            groups << g;
+    QStringList listed;
+    for (int i = 0; i < cboGruppa->count(); ++i)
+        listed << cboGruppa->itemText(i);
+    if (listed != groups) {
+        cboGruppa->clear();
+        cboGruppa->addItems(groups);   // its change handling shows the first group's step
+    }
+    if (m_planned && !r.bRacion) {
+        const Batches::Plan p = planWith(recalled(QStringLiteral("capacity")), m_stepGroup,
+                                         recalled(stepKey(m_stepGroup), QStringLiteral("1")));
+        m_plan = p.error.isEmpty() ? std::optional<Batches::Plan>(p) : std::nullopt;
+    }
+    cmdSaveZamesy->setEnabled(m_plan.has_value());
+    if (!m_plan)
+        return;
+    const Batches::Plan& p = *m_plan;
+    lblZamesy->setText(Batches::summary(p));
+    grdZamesy->clear();
+    grdZamesy->setRowCount(r.feedCount() + 1);
+    grdZamesy->setColumnCount(int(p.batches.size()) + 1);
+    QStringList headings{QStringLiteral("Корм")};
+    for (int b = 0; b < p.batches.size(); ++b)
+        headings << (p.batches.size() == 1 ? QStringLiteral("На замес, кг")
+                                           : BatchSheet::title(p, b).replace(QStringLiteral(" кг"), QStringLiteral(", кг")));
+    grdZamesy->setHorizontalHeaderLabels(headings);
+    const auto cell = [this](int row, int column, const QString& text, bool right) {
+        auto* item = new QTableWidgetItem(text);
+        item->setTextAlignment(Qt::AlignVCenter | (right ? Qt::AlignRight : Qt::AlignLeft));
+        grdZamesy->setItem(row, column, item);
+    };
+    for (int i = 0; i <= r.feedCount(); ++i) {
+        cell(i, 0, i < r.feedCount() ? r.sKorm[std::size_t(i)] : QStringLiteral("Итого"), false);
+        for (int b = 0; b < p.batches.size(); ++b) {
+            const Batches::Batch& batch = p.batches.at(b);
+            cell(i, b + 1, Batches::kg(i < r.feedCount() ? batch.weights[std::size_t(i)] : batch.size), true);
+        }
+    }
+    fitGrid(grdZamesy);
+    grdZamesy->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int k = 0; k < Nutrients::kCount; ++k) {
+        auto* item = new QTableWidgetItem(Batches::percent(p.deviation[std::size_t(k)]));
+        item->setTextAlignment(Qt::AlignCenter);
+        grdOtklon->setItem(0, k, item);
+    }
+    fitGrid(grdOtklon);
+    lblZamesyNote->setText(p.notes.join(QLatin1Char('\n')));
+}
+
+Batches::Plan frmOtshet::planWith(const QString& capacity, const QString& group, const QString& step) const
+{
+    const RationState& r = ration();
+    std::vector<Batches::Feed> feeds;
+    for (int i = 0; i < r.feedCount(); ++i) {
+        Batches::Feed f;
+        f.row = FeedRow::of(r.DataKorm[std::size_t(i)]);
+        f.row.name = r.sKorm[std::size_t(i)];
+        const QString g = FeedRow::groupOf(r.DataKorm[std::size_t(i)]);
+        const QString typed = g == group ? step : recalled(stepKey(g), QStringLiteral("1"));
+        f.step = NumText::toDoubleLenient(typed).value_or(0);
+        f.grams = weight(i).value_or(-1);
+        feeds.push_back(f);
+    }
+    const std::optional<double> tonnes = NumText::toDouble(Text1->text());
+    return Batches::plan(tonnes.value_or(0) * 1000.0, NumText::toDoubleLenient(capacity).value_or(0), feeds);
+}
+
+// "Разбить на замесы": the capacity and the step shown are checked first; a
+// refused one leaves the choices and the batches shown as they were.
+void frmOtshet::cmdZamesy_Click()
+{
+    if (!kilograms(txtEmkost->text())) {
+        platform().message(QStringLiteral("Емкость смесителя — число килограммов больше нуля (до грамма), например 500."));
+        txtEmkost->setFocus();
+        return;
+    }
+    if (cboGruppa->count() > 0 && !kilograms(txtShag->text())) {
+        platform().message(QStringLiteral("Шаг весов — число килограммов больше нуля (до грамма), например 0,1 или 1."));
+        txtShag->setFocus();
+        return;
+    }
+    const Batches::Plan p = planWith(txtEmkost->text(), m_stepGroup, txtShag->text());
+    if (!p.error.isEmpty()) {
+        platform().message(p.error);
+        return;
+    }
+    remember(QStringLiteral("capacity"), txtEmkost->text());
+    if (cboGruppa->count() > 0)
+        remember(stepKey(m_stepGroup), txtShag->text());
+    m_plan = p;
+    m_planned = true;
+    recalculate();
+}
+
+// Another group chosen: the step typed for the one before is kept when it
+// is a step at all, and the new group's own step is shown.
+void frmOtshet::cboGruppa_Change()
+{
+    if (!m_stepGroup.isNull() && kilograms(txtShag->text()))
+        remember(stepKey(m_stepGroup), txtShag->text());
+    m_stepGroup = cboGruppa->currentIndex() < 0 ? QString() : cboGruppa->currentText();
+    if (m_stepGroup.isNull())
+        return;
+    txtShag->setText(recalled(stepKey(m_stepGroup), QStringLiteral("1")));
+    txtShag->setAccessibleName(QStringLiteral("Шаг весов, кг, для группы «%1»").arg(m_stepGroup));
+}
+
+std::optional<BatchSheet::Sheet> frmOtshet::batchSheet() const
+{
+    if (!m_plan || ration().bRacion)
+        return std::nullopt;
+    BatchSheet::Sheet s{Label3->text(), Text1->text(), recalled(QStringLiteral("capacity")), {}, *m_plan};
+    for (int i = 0; i < ration().feedCount(); ++i)
+        s.names << ration().sKorm[std::size_t(i)];
+    return s;
 }
 
 void frmOtshet::Text1_Change()

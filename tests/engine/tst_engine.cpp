@@ -3,6 +3,7 @@
 #include "data/RationState.h"
 #include "data/ReferenceData.h"
 #include "engine/BandAnalyses.h"
+#include "engine/Batches.h"
 #include "engine/Composition.h"
 #include "engine/CompositionModel.h"
 #include "engine/DiagnosisText.h"
@@ -506,6 +507,41 @@ private Q_SLOTS:
         QVERIFY(qAbs(r->objective - (200.0 / 3 + 1000.0 / 3) / 100) < 0.01);
     }
 
+    // The cheapest ration's prices and limits in words, worked by hand: A at
+    // 10 руб./кг with 80 % of the energy, B at 20 with 120 %, C at 30, the
+    // band 90-110 %; the cheapest is 75 g of A and 25 g of B, or 70 and 30
+    // where a limit holds A.
+    void priceSensitivity_data()
+    {
+        QTest::addColumn<double>("limitA");
+        QTest::addColumn<double>("groupA");   // the limit of A's group (100: none)
+        QTest::addColumn<double>("energyC");
+        QTest::addColumn<QStringList>("lines");
+        const QString a = "A: рацион тот же при цене до 20,00 руб./кг", c = "C войдет в рацион при цене ниже %1 руб./кг";
+        const QString b = "B: рацион тот же при цене от 10,00 до %1 руб./кг";
+        const QString band = Bands::nutrientName(1) + " не менее 90 % нормы: на 1 % нормы ниже — дешевле на 0,25 руб./кг";
+        QTest::newRow("the band's low end") << 100.0 << 100.0 << 100.0 << QStringList{a, b.arg("50,00"), c.arg("15,00"), band};
+        QTest::newRow("A's feeding limit") << 70.0 << 100.0 << 100.0
+            << QStringList{a, b.arg("30,00"), c.arg("20,00"), "норма дачи «A» (70 г): на 1 г больше — дешевле на 0,10 руб./кг"};
+        QTest::newRow("A's group limit") << 100.0 << 70.0 << 100.0
+            << QStringList{a, b.arg("30,00"), c.arg("20,00"), "ограничение группы «зерно» (70 %): на 1 % больше — дешевле на 0,10 руб./кг"};
+        QTest::newRow("C without energy: not even free") << 100.0 << 100.0 << 0.0
+            << QStringList{a, "B: рацион тот же при цене от 10,00 руб./кг", "C не войдет в рацион даже бесплатно", band};
+    }
+    void priceSensitivity()
+    {
+        QFETCH(double, limitA);
+        QFETCH(double, groupA);
+        QFETCH(double, energyC);
+        Bands::Model m;
+        m.feeds = {{"A", {80}, limitA, "зерно"}, {"B", {120}, 100, "шрот"}, {"C", {energyC}, 100, "шрот"}};
+        m.groups = {{"зерно", groupA}};
+        m.bands[0] = {true, 100, 90, 110};
+        const auto r = Bands::leastCost(m, {10, 20, 30});
+        QVERIFY(r && r->sensitivity);
+        QTEST(DiagnosisText::prices(m, *r->sensitivity), "lines");
+    }
+
     // A number (given in C notation) shown as text by each rule, or a text
     // read by each reader ("read ...") and shown back; "" where it is
     // refused, "—" where a result is beyond the fixed point's range.
@@ -572,6 +608,78 @@ private Q_SLOTS:
         QCOMPARE(out, expected);
         if (rule == "fixed" && !expected.isEmpty())   // what is written reads back the same
             QCOMPARE(Fixed4::fromText(expected)->raw(), fixed->raw());
+    }
+
+    // Tonnes split into batches for a mixer and scales of several steps:
+    // every batch adds up to its size and the batches to the tonnes, none
+    // over the mixer, all of one size but the last; each feed within one
+    // step of its exact share (the feed that takes the rounding's remainder
+    // within the remainder more), and the deviation from the recipe is what
+    // the rounded weights give. Feed i holds (i + 1) × 10 of every nutrient.
+    void batchSheets_data()
+    {
+        QTest::addColumn<double>("totalKg");
+        QTest::addColumn<double>("capacity");
+        QTest::addColumn<QList<double>>("grams");   // per feed, in 100 g
+        QTest::addColumn<QList<double>>("steps");   // per feed, kg
+        QTest::addColumn<QString>("expected");      // the summary, or the refusal
+        QTest::addColumn<int>("notes");
+        const QList<double> grams{60.37, 32.18, 6.22, 1.23}, mill{1, 1, 0.1, 0.1};
+        QTest::newRow("5 t in a 500 kg mixer, grains by the kilogram") << 5000.0 << 500.0 << grams << mill
+                                                                      << "Замесов: 10 по 500 кг" << 0;
+        QTest::newRow("5 t in 450 kg: the last batch smaller") << 5000.0 << 450.0 << grams << mill
+            << "Замесов: 12: 11 по 416,7 кг и последний 416,3 кг" << 0;
+        QTest::newRow("a mixer larger than the tonnes: one batch") << 300.0 << 500.0 << grams << mill << "Замесов: 1 по 300 кг" << 0;
+        QTest::newRow("a step larger than the premix in a batch") << 2000.0 << 500.0 << grams << QList<double>{1, 1, 0.1, 10}
+                                                                  << "Замесов: 4 по 500 кг" << 1;
+        QTest::newRow("capacity 0 refused") << 5000.0 << 0.0 << grams << mill << "Емкость смесителя" << 0;
+        QTest::newRow("a step finer than a gram refused") << 5000.0 << 500.0 << grams << QList<double>{1, 1, 0.1, 0.0001}
+                                                          << "Шаг весов для «Корм 3»" << 0;
+        QTest::newRow("a step larger than the mixer refused") << 5000.0 << 500.0 << grams << QList<double>{600, 600, 600, 600}
+                                                              << "Шаг весов 600 кг больше емкости смесителя 500 кг." << 0;
+    }
+    void batchSheets()
+    {
+        QFETCH(double, totalKg);
+        QFETCH(double, capacity);
+        QFETCH(QList<double>, grams);
+        QFETCH(QList<double>, steps);
+        QFETCH(QString, expected);
+        QFETCH(int, notes);
+        std::vector<Batches::Feed> feeds;
+        for (int i = 0; i < grams.size(); ++i) {
+            Batches::Feed f{{QStringLiteral("Корм %1").arg(i), {}, {}, {}}, grams[i], steps[i]};
+            f.row.content.fill(Figure((i + 1) * 10));
+            feeds.push_back(f);
+        }
+        const Batches::Plan p = Batches::plan(totalKg, capacity, feeds);
+        if (!p.error.isEmpty()) {
+            QVERIFY2(p.error.startsWith(expected), qPrintable(p.error));
+            return;
+        }
+        QCOMPARE(Batches::summary(p), expected);
+        QCOMPARE(p.notes.size(), notes);
+        std::int64_t all = 0;
+        for (const Batches::Batch& b : p.batches) {
+            all += b.count * b.size;
+            QVERIFY(b.size <= capacity * 1000 && b.size <= p.batches.first().size);
+            QCOMPARE(std::accumulate(b.weights.begin(), b.weights.end(), std::int64_t(0)), b.size);
+            double rest = 0, nutrient = 0, recipe = 0;
+            for (int i = 0; i < grams.size(); ++i) {
+                const double exact = b.size * grams[i] / std::accumulate(grams.begin(), grams.end(), 0.0);
+                const double off = std::abs(double(b.weights[std::size_t(i)]) - exact);
+                rest += steps[i] * 500;
+                if (i != b.carrier)
+                    QVERIFY2(off <= steps[i] * 1000 + 1e-6, qPrintable(QString::number(i)));
+                // The worksheet takes a weight to a hundredth of a gram in 100 g.
+                nutrient += std::round(b.weights[std::size_t(i)] * 10000.0 / b.size) / 100 * (i + 1) * 10 / 100, recipe += grams[i] * (i + 1) * 10 / 100;
+            }
+            if (b.carrier >= 0)
+                QVERIFY(std::abs(b.weights[std::size_t(b.carrier)] - b.size * grams[b.carrier] / 100) <= steps[b.carrier] * 1000 + rest);
+            QVERIFY(std::abs(*p.deviation[0]) >= std::abs(*b.deviation[0]) - 1e-9);
+            QVERIFY(std::abs(*b.deviation[0] - (nutrient - recipe) / recipe * 100) < 0.005);
+        }
+        QCOMPARE(all, std::int64_t(std::llround(totalKg * 1000)));
     }
 };
 

@@ -50,7 +50,7 @@ double number(const Figure& v) { return v.value.value_or(0.0); }
 // r of A within lo[r] .. hi[r] (lo[r] = -HUGE_VAL: bounded above only).
 std::optional<double> solve(const std::vector<std::vector<double>>& A, const std::vector<double>& lo,
                             const std::vector<double>& hi, const std::vector<double>& objective,
-                            const std::vector<double>& colHi, bool maximise)
+                            const std::vector<double>& colHi, bool maximise, std::vector<double>* x = nullptr)
 {
     glp_prob* lp = glp_create_prob();
     glp_set_obj_dir(lp, maximise ? GLP_MAX : GLP_MIN);
@@ -76,6 +76,8 @@ std::optional<double> solve(const std::vector<std::vector<double>>& A, const std
     parm.msg_lev = GLP_MSG_OFF;
     const bool ok = glp_simplex(lp, &parm) == 0 && glp_get_status(lp) == GLP_OPT;
     const double value = glp_get_obj_val(lp);
+    for (std::size_t j = 0; x && j < objective.size(); ++j)
+        x->push_back(glp_get_col_prim(lp, int(j) + 1));
     glp_delete_prob(lp);
     return ok ? std::optional<double>(value) : std::nullopt;
 }
@@ -83,7 +85,7 @@ std::optional<double> solve(const std::vector<std::vector<double>>& A, const std
 } // namespace
 
 std::optional<double> glpkOptimum(const QList<GroupRecord>& groups, const std::vector<double>& objective,
-                                  double tolerance, bool maximise)
+                                  double tolerance, bool maximise, std::vector<double>* x)
 {
     const RationState& s = ration();
     const int n = s.feedCount();
@@ -107,7 +109,7 @@ std::optional<double> glpkOptimum(const QList<GroupRecord>& groups, const std::v
         lo.push_back(r * (1 - tolerance / 100));
         hi.push_back(r * (1 + tolerance / 100));
     }
-    return solve(A, lo, hi, objective, limits, maximise);
+    return solve(A, lo, hi, objective, limits, maximise, x);
 }
 
 std::optional<double> glpkOptimum(const mdlSimplex::Tableau& t, int n)

@@ -29,9 +29,9 @@ QList<GroupRecord> loadRation(ReferenceData& data, const QString& category, cons
 // alone, apart from the program's own models: grams within the feeding limits
 // and the group limits, 100 g in all, and (tolerance >= 0) every main nutrient
 // within ±tolerance % of the requirement. The optimum of `objective` (per gram
-// of each feed), or nullopt when there is none.
+// of each feed), or nullopt when there is none; its grams into `x` if given.
 std::optional<double> glpkOptimum(const QList<GroupRecord>& groups, const std::vector<double>& objective,
-                                  double tolerance = -1, bool maximise = false);
+                                  double tolerance = -1, bool maximise = false, std::vector<double>* x = nullptr);
 
 // The optimum of the programme a tableau holds, by GLPK: the negated
 // objective row maximised over x_1 .. x_n >= 0 within the constraint rows.

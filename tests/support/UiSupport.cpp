@@ -40,6 +40,7 @@ Fresh::Fresh()
     recentCalculations().reset();
     CalcHistory::forget();
     frmOtshet::iKolGolov = 0;
+    frmOtshet::batchChoices.reset();
 }
 
 FreshFrame::FreshFrame()

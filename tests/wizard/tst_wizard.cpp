@@ -690,6 +690,101 @@ private Q_SLOTS:
             QCOMPARE(sheet.weightText(i), NumText::format00F(ration().SimplexRez[std::size_t(i)] * 100.0f));
     }
 
+    // The batch sheet of compound feed, typed on the report sheet: the
+    // tonnes, the mixer's capacity, and by the keyboard the step of the
+    // minerals' and the premixes' scale (the grains' stays 1 kg). A refused
+    // capacity or step leaves the batches and the choices as they were: the
+    // tonnes changed afterwards split again with the last accepted ones.
+    void batchSheet_data()
+    {
+        QTest::addColumn<QStringList>("typed");   // tonnes, capacity, the step of both groups
+        QTest::addColumn<QStringList>("shown");   // the summary or the message, the note
+        const QString capacity = "Емкость смесителя — число килограммов больше нуля (до грамма), например 500.";
+        QTest::newRow("5 t in 500 kg, saved and printed") << QStringList{"5", "500", "0,1"} << QStringList{"Замесов: 10 по 500 кг", ""};
+        QTest::newRow("a mixer larger than the tonnes") << QStringList{"1", "2000", "0,1"} << QStringList{"Замесов: 1 по 1000 кг", ""};
+        QTest::newRow("a step larger than the premix") << QStringList{"5", "500", "10"} << QStringList{"Замесов: 10 по 500 кг",
+            "«Премикс для бройлеров и родительского стада 1%»: шаг весов 10 кг больше его количества на замес (6,15 кг)."};
+        QTest::newRow("capacity 0 refused") << QStringList{"5", "0", "0,1"} << QStringList{capacity, ""};
+        QTest::newRow("capacity not a number refused") << QStringList{"5", "полтонны", "0,1"} << QStringList{capacity, ""};
+        QTest::newRow("step 0 refused") << QStringList{"5", "500", "0"}
+            << QStringList{"Шаг весов — число килограммов больше нуля (до грамма), например 0,1 или 1.", ""};
+    }
+    void batchSheet()
+    {
+        QFETCH(QStringList, typed);
+        QFETCH(QStringList, shown);
+        const QStringList feeds{"Кукуруза", "Шрот соевый", "Известняк (известняковая мука)", "Премикс для бройлеров и родительского стада 1%"};
+        QWidget* otshet = openReport(openWorksheet(feeds, kBroilers, {"60,37", "32,18", "6,22", "1,23"}), "optKombikorm");
+        auto* step = find<QLineEdit>(otshet, "txtShag");
+        m_fresh->frame.activateWindow();   // the window system gives it back after the modal dialog
+        QVERIFY(QTest::qWaitForWindowActive(&m_fresh->frame));
+        const auto split = [&](const QStringList& values) {
+            typeOver(find<QLineEdit>(otshet, "Text1"), values[0]);
+            typeOver(find<QLineEdit>(otshet, "txtEmkost"), values[1]);
+            for (const QString group : {"Минеральные", "Премиксы"}) {
+                QTest::mouseClick(step, Qt::LeftButton);
+                QTest::keyClick(step, Qt::Key_Tab);
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home);
+                for (int i = 0; i < 4 && find<QComboBox>(otshet, "cboGruppa")->currentText() != group; ++i)
+                    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+                typeOver(step, values[2]);
+            }
+            press(otshet, "cmdZamesy");
+        };
+        const auto grid = [&](const char* name) {
+            QList<QStringList> rows;
+            auto* g = find<QTableWidget>(otshet, name);
+            for (int r = 0; r < g->rowCount(); ++r) {
+                rows << QStringList();
+                for (int c = 0; c < g->columnCount(); ++c)
+                    rows.last() << g->item(r, c)->text();
+            }
+            return rows;
+        };
+        if (!shown[0].startsWith("Замесов")) {   // refused after a good split
+            split({"5", "500", "0,1"});
+            const QList<QStringList> before = grid("grdZamesy");
+            split(typed);
+            QCOMPARE(fake().messages, QStringList{shown[0]});
+            QCOMPARE(grid("grdZamesy"), before);
+            typeOver(find<QLineEdit>(otshet, "Text1"), "3");
+            QCOMPARE(textOf(otshet, "lblZamesy"), "Замесов: 6 по 500 кг");
+            QCOMPARE(grid("grdZamesy"), before);
+            return;
+        }
+        split(typed);
+        QCOMPARE(fake().messages, QStringList());
+        QCOMPARE(textOf(otshet, "lblZamesy"), shown[0]);
+        QCOMPARE(textOf(otshet, "lblZamesyNote"), shown[1]);
+        const QList<QStringList> rows = grid("grdZamesy");
+        double sum = 0;
+        for (int i = 0; i < feeds.size(); ++i) {
+            sum += *NumText::toDouble(rows[i][1]);
+            QCOMPARE(rows[i][0], feeds[i]);
+        }
+        QCOMPARE(rows.value(4), (QStringList{"Итого", shown[0].section(' ', 3, 3)}));
+        QCOMPARE(NumText::plain(NumText::roundHalfEven(sum, 3)), rows[4][1]);
+        if (typed[2] == "0,1")   // the grains by the kilogram
+            QCOMPARE(rows[0][1], QString(shown[0].contains("1000") ? "604" : "302"));
+        for (const QString& cell : grid("grdOtklon").value(0))   // the limestone takes the remainder: about 1 % calcium
+            QVERIFY2(std::abs(NumText::toDouble(cell).value_or(99)) <= (typed[2] == "10" ? 70.0 : 2.0), qPrintable(cell));
+        if (QTest::currentDataTag() != QByteArray("5 t in 500 kg, saved and printed"))
+            return;
+        const QString file = m_fresh->dir.filePath("замесы.txt");
+        fake().saveAnswers << file;
+        press(otshet, "cmdSaveZamesy");
+        const auto lines = TextFile::readLines(file);
+        QVERIFY(lines && lines->contains("      Емкость смесителя: 500 кг") && lines->contains("      " + shown[0]));
+        QVERIFY(lines->contains(QString("      Итого").leftJustified(47) + "500     кг"));
+        fake().pdfAnswers << m_fresh->dir.filePath("рецепт.pdf");
+        menuItem("mnuPrint")->trigger();
+        const QList<QList<QStringList>> tables = tablesOf(*fake().previewDocs.value(0));
+        QCOMPARE(tables.value(3).value(0), (QStringList{"Корм", "На замес, кг"}));
+        QCOMPARE(tables.value(3).mid(1), rows);
+        QCOMPARE(tables.value(4).value(1), grid("grdOtklon").value(0));
+    }
+
     // Compound feed from a mix without energy: its kilograms stand, only the
     // daily amount for one bird cannot be given. (A ration without energy is
     // in the bad-input table.)
@@ -929,6 +1024,7 @@ private Q_SLOTS:
         if (!left.isEmpty()) {
             QCOMPARE(textsOf(sheet, "txtWes(%1)", 2), left);
             QVERIFY(!textOf(sheet, "lblDiagnosis").contains("Самый дешевый"));
+            QVERIFY(!find(sheet, "lstCeny")->isVisible());
             QVERIFY(!find<QPushButton>(sheet, "cmdPodstavit")->isEnabled());
             return;
         }
@@ -958,6 +1054,35 @@ private Q_SLOTS:
         const QString line = QString("Самый дешевый сбалансированный рацион: %1 руб./кг, на листе: %2 руб./кг");
         QVERIFY2(textOf(sheet, "lblDiagnosis").contains(line.arg(NumText::format00(cost), NumText::format00(costOfSheet()))),
                  qPrintable(textOf(sheet, "lblDiagnosis")));
+
+        // A line for each feed, then the limits. Each price bound against the
+        // test's own model: just inside it the cheapest ration keeps its
+        // weights, just past it they change (bounds are shown to the kopeck,
+        // rounded inwards).
+        const auto weightsAt = [&](int i, double price) {
+            std::vector<double> objective = perGram, x;
+            objective[std::size_t(i)] = price / 100;
+            TestSupport::glpkOptimum(groups.groupLimits().records, objective, tolerance.toDouble(), false, &x);
+            QList<qint64> micrograms;
+            for (double g : x)
+                micrograms << qRound64(g * 1e6);
+            return micrograms;
+        };
+        const QList<qint64> base = weightsAt(0, prices[0]);
+        auto* ceny = find<QListWidget>(sheet, "lstCeny");
+        QVERIFY(ceny->isVisible() && ceny->count() > feeds.size());
+        const QHash<QString, QPair<double, double>> steps{{"ниже", {0.015, -0.005}}, {"от", {0.005, -0.015}}, {"до", {-0.005, 0.015}}};
+        for (int i = 0; i < feeds.size(); ++i) {
+            const QString said = ceny->item(i)->text();
+            auto bounds = QRegularExpression("(ниже|от|до) (\\d+,\\d\\d) руб").globalMatch(said);
+            QVERIFY2(said.startsWith(feeds[i]) && (bounds.hasNext() || said.endsWith("даже бесплатно")), qPrintable(said));
+            QVERIFY2(bounds.hasNext() || weightsAt(i, 0) == base, qPrintable(said));
+            for (const auto& bound : bounds) {
+                const double at = *NumText::toDouble(bound.captured(2));
+                const auto [inside, past] = steps.value(bound.captured(1));
+                QVERIFY2(weightsAt(i, at + inside) == base && weightsAt(i, at + past) != base, qPrintable(said));
+            }
+        }
     }
     // "учитывать аминокислоты и клетчатку" ticked: below the sheet a row per
     // norm of the category with each feed's part and the total, green within
@@ -1036,7 +1161,7 @@ private Q_SLOTS:
     void readerAndKeys_data()
     {
         QTest::addColumn<QString>("route");   // a screen of the wizard, or a menu item
-        for (const char* route : {"category", "feeds", "worksheet", "kind", "report", "mnuKorm", "mnuVargo", "mnuCena",
+        for (const char* route : {"category", "feeds", "worksheet", "kind", "report", "compound report", "mnuKorm", "mnuVargo", "mnuCena",
                                   "mnuDopKorm", "mnuDopKurwi", "mnuKurwiKorm", "mnuPokazatel", "group limits"})
             QTest::newRow(route) << route;
     }
@@ -1051,13 +1176,15 @@ private Q_SLOTS:
             menuItem(route == "category" ? "mnuNRaschet" : route == "group limits" ? "mnuKorm" : qPrintable(route))->trigger();
         if (route == "group limits")
             onNextModal(qApp, inModal), press(m_fresh->frame.mdiArea()->activeSubWindow()->widget(), "Command1");
-        if (route == "worksheet" || route == "kind" || route == "report") {
+        if (route == "worksheet" || route == "kind" || route.endsWith("report")) {
             s = openWorksheet({"Кукуруза", "Шрот соевый"}, kBroilers, {"60", "40"});
             QTest::mouseClick(find(s, "chkDop"), Qt::LeftButton);
             press(s, "cmdPochemu");
             if (route == "kind")
                 onNextModal(qApp, inModal), press(s, "cmdDalee");
-            s = route == "report" ? openReport(s) : s;
+            s = route.endsWith("report") ? openReport(s, route == "report" ? "" : "optKombikorm") : s;
+            if (route == "compound report")   // the batch sheet's grids shown
+                typeOver(find<QLineEdit>(s, "txtEmkost"), "500"), press(s, "cmdZamesy");
             m_fresh->frame.activateWindow();   // the window system gives it back after the modal dialog
             QVERIFY(QTest::qWaitForWindowActive(&m_fresh->frame));
         }
