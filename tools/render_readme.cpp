@@ -222,7 +222,7 @@ int main(int argc, char** argv)
     otshet = screen(w, QStringLiteral("frmOtshet"));
     child<QLineEdit>(otshet, QStringLiteral("Text1"))->setText(QStringLiteral("5"));
     child<QLineEdit>(otshet, QStringLiteral("txtEmkost"))->setText(QStringLiteral("500"));
-    for (const QString group : {QStringLiteral("Минеральные"), QStringLiteral("Премиксы")}) {
+    for (const QString& group : {QStringLiteral("Минеральные"), QStringLiteral("Премиксы")}) {
         child<QComboBox>(otshet, QStringLiteral("cboGruppa"))->setCurrentText(group);
         child<QLineEdit>(otshet, QStringLiteral("txtShag"))->setText(QStringLiteral("0,1"));
     }
