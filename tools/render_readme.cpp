@@ -2,9 +2,10 @@
 // main window with the worksheet of a ration balanced by "Расчитать", the
 // report sheet of that ration for a flock, the price editor with example
 // prices beside the worksheet, the diagnosis pane of a worksheet that
-// "Расчитать" cannot balance, and the worksheet of the first ration with
-// "учитывать аминокислоты и клетчатку" ticked, and the batch sheet of that
-// ration as 5 t of compound feed.
+// "Расчитать" cannot balance, the worksheet of the first ration with
+// "учитывать аминокислоты и клетчатку" ticked, the batch sheet of that
+// ration as 5 t of compound feed, and the preview of a laboratory's table of
+// feeds brought in by "Импорт кормов...".
 //
 //   QT_QPA_PLATFORM=offscreen ./render_readme <output directory>
 
@@ -19,6 +20,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -77,7 +79,8 @@ public:
     void message(const QString&, MessageKind) override {}
     Answer question(const QString&) override { return Answer::No; }
     QString saveFileName(const QString&, const QString&) override { return {}; }
-    QString openFileName(const QString&, const QString&) override { return {}; }
+    QString openFileName(const QString&, const QString&) override { return openAnswer; }
+    QString openAnswer;
     bool openUrl(const QUrl&) override { return false; }
     bool viewTextFile(const QString&, const QString&) override { return false; }
     QString printPreview(QTextDocument&, const QString&) override { return {}; }
@@ -251,5 +254,21 @@ int main(int argc, char** argv)
     child<QAbstractButton>(racion, QStringLiteral("chkDop"))->setChecked(true);
     settle();
     ok &= save(*racion, out, QStringLiteral("extras.png"));
+
+    // A laboratory's table: a new feed, a change, a line refused.
+    QFile lab(work.filePath(QStringLiteral("лаборатория.csv")));
+    ok &= lab.open(QIODevice::WriteOnly)
+        && lab.write(QStringLiteral("basa_name_kormow;protein;lizin;ob_en;calciy_;pospor;natriy;A;D;B3;granic;cena\r\n"
+                                    "Кукуруза;9,2;0,28;;;;;;;;;16\r\n"
+                                    "Горох (партия 12);21,5;1,45;285;0,12;0,42;0,04;0;0;0,18;25;21,5\r\n"
+                                    "Шрот соевый;45,о;;;;;;;;;;\r\n").toUtf8()) > 0;
+    lab.close();
+    quiet.openAnswer = lab.fileName();
+    w.findChild<QAction*>(QStringLiteral("mnuImportBasa"))->trigger();
+    settle();
+    if (QWidget* preview = screen(w, QStringLiteral("frmImport")))
+        ok &= save(*preview, out, QStringLiteral("import.png"));
+    else
+        ok = false;
     return ok ? 0 : 1;
 }

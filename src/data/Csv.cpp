@@ -2,7 +2,7 @@
 
 namespace Csv {
 
-std::optional<QList<Record>> parse(QStringView text, int* badLine)
+std::optional<QList<Record>> parse(QStringView text, int* badLine, QChar separator)
 {
     QList<Record> out;
     Record record;
@@ -38,7 +38,7 @@ std::optional<QList<Record>> parse(QStringView text, int* badLine)
                 inQuotes = false;
                 closed = true;
             }
-        } else if (c == u',') {
+        } else if (c == separator) {
             record.fields << field;
             field.clear();
             started = true;
@@ -59,6 +59,15 @@ std::optional<QList<Record>> parse(QStringView text, int* badLine)
         return fail(record.line);
     endRecord();
     return out;
+}
+
+QString field(const QString& text, QChar separator)
+{
+    if (!text.contains(separator) && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r'))
+        return text;
+    QString quoted = text;
+    quoted.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + quoted + u'"';
 }
 
 } // namespace Csv

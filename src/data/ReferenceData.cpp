@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <type_traits>
 
 Figure::Figure(const QVariant& v)
@@ -298,4 +299,68 @@ QString ReferenceData::priceTableMissing(bool* made)
             .arg(QDir::toNativeSeparators(databasePath()));
     return QStringLiteral("В базе данных %1 нет таблицы цен, и создать ее не удалось: %2")
         .arg(QDir::toNativeSeparators(databasePath()), error);
+}
+
+QString ReferenceData::rows(const QString& statement, QList<QVariantList>& out)
+{
+    QSqlQuery q(m_control.database());
+    q.setForwardOnly(true);
+    bool ok = q.exec(statement);
+    while (ok && q.next()) {
+        QVariantList row;
+        for (int i = 0; i < q.record().count(); ++i)
+            row << q.value(i);
+        out << row;
+    }
+    if (!ok || q.lastError().isValid())
+        return QStringLiteral("Не удалось прочитать базу данных %1: %2")
+            .arg(QDir::toNativeSeparators(databasePath()), q.lastError().text());
+    return QString();
+}
+
+QString ReferenceData::writeFeeds(const QList<FeedWrite>& feeds)
+{
+    QSqlDatabase db = m_control.database();
+    QSqlQuery q(db);
+    const QStringList columns = Database::tables().at(0).columns;
+    const auto exec = [&q](const QString& statement, const QVariantList& values) {
+        if (!q.prepare(statement))
+            return false;
+        for (const QVariant& v : values)
+            q.addBindValue(v);
+        return q.exec();
+    };
+    bool ok = db.transaction();
+    for (const FeedWrite& f : feeds) {
+        if (!ok)
+            break;
+        if (f.isNew) {
+            QVariantList values{f.name};
+            for (int c = 1; c < columns.size(); ++c)
+                values << f.basa.value(c);
+            ok = exec(QStringLiteral("Insert Into basa Values (?%1)").arg(QStringLiteral(", ?").repeated(columns.size() - 1)),
+                      values);
+        }
+        for (auto it = f.basa.begin(); ok && !f.isNew && it != f.basa.end(); ++it)
+            ok = exec(QStringLiteral("Update basa Set %1 = ? Where basa_name_kormow = ?").arg(columns.at(it.key())),
+                      {it.value(), f.name});
+        for (auto it = f.extras.begin(); ok && it != f.extras.end(); ++it) {
+            ok = exec(QStringLiteral("Delete From basa_pokazatel Where basa_name_kormow = ? And kod = ?"), {f.name, it.key()});
+            if (ok && !it.value().isNull())
+                ok = exec(QStringLiteral("Insert Into basa_pokazatel (basa_name_kormow, kod, znachenie) Values (?, ?, ?)"),
+                          {f.name, it.key(), it.value()});
+        }
+        if (ok && f.price) {
+            ok = exec(QStringLiteral("Delete From cena Where basa_name_kormow = ?"), {f.name});
+            if (ok && !f.price->isNull())
+                ok = exec(QStringLiteral("Insert Into cena (basa_name_kormow, cena) Values (?, ?)"), {f.name, *f.price});
+        }
+    }
+    if (ok)
+        ok = db.commit();
+    if (ok)
+        return QString();
+    const QString why = q.lastError().isValid() ? q.lastError().text() : db.lastError().text();
+    db.rollback();
+    return why;
 }

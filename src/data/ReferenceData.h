@@ -75,6 +75,18 @@ struct PricedFeed {
 // stored (the first row of a pair counts).
 using ExtraContents = QHash<QString, QHash<QString, Figure>>;
 
+// What an import writes of one feed: its row of basa (a new one whole, else
+// the columns given), its contents of extra nutrients by code and its price
+// (null: none), each only where given.
+struct FeedWrite {
+    QString name;
+    bool isNew = false;
+    QHash<int, QVariant> basa;          // by column of basa
+    QHash<QString, QVariant> extras;    // by code
+    std::optional<QVariant> price;
+    bool operator==(const FeedWrite&) const = default;
+};
+
 // The one road to the reference tables of treba.mdb (basa, kurwi, granica)
 // and to the prices (cena): every statement the program runs against them to
 // read or write a row goes through here, over a data control, and comes back
@@ -133,6 +145,14 @@ public:
     // Stores the price of a feed (none: its rows go), every row of its name
     // replaced in one transaction. Empty when done, else SQLite's reason.
     QString storePrice(const QString& feed, std::optional<double> price);
+    // Every row the statement gives, read at once; empty when done, else the
+    // reason in Russian.
+    QString rows(const QString& statement, QList<QVariantList>& out);
+    // Writes the feeds in one transaction: every row of each name is changed,
+    // a new feed is added, its contents and price replace the old ones. All
+    // or nothing: empty when done, else SQLite's reason.
+    QString writeFeeds(const QList<FeedWrite>& feeds);
+
     // After the price table could not be read: when it is missing, it is made
     // now if the file takes it (*made set: read it again); else the reason in
     // Russian, which says so when the file is read-only. Empty when the table

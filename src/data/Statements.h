@@ -58,6 +58,10 @@ inline QString feedShares(const QString& categoryName)
     return QStringLiteral("Select basa_name_kormow, min_dacha, max_dacha From kurwi_korm Where kategoriy_ptici = '")
         + quoted(categoryName) + QStringLiteral(" Order by rowid");
 }
+// The whole tables as the spreadsheets take them out.
+inline const QString allPrices = QStringLiteral("Select basa_name_kormow, cena From cena Order by rowid");
+inline const QString allExtraNorms = QStringLiteral(
+    "Select kategoriy_ptici, kod, min_norma, max_norma From kurwi_pokazatel Order by rowid");
 inline const QString allGroups = QStringLiteral("Select * from granica ");
 inline const QString kurwiEditor = QStringLiteral("Select * from kurwi order by kategoriy_ptici");
 inline const QString basaEditor = QStringLiteral("Select * from basa order by basa_name_kormow");

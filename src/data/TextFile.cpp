@@ -172,6 +172,11 @@ bool writeLines(const QString& path, const QStringList& lines, Error* error)
             error->message = QStringLiteral("Файл %1 не записан. ").arg(QDir::toNativeSeparators(path)) + error->message;
         return false;
     }
+    return writeBytes(path, *bytes, error);
+}
+
+bool writeBytes(const QString& path, const QByteArray& bytes, Error* error)
+{
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         if (error)
@@ -182,7 +187,7 @@ bool writeLines(const QString& path, const QStringList& lines, Error* error)
     // only while the buffer is flushed on commit would otherwise go unseen,
     // and an empty or partial file would replace the old one.
     QString reason;
-    if (file.write(*bytes) != bytes->size() || !file.flush() || file.error() != QFileDevice::NoError)
+    if (file.write(bytes) != bytes.size() || !file.flush() || file.error() != QFileDevice::NoError)
         reason = file.errorString();
     else if (!synced(file.handle()))
         reason = QString::fromLocal8Bit(std::strerror(errno));

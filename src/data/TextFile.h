@@ -39,6 +39,8 @@ QStringList decodeLines(const QByteArray& bytes);
 // it is written and synced, so a failure (a full disk included) leaves an
 // existing file as it was.
 bool writeLines(const QString& path, const QStringList& lines, Error* error = nullptr);
+// The same for bytes already encoded.
+bool writeBytes(const QString& path, const QByteArray& bytes, Error* error = nullptr);
 // Reads a whole file; with maxBytes set, reads no more than that and refuses
 // a longer file.
 std::optional<QStringList> readLines(const QString& path, Error* error = nullptr, qint64 maxBytes = 0);

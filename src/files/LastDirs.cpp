@@ -22,6 +22,7 @@ QString key(Kind kind)
     switch (kind) {
     case Kind::Calculation: return QStringLiteral("lastDirs/kalk");
     case Kind::Report: return QStringLiteral("lastDirs/txt");
+    case Kind::Sheet: return QStringLiteral("lastDirs/csv");
     case Kind::Pdf: break;
     }
     return QStringLiteral("lastDirs/pdf");

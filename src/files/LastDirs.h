@@ -9,7 +9,7 @@
 // own run only.
 namespace LastDirs {
 
-enum class Kind { Calculation, Report, Pdf };
+enum class Kind { Calculation, Report, Pdf, Sheet };
 
 QString dir(Kind kind);
 // Remembers the folder that holds filePath for this kind of file.

@@ -8,6 +8,8 @@ namespace FileFilters {
 
 inline const QString kalk = QStringLiteral("Файл калькулятора (*.kalk)|*.kalk");
 inline const QString txt = QStringLiteral("Текстовые файлы(*.txt)|*.txt");
+// The spreadsheets the feed library goes out and comes in as.
+inline const QString csv = QStringLiteral("Таблицы CSV (*.csv)|*.csv");
 
 // "Файл калькулятора (*.kalk)|*.kalk" -> "Файл калькулятора (*.kalk)"
 inline QString toQtFilter(const QString& filter)
@@ -32,6 +34,8 @@ inline QString suffix(const QString& filter)
 // The title of the dialog that saves or opens this kind of file.
 inline QString dialogTitle(const QString& filter, bool save)
 {
+    if (filter == csv)
+        return save ? QStringLiteral("Экспорт в таблицу") : QStringLiteral("Импорт кормов");
     if (filter == kalk)
         return save ? QStringLiteral("Сохранить расчет") : QStringLiteral("Открыть старый расчет");
     return save ? QStringLiteral("Записать рацион в файл") : QStringLiteral("Смотреть или печатать рацион");

@@ -89,6 +89,14 @@ void MDIForm1::createMenus()
         addItem(mnuFile, "mnuOpenRacion", QStringLiteral("Смо&треть\\Печатать  рацион..."));
     mnuPrint = addItem(mnuFile, "mnuPrint", QStringLiteral("&Печать..."));
     mnuPrint->setShortcut(QKeySequence::Print);
+    addSeparator(mnuFile, "mnuSheetSep");
+    QMenu* mnuExport = mnuFile->addMenu(QStringLiteral("&Экспорт"));
+    mnuExport->setObjectName(QStringLiteral("mnuExport"));
+    mnuExport->menuAction()->setObjectName(QStringLiteral("mnuExport"));
+    QAction* mnuExportBasa = addItem(mnuExport, "mnuExportBasa", QStringLiteral("&Корма..."));
+    QAction* mnuExportKurwi = addItem(mnuExport, "mnuExportKurwi", QStringLiteral("&Нормы птицы..."));
+    mnuExportRacion = addItem(mnuExport, "mnuExportRacion", QStringLiteral("&Рацион..."));
+    QAction* mnuImportBasa = addItem(mnuFile, "mnuImportBasa", QStringLiteral("&Импорт кормов..."));
     addSeparator(mnuFile, "mnu2");
     QAction* mnuExit = addItem(mnuFile, "mnuExit", QStringLiteral("За&крыть"));
 
@@ -125,6 +133,10 @@ void MDIForm1::createMenus()
     connect(mnuSaveR, &QAction::triggered, this, [] { Navigation::saveCalculation(); });
     connect(mnuSaveRacion, &QAction::triggered, this, [] { Navigation::writeReport(); });
     connect(mnuOpenRacion, &QAction::triggered, this, [] { Navigation::viewReport(); });
+    connect(mnuExportBasa, &QAction::triggered, this, [] { Navigation::exportFeeds(); });
+    connect(mnuExportKurwi, &QAction::triggered, this, [] { Navigation::exportNorms(); });
+    connect(mnuExportRacion, &QAction::triggered, this, [] { Navigation::exportRation(); });
+    connect(mnuImportBasa, &QAction::triggered, this, [] { Navigation::importFeeds(); });
     connect(mnuPrint, &QAction::triggered, this, [] { Navigation::printReport(); });
     connect(&recentCalculations(), &RecentCalculations::changed, this, &MDIForm1::fillRecent);
     fillRecent();
@@ -153,6 +165,7 @@ QAction* MDIForm1::actionFor(MenuItem item) const
     case MenuItem::Vargo: return mnuVargo;
     case MenuItem::Programm: return mnuProgramm;
     case MenuItem::Cena: return mnuCena;
+    case MenuItem::ExportRacion: return mnuExportRacion;
     }
     return nullptr;
 }

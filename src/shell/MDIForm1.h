@@ -67,5 +67,6 @@ private:
     QAction* mnuKorm = nullptr;
     QAction* mnuVargo = nullptr;
     QAction* mnuCena = nullptr;
+    QAction* mnuExportRacion = nullptr;
     QAction* mnuProgramm = nullptr;
 };

@@ -18,12 +18,20 @@ void MenuRules::set(MenuItem item, bool enabled)
     Q_EMIT changed(item, enabled);
 }
 
+void MenuRules::sheetOpen(bool* which, bool open)
+{
+    *which = open;
+    set(MenuItem::ExportRacion, m_racionOpen || m_otshetOpen);
+}
+
 void MenuRules::reset()
 {
     for (bool& e : m_enabled)
         e = true;
     m_enabled[int(MenuItem::SaveR)] = false;
     m_enabled[int(MenuItem::SaveRacion)] = false;
+    m_enabled[int(MenuItem::ExportRacion)] = false;
+    m_racionOpen = m_otshetOpen = false;
     for (int i = 0; i < kMenuItemCount; ++i)
         Q_EMIT changed(MenuItem(i), m_enabled[i]);
 }
@@ -37,6 +45,8 @@ void MenuRules::report(MenuEvent event)
     case MenuEvent::BasaLoaded:
     case MenuEvent::RacionActivated:
         set(MenuItem::Racion, false);
+        if (event == MenuEvent::RacionActivated)
+            sheetOpen(&m_racionOpen, true);
         break;
     case MenuEvent::OpenCalcFailed:
     case MenuEvent::KurwiClosed:
@@ -49,14 +59,17 @@ void MenuRules::report(MenuEvent event)
     case MenuEvent::RacionClosed:
         set(MenuItem::Racion, true);
         set(MenuItem::SaveR, false);
+        sheetOpen(&m_racionOpen, false);
         break;
     case MenuEvent::OtshetLoaded:
         set(MenuItem::SaveRacion, true);
+        sheetOpen(&m_otshetOpen, true);
         break;
     case MenuEvent::OtshetActivated:
         // "Сохранить расчет..." stays as the worksheet left it: the calculation
         // behind the report can be saved from here too.
         set(MenuItem::SaveRacion, true);
+        sheetOpen(&m_otshetOpen, true);
         break;
     case MenuEvent::OtshetBack:
         set(MenuItem::SaveR, true);
@@ -64,6 +77,7 @@ void MenuRules::report(MenuEvent event)
     case MenuEvent::OtshetClosed:
         set(MenuItem::Racion, true);
         set(MenuItem::SaveRacion, false);
+        sheetOpen(&m_otshetOpen, false);
         break;
     case MenuEvent::KormEditorOpened:
         set(MenuItem::Korm, false);

@@ -13,8 +13,9 @@ enum class MenuItem {
     Vargo,       // mnuVargo "птицы"
     Programm,    // mnuProgramm "О программе"
     Cena,        // mnuCena "цены кормов"
+    ExportRacion, // mnuExportRacion "Рацион...": while a worksheet or a report sheet is open
 };
-inline constexpr int kMenuItemCount = 7;
+inline constexpr int kMenuItemCount = 8;
 
 enum class MenuEvent {
     NewCalcChosen,        // "Новый расчет"
@@ -47,8 +48,8 @@ public:
     MenuRules();
     bool isEnabled(MenuItem item) const;
     void report(MenuEvent event);
-    // Back to the start-up states ("Сохранить расчет..." and
-    // "Записать рацион в файл..." off, everything else on).
+    // Back to the start-up states ("Сохранить расчет...",
+    // "Записать рацион в файл..." and the ration's export off, everything else on).
     void reset();
 
 Q_SIGNALS:
@@ -56,7 +57,10 @@ Q_SIGNALS:
 
 private:
     void set(MenuItem item, bool enabled);
+    void sheetOpen(bool* which, bool open);
     bool m_enabled[kMenuItemCount];
+    bool m_racionOpen = false;
+    bool m_otshetOpen = false;
 };
 
 // The one table of the program.

@@ -72,5 +72,12 @@ void printReport();        // "Печать...": the report sheet in the print p
 void writeReport();        // "Записать рацион в файл..."
 void writeBatches();       // the report sheet's "Сохранить замесы..."
 void viewReport();         // "Смотреть\Печатать  рацион..."
+// "Экспорт": the feeds, the norms of the categories, the ration on the
+// worksheet (and its report sheet) as spreadsheets; "Импорт кормов...": a
+// table of feeds or a price list read into the feeds, after its preview.
+void exportFeeds();
+void exportNorms();
+void exportRation();
+void importFeeds();
 
 } // namespace Navigation

@@ -445,6 +445,10 @@ private Q_SLOTS:
         // a quote out of place is refused at its line.
         QCOMPARE(Csv::parse(u"a,b\r\n\"Шрот, \"\"М\"\"\",\"\"\r\n\r\n\"x\ny\",1"_s),
                  (QList<Csv::Record>{{1, {u"a"_s, u"b"_s}}, {2, {u"Шрот, \"М\""_s, u""_s}}, {4, {u"x\ny"_s, u"1"_s}}}));
+        // The spreadsheets' ';': a field that holds it, or a quote, goes quoted and reads back whole.
+        QCOMPARE(Csv::field(u"Жмых; \"М\""_s, u';'), u"\"Жмых; \"\"М\"\"\""_s);
+        QCOMPARE(Csv::parse(Csv::field(u"Жмых; \"М\""_s, u';') + u";1,5"_s, nullptr, u';')->first().fields,
+                 QStringList({u"Жмых; \"М\""_s, u"1,5"_s}));
         for (const auto& [text, line] : {std::pair{u"a\n\"b,c"_s, 2}, {u"a\nb\"c\""_s, 2}, {u"\"a\" ,b"_s, 1}}) {
             int bad = 0;
             QVERIFY(!Csv::parse(text, &bad));
@@ -505,6 +509,87 @@ private Q_SLOTS:
         const QByteArray made = bytesOf(Database::path());
         QVERIFY(Startup::checkDatabase());
         QCOMPARE(bytesOf(Database::path()), made);
+    }
+
+    // The feeds out as a spreadsheet and back in: nothing to change. A laboratory's table
+    // (its own order of columns, a point or a comma, a new feed, a bad line) shown line by
+    // line, nothing written until "Применить", then all of it, seen on the open worksheet
+    // and in the feed editor. The norms and the ration go out as well.
+    void feedSheetsRoad()
+    {
+        QVERIFY(runSql(u"Insert Into cena Values ('Кукуруза', 12.5)"_s));
+        QVERIFY(!menuItem("mnuExportRacion")->isEnabled());
+        const QString feeds = inDir(u"корма.csv"_s), norms = inDir(u"нормы.csv"_s), sheetFile = inDir(u"рацион.csv"_s);
+        fake().saveAnswers << feeds << norms;
+        menuItem("mnuExportBasa")->trigger();
+        menuItem("mnuExportKurwi")->trigger();
+        const QString table = QString::fromUtf8(bytesOf(feeds));
+        QVERIFY(bytesOf(feeds).startsWith("\xEF\xBB\xBF" "basa_name_kormow;ob_en;protein;"));
+        QVERIFY(table.contains(u"\r\nКукуруза;335;8,5;0,02;0,28;0,02;0,1;0;0,1;70;Зерновые;0,26;0,18;0,36;"_s));
+        QVERIFY(table.contains(u";12,5\r\n"_s) && QString::fromUtf8(bytesOf(norms)).contains(u";lizin min_norma;lizin max_norma;"_s));
+        const QByteArray db = bytesOf(Database::path());
+        const auto preview = [this](const QString& path, const QString& summary) {
+            fake().openAnswers << path;
+            menuItem("mnuImportBasa")->trigger();
+            QWidget* p = liveScreen(u"frmImport"_s);
+            QVERIFY2(p && textOf(p, u"lblFile"_s).endsWith(summary), qPrintable(p ? textOf(p, u"lblFile"_s) : u"none"_s));
+        };
+        preview(feeds, u"Изменять нечего: новых кормов 0, изменится кормов 0, без изменений 43, не принято строк 0."_s);
+        QVERIFY(!find<QPushButton>(liveScreen(u"frmImport"_s), u"cmdPrimenit"_s)->isEnabled());
+        press(liveScreen(u"frmImport"_s), "cmdOtmena");
+
+        QWidget* sheet = openWorksheet({kCorn}, kBroilers, {u"100"_s});
+        QVERIFY(menuItem("mnuExportRacion")->isEnabled());
+        const QString lab = inDir(u"лаборатория.csv"_s);
+        QVERIFY(TextFile::writeBytes(lab, u"protein;basa_name_kormow;lizin;ob_en;calciy_;pospor;natriy;A;D;B3;granic;cena\n"
+                                          "9.5;Кукуруза;0,3;;;;;;;;;14,5\n"
+                                          "22;Горох лабораторный;1,5;290;0,1;0,4;0,05;0;0;0,2;30;\n"
+                                          "12а;Пшеница;;;;;;;;;;\n"_s.toUtf8()));
+        preview(lab, u"новых кормов 1, изменится кормов 1, без изменений 0, не принято строк 1."_s);
+        const auto* tree = find<QTreeWidget>(liveScreen(u"frmImport"_s), u"trwImport"_s);
+        QStringList shown;
+        for (int g = 0; g < tree->topLevelItemCount(); ++g)
+            for (int i = 0; i < tree->topLevelItem(g)->childCount(); ++i)
+                shown << tree->topLevelItem(g)->child(i)->text(0) + u' ' + tree->topLevelItem(g)->child(i)->text(2).replace('\n', u"; "_s);
+        QCOMPARE(shown, QStringList({u"3 protein 22; lizin 1,5; ob_en 290; calciy_ 0,1; pospor 0,4; natriy 0,05; A 0; D 0; B3 0,2; granic 30"_s,
+                                     u"2 protein 8,5 → 9,5; lizin 0,26 → 0,3; cena 12,5 → 14,5"_s,
+                                     u"4 в столбце «protein» не число: «12а»"_s}));
+        QCOMPARE(bytesOf(Database::path()), db);
+        // A price changed elsewhere meanwhile: "Применить" shows what it would write now, and writes nothing yet.
+        QVERIFY(runSql(u"Update cena Set cena = 13 Where basa_name_kormow = 'Кукуруза'"_s));
+        press(liveScreen(u"frmImport"_s), "cmdPrimenit");
+        QVERIFY2(tree->topLevelItemCount() == 3 && tree->topLevelItem(1)->child(0)->text(2).endsWith(u"\ncena 13 → 14,5"_s),
+                 qPrintable(fake().messages.join('\n')));
+        QCOMPARE(readBack(u"Select protein From basa Where basa_name_kormow = 'Кукуруза'"_s).toDouble(), 8.5);
+        press(liveScreen(u"frmImport"_s), "cmdPrimenit");
+        QCOMPARE(fake().messages, QStringList({u"База данных изменилась, пока была открыта эта таблица. Проверьте, что будет "
+                                               "записано теперь, и нажмите «Применить» снова."_s,
+                                               u"Записано в базу данных: новых кормов 1, изменено кормов 1."_s}));
+        QVERIFY(!liveScreen(u"frmImport"_s));
+        QCOMPARE(textOf(sheet, u"lbl_1(2)"_s), u"9,5"_s);
+        QCOMPARE(readBack(u"Select group_concat(znachenie) From basa_pokazatel Where basa_name_kormow = 'Горох лабораторный'"_s).toString(), u"1.5"_s);
+        QVERIFY(readBack(u"Select gruppa Is Null From basa Where basa_name_kormow = 'Горох лабораторный'"_s).toBool());
+        menuItem("mnuKorm")->trigger();
+        QVERIFY(cellOf(find<QTableView>(liveScreen(u"frmBasaKorm"_s), u"DataGrid1"_s), u"Горох лабораторный"_s, 0).isValid());
+        // While the feed editor is open the import does not start.
+        menuItem("mnuImportBasa")->trigger();
+        QCOMPARE(fake().messages.size(), 3);
+        QVERIFY(fake().messages.last().startsWith(u"Корма нельзя загрузить, пока открыты окна «База данных по кормам»"_s));
+
+        fake().saveAnswers << sheetFile;
+        menuItem("mnuExportRacion")->trigger();
+        QVERIFY(QString::fromUtf8(bytesOf(sheetFile)).contains(u"\r\nКукуруза;100;"_s));
+
+        // The feed selection open: a new feed takes its place among the others.
+        press(liveScreen(u"frmBasaKorm"_s), "cmdExit");
+        QVERIFY(closeWorksheet());
+        auto* list = find<QListWidget>(openFeedSelection(), u"lstBasa"_s);
+        QVERIFY(TextFile::writeBytes(lab, QString::fromUtf8(bytesOf(lab)).replace(u"лабораторный"_s, u"второй"_s).toUtf8()));
+        preview(lab, u"новых кормов 1, изменится кормов 0, без изменений 1, не принято строк 1."_s);
+        press(liveScreen(u"frmImport"_s), "cmdPrimenit");
+        const QStringList names = itemTexts(list);
+        QCOMPARE(names.mid(names.indexOf(u"Горох второй"_s) - 1, 3),
+                 QStringList({u"Горох"_s, u"Горох второй"_s, u"Горох лабораторный"_s}));
     }
 
     // ---- the bad-input table: it reads, its ids are unique, every scenario has its row ----
@@ -1135,6 +1220,51 @@ QMap<QString, std::function<void()>> tst_files::scenarios()
         menuItem(m_row->id == "help-missing"_L1 ? "lblRabota" : "lblFaq")->trigger();
         expectMessage(see(0), Bind{{u"dirs"_s, QDir::toNativeSeparators(dirs.join(u", "_s))}});
         QVERIFY(fake().viewedFiles.isEmpty() && fake().openedUrls.isEmpty() && m_fresh->frame.isEnabled());
+    };
+    // ---- "Импорт кормов...": the file's lines are the row's input; a refusal of the whole file is
+    // a message, one of a line is listed in the preview with "Применить" off; no byte of the database
+    // written either way ----
+    for (const char* id : {"import-wrong-separator", "import-unknown-column", "import-duplicate-names", "import-number-letters",
+                           "import-negative-price", "import-empty-file", "import-too-big", "import-binary"})
+        s[id] = [this] {
+            const QString path = inDir(u"корма.csv"_s);
+            QFile f(path);
+            const bool big = m_row->id == "import-too-big"_L1;
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            QVERIFY(big ? f.resize(in(0).toLongLong()) : f.write((m_row->in.isEmpty() ? QStringList() : m_row->in).join(u"\r\n"_s).toUtf8()) >= 0);
+            f.close();
+            const QByteArray db = bytesOf(Database::path());
+            fake().openAnswers << path;
+            menuItem("mnuImportBasa")->trigger();
+            QWidget* preview = liveScreen(u"frmImport"_s);
+            if (m_row->see.first().startsWith(u"Файл {path}"_s)) {
+                expectMessage(see(0), at(path));
+                QVERIFY(!preview);
+            } else {
+                QVERIFY(preview);
+                const auto* tree = find<QTreeWidget>(preview, u"trwImport"_s);
+                const QTreeWidgetItem* refused = tree->topLevelItem(tree->topLevelItemCount() - 1);
+                QCOMPARE(refused->text(0), u"Не приняты строки (%1)"_s.arg(m_row->in.size() - 1));
+                for (int i = 0; i < refused->childCount(); ++i)
+                    QCOMPARE(refused->child(i)->text(2), see(0));
+                QVERIFY(!find<QPushButton>(preview, u"cmdPrimenit"_s)->isEnabled());
+                press(preview, "cmdOtmena");
+                QVERIFY(!liveScreen(u"frmImport"_s));
+            }
+            QCOMPARE(bytesOf(Database::path()), db);
+        };
+    s["import-write-fails"] = [this] {
+        QVERIFY(runSql(u"Create Trigger stop Before Insert On cena When new.basa_name_kormow = 'Пшеница' "
+                        "Begin Select raise(abort, 'запись остановлена'); End"_s));
+        const QString path = inDir(u"цены.csv"_s);
+        QVERIFY(TextFile::writeBytes(path, QStringList({in(0), in(1), in(2)}).join('\n').toUtf8()));
+        const QByteArray db = bytesOf(Database::path());
+        fake().openAnswers << path;
+        menuItem("mnuImportBasa")->trigger();
+        press(liveScreen(u"frmImport"_s), "cmdPrimenit");
+        expectMessage(see(0), at(Database::path()));
+        QVERIFY(liveScreen(u"frmImport"_s));
+        QCOMPARE(bytesOf(Database::path()), db);
     };
     return s;
 }
