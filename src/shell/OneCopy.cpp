@@ -119,6 +119,10 @@ bool OneCopy::handOver(const QString& file)
     const QDeadlineTimer deadline(kWaitMs);
     while (answer.size() < kTaken.size() && socket.waitForReadyRead(int(deadline.remainingTime())))
         answer += socket.readAll();
+    // The copy answers and hangs up at once: on Windows the answer can be
+    // left waiting behind the hang-up, and a copy that missed it would hand
+    // the file over a second time.
+    answer += socket.readAll();
     return answer == kTaken;
 }
 
