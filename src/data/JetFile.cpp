@@ -67,7 +67,7 @@ constexpr char16_t kCp1251[64] = {
 // whose upper half Latin-1 covers closely enough as Latin-1.
 QString jet3Text(const unsigned char* p, int n, int codePage)
 {
-    QString out;
+    QString out = QStringLiteral("");   // an empty text is no null
     out.reserve(n);
     for (int i = 0; i < n; ++i) {
         if (p[i] < 0x80)
@@ -86,7 +86,7 @@ QString jet3Text(const unsigned char* p, int n, int codePage)
 // byte a character and of two, each 0 byte switching between them).
 QString jet4Text(const unsigned char* p, int n)
 {
-    QString out;
+    QString out = QStringLiteral("");   // an empty text is no null
     if (n >= 2 && p[0] == 0xFF && p[1] == 0xFE) {
         bool single = true;
         for (int i = 2; i < n;) {
