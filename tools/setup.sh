@@ -9,7 +9,7 @@ build="${RACION_BUILD_DIR:-$root/build}"
 
 packages=(g++ cmake ninja-build pkg-config
           qt6-base-dev libqt6sql6-sqlite qt6-qpa-plugins qt6-translations-l10n libgl-dev
-          fonts-dejavu-core glpk-utils libglpk-dev
+          fonts-dejavu-core glpk-utils libglpk-dev mdbtools-dev
           dpkg-dev file desktop-file-utils appstream shared-mime-info)
 # The test run also builds with the sanitizers and fuzzes with libFuzzer (clang).
 [ "$mode" = test ] && packages+=(clang libclang-rt-14-dev)

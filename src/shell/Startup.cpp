@@ -1,6 +1,7 @@
 #include "shell/Startup.h"
 
 #include "data/Database.h"
+#include "data/JetFile.h"
 #include "shell/Colours.h"
 #include "shell/MenuRules.h"
 #include "shell/Navigation.h"
@@ -170,6 +171,20 @@ void takeHandedOver(QWidget& frame, const QString& file)
 
 bool checkDatabase()
 {
+    // An old Access file of the earlier program: its data are carried over
+    // into a new database when the user agrees; otherwise it is refused below.
+    const QString path = Database::path();
+    if (JetFile::supported() && JetFile::formatOf(path) != JetFile::Format::NotJet
+        && platform().question(QStringLiteral("Файл treba.mdb — база данных старого формата (Access). Перенести ее данные "
+                                              "в новую базу? Старый файл останется рядом под именем treba.mdb.old."))
+               == Platform::Answer::Yes) {
+        QString report;
+        const QString error = JetFile::carryOver(path, &report);
+        platform().message(error.isEmpty() ? report : error,
+                           error.isEmpty() ? MessageKind::Information : MessageKind::Warning);
+        if (!error.isEmpty())
+            return false;
+    }
     const Database::StartupResult r = Database::ensure();
     if (!r.ok)
         platform().message(r.message);

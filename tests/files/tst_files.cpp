@@ -2,6 +2,7 @@
 #include "data/Csv.h"
 #include "data/Database.h"
 #include "data/Fixed4.h"
+#include "data/JetFile.h"
 #include "data/NumText.h"
 #include "data/Statements.h"
 #include "data/TextFile.h"
@@ -592,6 +593,61 @@ private Q_SLOTS:
                  QStringList({u"Горох"_s, u"Горох второй"_s, u"Горох лабораторный"_s}));
     }
 
+    // ---- an old Access treba.mdb met at start-up: carried over on "Да", every value as it was ----
+    void oldAccessFile_data()
+    {
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("jet3-cp1251-carried-over") << u"jet3"_s << true;
+        QTest::newRow("jet4-carried-over") << u"jet4"_s << true;
+        QTest::newRow("jet4-declined") << u"jet4"_s << false;
+    }
+    void oldAccessFile()
+    {
+        QFETCH(QString, fixture);
+        QFETCH(bool, yes);
+        if (!JetFile::supported())
+            QSKIP("this build has no Jet reader");
+        const QString old = QFINDTESTDATA("fixtures/jet/" + fixture + ".mdb");
+        QVERIFY(QFile::remove(Database::path()) && QFile::copy(old, Database::path()));
+        QVERIFY(TextFile::writeLines(Database::path() + u".old"_s, {u"занято"_s}));
+        fake().answers.enqueue(yes ? Platform::Answer::Yes : Platform::Answer::No);
+        QCOMPARE(Startup::checkDatabase(), yes);
+        QCOMPARE(fake().questions, QStringList(u"Файл treba.mdb — база данных старого формата (Access). Перенести ее данные "
+                                                "в новую базу? Старый файл останется рядом под именем treba.mdb.old."_s));
+        QCOMPARE(bytesOf(yes ? Database::path() + u".old.1"_s : Database::path()), bytesOf(old));
+        if (!yes)
+            return;
+        QCOMPARE(fake().messages, QStringList(u"Данные перенесены в новую базу %1: кормов — 64, категорий птицы — 2, групп "
+                                              "кормов — 3. Старый файл сохранен под именем treba.mdb.old.1. Не перенесены "
+                                              "(программа их не использует): basa.primechanie, zametki."_s
+                                                  .arg(QDir::toNativeSeparators(Database::path()))));
+        // Every value of the three tables as written into the old file: doubles exact, nulls null.
+        QFile f(QFINDTESTDATA("fixtures/jet/full.json"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QJsonArray tables = QJsonDocument::fromJson(f.readAll())["tables"].toArray();
+        const auto gone = qScopeGuard([] { QSqlDatabase::removeDatabase(u"tst-jet"_s); });
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"tst-jet"_s);
+        db.setDatabaseName(Database::path());
+        QVERIFY(db.open());
+        for (int t = 0; t < Database::tables().size(); ++t) {
+            const Database::Table& table = Database::tables().at(t);
+            QSqlQuery q(u"select * from %1 order by rowid"_s.arg(table.name), db);
+            for (const QJsonValue& row : tables.at(t)["rows"].toArray()) {
+                QVERIFY(q.next());
+                for (int c = 0; c < table.columns.size(); ++c) {
+                    const QJsonValue want = row[c];
+                    const QVariant got = q.value(c);
+                    QVERIFY2(want.isNull() ? got.isNull()
+                             : want.isString() ? !got.isNull() && got.toString() == want.toString()
+                                               : got.typeId() == QMetaType::Double && got.toDouble() == want.toDouble(),
+                             qPrintable(u"%1 row %2 column %3"_s.arg(table.name, row[0].toString()).arg(c)));
+                }
+            }
+            QVERIFY(!q.next());
+        }
+    }
+
     // ---- the bad-input table: it reads, its ids are unique, every scenario has its row ----
     void badInput_data()
     {
@@ -614,6 +670,8 @@ private Q_SLOTS:
         const bool windows = QSysInfo::productType() == u"windows"_s;
         if (m_row->id.endsWith(u"-disk-full"_s) && windows)
             QSKIP("a full disk is made with fork() and a file size limit, which Windows has neither of");
+        if (m_row->id.startsWith(u"db-jet-"_s) && !JetFile::supported())
+            QSKIP("this build has no Jet reader");
         if (m_row->id == u"calc-open-device"_s && windows)
             QSKIP("the device opened is /dev/zero, which Windows has not");
         all.value(m_row->id)();
@@ -742,6 +800,18 @@ QMap<QString, std::function<void()>> tst_files::scenarios()
     s["db-not-sqlite"] = [refusedAtStart] {
         refusedAtStart([] { return TextFile::writeLines(Database::path(), {u"Это не база данных"_s}); });
     };
+    for (const char* id : {"db-jet-table-missing", "db-jet-truncated"})
+        s[id] = [this] {   // an old Access file: the carrying over asked for, refused, nothing written
+            const QByteArray old = bytesOf(QFINDTESTDATA("fixtures/jet/" + in(0)));
+            const QByteArray cut = m_row->id.endsWith("-truncated"_L1) ? old.left(in(1).toInt()) : old;
+            QVERIFY(QFile::remove(Database::path()) && TextFile::writeBytes(Database::path(), cut));
+            const QStringList files = QDir().entryList(QDir::Files | QDir::Hidden);
+            fake().answers.enqueue(Platform::Answer::Yes);
+            QVERIFY(!Startup::checkDatabase());
+            expectMessage(see(0), at(Database::path()));
+            QCOMPARE(bytesOf(Database::path()), cut);
+            QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), files);
+        };
     s["db-other-sqlite"] = [refusedAtStart] {
         refusedAtStart([] { return QFile::remove(Database::path()) && runSql(u"create table notes (id integer)"_s); });
     };
