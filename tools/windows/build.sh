@@ -111,7 +111,7 @@ fi
 step "The program, cross-built into $out"
 # Debian's rcc (the host's) packs resources with zstd, which this Qt cannot unpack.
 "$qt/bin/qt-cmake" -S "$root" -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DRACION_BUILD_TESTS=ON -DRACION_BUILD_BENCH=OFF \
+    -DRACION_BUILD_TESTS=ON -DRACION_BUILD_BENCH=OFF -DRACION_JET=OFF \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$here/wine-test.sh" \
     -DCMAKE_AUTORCC_OPTIONS=--no-zstd \
     -DQT_MINGW_PREFIX="$qt;$glpk" \
