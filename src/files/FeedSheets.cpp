@@ -259,7 +259,8 @@ Plan plan(const QByteArray& bytes, ReferenceData& data, const QString& fileName)
         linesOf[records->at(n).fields.value(nameAt).trimmed()] << records->at(n).line;
 
     for (qsizetype n = 1; n < records->size(); ++n) {
-        const auto& [line, fields] = records->at(n);
+        const int line = records->at(n).line;
+        const QStringList& fields = records->at(n).fields;
         const QString name = fields.value(nameAt).trimmed();
         const auto refused = [&](const QString& why) { p.refused << Entry{line, name, why}; };
         if (fields.size() != header.size()) {
