@@ -97,9 +97,9 @@ Plan plan(double totalKg, double capacityKg, const std::vector<Feed>& feeds)
 {
     Plan p;
     const bool counted = std::isfinite(totalKg) && totalKg > 0 && totalKg <= 1e9;
-    const std::optional<std::int64_t> total = counted ? std::optional<std::int64_t>(std::llround(totalKg * 1000.0)) : std::nullopt;
+    const std::int64_t total = counted ? std::llround(totalKg * 1000.0) : 0;
     const std::optional<std::int64_t> capacity = gramsOf(capacityKg);
-    if (!total || *total <= 0)
+    if (total <= 0)
         return p.error = QStringLiteral("Нет количества комбикорма для замесов."), p;
     if (!capacity)
         return p.error = QStringLiteral("Емкость смесителя должна быть числом больше нуля, в килограммах до грамма."), p;
@@ -123,7 +123,7 @@ Plan plan(double totalKg, double capacityKg, const std::vector<Feed>& feeds)
 
     // The batches' size: an equal share rounded up to the finest step (down
     // when that leaves nothing for the last batch), never over the mixer.
-    const std::int64_t T = *total, C = *capacity;
+    const std::int64_t T = total, C = *capacity;
     std::int64_t n = (T + C - 1) / C, size = T, last = T;
     for (int tries = 0; n > 1; ++tries, ++n) {
         if (tries == 1000)
