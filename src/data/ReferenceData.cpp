@@ -11,6 +11,21 @@
 #include <QSqlRecord>
 #include <type_traits>
 
+namespace {
+// Commits when every step went well; else rolls back and says why, the
+// query's own error first.
+QString finishTransaction(QSqlDatabase& db, const QSqlQuery& q, bool ok)
+{
+    if (ok)
+        ok = db.commit();
+    if (ok)
+        return QString();
+    const QString why = q.lastError().isValid() ? q.lastError().text() : db.lastError().text();
+    db.rollback();
+    return why;
+}
+} // namespace
+
 Figure::Figure(const QVariant& v)
     : stored(v)
     , value(NumText::variantNumber(v))
@@ -272,13 +287,7 @@ QString ReferenceData::storePrice(const QString& feed, std::optional<double> pri
         q.addBindValue(*price);
         ok = ok && q.exec();
     }
-    if (ok)
-        ok = db.commit();
-    if (ok)
-        return QString();
-    const QString why = q.lastError().isValid() ? q.lastError().text() : db.lastError().text();
-    db.rollback();
-    return why;
+    return finishTransaction(db, q, ok);
 }
 
 QString ReferenceData::priceTableMissing(bool* made)
@@ -356,11 +365,5 @@ QString ReferenceData::writeFeeds(const QList<FeedWrite>& feeds)
                 ok = exec(QStringLiteral("Insert Into cena (basa_name_kormow, cena) Values (?, ?)"), {f.name, *f.price});
         }
     }
-    if (ok)
-        ok = db.commit();
-    if (ok)
-        return QString();
-    const QString why = q.lastError().isValid() ? q.lastError().text() : db.lastError().text();
-    db.rollback();
-    return why;
+    return finishTransaction(db, q, ok);
 }

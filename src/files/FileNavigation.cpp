@@ -165,15 +165,13 @@ void openCalculationFile(const QString& path)
     recentCalculations().add(path);
 }
 
-void writeReport()
+// Lines of a text file the user names (the report's folder offered): refused
+// with `refusal` before the dialog when they cannot be written in Windows-1251.
+static void saveTextLines(const QStringList& lines, const QString& refusal)
 {
-    const std::optional<TextReport::Captions> captions = reportCaptions();
-    if (!captions)
-        return;
-    const QStringList lines = TextReport::lines(*captions);
     TextFile::Error error;
     if (!TextFile::encodeLines(lines, &error)) {
-        platform().message(QStringLiteral("Отчет нельзя записать: ") + error.message);
+        platform().message(refusal + error.message);
         return;
     }
     const QString path = platform().saveFileName(FileFilters::txt, LastDirs::dir(LastDirs::Kind::Report));
@@ -184,23 +182,20 @@ void writeReport()
         platform().message(error.message);
 }
 
+void writeReport()
+{
+    const std::optional<TextReport::Captions> captions = reportCaptions();
+    if (!captions)
+        return;
+    saveTextLines(TextReport::lines(*captions), QStringLiteral("Отчет нельзя записать: "));
+}
+
 void writeBatches()
 {
     const std::optional<BatchSheet::Sheet> sheet = reportBatches();
     if (!sheet)
         return;
-    const QStringList lines = BatchSheet::lines(*sheet);
-    TextFile::Error error;
-    if (!TextFile::encodeLines(lines, &error)) {
-        platform().message(QStringLiteral("Замесы нельзя записать: ") + error.message);
-        return;
-    }
-    const QString path = platform().saveFileName(FileFilters::txt, LastDirs::dir(LastDirs::Kind::Report));
-    if (path.isEmpty())
-        return;
-    LastDirs::remember(LastDirs::Kind::Report, path);
-    if (!TextFile::writeLines(path, lines, &error))
-        platform().message(error.message);
+    saveTextLines(BatchSheet::lines(*sheet), QStringLiteral("Замесы нельзя записать: "));
 }
 
 void viewReport()
