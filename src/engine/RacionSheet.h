@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 // The back colours the calculation paints. The worksheet maps them to the
@@ -65,6 +66,12 @@ public:
     // number, ties to even), looked up through the worksheet's data control.
     // nullopt: the group has no row (or the lookup failed), so it has no limit.
     virtual std::optional<std::int16_t> groupLimit(const QString& group) = 0;
+
+    // Runs `write`, a step that writes many weights, as one: the worksheet
+    // may let it write on a copy of itself (SheetBuffer), where each write
+    // still runs its whole change handling, and then show the end state at
+    // once. What the sheet holds at the end is the same either way.
+    virtual void writeAll(const std::function<void(RacionSheet&)>& write) { write(*this); }
 
     // Every group limit, read through the worksheet's data control Adodc3
     // with "Select * from granica " (ReferenceData::groupLimits does the reading).

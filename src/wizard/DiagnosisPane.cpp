@@ -192,14 +192,24 @@ void DiagnosisPane::refresh()
     const QString cost = costLine();
     if (!cost.isEmpty())
         lines << cost;
-    lblDiagnosis->setText(lines.join(QLatin1Char('\n')));
+    const QString text = lines.join(QLatin1Char('\n'));
+    bool changed = text != lblDiagnosis->text();
+    lblDiagnosis->setText(text);
     cmdPodstavit->setEnabled(m_diagnosis.balanced.has_value());
-    lstSovet->clear();
+    // Filled anew only when the suggestions change: a chosen one keeps its place.
     const QStringList suggestions = DiagnosisText::suggestions(m_reading.model, m_diagnosis);
-    lstSovet->addItems(suggestions);
+    if (suggestions != m_suggestions) {
+        lstSovet->clear();
+        lstSovet->addItems(suggestions);
+        m_suggestions = suggestions;
+        changed = true;
+    }
     lstSovet->setEnabled(!suggestions.isEmpty());
-    showPrices(!cost.isEmpty());
-    fit();
+    changed = showPrices(!cost.isEmpty()) || changed;
+    // The height is worked out again (laying out every line) only when the
+    // lines or the room for them changed.
+    if (changed || m_fittedWidth != parentWidget()->width())
+        fit();
 }
 
 // What the worksheet shows now: every nutrient out of its tolerance, the
@@ -269,7 +279,7 @@ QString DiagnosisPane::costLine()
 // The cheapest ration's prices and limits, a line each (the whole line as its
 // tooltip, should the pane be narrower); the list as tall as its lines, up to
 // a few, and only while the cost line is shown.
-void DiagnosisPane::showPrices(bool costed)
+bool DiagnosisPane::showPrices(bool costed)
 {
     const QStringList lines = costed && m_sensitivity ? DiagnosisText::prices(m_reading.model, *m_sensitivity)
                                                          : QStringList();
@@ -278,7 +288,7 @@ void DiagnosisPane::showPrices(bool costed)
     for (int i = 0; i < lstCeny->count(); ++i)
         shown << lstCeny->item(i)->text();
     if (shown == lines)
-        return;
+        return false;
     lstCeny->clear();
     for (const QString& line : lines) {
         auto* item = new QListWidgetItem(line, lstCeny);
@@ -286,7 +296,7 @@ void DiagnosisPane::showPrices(bool costed)
     }
     lstCeny->setVisible(!lines.isEmpty());
     if (lines.isEmpty())
-        return;
+        return true;
     constexpr int kMostRows = 8;
     const int rows = std::min(int(lines.size()), kMostRows);
     // Room for the sideways scroll bar only where a line is wider than the pane.
@@ -294,10 +304,12 @@ void DiagnosisPane::showPrices(bool costed)
                        - layout()->contentsMargins().right() - 2 * lstCeny->frameWidth();
     const int scrollBar = lstCeny->sizeHintForColumn(0) > inside ? lstCeny->horizontalScrollBar()->sizeHint().height() : 0;
     lstCeny->setFixedHeight(rows * lstCeny->sizeHintForRow(0) + 2 * lstCeny->frameWidth() + scrollBar);
+    return true;
 }
 
 void DiagnosisPane::fit()
 {
+    m_fittedWidth = m_open ? parentWidget()->width() : -1;
     int h = 0;
     if (m_open) {
         const int width = parentWidget()->width() - 2 * x();
@@ -314,10 +326,12 @@ void DiagnosisPane::cmdPodstavit_Click()
     const std::vector<double>& w = m_diagnosis.balanced->written;
     const int n = std::min(int(w.size()), ration().feedCount());
     // Every box to 0 first, so no sum on the way passes 100 and is cut.
-    for (int i = 0; i < n; ++i)
-        m_sheet.setWeightText(i, QStringLiteral("0"));
-    for (int i = 0; i < n; ++i)
-        m_sheet.setWeightText(i, NumText::fixed(w[std::size_t(i)], 2));
+    m_sheet.writeAll([&](RacionSheet& sheet) {
+        for (int i = 0; i < n; ++i)
+            sheet.setWeightText(i, QStringLiteral("0"));
+        for (int i = 0; i < n; ++i)
+            sheet.setWeightText(i, NumText::fixed(w[std::size_t(i)], 2));
+    });
 }
 
 // Enter on a suggestion takes it as a double click does.

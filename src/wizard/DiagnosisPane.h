@@ -56,7 +56,8 @@ private:
     void take(const Bands::Suggestion& s);
     QString currentState() const;
     QString costLine();
-    void showPrices(bool costed);
+    // Whether the list changed.
+    bool showPrices(bool costed);
     void fit();
 
     RacionSheet& m_sheet;
@@ -68,6 +69,8 @@ private:
     QToolButton* cmdClose;
     QTimer* m_timer;
     bool m_open = false;
+    int m_fittedWidth = -1;      // the frame's width the pane's height was last worked out for
+    QStringList m_suggestions;   // what lstSovet lists
 
     // The reference table as last read, and the file's data version then: it
     // is read again only when another connection (an editor, another

@@ -7,6 +7,7 @@
 #include "engine/BandAnalyses.h"
 #include "engine/BandComposition.h"
 #include "engine/Composition.h"
+#include "engine/SheetBuffer.h"
 #include "engine/mdlRashet.h"
 #include "shell/MenuRules.h"
 #include "shell/Navigation.h"
@@ -583,6 +584,8 @@ void frmRacion::setKuriCaption(int k, const QString& text)
 
 void frmRacion::txtWes_Change(int index)
 {
+    if (m_showing)
+        return;
     switch (mdlRashet::txtWes_Change(*this, std::int16_t(index))) {
     case mdlRashet::WeightChange::Recalculated:
         menuRules().report(MenuEvent::RacionWeightChanged);
@@ -792,9 +795,12 @@ void frmRacion::cmdS_Click()
     // With the extra nutrients ticked the band model balances them all; the
     // specified composition knows only the eight.
     using BandComposition::Goal;
-    const Composition::Outcome out = chkCena->isChecked() ? BandComposition::compose(*this, Goal::Cheapest)
-                                     : chkDop->isChecked() ? BandComposition::compose(*this, Goal::Closest)
-                                                           : Composition::compose(*this);
+    Composition::Outcome out;
+    writeAll([&](RacionSheet& sheet) {
+        out = chkCena->isChecked() ? BandComposition::compose(sheet, Goal::Cheapest)
+              : chkDop->isChecked() ? BandComposition::compose(sheet, Goal::Closest)
+                                    : Composition::compose(sheet);
+    });
     bool vitaminRed = false;
     for (int k = 5; k < 8; ++k)
         vitaminRed = vitaminRed || procentColor(k) == SheetColor::LightRed;
@@ -803,6 +809,77 @@ void frmRacion::cmdS_Click()
         m_diagnosis->open();
     if (!out.message.isEmpty())
         platform().message(out.message);
+}
+
+SheetState frmRacion::sheetState() const
+{
+    SheetState st;
+    for (int i = 0; i < 10; ++i) {
+        st.weights[std::size_t(i)] = weightText(i);
+        st.weightColors[std::size_t(i)] = weightColor(i);
+        st.nameColors[std::size_t(i)] = feedNameColor(i);
+        for (int e = 0; e < 9; ++e)
+            st.feed[std::size_t(i)][std::size_t(e)] = feedCaption(i, e);
+    }
+    for (int k = 0; k < 8; ++k) {
+        st.sums[std::size_t(k)] = sumCaption(k);
+        st.procents[std::size_t(k)] = procentCaption(k);
+        st.procentColors[std::size_t(k)] = procentColor(k);
+    }
+    st.sumWes = sumWesCaption();
+    return st;
+}
+
+// The weights are written on a copy of the sheet, each with its whole change
+// handling, and the screen shows where they ended once.
+void frmRacion::writeAll(const std::function<void(RacionSheet&)>& write)
+{
+    SheetBuffer buffer(*this, sheetState());
+    write(buffer);
+    showState(buffer);
+}
+
+// Only what differs is written, so only that is repainted; the boxes' own
+// change handling has run on the copy already.
+void frmRacion::showState(const SheetBuffer& buffer)
+{
+    const SheetState& st = buffer.state();
+    const SheetState before = sheetState();
+    m_showing = true;
+    for (int i = 0; i < 10; ++i) {
+        const auto n = std::size_t(i);
+        if (st.weights[n] != before.weights[n])
+            txtWes[i]->setText(st.weights[n]);
+        for (int e = 0; e < 9; ++e)
+            if (st.feed[n][std::size_t(e)] != before.feed[n][std::size_t(e)])
+                lblFeed[i][e]->setText(st.feed[n][std::size_t(e)]);
+        if (st.weightColors[n] != before.weightColors[n])
+            Wizard::setBoxBack(txtWes[i], colourOf(st.weightColors[n]));
+        if (st.nameColors[n] != before.nameColors[n])
+            Wizard::setLabelBack(lblFeed[i][0], colourOf(st.nameColors[n]));
+        describeRow(i);
+    }
+    m_showing = false;
+    for (int k = 0; k < 8; ++k) {
+        const auto n = std::size_t(k);
+        if (st.sums[n] != before.sums[n])
+            lblSum[k]->setText(st.sums[n]);
+        if (st.procents[n] != before.procents[n])
+            lblProcent[k]->setText(st.procents[n]);
+        if (st.procentColors[n] != before.procentColors[n])
+            Wizard::setLabelBack(lblProcent[k], colourOf(st.procentColors[n]));
+        describeDeviation(k);
+    }
+    if (st.sumWes != before.sumWes) {
+        lblSumWes->setText(st.sumWes);
+        lblSumWes_Change();
+    }
+    if (buffer.recalculated())
+        menuRules().report(MenuEvent::RacionWeightChanged);
+    showCost();
+    m_extras->follow();
+    if (buffer.notANumber())
+        platform().message(kNotANumber);
 }
 
 void frmRacion::closeEvent(QCloseEvent* e)

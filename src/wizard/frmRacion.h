@@ -56,6 +56,9 @@ private:
 // stays skipped while the weights are written (the caller then colours every
 // group: mdlRashet::checkGroupLimits); endOpening() clears it at once for a
 // caller that prefers to say when it is done.
+struct SheetState;
+class SheetBuffer;
+
 class frmRacion : public Form, public RacionSheet, public mdlAddItem::RequirementCaptions {
     Q_OBJECT
 public:
@@ -96,6 +99,7 @@ public:
     bool vitaminsChecked() const override;
     std::optional<std::int16_t> groupLimit(const QString& group) override;
     GroupRecords groupRecords() override;
+    void writeAll(const std::function<void(RacionSheet&)>& write) override;
 
     // RequirementCaptions
     void setKuriCaption(int k, const QString& text) override;
@@ -127,6 +131,9 @@ private:
     void cmdDalee_Click();
     void cmdNasad_Click();
     void cmdS_Click();
+    // The sheet as the calculation sees it, and that state shown on the screen.
+    SheetState sheetState() const;
+    void showState(const SheetBuffer& buffer);
     // The weights in the boxes kept for the sheet's return (SaveWes, bNazad).
     void saveWeights();
     void takeFeed(const QString& name, int replaced);
@@ -158,6 +165,7 @@ private:
     DiagnosisPane* m_diagnosis = nullptr;   // pnlDiagnosis, below everything else
     int m_baseHeight = 0;                   // the sheet without either
     int m_paneRoom = 0;                     // what the pane asks for
+    bool m_showing = false;          // showState writing the boxes: no change handling
     bool m_weightsKept = false;      // closing by "Назад": the weights live on in SaveWes
     QLineEdit* m_firstClick = nullptr;   // the weight box with the focus, not yet clicked or typed into
 };

@@ -3,6 +3,7 @@
 #include "data/ReferenceData.h"
 #include "data/TextFile.h"
 #include "editors/GridEditor.h"
+#include "engine/BandComposition.h"
 #include "engine/Composition.h"
 #include "shell/Colours.h"
 #include "shell/MDIForm1.h"
@@ -688,6 +689,80 @@ private Q_SLOTS:
             QCOMPARE(sheet.procentColor(k), SheetColor::LightGreen);
         for (int i = 0; i < feeds.size(); ++i)
             QCOMPARE(sheet.weightText(i), NumText::format00F(ration().SimplexRez[std::size_t(i)] * 100.0f));
+    }
+
+    // A click writes its weights on a copy of the sheet and shows the end
+    // once; on random rations the sheet, its colours and bNarushenie end as
+    // when every weight is written on the screen's boxes one by one (the
+    // engine run on the shown sheet itself).
+    void clickWritesOnce_data()
+    {
+        QTest::addColumn<QString>("box");   // the check box ticked, if any
+        QTest::newRow("plain") << "";
+        QTest::newRow("with the vitamins") << "Check1";
+        QTest::newRow("cheapest") << "chkCena";
+        QTest::newRow("amino acids and fibre") << "chkDop";
+    }
+    void clickWritesOnce()
+    {
+        QFETCH(QString, box);
+        ReferenceData data;
+        QStringList names, categories;
+        for (const FeedRow& f : data.feeds())
+            names << f.name;
+        QList<QVariantList> rows;
+        QVERIFY(data.rows("select kategoriy_ptici from kurwi", rows).isEmpty());
+        for (const QVariantList& r : rows)
+            categories << r.value(0).toString();
+        QVERIFY(TestSupport::runSql("insert into cena select basa_name_kormow, 5 + rowid % 40 from basa"));
+        QRandomGenerator random(uint(qHash(box)) + 7);
+        const auto endState = [](QWidget* w) {
+            const auto& sheet = dynamic_cast<const RacionSheet&>(*w);
+            QStringList out{sheet.sumWesCaption(), QString::number(ration().bNarushenie), textOf(w, "lblCena"),
+                            QString::number(find(w, "cmdDalee")->isEnabled())};
+            for (int i = 0; i < ration().feedCount(); ++i) {
+                out << sheet.weightText(i) << QString::number(int(sheet.weightColor(i)))
+                    << QString::number(int(sheet.feedNameColor(i))) << wes(w, i)->accessibleName();
+                for (int e = 1; e < 9; ++e)
+                    out << sheet.feedCaption(i, e);
+            }
+            for (int k = 0; k < 8; ++k)
+                out << sheet.sumCaption(k) << sheet.procentCaption(k) << QString::number(int(sheet.procentColor(k)));
+            return out;
+        };
+        for (int n = 0; n < 5; ++n) {
+            QStringList feeds = names;
+            std::shuffle(feeds.begin(), feeds.end(), random);
+            feeds = feeds.mid(0, 3 + random.bounded(8));
+            const QString category = categories.at(random.bounded(int(categories.size())));
+            QStringList weights;
+            for (int i = 0; i < feeds.size(); ++i)
+                weights << QString::number(random.bounded(30));
+            const QString tolerance = QStringList{"0", "2", "5", "10", "30"}.at(random.bounded(5));
+            QStringList ends[2];
+            for (int road = 0; road < 2; ++road) {
+                QWidget* w = openWorksheet(feeds, category, weights);
+                typeOver(find<QComboBox>(w, "Combo1")->lineEdit(), tolerance);
+                // "учитывать аминокислоты и клетчатку" is remembered from the last worksheet.
+                if (!box.isEmpty() && !find<QCheckBox>(w, box)->isChecked())
+                    QTest::mouseClick(find(w, box), Qt::LeftButton);
+                fake().messages.clear();
+                if (road == 0) {
+                    auto& sheet = dynamic_cast<RacionSheet&>(*w);
+                    const Composition::Outcome out =
+                        box == "chkCena"  ? BandComposition::compose(sheet, BandComposition::Goal::Cheapest)
+                        : box == "chkDop" ? BandComposition::compose(sheet, BandComposition::Goal::Closest)
+                                          : Composition::compose(sheet);
+                    if (!out.message.isEmpty())
+                        fake().messages << out.message;
+                } else {
+                    press(w, "cmdS");
+                }
+                ends[road] = endState(w) + fake().messages;
+                QVERIFY(closeWorksheet());
+            }
+            QCOMPARE(ends[1], ends[0]);
+        }
     }
 
     // The batch sheet of compound feed, typed on the report sheet: the
