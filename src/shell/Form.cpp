@@ -14,6 +14,9 @@ Form::Form(QWidget* parent)
     : QWidget(parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
+    // A screen paints its own background, so a label changed on it repaints
+    // that label alone, not the frame's window around the screen too.
+    setAutoFillBackground(true);
 }
 
 // Remembers the active screen (of any kind), so that a screen's activation

@@ -127,6 +127,17 @@ frmRacion::frmRacion(QWidget* parent)
     setFixedSize(std::max(Screens::scaled(736), cmdExit->geometry().right() + 1 + Screens::scaled(16)),
                  Screens::scaled(596));
     m_baseHeight = height();
+    // The cells a change of a weight writes keep their size whatever they
+    // show: a new text then repaints the cell alone, and asks no new layout
+    // of the sheet (nor of the frame's window around it).
+    for (int i = 0; i < 10; ++i)
+        for (QLabel* l : lblFeed[i])
+            l->setFixedSize(l->size());
+    for (QLabel* l : {lblSumWes, lblCena})
+        l->setFixedSize(l->size());
+    for (int k = 0; k < 8; ++k)
+        for (QLabel* l : {lblSum[k], lblProcent[k]})
+            l->setFixedSize(l->size());
     m_extras = new ExtraSection(*this, this);
     addDiagnosis();
 
