@@ -3,6 +3,7 @@
 #include "data/Csv.h"
 #include "data/Nutrients.h"
 #include "data/Prices.h"
+#include "data/TextFile.h"
 
 #include <QAtomicInt>
 #include <QDateTime>
@@ -429,6 +430,12 @@ QString create(const QString& filePath, bool withDefaultData)
     if (!c.ok())
         return c.error();
     QSqlDatabase db = c.db();
+    // A new file, not yet in use, whose caller syncs it once it is complete:
+    // its journal stays in memory and SQLite waits for no disk on the way.
+    QSqlQuery pragmas(db);
+    if (!pragmas.exec(QStringLiteral("PRAGMA journal_mode=MEMORY")) || !pragmas.exec(QStringLiteral("PRAGMA synchronous=OFF")))
+        return pragmas.lastError().text();
+    pragmas.finish();
     if (!db.transaction())
         return db.lastError().text();
     for (const Table& t : tables() + extraTables()) {
@@ -472,7 +479,9 @@ StartupResult ensure(const QString& filePath)
     // Built under another name and moved into place only when complete, so
     // an interrupted start never leaves a half-made treba.mdb behind.
     const QString temp = target + QStringLiteral(".new-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
-    const QString err = create(temp, true);
+    QString err = create(temp, true);
+    if (err.isEmpty() && !TextFile::syncToDisk(temp))
+        err = QStringLiteral("файл не записан на диск");
     if (!err.isEmpty()) {
         QFile::remove(temp);
         r.message = QStringLiteral("Не удалось создать базу данных %1: %2").arg(target, err);

@@ -70,7 +70,9 @@ QString addExtraTablesIfMissing(const QString& filePath, bool* readOnly = nullpt
 // Creates a new database at filePath with the three tables (and an index on
 // each name column) and the extra tables, filled from the CSV files of the
 // default data set when withDefaultData is set, and the empty price table
-// with its index. Empty
+// with its index. The file is meant to be new and not yet in use: it is
+// written without waiting for the disk, and the caller syncs it (or writes
+// it again in a transaction of its own) before moving it into place. Empty
 // when done, else the reason.
 QString create(const QString& filePath, bool withDefaultData = true);
 

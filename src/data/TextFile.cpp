@@ -68,6 +68,12 @@ bool synced(int fd)
 
 } // namespace
 
+bool syncToDisk(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadWrite) && synced(file.handle());
+}
+
 std::optional<QByteArray> encode1251(const QString& text, int* badIndex)
 {
     QByteArray out;

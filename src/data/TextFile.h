@@ -41,6 +41,9 @@ QStringList decodeLines(const QByteArray& bytes);
 bool writeLines(const QString& path, const QStringList& lines, Error* error = nullptr);
 // The same for bytes already encoded.
 bool writeBytes(const QString& path, const QByteArray& bytes, Error* error = nullptr);
+// Flushes a file written by other means (a database made under a temporary
+// name) to the disk before it is moved into place. False when that failed.
+bool syncToDisk(const QString& path);
 // Reads a whole file; with maxBytes set, reads no more than that and refuses
 // a longer file.
 std::optional<QStringList> readLines(const QString& path, Error* error = nullptr, qint64 maxBytes = 0);
