@@ -147,9 +147,11 @@ int childStartup(int argc, char** argv, std::int64_t startNs)
 {
     QApplication app(argc, argv);
     Startup::configureApplication(app);
-    if (!Startup::checkDatabase())
-        return fail("treba.mdb could not be made");
+    // As the program starts: the main window built while the database is made.
+    Startup::DatabaseCheck check;
     MDIForm1 w;
+    if (!check.finish())
+        return fail("treba.mdb could not be made");
     w.show();
     if (!Bench::waitPainted(&w))
         return fail("the main window was not painted");

@@ -29,8 +29,10 @@ int main(int argc, char* argv[])
     OneCopy oneCopy(Database::path());
     if (oneCopy.start(command.file) == OneCopy::Outcome::HandedOver)
         return 0;
-    Startup::checkDatabase();
+    // The main window is built while the database is checked (or made).
+    Startup::DatabaseCheck check;
     MDIForm1 w;
+    check.finish();
     w.show();
     if (!command.file.isEmpty())
         Navigation::openCalculationFile(command.file);

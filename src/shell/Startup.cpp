@@ -16,6 +16,7 @@
 #include <QLibraryInfo>
 #include <QPointer>
 #include <QStandardPaths>
+#include <QThread>
 #include <QTimer>
 #include <QTranslator>
 #include <QWidget>
@@ -213,6 +214,19 @@ void takeHandedOver(QWidget& frame, const QString& file)
 
 bool checkDatabase()
 {
+    DatabaseCheck check;
+    return check.finish();
+}
+
+struct DatabaseCheck::Run {
+    bool refused = false;   // the old file's carry-over failed, and said so
+    Database::StartupResult result;
+    std::unique_ptr<QThread> thread;
+};
+
+DatabaseCheck::DatabaseCheck()
+    : m_run(std::make_unique<Run>())
+{
     // An old Access file of the earlier program: its data are carried over
     // into a new database when the user agrees; otherwise it is refused below.
     const QString path = Database::path();
@@ -224,10 +238,28 @@ bool checkDatabase()
         const QString error = JetFile::carryOver(path, &report);
         platform().message(error.isEmpty() ? report : error,
                            error.isEmpty() ? MessageKind::Information : MessageKind::Warning);
-        if (!error.isEmpty())
-            return false;
+        m_run->refused = !error.isEmpty();
+        if (m_run->refused)
+            return;
     }
-    const Database::StartupResult r = Database::ensure();
+    // Its own connections, opened and closed on that thread.
+    Run* run = m_run.get();
+    run->thread.reset(QThread::create([run, path] { run->result = Database::ensure(path); }));
+    run->thread->start();
+}
+
+DatabaseCheck::~DatabaseCheck()
+{
+    if (m_run->thread)
+        m_run->thread->wait();
+}
+
+bool DatabaseCheck::finish()
+{
+    if (m_run->refused)
+        return false;
+    m_run->thread->wait();
+    const Database::StartupResult& r = m_run->result;
     if (!r.ok)
         platform().message(r.message);
     return r.ok;

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 class QApplication;
 class QWidget;
@@ -53,5 +54,22 @@ void takeHandedOver(QWidget& frame, const QString& file);
 // when absent; a file that cannot serve gets a clear message (and is left as
 // it is). Returns false in that case.
 bool checkDatabase();
+
+// The same check, run beside the building of the main window: it starts on a
+// thread of its own (an old Access file is asked about first, here), and
+// finish() waits for it and gives its message. Nothing may read the database
+// before finish() returns.
+class DatabaseCheck {
+public:
+    DatabaseCheck();
+    ~DatabaseCheck();
+    DatabaseCheck(const DatabaseCheck&) = delete;
+    DatabaseCheck& operator=(const DatabaseCheck&) = delete;
+    bool finish();
+
+private:
+    struct Run;
+    std::unique_ptr<Run> m_run;
+};
 
 } // namespace Startup
