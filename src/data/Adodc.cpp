@@ -15,15 +15,15 @@ QAtomicInt g_connectionCounter;
 
 QVariant Recordset::Fields(int i) const
 {
-    if (!hasCurrent() || i < 0 || i >= m_rows.at(m_current).size())
+    if (!hasCurrent() || i < 0 || i >= FieldCount())
         return QVariant();
-    return m_rows.at(m_current).at(i);
+    return m_fields.at(qsizetype(m_current) * FieldCount() + i);
 }
 
 void Recordset::AddNew()
 {
-    m_rows.append(QVector<QVariant>(m_fieldNames.size()));
-    m_current = int(m_rows.size()) - 1;
+    m_fields.resize(m_fields.size() + FieldCount());
+    m_current = m_rowCount++;
 }
 
 Adodc::Adodc(const QString& databasePath)
@@ -93,11 +93,11 @@ bool Adodc::Refresh()
     const QSqlRecord rec = query.record();
     for (int i = 0; i < rec.count(); ++i)
         m_recordset.m_fieldNames << rec.fieldName(i);
+    const int fields = rec.count();
     while (query.next()) {
-        QVector<QVariant> row(rec.count());
-        for (int i = 0; i < rec.count(); ++i)
-            row[i] = query.value(i);
-        m_recordset.m_rows.append(std::move(row));
+        for (int i = 0; i < fields; ++i)
+            m_recordset.m_fields.append(query.value(i));
+        ++m_recordset.m_rowCount;
     }
     if (query.lastError().isValid()) {
         m_lastError = QStringLiteral("Не удалось дочитать данные из базы данных %1 (она повреждена или занята): %2")

@@ -11,16 +11,16 @@
 // read: text, number or null.
 class Recordset {
 public:
-    int RecordCount() const { return int(m_rows.size()); }
+    int RecordCount() const { return m_rowCount; }
     int FieldCount() const { return int(m_fieldNames.size()); }
     QStringList fieldNames() const { return m_fieldNames; }
 
     void MoveFirst() { m_current = 0; }
-    void MoveLast() { m_current = m_rows.isEmpty() ? 0 : int(m_rows.size()) - 1; }
-    void MoveNext() { if (m_current < m_rows.size()) ++m_current; }
+    void MoveLast() { m_current = m_rowCount == 0 ? 0 : m_rowCount - 1; }
+    void MoveNext() { if (m_current < m_rowCount) ++m_current; }
     // True when there is a row under the cursor (false on an empty recordset
     // and after moving past the last row).
-    bool hasCurrent() const { return m_current >= 0 && m_current < m_rows.size(); }
+    bool hasCurrent() const { return m_current >= 0 && m_current < m_rowCount; }
     bool EOF_() const { return !hasCurrent(); }
 
     // Column i (0-based) of the current row; a null QVariant when there is no
@@ -35,7 +35,10 @@ public:
 private:
     friend class Adodc;
     QStringList m_fieldNames;
-    QVector<QVector<QVariant>> m_rows;
+    // Row after row, FieldCount() fields each: one block for the whole
+    // recordset, so a table of tens of thousands of rows is read at once.
+    QVector<QVariant> m_fields;
+    int m_rowCount = 0;
     int m_current = 0;
 };
 

@@ -19,6 +19,9 @@
 
 namespace {
 
+// The rest of a large table is read this long after the editor opens.
+constexpr int kReadOnAfterMs = 100;
+
 // Wide enough for the caption's longest word, so a wrapped label never cuts one.
 int widthFor(const QFontMetrics& fm, const GridColumn& col)
 {
@@ -33,13 +36,13 @@ int widthFor(const QFontMetrics& fm, const GridColumn& col)
 // table nor one absurdly long name makes the editor unwieldy).
 int textWidth(const QAbstractItemModel& model, int column, const QFontMetrics& fm)
 {
-    constexpr int kRowsLooked = 2000;
+    constexpr int kRowsLooked = EditorModel::kFirstRows;
     const int kWidest = Screens::scaled(460);
-    int widest = 0;
+    QStringList texts;
     const int rows = qMin(model.rowCount(), kRowsLooked);
     for (int r = 0; r < rows; ++r)
-        widest = qMax(widest, fm.horizontalAdvance(model.data(model.index(r, column)).toString()));
-    return qMin(widest + 12, kWidest);
+        texts << model.data(model.index(r, column)).toString();
+    return qMin(fm.horizontalAdvance(widestText(fm, texts)) + 12, kWidest);
 }
 
 } // namespace
@@ -184,6 +187,28 @@ GridEditor::GridEditor(const QString& table, const QList<GridColumn>& columns, i
     if (m_model->rowCount() > 0)
         m_grid->setCurrentIndex(m_model->index(0, 0));
     m_ready = true;
+    // A large table is read on once the editor is on screen and waits for
+    // the user.
+    connect(m_model, &EditorModel::readFailed, this, &GridEditor::tableUnreadable);
+    QTimer::singleShot(kReadOnAfterMs, m_model, [model = m_model] { model->readRest(true); });
+}
+
+// The rest of the table cannot be read (a damaged page): the editor says so
+// and closes, as it does not open on such a table.
+void GridEditor::tableUnreadable()
+{
+    platform().message(QStringLiteral("Не удалось прочитать таблицу %1 базы данных %2: %3")
+                           .arg(m_model->tableName(), QDir::toNativeSeparators(m_adodc.databasePath()),
+                                m_model->lastError().text()));
+    Screens::closeWindow(this);
+}
+
+// Another window may write to the file: the table is read to its end first.
+void GridEditor::Form_Deactivate()
+{
+    if (m_ready && !m_model->readRest())
+        tableUnreadable();
+    RowEditor::Form_Deactivate();
 }
 
 // A file of an earlier version lacks the tables of the extra nutrients: an

@@ -75,6 +75,7 @@ public:
 
     QSize sizeHint() const override;
     void Form_Activate() override;
+    void Form_Deactivate() override;
 
 protected:
     // "Добавить данные": one empty row appended, once the row being edited is
@@ -89,6 +90,7 @@ protected:
 
 private:
     bool extraTablesMade(const QString& table);
+    void tableUnreadable();
     void buildHeader(const Heading& heading);
     void placeLabels() override;
 

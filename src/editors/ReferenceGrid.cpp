@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -18,6 +19,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <limits>
+#include <vector>
 
 namespace {
 const char* const kNumberCell = "numberCell";
@@ -30,6 +33,58 @@ QList<GridColumn> nutrientColumns(QString Nutrients::Nutrient::*column, int widt
     for (const Nutrients::Nutrient& n : Nutrients::all())
         out.append({n.*column, n.editorCaption(), width, EditorRules::Kind::Number});
     return out;
+}
+
+QString widestText(const QFontMetrics& fm, const QStringList& texts)
+{
+    // Laying a text out costs some microseconds; the advance of one character,
+    // once known, nothing. The sum of the advances differs from the laid-out
+    // width by kerning only, so the widest text is among those whose sum comes
+    // within a few characters of the greatest sum; texts of equal sums (names
+    // numbered alike) are as wide as each other, and a few of them suffice.
+    constexpr int kMeasured = 64;
+    std::vector<int> bmp(0x10000, -1);   // by UTF-16 unit; -1: not yet measured
+    QHash<QString, int> others;          // characters beyond it, by their pair
+    std::vector<std::pair<qint64, int>> sums;   // (sum of advances, index)
+    sums.reserve(std::size_t(texts.size()));
+    qint64 greatest = 0;
+    for (int i = 0; i < texts.size(); ++i) {
+        const QString& text = texts.at(i);
+        qint64 sum = 0;
+        for (qsizetype k = 0; k < text.size(); ++k) {
+            const QChar c = text.at(k);
+            if (c.isHighSurrogate() && k + 1 < text.size() && text.at(k + 1).isLowSurrogate()) {
+                const QString pair = text.mid(k++, 2);
+                auto it = others.constFind(pair);
+                if (it == others.cend())
+                    it = others.insert(pair, fm.horizontalAdvance(pair));
+                sum += it.value();
+                continue;
+            }
+            int& a = bmp[c.unicode()];
+            if (a < 0)
+                a = fm.horizontalAdvance(c);
+            sum += a;
+        }
+        greatest = std::max(greatest, sum);
+        sums.emplace_back(sum, i);
+    }
+    const qint64 near = greatest - 3 * qint64(fm.maxWidth());
+    std::erase_if(sums, [near](const auto& s) { return s.first < near; });
+    if (sums.size() > std::size_t(kMeasured)) {
+        std::ranges::nth_element(sums, sums.begin() + kMeasured, std::greater<>());
+        sums.resize(std::size_t(kMeasured));
+    }
+    QString widest;
+    int widestWidth = -1;
+    for (const auto& s : sums) {
+        const int w = fm.horizontalAdvance(texts.at(s.second));
+        if (w > widestWidth) {
+            widestWidth = w;
+            widest = texts.at(s.second);
+        }
+    }
+    return widest;
 }
 
 EditorModel::EditorModel(const QSqlDatabase& db, const QString& table,
@@ -115,9 +170,11 @@ bool EditorModel::load(int sortColumn)
         setSort(sortColumn, Qt::AscendingOrder);
     if (!select())
         return false;
-    // Everything is read at once, so no statement stays open on the file and
-    // other connections can write to it.
-    while (canFetchMore())
+    // The first screens of the grid and the widths of its columns need only
+    // the first rows; the table is read on while the program waits for the
+    // user (readRest), so that the statement does not stay open on the file
+    // and other connections can write to it.
+    while (canFetchMore() && rowCount() < kFirstRows)
         fetchMore();
     // A row that cannot be read (a damaged page) ends the fetch early; the
     // grid must not pass a part of the table off as the whole.
@@ -128,6 +185,23 @@ bool EditorModel::load(int sortColumn)
     m_pendingRow = -1;
     m_addedRowIds.clear();
     return loadChoices();
+}
+
+bool EditorModel::readRest(bool inPieces)
+{
+    constexpr int kPiece = 4000;
+    const int until = inPieces ? rowCount() + kPiece : std::numeric_limits<int>::max();
+    while (canFetchMore() && rowCount() < until)
+        fetchMore();
+    if (query().lastError().isValid()) {
+        setLastError(query().lastError());
+        if (inPieces)
+            Q_EMIT readFailed();
+        return false;
+    }
+    if (inPieces && canFetchMore())
+        QTimer::singleShot(0, this, [this] { readRest(true); });
+    return true;
 }
 
 bool EditorModel::loadChoices()
@@ -237,9 +311,12 @@ bool EditorModel::writePending(QString* reason)
 {
     if (m_pendingRow < 0)
         return true;
+    // A code is checked against every row, and the write finds no statement
+    // of this table still open on the file.
+    const bool whole = readRest();
     const QSqlRecord rec = record(m_pendingRow);
     {
-        const QString problem = rowProblem(rec);
+        const QString problem = whole ? rowProblem(rec) : QString();
         if (!problem.isEmpty()) {
             if (reason)
                 *reason = QStringLiteral("Строка %1 не записана в базу данных. %2 Исправьте строку "
@@ -254,7 +331,7 @@ bool EditorModel::writePending(QString* reason)
     const int row = m_pendingRow;
     const std::optional<QString> renamedFrom = m_carriesRenames ? storedName(row) : std::nullopt;
     const bool carry = renamedFrom && !renamedFrom->isEmpty() && *renamedFrom != rec.value(0).toString();
-    bool written = true;
+    bool written = whole;
     QSqlDatabase db = database();
     if (carry && !db.transaction()) {
         setLastError(db.lastError());
@@ -394,7 +471,8 @@ void EditorModel::revertPending()
 
 bool EditorModel::appendRow()
 {
-    if (m_pendingRow >= 0)
+    // The new row comes after the last row of the table.
+    if (m_pendingRow >= 0 || !readRest())
         return false;
     const int row = rowCount();
     if (!insertRow(row))

@@ -33,6 +33,12 @@ struct GridColumn {
     QStringList reserved = {};
 };
 
+// The text among `texts` that is widest in the font of `fm`, found without
+// laying every text out: each is first sized by the advances of its
+// characters, and only those that come near the greatest are measured whole.
+// Empty for no texts.
+QString widestText(const QFontMetrics& fm, const QStringList& texts);
+
 // A value a Kind::Choice column takes, and the text the grid shows for it.
 struct GridChoice {
     QString value;
@@ -70,10 +76,19 @@ public:
     EditorModel(const QSqlDatabase& db, const QString& table, const QList<GridColumn>& columns,
                 QObject* parent = nullptr);
 
-    // Reads the whole table, sorted by `sortColumn` (-1: table order), and
-    // the values of its choice columns. False with lastError() when the table
-    // cannot be read.
+    // The rows read at once on opening; a larger table is read on by
+    // readRest() and as the grid scrolls.
+    static constexpr int kFirstRows = 2000;
+
+    // Reads the table, sorted by `sortColumn` (-1: table order), its first
+    // kFirstRows rows at once, and the values of its choice columns. False
+    // with lastError() when the table cannot be read.
     bool load(int sortColumn);
+    // Reads the rest of the table: at once (true when all of it is read;
+    // false with lastError() when a row cannot be read), or, with
+    // `inPieces`, a part now and the next when the program is idle, until
+    // it is read or readFailed() says it cannot be.
+    bool readRest(bool inPieces = false);
     // Reads the values the choice columns take again (a feed or a code added
     // meanwhile); false, the old ones kept, when they cannot be read.
     bool loadChoices();
@@ -109,6 +124,8 @@ public:
 
 Q_SIGNALS:
     void inputRefused(const QString& message);
+    // The rest of the table could not be read (lastError() says why).
+    void readFailed();
 
 protected:
     QString selectStatement() const override;

@@ -137,10 +137,10 @@ namespace {
 // Names are shown whole, up to a limit that keeps the editor within reach.
 int nameWidth(const CenaModel& model, const QFontMetrics& fm)
 {
-    int widest = fm.horizontalAdvance(QStringLiteral("Наименование корма"));
+    QStringList names{QStringLiteral("Наименование корма")};
     for (int r = 0; r < qMin(model.rowCount(), 2000); ++r)
-        widest = qMax(widest, fm.horizontalAdvance(model.rows[std::size_t(r)].name));
-    return qMin(widest + 12, Screens::scaled(460));
+        names << model.rows[std::size_t(r)].name;
+    return qMin(fm.horizontalAdvance(widestText(fm, names)) + 12, Screens::scaled(460));
 }
 
 } // namespace

@@ -2,18 +2,21 @@
 
 #include "data/Adodc.h"
 #include "data/RationState.h"
-#include "data/Statements.h"
 #include "data/mdlAddItem.h"
+#include "editors/ReferenceGrid.h"
 #include "shell/MenuRules.h"
 #include "shell/Navigation.h"
 #include "shell/Platform.h"
 #include "wizard/WizardWidgets.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QToolTip>
 
 namespace {
 
@@ -25,10 +28,62 @@ QLabel* heading(QWidget* parent, const char* name, const QString& text, QRect r)
     return l;
 }
 
-QListWidget* feedList(QWidget* parent, const char* name, QRect r, const QString& tip)
+// Every entry of the list of all feeds takes the size of its widest name:
+// the list lays out tens of thousands of names at once without measuring
+// each, and no name is cut. The widest is found again as names come and go.
+class WidestNameDelegate : public QStyledItemDelegate {
+public:
+    explicit WidestNameDelegate(QListWidget* list)
+        : QStyledItemDelegate(list)
+    {
+        const auto names = [list](int first, int last) {
+            QStringList out;
+            for (int i = first; i <= last; ++i)
+                out << list->item(i)->text();
+            return out;
+        };
+        QAbstractItemModel* model = list->model();
+        QObject::connect(model, &QAbstractItemModel::rowsInserted, list,
+                         [this, list, names](const QModelIndex&, int first, int last) {
+                             m_widest = widestText(list->fontMetrics(), names(first, last) << m_widest);
+                         });
+        QObject::connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, list,
+                         [this, names](const QModelIndex&, int first, int last) {
+                             m_widestLeaves = names(first, last).contains(m_widest);
+                         });
+        const auto findAgain = [this, list, names] {
+            m_widest = widestText(list->fontMetrics(), names(0, list->count() - 1));
+        };
+        QObject::connect(model, &QAbstractItemModel::rowsRemoved, list, [this, findAgain] {
+            if (m_widestLeaves)
+                findAgain();
+            m_widestLeaves = false;
+        });
+        QObject::connect(model, &QAbstractItemModel::modelReset, list, findAgain);
+    }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        opt.text = m_widest;
+        const QWidget* w = option.widget;
+        return (w ? w->style() : QApplication::style())->sizeFromContents(QStyle::CT_ItemViewItem, &opt, QSize(), w);
+    }
+
+private:
+    QString m_widest;
+    bool m_widestLeaves = false;
+};
+
+QListWidget* feedList(QWidget* parent, const char* name, QRect r, const QString& tip, bool large = false)
 {
     auto* list = new QListWidget(parent);
-    Wizard::showNamesWhole(list);
+    if (large) {
+        list->setItemDelegate(new WidestNameDelegate(list));
+        list->setUniformItemSizes(true);
+    } else {
+        Wizard::showNamesWhole(list);
+    }
     list->setObjectName(QString::fromLatin1(name));
     list->setGeometry(r);
     list->setToolTip(tip);
@@ -62,7 +117,7 @@ frmBasa::frmBasa(QWidget* parent)
     // arrows and the right-hand column move right with them.
     QLabel* basaLabel = heading(this, "Label3", QStringLiteral("База данных по &кормам"), Wizard::twips(120, 120, 4650, 300));
     lstBasa = feedList(this, "lstBasa", Wizard::twips(120, 480, 4650, 7470),
-                       QStringLiteral("Список кормов, доступных для рассчета рациона"));
+                       QStringLiteral("Список кормов, доступных для рассчета рациона"), true);
     basaLabel->setBuddy(lstBasa);
     lstBasa->setAccessibleName(QStringLiteral("База данных по кормам"));
 
@@ -99,6 +154,7 @@ frmBasa::frmBasa(QWidget* parent)
     setFixedSize(Wizard::twips(0, 0, 10875, 8580).size());
 
     lstBasa->installEventFilter(this);
+    lstBasa->viewport()->installEventFilter(this);
     lstWibor->installEventFilter(this);
     connect(lblWibrat, &QPushButton::clicked, this, &frmBasa::lblWibrat_Click);
     connect(lstBasa, &QListWidget::itemDoubleClicked, this, &frmBasa::lblWibrat_Click);
@@ -115,7 +171,8 @@ frmBasa::~frmBasa() = default;
 
 void frmBasa::Form_Load()
 {
-    Adodc1->setRecordSource(Statements::basaList);
+    // Only the names are shown: only they are read.
+    Adodc1->setRecordSource(QStringLiteral("Select basa_name_kormow from basa order by 1"));
     const bool refreshed = Adodc1->Refresh();
     menuRules().report(MenuEvent::BasaLoaded);
     const RationState& s = ration();
@@ -220,6 +277,14 @@ void frmBasa::cmdNasad_Click() { leave(false); }
 
 bool frmBasa::eventFilter(QObject* watched, QEvent* event)
 {
+    // The mouse resting on a feed shows its whole name.
+    if (event->type() == QEvent::ToolTip && watched == lstBasa->viewport()) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        if (const QListWidgetItem* item = lstBasa->itemAt(help->pos())) {
+            QToolTip::showText(help->globalPos(), item->text(), lstBasa->viewport(), lstBasa->visualItemRect(item));
+            return true;
+        }
+    }
     if (event->type() == QEvent::KeyPress && (watched == lstBasa || watched == lstWibor)) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;

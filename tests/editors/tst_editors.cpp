@@ -197,6 +197,35 @@ private Q_SLOTS:
         QCOMPARE(prices(), name + " 2|7.5, Пшеница мягкая|12.5");
     }
 
+    // Thousands of feeds: Ctrl+End until the end stays brings every row into
+    // the grid, an edit of the last one is written when the row is left, and
+    // a row added comes after it.
+    void largeFeedTable()
+    {
+        FreshFrame fresh;
+        QVERIFY(runSql("with recursive n(i) as (select 1 union all select i + 1 from n where i < 3000) "
+                       "insert into basa select printf('Яя партия %04d', i), ob_en, protein, calciy_, pospor, natriy, "
+                       "A, D, B3, granic, gruppa from basa, n where basa_name_kormow = 'Кукуруза'"));
+        const int rows = readBack("select count(*) from basa").toInt();
+        menuItem("mnuKorm")->trigger();
+        auto* editor = qobject_cast<GridEditor*>(liveScreen("frmBasaKorm"));
+        QTableView* grid = editor->grid();
+        clickRow(grid, 0);
+        for (int last = -1; grid->currentIndex().row() != last;) {
+            last = grid->currentIndex().row();
+            QTest::keyClick(grid, Qt::Key_End, Qt::ControlModifier);
+            settle();
+        }
+        QCOMPARE(grid->model()->rowCount(), rows);
+        QCOMPARE(grid->currentIndex().siblingAtColumn(0).data().toString(), "Яя партия 3000");
+        typeIntoCell(grid, grid->currentIndex().siblingAtColumn(2), "7.25");
+        QTest::keyClick(grid, Qt::Key_Up);
+        QCOMPARE(readBack(kProtein.arg("Яя партия 3000")).toDouble(), 7.25);
+        QTest::mouseClick(find<QPushButton>(editor, "cmdDobawit"), Qt::LeftButton);
+        QCOMPARE(grid->currentIndex().row(), rows);
+        QVERIFY2(fresh.fake.messages.isEmpty(), qPrintable(fresh.fake.messages.join('\n')));
+    }
+
     // The extra nutrients' editors from the menu. A nutrient of the user's own added to the list is
     // at once a choice of the contents editor, where a content picked and typed is written when
     // another window becomes active; a code renamed in the list and a category renamed in the

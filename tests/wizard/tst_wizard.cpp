@@ -44,10 +44,10 @@ QColor back(const QWidget* screen, const QString& name) { return find(screen, na
 // narrower than their text, or without the whole name as the tooltip where
 // the mouse rests on them.
 const QString kLong = "Премикс для бройлеров и родительского стада 1% (витамины, микроэлементы, ферменты)";
-QStringList cutEntries(QListWidget* list)
+QStringList cutEntries(QListWidget* list, QList<QListWidgetItem*> items = {})
 {
     QStringList cut;
-    for (QListWidgetItem* item : list->findItems("*", Qt::MatchWildcard)) {
+    for (QListWidgetItem* item : items.isEmpty() ? list->findItems("*", Qt::MatchWildcard) : items) {
         list->scrollToItem(item);   // sideways too
         const QRect r = list->visualItemRect(item);
         QHelpEvent tip(QEvent::ToolTip, r.center(), list->viewport()->mapToGlobal(r.center()));
@@ -423,6 +423,26 @@ private Q_SLOTS:
         press(liveScreen("frmBasa"), "cmdDalee");
         QCOMPARE(textsOf(liveScreen("frmRacion"), "txtWes(%1)", int(kept.size())), kept);
         QVERIFY(fake().messages.isEmpty());
+    }
+
+    // Thousands of feeds: every one is listed, in order, and the widest name,
+    // the last, is shown whole when scrolled to and moved by a double click.
+    void largeFeedList()
+    {
+        const QString last = "Яя " + kLong;
+        const int feeds = TestSupport::readBack("select count(*) from basa").toInt() + 3001;
+        QVERIFY(TestSupport::runSql("with recursive n(i) as (select 1 union all select i + 1 from n where i < 3000) "
+                                    "insert into basa (basa_name_kormow) select printf('Ячмень партия %04d', i) from n "
+                                    "union all select ?", {last}));
+        QListWidget* list = find<QListWidget>(openFeedSelection(), "lstBasa");
+        QCOMPARE(list->count(), feeds);
+        QCOMPARE(list->item(feeds - 2)->text(), "Ячмень партия 3000");
+        QCOMPARE(cutEntries(list, {list->item(0), list->item(feeds - 1)}), QStringList());
+        const QRect shown = list->visualItemRect(list->item(feeds - 1)) & list->viewport()->rect();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, shown.center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, shown.center());
+        QCOMPARE(itemTexts(find<QListWidget>(liveScreen("frmBasa"), "lstWibor")), QStringList{last});
+        QCOMPARE(list->count(), feeds - 1);
     }
 
     // One calculation there and back, worked by hand from the default data:
