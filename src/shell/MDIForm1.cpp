@@ -117,7 +117,7 @@ void MDIForm1::createMenus()
     QAction* mnuKurwiKorm = addItem(mnuBasa, "mnuKurwiKorm", QStringLiteral("&Ограничения кормов по видам птицы"));
     QAction* mnuPokazatel = addItem(mnuBasa, "mnuPokazatel", QStringLiteral("&Список показателей"));
     addSeparator(mnuBasa, "mnuJetSep");
-    QAction* mnuImportJet = addItem(mnuBasa, "mnuImportJet", QStringLiteral("Перенести из старой &базы..."));
+    QAction* mnuImportJet = addItem(mnuBasa, "mnuImportJet", QStringLiteral("Перенести из с&тарой базы..."));
 
     lblHelp = menuBar()->addMenu(QStringLiteral("&Помощь"));
     lblHelp->setObjectName(QStringLiteral("lblHelp"));
