@@ -89,6 +89,29 @@ QString copyTables(Reader& jet, const QString& newPath, QList<int>& counts, QStr
     return error;
 }
 
+// The extra nutrients come with the default data for the feeds and
+// categories of the same names, as in an older database of this program:
+// the new file's empty tables make way for the ones the program adds to it.
+QString fillExtraTables(const QString& newPath)
+{
+    const QString name = QStringLiteral("jet-extra-%1").arg(QUuid::createUuid().toString(QUuid::WithoutBraces));
+    QString error;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(newPath);
+        if (!db.open())
+            error = db.lastError().text();
+        for (const Database::Table& t : Database::extraTables()) {
+            QSqlQuery q(db);
+            if (error.isEmpty() && !q.exec(QStringLiteral("DROP TABLE %1").arg(t.name)))
+                error = q.lastError().text();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return error.isEmpty() ? Database::addExtraTablesIfMissing(newPath) : error;
+}
+
 // The first free name of <path>.old, .old.1, .old.2, ...
 QString oldName(const QString& path)
 {
@@ -115,6 +138,8 @@ QString carryOver(const QString& path, QString* report)
     QStringList leftBehind;
     if (error.isEmpty())
         error = copyTables(jet, temp, counts, leftBehind);
+    if (error.isEmpty())
+        error = fillExtraTables(temp);
     if (!error.isEmpty()) {
         QFile::remove(temp);
         QFile::remove(temp + QStringLiteral("-journal"));

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QtEndian>
 
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -109,12 +110,66 @@ QString jet4Text(const unsigned char* p, int n)
     return out;
 }
 
+// Whether the header holds a database password. The header from 0x18 is
+// scrambled with RC4 under a fixed key; the password (Jet 3: 20 bytes, Jet 4:
+// 40) at 0x42 is then zeros, in Jet 4 masked with the four bytes of the
+// whole days of the creation date (at 0x72), at either alignment.
+bool hasPassword(const QByteArray& head, Format format)
+{
+    const unsigned char key[4] = {0xC7, 0xDA, 0x39, 0x6B};
+    unsigned char s[256];
+    for (int i = 0; i < 256; ++i)
+        s[i] = static_cast<unsigned char>(i);
+    for (int i = 0, j = 0; i < 256; ++i) {
+        j = (j + s[i] + key[i % 4]) & 255;
+        std::swap(s[i], s[j]);
+    }
+    QByteArray plain = head.mid(0x18, 128);
+    for (int n = 0, i = 0, j = 0; n < plain.size(); ++n) {
+        i = (i + 1) & 255;
+        j = (j + s[i]) & 255;
+        std::swap(s[i], s[j]);
+        plain[n] = char(plain[n] ^ s[(s[i] + s[j]) & 255]);
+    }
+    const int at = 0x42 - 0x18;
+    if (format == Format::Jet3)
+        return plain.mid(at, 20).count('\0') != 20;
+    const double created = qFromLittleEndian<double>(plain.constData() + 0x72 - 0x18);
+    const quint32 days = std::isfinite(created) && std::abs(created) < 2e9 ? quint32(qint32(created)) : 0;
+    unsigned char mask[4];
+    qToLittleEndian(days, mask);
+    for (int shift : {0, 2}) {
+        bool empty = true;
+        for (int i = 0; i < 40 && empty; ++i)
+            empty = (static_cast<unsigned char>(plain[at + i]) ^ mask[(i + shift) % 4]) == 0;
+        if (empty)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 struct Reader::Impl {
     MdbHandle* mdb = nullptr;
     QString error;
     int codePage = 0;
+    qint64 pages = 0;
+
+    // Whether every page the table's usage map names lies within the file (a
+    // file cut at a page boundary passes the size check; the library would
+    // read its missing pages as none and lose their rows without a word).
+    // Empty when they do, else why not.
+    QString within(MdbTableDef* t) const
+    {
+        if (!t || !t->usage_map)
+            return QStringLiteral("файл не удается прочитать как базу данных Access");
+        gint32 pg = 0;
+        while ((pg = mdb_map_find_next(mdb, t->usage_map, guint(t->map_sz), guint32(pg))) > 0)
+            if (pg >= pages)
+                break;
+        return pg == 0 ? QString() : QStringLiteral("файл поврежден или обрезан");
+    }
 };
 
 Reader::Reader(const QString& path)
@@ -129,11 +184,41 @@ Reader::Reader(const QString& path)
         m->error = QStringLiteral("файл поврежден или обрезан");
         return;
     }
+    m->pages = size / page;
+    const QString unreadable = QStringLiteral("файл не удается прочитать как базу данных Access");
     m->mdb = mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS);
-    if (!m->mdb || !mdb_read_catalog(m->mdb, MDB_TABLE)) {
-        m->error = QStringLiteral("файл не удается прочитать как базу данных Access");
+    if (!m->mdb) {
+        m->error = unreadable;
         return;
     }
+    // The catalog's own pages first, then every table's, before a row is read.
+    MdbCatalogEntry catalog{};
+    catalog.mdb = m->mdb;
+    catalog.object_type = MDB_TABLE;
+    catalog.table_pg = 2;
+    std::strcpy(catalog.object_name, "MSysObjects");
+    MdbTableDef* t = mdb_read_table(&catalog);
+    m->error = m->within(t);
+    if (t)
+        mdb_free_tabledef(t);
+    if (!m->error.isEmpty())
+        return;
+    if (!mdb_read_catalog(m->mdb, MDB_TABLE)) {
+        m->error = unreadable;
+        return;
+    }
+    for (guint i = 0; i < m->mdb->num_catalog && m->error.isEmpty(); ++i) {
+        auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(m->mdb->catalog, i));
+        if (entry->object_type != MDB_TABLE)
+            continue;
+        t = mdb_read_table(entry);
+        m->error = m->within(t);
+        if (t)
+            mdb_free_tabledef(t);
+    }
+    // Checked once the file has proved an Access database.
+    if (m->error.isEmpty() && f.open(QIODevice::ReadOnly) && hasPassword(f.read(0x18 + 128), format))
+        m->error = QStringLiteral("файл защищен паролем. Снимите пароль в программе Access и повторите");
     m->codePage = m->mdb->f->code_page;
 }
 
@@ -199,7 +284,10 @@ QString Reader::read(const QString& table, const QStringList& columns,
     const bool jet3 = IS_JET3(m->mdb);
     if (error.isEmpty())
         mdb_rewind_table(t);
-    while (error.isEmpty() && mdb_fetch_row(t)) {
+    unsigned int rows = 0;
+    bool stopped = false;
+    while (error.isEmpty() && !stopped && mdb_fetch_row(t)) {
+        ++rows;
         int start = 0;
         size_t len = 0;
         if (mdb_find_row(m->mdb, int(t->cur_row) - 1, &start, &len) != 0) {
@@ -258,9 +346,12 @@ QString Reader::read(const QString& table, const QStringList& columns,
                 error = QStringLiteral("столбец %1 таблицы %2 не текст и не число").arg(columns.at(i), table);
             }
         }
-        if (error.isEmpty() && !row(values))
-            break;
+        stopped = error.isEmpty() && !row(values);
     }
+    // A page the library could not take is passed over without a word; the
+    // table's own count of its rows tells.
+    if (error.isEmpty() && !stopped && rows != t->num_rows)
+        error = QStringLiteral("файл поврежден или обрезан");
     mdb_free_tabledef(t);
     return error;
 }

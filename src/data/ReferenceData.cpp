@@ -367,3 +367,28 @@ QString ReferenceData::writeFeeds(const QList<FeedWrite>& feeds)
     }
     return finishTransaction(db, q, ok);
 }
+
+QString ReferenceData::writeRows(const QList<RowWrite>& rows)
+{
+    QSqlDatabase db = m_control.database();
+    QSqlQuery q(db);
+    bool ok = db.transaction();
+    for (const RowWrite& r : rows) {
+        const QStringList columns = Database::tables().at(r.table).columns;
+        const QString table = Database::tables().at(r.table).name;
+        if (r.isNew) {
+            ok = ok && q.prepare(QStringLiteral("Insert Into %1 Values (?%2)").arg(table, QStringLiteral(", ?").repeated(columns.size() - 1)));
+            q.addBindValue(r.name);
+            for (int c = 1; c < columns.size(); ++c)
+                q.addBindValue(r.columns.value(c, QVariant(QMetaType::fromType<double>())));
+            ok = ok && q.exec();
+        }
+        for (auto it = r.columns.begin(); ok && !r.isNew && it != r.columns.end(); ++it) {
+            ok = q.prepare(QStringLiteral("Update %1 Set %2 = ? Where %3 = ?").arg(table, columns.at(it.key()), columns.first()));
+            q.addBindValue(it.value());
+            q.addBindValue(r.name);
+            ok = ok && q.exec();
+        }
+    }
+    return finishTransaction(db, q, ok);
+}

@@ -87,6 +87,17 @@ struct FeedWrite {
     bool operator==(const FeedWrite&) const = default;
 };
 
+// What a carrying over from an old database writes of one row of basa,
+// kurwi or granica (table 0, 1, 2 of Database::tables()): a new one whole,
+// else the columns given, in every row of the name.
+struct RowWrite {
+    int table = 0;
+    QString name;
+    bool isNew = false;
+    QHash<int, QVariant> columns;   // by column of the table; a new row's missing ones stay empty
+    bool operator==(const RowWrite&) const = default;
+};
+
 // The one road to the reference tables of treba.mdb (basa, kurwi, granica)
 // and to the prices (cena): every statement the program runs against them to
 // read or write a row goes through here, over a data control, and comes back
@@ -152,6 +163,9 @@ public:
     // a new feed is added, its contents and price replace the old ones. All
     // or nothing: empty when done, else SQLite's reason.
     QString writeFeeds(const QList<FeedWrite>& feeds);
+    // Writes the rows of the three tables in one transaction, all or nothing:
+    // empty when done, else SQLite's reason.
+    QString writeRows(const QList<RowWrite>& rows);
 
     // After the price table could not be read: when it is missing, it is made
     // now if the file takes it (*made set: read it again); else the reason in

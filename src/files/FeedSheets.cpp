@@ -2,6 +2,7 @@
 
 #include "data/Csv.h"
 #include "data/Database.h"
+#include "data/JetFile.h"
 #include "data/NumText.h"
 #include "data/RationState.h"
 #include "data/Statements.h"
@@ -345,6 +346,117 @@ Plan plan(const QByteArray& bytes, ReferenceData& data, const QString& fileName)
         } else {
             (isNew ? p.added : p.changed) << Entry{line, name, shown.join(QStringLiteral("; "))};
             p.writes << write;
+        }
+    }
+    return p;
+}
+
+Plan planOldDatabase(const QString& path, ReferenceData& data)
+{
+    Plan p;
+    p.oldDatabase = true;
+    const QList<Database::Table>& tables = Database::tables();
+    QList<Rows> old(tables.size()), now(tables.size());
+    QString why;
+    if (JetFile::formatOf(path) == JetFile::Format::NotJet)
+        why = QStringLiteral("это не база данных Access 97–2003");
+    JetFile::Reader jet(path);
+    if (why.isEmpty())
+        why = jet.error();
+    for (int t = 0; t < tables.size() && why.isEmpty(); ++t) {
+        why = jet.read(tables.at(t).name, tables.at(t).columns, [&](const QVariantList& row) {
+            old[t] << row;
+            return old[t].size() <= Database::kMaxRecords;
+        });
+        if (why.isEmpty() && old[t].size() > Database::kMaxRecords)
+            why = QStringLiteral("в таблице %1 больше %2 записей").arg(tables.at(t).name).arg(Database::kMaxRecords);
+    }
+    if (!why.isEmpty()) {
+        p.error = QStringLiteral("Данные из файла %1 не перенесены: %2. Файл оставлен без изменений.")
+                      .arg(QDir::toNativeSeparators(path), why);
+        return p;
+    }
+    for (int t = 0; t < tables.size(); ++t)
+        if (const QString error = data.rows(t == 0 ? Statements::basaList : t == 1 ? Statements::kurwiList : Statements::allGroups, now[t]);
+            !error.isEmpty()) {
+            p.error = error;
+            return p;
+        }
+    for (int t = 0; t < tables.size(); ++t) {
+        const QStringList& columns = tables.at(t).columns;
+        const auto stored = byName(now[t]);
+        QHash<QString, QList<int>> linesOf;
+        for (int n = 0; n < old[t].size(); ++n)
+            linesOf[NumText::variantText(old[t].at(n).value(0)).trimmed()] << n + 1;
+        int added = 0;
+        for (int n = 0; n < old[t].size(); ++n) {
+            const QVariantList& row = old[t].at(n);
+            const QString name = NumText::variantText(row.value(0)).trimmed();
+            const auto refused = [&](const QString& reason) { p.refused << Entry{n + 1, name, reason, t}; };
+            if (name.isEmpty()) {
+                refused(QStringLiteral("нет названия"));
+                continue;
+            }
+            if (const auto check = EditorRules::cell(EditorRules::Kind::Name, columns.first(), name); !check.ok) {
+                refused(check.message);
+                continue;
+            }
+            if (linesOf.value(name).size() > 1) {
+                QStringList at;
+                for (int l : linesOf.value(name))
+                    at << QString::number(l);
+                refused(QStringLiteral("это название встречается в таблице %1 не один раз (строки %2)")
+                            .arg(tables.at(t).name, at.join(QStringLiteral(", "))));
+                continue;
+            }
+            const bool isNew = !stored.contains(name);
+            RowWrite write{t, name, isNew, {}};
+            QStringList shown, bad;
+            for (int c = 1; c < columns.size(); ++c) {
+                const QVariant& value = row.value(c);
+                if (value.isNull() || (value.typeId() == QMetaType::QString && value.toString().isEmpty()))
+                    continue;   // nothing there: a value stays as it is
+                const bool text = value.typeId() == QMetaType::QString;
+                if (text != (tables.at(t).types.at(c) == QLatin1String("TEXT"))) {
+                    bad << QStringLiteral("в столбце «%1» %2").arg(columns.at(c), text ? QStringLiteral("не число: «%1»").arg(TextFile::excerpt(value.toString()))
+                                                                                 : QStringLiteral("число вместо текста"));
+                    continue;
+                }
+                if (text) {
+                    if (const auto check = EditorRules::cell(EditorRules::Kind::Text, columns.at(c), value); !check.ok) {
+                        bad << check.message;
+                        continue;
+                    }
+                } else if (!std::isfinite(value.toDouble()) || value.toDouble() < 0) {
+                    bad << (std::isfinite(value.toDouble()) ? QStringLiteral("в столбце «%1» отрицательное число «%2»")
+                                                            : QStringLiteral("в столбце «%1» не число: «%2»"))
+                               .arg(columns.at(c), cell(value));
+                    continue;
+                }
+                const QVariant was = stored.value(name).value(c);
+                if (!isNew && (text ? !was.isNull() && NumText::variantText(was) == value.toString() : same(was, value)))
+                    continue;
+                write.columns.insert(c, value);
+                shown << (isNew ? QStringLiteral("%1 %2").arg(columns.at(c), cell(value))
+                                : QStringLiteral("%1 %2 → %3").arg(columns.at(c), shownOld(was), cell(value)));
+            }
+            if (!bad.isEmpty()) {
+                refused(bad.join(QStringLiteral("; ")));
+            } else if (!isNew && shown.isEmpty()) {
+                ++p.unchanged;
+            } else {
+                (isNew ? p.added : p.changed) << Entry{n + 1, name, shown.join(QStringLiteral("; ")), t};
+                p.rows << write;
+                added += isNew;
+            }
+        }
+        if (now[t].size() + added > Database::kMaxRecords) {
+            p = Plan{};
+            p.oldDatabase = true;
+            p.error = QStringLiteral("Данные из файла %1 не перенесены: в таблице %2 стало бы больше %3 записей. "
+                                     "Файл оставлен без изменений.")
+                          .arg(QDir::toNativeSeparators(path), tables.at(t).name).arg(Database::kMaxRecords);
+            return p;
         }
     }
     return p;

@@ -47,6 +47,7 @@ struct Entry {
     int line = 0;
     QString feed;
     QString text;   // the new values, the changes (old → new) or why the line is refused
+    int table = 0;  // an old database's: 0 a feed, 1 a category, 2 a group
     bool operator==(const Entry&) const = default;
 };
 struct Plan {
@@ -54,11 +55,20 @@ struct Plan {
     QList<FeedWrite> writes;    // what "Применить" writes, in file order
     QList<Entry> added, changed, refused;
     int unchanged = 0;          // the lines that hold nothing new
+    bool oldDatabase = false;   // an old database's three tables, written as `rows`
+    QList<RowWrite> rows;
 };
 // Reads a table of feeds or a price list (the feed's name plus any of the
 // known columns, in any order, under the headers the export writes) against
 // the database. An empty cell leaves a value as it is. `fileName` goes into
 // the messages.
 Plan plan(const QByteArray& bytes, ReferenceData& data, const QString& fileName);
+
+// What carrying over the feeds, categories and groups of an old database
+// (an Access file, read whole) would add and change, checked as a table's
+// lines are: a row is new, or changes the values that differ (an empty
+// value leaves one as it is), or is refused with its reason. The whole file
+// is refused as at start-up.
+Plan planOldDatabase(const QString& path, ReferenceData& data);
 
 } // namespace FeedSheets

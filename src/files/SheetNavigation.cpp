@@ -1,10 +1,13 @@
 #include "shell/Navigation.h"
 
+#include "data/JetFile.h"
 #include "data/ReferenceData.h"
 #include "data/TextFile.h"
 #include "editors/ExtraEditors.h"
 #include "editors/frmBasaKorm.h"
+#include "editors/frmBasaKurwi.h"
 #include "editors/frmCena.h"
+#include "editors/frmGruppa.h"
 #include "engine/RacionSheet.h"
 #include "files/FeedSheets.h"
 #include "files/LastDirs.h"
@@ -131,6 +134,40 @@ void importFeeds()
         return;
     }
     g_import = new frmImport(path, bytes, plan);
+    Screens::showChild(g_import);
+}
+
+void importOldDatabase()
+{
+    if (g_import) {
+        Screens::activate(g_import);
+        return;
+    }
+    if (!JetFile::supported()) {
+        platform().message(JetFile::Reader(QString()).error());
+        return;
+    }
+    QStringList open = feedEditorsOpen();
+    for (QWidget* w : QApplication::allWidgets())
+        if ((qobject_cast<frmBasaKurwi*>(w) || qobject_cast<frmGruppa*>(w)) && w->isVisible())
+            open << QStringLiteral("«%1»").arg(w->windowTitle());
+    if (!open.isEmpty()) {
+        platform().message(QStringLiteral("Данные старой базы нельзя перенести, пока открыты окна %1: закройте их и выберите "
+                                          "«Перенести из старой базы...» снова.").arg(open.join(QStringLiteral(", "))));
+        return;
+    }
+    const QString path = platform().openFileName(QStringLiteral("Базы данных Access (*.mdb)|*.mdb"),
+                                                 LastDirs::dir(LastDirs::Kind::Sheet));
+    if (path.isEmpty())
+        return;
+    LastDirs::remember(LastDirs::Kind::Sheet, path);
+    ReferenceData data;
+    const FeedSheets::Plan plan = FeedSheets::planOldDatabase(path, data);
+    if (!plan.error.isEmpty()) {
+        platform().message(plan.error);
+        return;
+    }
+    g_import = new frmImport(path, QByteArray(), plan);
     Screens::showChild(g_import);
 }
 

@@ -15,6 +15,18 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
+namespace {
+
+// The entries of one table of an old database.
+qsizetype count(const QList<FeedSheets::Entry>& entries, int table)
+{
+    return std::ranges::count(entries, table, &FeedSheets::Entry::table);
+}
+
+} // namespace
+
 frmImport::frmImport(const QString& path, const QByteArray& bytes, const FeedSheets::Plan& plan, QWidget* parent)
     : Form(parent)
     , m_path(path)
@@ -22,7 +34,7 @@ frmImport::frmImport(const QString& path, const QByteArray& bytes, const FeedShe
     , m_plan(plan)
 {
     setObjectName(QStringLiteral("frmImport"));
-    setWindowTitle(QStringLiteral("Импорт кормов"));
+    setWindowTitle(plan.oldDatabase ? QStringLiteral("Перенос из старой базы") : QStringLiteral("Импорт кормов"));
     setAttribute(Qt::WA_DeleteOnClose);
 
     lblFile = new QLabel(this);
@@ -32,7 +44,8 @@ frmImport::frmImport(const QString& path, const QByteArray& bytes, const FeedShe
 
     trwImport = new QTreeWidget(this);
     trwImport->setObjectName(QStringLiteral("trwImport"));
-    trwImport->setHeaderLabels({QStringLiteral("Строка"), QStringLiteral("Корм"), QStringLiteral("Что будет записано")});
+    trwImport->setHeaderLabels({QStringLiteral("Строка"), plan.oldDatabase ? QStringLiteral("Название") : QStringLiteral("Корм"),
+                                QStringLiteral("Что будет записано")});
     trwImport->setWordWrap(true);
     trwImport->setUniformRowHeights(false);
     trwImport->setAccessibleName(QStringLiteral("Что изменится в базе данных"));
@@ -67,13 +80,22 @@ void frmImport::fill()
 {
     const FeedSheets::Plan& p = m_plan;
     QString summary = QStringLiteral("Файл %1.\n").arg(QDir::toNativeSeparators(m_path));
-    if (p.writes.isEmpty())
+    if (p.writes.isEmpty() && p.rows.isEmpty())
         summary += QStringLiteral("Изменять нечего: ");
-    summary += QStringLiteral("новых кормов %1, изменится кормов %2, без изменений %3, не принято строк %4.")
-                   .arg(p.added.size()).arg(p.changed.size()).arg(p.unchanged).arg(p.refused.size());
+    if (p.oldDatabase)
+        summary += QStringLiteral("новых кормов %1, категорий птицы %2, групп кормов %3; изменится кормов %4, категорий птицы %5, "
+                                  "групп кормов %6; без изменений %7, не принято строк %8.")
+                       .arg(count(p.added, 0)).arg(count(p.added, 1)).arg(count(p.added, 2))
+                       .arg(count(p.changed, 0)).arg(count(p.changed, 1)).arg(count(p.changed, 2))
+                       .arg(p.unchanged).arg(p.refused.size());
+    else
+        summary += QStringLiteral("новых кормов %1, изменится кормов %2, без изменений %3, не принято строк %4.")
+                       .arg(p.added.size()).arg(p.changed.size()).arg(p.unchanged).arg(p.refused.size());
     lblFile->setText(summary);
     trwImport->clear();
-    const auto group = [this](const QString& caption, const QList<FeedSheets::Entry>& entries) {
+    const auto group = [this](const QString& caption, QList<FeedSheets::Entry> entries, int table = -1) {
+        if (table >= 0)
+            entries.removeIf([table](const FeedSheets::Entry& e) { return e.table != table; });
         if (entries.isEmpty())
             return;
         auto* top = new QTreeWidgetItem(trwImport, {QStringLiteral("%1 (%2)").arg(caption).arg(entries.size())});
@@ -88,13 +110,26 @@ void frmImport::fill()
         }
         top->setExpanded(true);
     };
-    group(QStringLiteral("Новые корма"), p.added);
-    group(QStringLiteral("Изменения"), p.changed);
-    group(QStringLiteral("Не приняты строки"), p.refused);
+    if (p.oldDatabase) {
+        group(QStringLiteral("Новые корма"), p.added, 0);
+        group(QStringLiteral("Новые категории птицы"), p.added, 1);
+        group(QStringLiteral("Новые группы кормов"), p.added, 2);
+        group(QStringLiteral("Изменения кормов"), p.changed, 0);
+        group(QStringLiteral("Изменения категорий птицы"), p.changed, 1);
+        group(QStringLiteral("Изменения групп кормов"), p.changed, 2);
+        group(QStringLiteral("Не приняты строки таблицы кормов (basa)"), p.refused, 0);
+        group(QStringLiteral("Не приняты строки таблицы птицы (kurwi)"), p.refused, 1);
+        group(QStringLiteral("Не приняты строки таблицы групп (granica)"), p.refused, 2);
+    } else {
+        group(QStringLiteral("Новые корма"), p.added);
+        group(QStringLiteral("Изменения"), p.changed);
+        group(QStringLiteral("Не приняты строки"), p.refused);
+    }
     trwImport->setColumnWidth(0, Screens::scaled(60));
     trwImport->setColumnWidth(1, Screens::scaled(170));
-    cmdPrimenit->setEnabled(!p.writes.isEmpty());
-    (p.writes.isEmpty() ? cmdOtmena : cmdPrimenit)->setDefault(true);
+    const bool nothing = p.writes.isEmpty() && p.rows.isEmpty();
+    cmdPrimenit->setEnabled(!nothing);
+    (nothing ? cmdOtmena : cmdPrimenit)->setDefault(true);
 }
 
 void frmImport::cmdPrimenit_Click()
@@ -102,9 +137,9 @@ void frmImport::cmdPrimenit_Click()
     ReferenceData data;
     // What the database holds now is read again: an editor may have written
     // meanwhile, and what was shown is what is written, or nothing.
-    const FeedSheets::Plan now = FeedSheets::plan(m_bytes, data, m_path);
-    if (!now.error.isEmpty() || now.writes != m_plan.writes || now.added != m_plan.added || now.changed != m_plan.changed
-        || now.refused != m_plan.refused) {
+    const FeedSheets::Plan now = m_plan.oldDatabase ? FeedSheets::planOldDatabase(m_path, data) : FeedSheets::plan(m_bytes, data, m_path);
+    if (!now.error.isEmpty() || now.writes != m_plan.writes || now.rows != m_plan.rows || now.added != m_plan.added
+        || now.changed != m_plan.changed || now.refused != m_plan.refused) {
         m_plan = now;
         fill();
         platform().message(now.error.isEmpty()
@@ -113,9 +148,10 @@ void frmImport::cmdPrimenit_Click()
                                : now.error);
         return;
     }
-    if (const QString why = data.writeFeeds(m_plan.writes); !why.isEmpty()) {
-        platform().message(QStringLiteral("Корма не записаны в базу данных %1, она оставлена как была: %2")
-                               .arg(QDir::toNativeSeparators(data.databasePath()), why));
+    if (const QString why = m_plan.oldDatabase ? data.writeRows(m_plan.rows) : data.writeFeeds(m_plan.writes); !why.isEmpty()) {
+        platform().message(QStringLiteral("%1 не записаны в базу данных %2, она оставлена как была: %3")
+                               .arg(m_plan.oldDatabase ? QStringLiteral("Данные старой базы") : QStringLiteral("Корма"),
+                                    QDir::toNativeSeparators(data.databasePath()), why));
         return;
     }
     // The worksheet reads its feeds and prices again; the feed selection
@@ -125,13 +161,20 @@ void frmImport::cmdPrimenit_Click()
     for (QWidget* w : QApplication::allWidgets())
         if (auto* list = qobject_cast<QListWidget*>(w); list && list->objectName() == QLatin1String("lstBasa"))
             for (const FeedSheets::Entry& e : m_plan.added) {
+                if (e.table != 0)
+                    continue;
                 int at = 0;
                 while (at < list->count() && list->item(at)->text().toUtf8() < e.feed.toUtf8())
                     ++at;
                 list->insertItem(at, e.feed);
             }
-    platform().message(QStringLiteral("Записано в базу данных: новых кормов %1, изменено кормов %2.")
-                           .arg(m_plan.added.size()).arg(m_plan.changed.size()),
+    const FeedSheets::Plan& p = m_plan;
+    platform().message(p.oldDatabase ? QStringLiteral("Записано в базу данных: новых кормов %1, категорий птицы %2, групп кормов %3; "
+                                                      "изменено кормов %4, категорий птицы %5, групп кормов %6.")
+                                           .arg(count(p.added, 0)).arg(count(p.added, 1)).arg(count(p.added, 2))
+                                           .arg(count(p.changed, 0)).arg(count(p.changed, 1)).arg(count(p.changed, 2))
+                                     : QStringLiteral("Записано в базу данных: новых кормов %1, изменено кормов %2.")
+                                           .arg(p.added.size()).arg(p.changed.size()),
                        MessageKind::Information);
     Screens::closeWindow(this);
 }

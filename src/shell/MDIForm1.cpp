@@ -116,6 +116,8 @@ void MDIForm1::createMenus()
     QAction* mnuDopKurwi = addItem(mnuBasa, "mnuDopKurwi", QStringLiteral("&Нормы аминокислот и др. для птицы"));
     QAction* mnuKurwiKorm = addItem(mnuBasa, "mnuKurwiKorm", QStringLiteral("&Ограничения кормов по видам птицы"));
     QAction* mnuPokazatel = addItem(mnuBasa, "mnuPokazatel", QStringLiteral("&Список показателей"));
+    addSeparator(mnuBasa, "mnuJetSep");
+    QAction* mnuImportJet = addItem(mnuBasa, "mnuImportJet", QStringLiteral("Перенести из с&тарой базы..."));
 
     lblHelp = menuBar()->addMenu(QStringLiteral("&Помощь"));
     lblHelp->setObjectName(QStringLiteral("lblHelp"));
@@ -150,6 +152,7 @@ void MDIForm1::createMenus()
     connect(mnuDopKurwi, &QAction::triggered, this, [] { Navigation::showExtraNormsEditor(); });
     connect(mnuKurwiKorm, &QAction::triggered, this, [] { Navigation::showFeedLimitsEditor(); });
     connect(mnuPokazatel, &QAction::triggered, this, [] { Navigation::showNutrientListEditor(); });
+    connect(mnuImportJet, &QAction::triggered, this, [] { Navigation::importOldDatabase(); });
     connect(lblRabota, &QAction::triggered, this, &MDIForm1::lblRabota_Click);
     connect(lblFaq, &QAction::triggered, this, &MDIForm1::lblFaq_Click);
     connect(mnuProgramm, &QAction::triggered, this, &MDIForm1::mnuProgramm_Click);

@@ -79,5 +79,8 @@ void exportFeeds();
 void exportNorms();
 void exportRation();
 void importFeeds();
+// "Перенести из старой базы...": the feeds, categories and groups of an old
+// Access database read into the database, after the same preview.
+void importOldDatabase();
 
 } // namespace Navigation

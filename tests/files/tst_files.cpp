@@ -598,14 +598,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("fixture");
         QTest::addColumn<bool>("yes");
-        QTest::newRow("jet3-cp1251-carried-over") << u"jet3"_s << true;
-        QTest::newRow("jet4-carried-over") << u"jet4"_s << true;
-        QTest::newRow("jet4-declined") << u"jet4"_s << false;
+        QTest::addColumn<int>("feeds");   // 0: the values of full.json, else that many of many.py's
+        QTest::newRow("jet3-cp1251-carried-over") << u"jet3"_s << true << 0;
+        QTest::newRow("jet4-carried-over") << u"jet4"_s << true << 0;
+        QTest::newRow("jet4-declined") << u"jet4"_s << false << 0;
+        QTest::newRow("jet4-300-feeds") << u"feeds-300"_s << true << 300;
+        QTest::newRow("jet3-32767-feeds") << u"feeds-32767"_s << true << 32767;
     }
     void oldAccessFile()
     {
         QFETCH(QString, fixture);
         QFETCH(bool, yes);
+        QFETCH(int, feeds);
         if (!JetFile::supported())
             QSKIP("this build has no Jet reader");
         const QString old = QFINDTESTDATA("fixtures/jet/" + fixture + ".mdb");
@@ -618,14 +622,26 @@ private Q_SLOTS:
         QCOMPARE(bytesOf(yes ? Database::path() + u".old.1"_s : Database::path()), bytesOf(old));
         if (!yes)
             return;
-        QCOMPARE(fake().messages, QStringList(u"Данные перенесены в новую базу %1: кормов — 64, категорий птицы — 2, групп "
-                                              "кормов — 3. Старый файл сохранен под именем treba.mdb.old.1. Не перенесены "
-                                              "(программа их не использует): basa.primechanie, zametki."_s
-                                                  .arg(QDir::toNativeSeparators(Database::path()))));
+        QCOMPARE(fake().messages, QStringList(u"Данные перенесены в новую базу %1: кормов — %2, категорий птицы — %3, групп "
+                                              "кормов — %4. Старый файл сохранен под именем treba.mdb.old.1.%5"_s
+                                                  .arg(QDir::toNativeSeparators(Database::path()))
+                                                  .arg(feeds ? feeds : 64).arg(feeds ? 1 : 2).arg(feeds ? 2 : 3)
+                                                  .arg(feeds ? QString() : u" Не перенесены (программа их не использует): "
+                                                                           "basa.primechanie, zametki."_s)));
         // Every value of the three tables as written into the old file: doubles exact, nulls null.
         QFile f(QFINDTESTDATA("fixtures/jet/full.json"));
         QVERIFY(f.open(QIODevice::ReadOnly));
-        const QJsonArray tables = QJsonDocument::fromJson(f.readAll())["tables"].toArray();
+        QJsonArray tables = QJsonDocument::fromJson(f.readAll())["tables"].toArray();
+        if (feeds) {   // the rule many.py writes them by
+            QJsonArray rows;
+            for (int i = 1; i <= feeds; ++i)
+                rows.append(QJsonArray({u"Корм %1"_s.arg(i, 5, 10, QChar(u'0')), i / 3.0, i % 97 ? QJsonValue(i * 0.1) : QJsonValue(),
+                                        (i % 1000) * 0.25, (i % 997) * 0.5, i % 30000, i * 7, i % 256, (i % 512) / 64.0, i % 101,
+                                        QStringList({u"Зерно"_s, u"Жиры"_s, QString()}).at(i % 3)}));
+            tables = {QJsonObject{{u"rows"_s, rows}},
+                      QJsonObject{{u"rows"_s, QJsonArray{QJsonArray{u"Несушки"_s, 275, 16.5, 3.6, 0.6, 0.15, 10000, 2500, 20, 110}}}},
+                      QJsonObject{{u"rows"_s, QJsonArray{QJsonArray{u"Зерно"_s, 70}, QJsonArray{u"Жиры"_s, 5}}}}};
+        }
         const auto gone = qScopeGuard([] { QSqlDatabase::removeDatabase(u"tst-jet"_s); });
         QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"tst-jet"_s);
         db.setDatabaseName(Database::path());
@@ -646,6 +662,69 @@ private Q_SLOTS:
             }
             QVERIFY(!q.next());
         }
+        // The extra nutrients as an older database of the program gets them: for the feeds of the default names.
+        QSqlQuery q(u"select (select count(*) from pokazatel), (select group_concat(znachenie) from basa_pokazatel "
+                     "where basa_name_kormow = 'Кукуруза' and kod = 'lizin'), (select count(*) from basa_pokazatel)"_s, db);
+        QVERIFY(q.next());
+        QCOMPARE(q.value(0).toInt(), 9);
+        QCOMPARE(q.value(1).toString(), feeds ? QString() : u"0.26"_s);
+        QCOMPARE(q.value(2).toInt() > 0, !feeds);
+    }
+
+    // ---- "Перенести из старой базы...": an old Access file's feeds, categories and groups into the open
+    // database, shown first as the spreadsheet import shows a table, then written all at once or not at all ----
+    void oldAccessImport()
+    {
+        if (!JetFile::supported()) {   // the item is there and says why it cannot help
+            menuItem("mnuImportJet")->trigger();
+            QCOMPARE(fake().messages, QStringList(u"Файлы старого формата (Access) в этой сборке программы не читаются."_s));
+            QSKIP("this build has no Jet reader");
+        }
+        const QString old = QFINDTESTDATA("fixtures/jet/jet4.mdb");
+        const QByteArray db = bytesOf(Database::path());
+        const auto preview = [this](const QString& path) {
+            fake().openAnswers << path;
+            menuItem("mnuImportJet")->trigger();
+            QWidget* p = liveScreen(u"frmImport"_s);
+            return p ? textOf(p, u"lblFile"_s).section('\n', 1) : fake().messages.value(fake().messages.size() - 1);
+        };
+        QCOMPARE(preview(QFINDTESTDATA("fixtures/jet/full.json")),
+                 u"Данные из файла %1 не перенесены: это не база данных Access 97–2003. Файл оставлен без изменений."_s
+                     .arg(QDir::toNativeSeparators(QFINDTESTDATA("fixtures/jet/full.json"))));
+        QCOMPARE(preview(old), u"новых кормов 60, категорий птицы 2, групп кормов 1; изменится кормов 1, категорий птицы 0, "
+                                "групп кормов 1; без изменений 1, не принято строк 3."_s);
+        const auto* tree = find<QTreeWidget>(liveScreen(u"frmImport"_s), u"trwImport"_s);
+        QStringList shown;
+        for (int g = 0; g < tree->topLevelItemCount(); ++g)
+            shown << tree->topLevelItem(g)->text(0) + u": "_s + tree->topLevelItem(g)->child(0)->text(1) + u' '
+                         + tree->topLevelItem(g)->child(0)->text(2).replace('\n', u"; "_s);
+        QCOMPARE(shown, QStringList({u"Новые корма (60): Корм №0 «опыт» ob_en 0; protein 0; calciy_ 0; pospor 0; natriy 0; A 0; D 0; "
+                                     "B3 0; granic 100; gruppa Белковые"_s,
+                                     u"Новые категории птицы (2): Бройлеры 0-10 дней obm_en 300; protein 23; calciy_ 1; pospor 0,7; "
+                                     "natriy 0,16; A 12000; D 5000; B3 20; dawat_gr 25"_s,
+                                     u"Новые группы кормов (1): Белковые procent 35,5"_s,
+                                     u"Изменения кормов (1): Пшеница B3 0,12 → 6,1; granic 60 → 50"_s,
+                                     u"Изменения групп кормов (1): Зерновые procent 75 → 65"_s,
+                                     u"Не приняты строки таблицы кормов (basa) (3): Кукуруза это название встречается в таблице basa "
+                                     "не один раз (строки 1, 4)"_s}));
+        QCOMPARE(bytesOf(Database::path()), db);
+        // A write that fails half-way leaves the database as it was.
+        QVERIFY(runSql(u"create trigger no_groups before insert on granica begin select raise(abort, 'stop'); end"_s));
+        const QByteArray guarded = bytesOf(Database::path());
+        press(liveScreen(u"frmImport"_s), "cmdPrimenit");
+        QVERIFY2(fake().messages.last().startsWith(u"Данные старой базы не записаны в базу данных"_s), qPrintable(fake().messages.last()));
+        QCOMPARE(bytesOf(Database::path()), guarded);
+        QVERIFY(runSql(u"drop trigger no_groups"_s));
+        press(liveScreen(u"frmImport"_s), "cmdPrimenit");
+        QCOMPARE(fake().messages.last(), u"Записано в базу данных: новых кормов 60, категорий птицы 2, групп кормов 1; изменено "
+                                          "кормов 1, категорий птицы 0, групп кормов 1."_s);
+        QVERIFY(!liveScreen(u"frmImport"_s));
+        QCOMPARE(readBack(u"select group_concat(v, ' ') from (select B3 || ' ' || granic || ' ' || gruppa as v from basa where "
+                          "basa_name_kormow in ('Пшеница', 'Кукуруза') union all select procent from granica where gruppa = 'Зерновые' "
+                          "union all select count(*) from kurwi)"_s).toString(),
+                 u"0.1 70.0 Зерновые 6.1 50.0 Зерновые 65.0 16"_s);
+        QVERIFY(preview(old).startsWith(u"Изменять нечего: новых кормов 0, категорий птицы 0, групп кормов 0; изменится кормов 0,"_s));
+        QVERIFY(!find<QPushButton>(liveScreen(u"frmImport"_s), u"cmdPrimenit"_s)->isEnabled());
     }
 
     // ---- the bad-input table: it reads, its ids are unique, every scenario has its row ----
@@ -800,10 +879,17 @@ QMap<QString, std::function<void()>> tst_files::scenarios()
     s["db-not-sqlite"] = [refusedAtStart] {
         refusedAtStart([] { return TextFile::writeLines(Database::path(), {u"Это не база данных"_s}); });
     };
-    for (const char* id : {"db-jet-table-missing", "db-jet-truncated"})
+    for (const char* id : {"db-jet-table-missing", "db-jet-truncated", "db-jet-cut-at-page", "db-jet-damaged-page",
+                           "db-jet-password", "db-jet-header-only"})
         s[id] = [this] {   // an old Access file: the carrying over asked for, refused, nothing written
             const QByteArray old = bytesOf(QFINDTESTDATA("fixtures/jet/" + in(0)));
-            const QByteArray cut = m_row->id.endsWith("-truncated"_L1) ? old.left(in(1).toInt()) : old;
+            QByteArray cut = m_row->id.endsWith("-truncated"_L1) || m_row->id.endsWith("-cut-at-page"_L1) ? old.left(in(1).toInt())
+                           : m_row->id.endsWith("-header-only"_L1) ? old.left(0x18) + QByteArray(in(1).toInt() - 0x18, '\0')
+                                                                   : old;
+            if (m_row->id.endsWith("-damaged-page"_L1))
+                cut.replace(in(1).toInt() * 4096 + 14, 4096 - 14, QByteArray(4096 - 14, char(in(2).toInt(nullptr, 16))));
+            if (m_row->id.endsWith("-password"_L1))   // the header's scrambled password field, one letter
+                cut[0x42] = char(cut[0x42] ^ 'p');
             QVERIFY(QFile::remove(Database::path()) && TextFile::writeBytes(Database::path(), cut));
             const QStringList files = QDir().entryList(QDir::Files | QDir::Hidden);
             fake().answers.enqueue(Platform::Answer::Yes);
@@ -812,6 +898,16 @@ QMap<QString, std::function<void()>> tst_files::scenarios()
             QCOMPARE(bytesOf(Database::path()), cut);
             QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), files);
         };
+    s["db-jet-disk-full"] = [this] {   // the new database outgrows the disk while the old file's rows go into it
+        const QByteArray old = bytesOf(QFINDTESTDATA("fixtures/jet/" + in(0)));
+        QVERIFY(QFile::remove(Database::path()) && TextFile::writeBytes(Database::path(), old));
+        fake().answers.enqueue(Platform::Answer::Yes);
+        QVERIFY(underFileSizeLimit(in(1).toLongLong(), fake(), [] { Startup::checkDatabase(); }));
+        fake().answers.clear();
+        expectMessage(see(0), at(Database::path()));
+        QCOMPARE(bytesOf(Database::path()), old);
+        QCOMPARE(QDir(m_fresh->dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList(kept(0)));
+    };
     s["db-other-sqlite"] = [refusedAtStart] {
         refusedAtStart([] { return QFile::remove(Database::path()) && runSql(u"create table notes (id integer)"_s); });
     };
