@@ -5,7 +5,7 @@
 # side, as many at a time as there are cores (RACION_FUZZ_JOBS to choose):
 # each is one process on one core, and each still makes all its runs.
 set -euo pipefail
-build="$1"
+build="$(cd "$1" && pwd)"   # each target runs from a folder of its own
 runs="${2:-200000}"
 root="$(cd "$(dirname "$0")/.." && pwd)"
 at_once="${RACION_FUZZ_JOBS:-$(nproc 2>/dev/null || echo 1)}"
