@@ -119,9 +119,6 @@ bool OneCopy::handOver(const QString& file)
     const QDeadlineTimer deadline(kWaitMs);
     while (answer.size() < kTaken.size() && socket.waitForReadyRead(int(deadline.remainingTime())))
         answer += socket.readAll();
-    // The copy answers and hangs up at once: on Windows the answer can be
-    // left waiting behind the hang-up, and a copy that missed it would hand
-    // the file over a second time.
     answer += socket.readAll();
     return answer == kTaken;
 }
@@ -141,9 +138,12 @@ void OneCopy::read(QLocalSocket* socket)
             socket->abort();
         return;   // else the rest is still on its way
     }
+    // The later copy hangs up once it has the answer. Hanging up here could
+    // lose the answer: a Windows pipe drops what its reader has not read yet
+    // when its server disconnects, and the later copy, taking the silence for
+    // a refusal, would hand the same file over again.
     socket->write(kTaken);
     socket->flush();
-    socket->disconnectFromServer();
     // Taken once the socket is done with: opening a file may show a message.
     QTimer::singleShot(0, m_server.get(), [this, file] {
         if (m_take)
