@@ -263,9 +263,9 @@ int childScreens(int argc, char** argv, const QString& which, int repeats)
             QWidget* screen = sub->widget();
             QStringList names;
             if (list) {
-                const auto* lst = screen->findChild<QListWidget*>(QStringLiteral("lstBasa"));
-                for (int i = 0; i < lst->count(); ++i)
-                    names << lst->item(i)->text();
+                const QAbstractItemModel* model = screen->findChild<QListView*>(QStringLiteral("lstBasa"))->model();
+                for (int i = 0; i < model->rowCount(); ++i)
+                    names << model->index(i, 0).data().toString();
             } else {
                 QAbstractItemModel* model = prices ? qobject_cast<frmCena*>(screen)->grid()->model()
                                                    : qobject_cast<GridEditor*>(screen)->model();

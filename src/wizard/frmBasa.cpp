@@ -13,6 +13,8 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QAbstractListModel>
+#include <QListView>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStyledItemDelegate>
@@ -28,21 +30,61 @@ QLabel* heading(QWidget* parent, const char* name, const QString& text, QRect r)
     return l;
 }
 
+} // namespace
+
+// The names in the list of all feeds, held as one list of texts: tens of
+// thousands of them are shown without an object for each.
+class FeedNames : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    const QStringList& names() const { return m_names; }
+    void reset(QStringList names)
+    {
+        beginResetModel();
+        m_names = std::move(names);
+        endResetModel();
+    }
+    void insert(int at, const QString& name)
+    {
+        beginInsertRows({}, at, at);
+        m_names.insert(at, name);
+        endInsertRows();
+    }
+    void remove(int row)
+    {
+        beginRemoveRows({}, row, row);
+        m_names.removeAt(row);
+        endRemoveRows();
+    }
+
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(m_names.size()); }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= m_names.size() || (role != Qt::DisplayRole && role != Qt::EditRole))
+            return {};
+        return m_names.at(index.row());
+    }
+    Qt::ItemFlags flags(const QModelIndex& index) const override
+    {
+        return index.isValid() ? Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren : Qt::NoItemFlags;
+    }
+
+private:
+    QStringList m_names;
+};
+
+namespace {
+
 // Every entry of the list of all feeds takes the size of its widest name:
 // the list lays out tens of thousands of names at once without measuring
 // each, and no name is cut. The widest is found again as names come and go.
 class WidestNameDelegate : public QStyledItemDelegate {
 public:
-    explicit WidestNameDelegate(QListWidget* list)
+    WidestNameDelegate(QListView* list, const FeedNames* model)
         : QStyledItemDelegate(list)
     {
-        const auto names = [list](int first, int last) {
-            QStringList out;
-            for (int i = first; i <= last; ++i)
-                out << list->item(i)->text();
-            return out;
-        };
-        QAbstractItemModel* model = list->model();
+        const auto names = [model](int first, int last) { return model->names().mid(first, last - first + 1); };
         QObject::connect(model, &QAbstractItemModel::rowsInserted, list,
                          [this, list, names](const QModelIndex&, int first, int last) {
                              m_widest = widestText(list->fontMetrics(), names(first, last) << m_widest);
@@ -51,9 +93,7 @@ public:
                          [this, names](const QModelIndex&, int first, int last) {
                              m_widestLeaves = names(first, last).contains(m_widest);
                          });
-        const auto findAgain = [this, list, names] {
-            m_widest = widestText(list->fontMetrics(), names(0, list->count() - 1));
-        };
+        const auto findAgain = [this, list, model] { m_widest = widestText(list->fontMetrics(), model->names()); };
         QObject::connect(model, &QAbstractItemModel::rowsRemoved, list, [this, findAgain] {
             if (m_widestLeaves)
                 findAgain();
@@ -75,32 +115,27 @@ private:
     bool m_widestLeaves = false;
 };
 
-QListWidget* feedList(QWidget* parent, const char* name, QRect r, const QString& tip, bool large = false)
+template<class List>
+List* feedList(QWidget* parent, const char* name, QRect r, const QString& tip)
 {
-    auto* list = new QListWidget(parent);
-    if (large) {
-        list->setItemDelegate(new WidestNameDelegate(list));
-        list->setUniformItemSizes(true);
-    } else {
-        Wizard::showNamesWhole(list);
-    }
+    auto* list = new List(parent);
     list->setObjectName(QString::fromLatin1(name));
     list->setGeometry(r);
     list->setToolTip(tip);
     return list;
 }
 
-QString selectedText(const QListWidget* list)
+QString selectedText(const QListView* list)
 {
-    const QListWidgetItem* item = list->currentItem();
-    return item && item->isSelected() ? item->text() : QString();
+    const QModelIndex current = list->currentIndex();
+    return current.isValid() && list->selectionModel()->isSelected(current) ? current.data().toString() : QString();
 }
 
 // After a move nothing is selected in either list (a list selects the entry
 // after one taken out of it), so another click of an arrow moves nothing.
-void clearChoice(QListWidget* a, QListWidget* b)
+void clearChoice(QListView* a, QListView* b)
 {
-    for (QListWidget* list : {a, b})
+    for (QListView* list : {a, b})
         list->selectionModel()->clear();
 }
 
@@ -116,8 +151,12 @@ frmBasa::frmBasa(QWidget* parent)
     // Both lists are wider than 3015 twips so the longest feed names fit; the
     // arrows and the right-hand column move right with them.
     QLabel* basaLabel = heading(this, "Label3", QStringLiteral("База данных по &кормам"), Wizard::twips(120, 120, 4650, 300));
-    lstBasa = feedList(this, "lstBasa", Wizard::twips(120, 480, 4650, 7470),
-                       QStringLiteral("Список кормов, доступных для рассчета рациона"), true);
+    lstBasa = feedList<QListView>(this, "lstBasa", Wizard::twips(120, 480, 4650, 7470),
+                                  QStringLiteral("Список кормов, доступных для рассчета рациона"));
+    m_basa = new FeedNames(lstBasa);
+    lstBasa->setModel(m_basa);
+    lstBasa->setItemDelegate(new WidestNameDelegate(lstBasa, m_basa));
+    lstBasa->setUniformItemSizes(true);
     basaLabel->setBuddy(lstBasa);
     lstBasa->setAccessibleName(QStringLiteral("База данных по кормам"));
 
@@ -132,8 +171,9 @@ frmBasa::frmBasa(QWidget* parent)
     }
 
     QLabel* wiborLabel = heading(this, "Label4", QStringLiteral("&Выбранные корма"), Wizard::twips(5880, 120, 4650, 300));
-    lstWibor = feedList(this, "lstWibor", Wizard::twips(5880, 480, 4650, 2460), QStringLiteral("Выбранные корма"));
+    lstWibor = feedList<QListWidget>(this, "lstWibor", Wizard::twips(5880, 480, 4650, 2460), QStringLiteral("Выбранные корма"));
     wiborLabel->setBuddy(lstWibor);
+    Wizard::showNamesWhole(lstWibor);
     lstWibor->setAccessibleName(QStringLiteral("Выбранные корма"));
 
     auto* label5 = heading(this, "Label5",
@@ -157,7 +197,7 @@ frmBasa::frmBasa(QWidget* parent)
     lstBasa->viewport()->installEventFilter(this);
     lstWibor->installEventFilter(this);
     connect(lblWibrat, &QPushButton::clicked, this, &frmBasa::lblWibrat_Click);
-    connect(lstBasa, &QListWidget::itemDoubleClicked, this, &frmBasa::lblWibrat_Click);
+    connect(lstBasa, &QListView::doubleClicked, this, &frmBasa::lblWibrat_Click);
     connect(lblUdalit, &QPushButton::clicked, this, &frmBasa::lblUdalit_Click);
     connect(lstWibor, &QListWidget::itemDoubleClicked, this, &frmBasa::lblUdalit_Click);
     connect(cmdDalee, &QPushButton::clicked, this, &frmBasa::cmdDalee_Click);
@@ -182,23 +222,18 @@ void frmBasa::Form_Load()
     if (!refreshed) {
         platform().message(Adodc1->lastError());
     } else {
-        const mdlAddItem::Result r = mdlAddItem::ZapolnitSpisok(*Adodc1, *lstBasa);
+        QStringList names;
+        const mdlAddItem::Result r = mdlAddItem::ZapolnitSpisok(*Adodc1, names);
         if (!r.ok)
             platform().message(r.error);
-    }
-    if (lstWibor->count() > 0) {
         // No feed stands in both lists.
-        for (int i = 0; i < lstWibor->count(); ++i) {
-            const QString name = lstWibor->item(i)->text();
-            for (int k = 0; k < lstBasa->count(); ++k) {
-                if (lstBasa->item(k)->text() == name) {
-                    delete lstBasa->takeItem(k);
-                    break;
-                }
-            }
-        }
-        cmdDalee->setEnabled(true);
+        for (int i = 0; i < lstWibor->count(); ++i)
+            if (const qsizetype k = names.indexOf(lstWibor->item(i)->text()); k >= 0)
+                names.removeAt(k);
+        m_basa->reset(std::move(names));
     }
+    if (lstWibor->count() > 0)
+        cmdDalee->setEnabled(true);
 }
 
 void frmBasa::lblWibrat_Click()
@@ -211,7 +246,7 @@ void frmBasa::lblWibrat_Click()
     if (name.isEmpty())
         return;
     lstWibor->addItem(name);
-    delete lstBasa->takeItem(lstBasa->currentRow());
+    m_basa->remove(lstBasa->currentIndex().row());
     // A feed added after a return has no saved weight: it starts at 0 rather
     // than taking a weight left in that slot by an earlier worksheet.
     if (ration().bNazad)
@@ -227,10 +262,11 @@ void frmBasa::lblUdalit_Click()
         return;
     // Back into the left list at its place in the statement's order (by code
     // point, as "order by 1" sorts the names).
+    const QStringList& all = m_basa->names();
     int at = 0;
-    while (at < lstBasa->count() && lstBasa->item(at)->text() < name)
+    while (at < all.size() && all.at(at) < name)
         ++at;
-    lstBasa->insertItem(at, name);
+    m_basa->insert(at, name);
 
     const int r = lstWibor->currentRow();
     delete lstWibor->takeItem(r);
@@ -249,6 +285,20 @@ void frmBasa::lblUdalit_Click()
     clearChoice(lstBasa, lstWibor);
     if (n == 0)
         cmdDalee->setEnabled(false);
+}
+
+void frmBasa::listNewFeeds(const QStringList& names)
+{
+    for (QWidget* w : QApplication::allWidgets())
+        if (auto* basa = qobject_cast<frmBasa*>(w))
+            for (const QString& name : names) {
+                const QStringList& all = basa->m_basa->names();
+                const QByteArray key = name.toUtf8();
+                int at = 0;
+                while (at < all.size() && all.at(at).toUtf8() < key)
+                    ++at;
+                basa->m_basa->insert(at, name);
+            }
 }
 
 void frmBasa::copyChoice()
@@ -280,8 +330,8 @@ bool frmBasa::eventFilter(QObject* watched, QEvent* event)
     // The mouse resting on a feed shows its whole name.
     if (event->type() == QEvent::ToolTip && watched == lstBasa->viewport()) {
         const auto* help = static_cast<QHelpEvent*>(event);
-        if (const QListWidgetItem* item = lstBasa->itemAt(help->pos())) {
-            QToolTip::showText(help->globalPos(), item->text(), lstBasa->viewport(), lstBasa->visualItemRect(item));
+        if (const QModelIndex index = lstBasa->indexAt(help->pos()); index.isValid()) {
+            QToolTip::showText(help->globalPos(), index.data().toString(), lstBasa->viewport(), lstBasa->visualRect(index));
             return true;
         }
     }

@@ -5,6 +5,8 @@
 #include <memory>
 
 class Adodc;
+class FeedNames;
+class QListView;
 class QListWidget;
 class QPushButton;
 
@@ -23,6 +25,10 @@ public:
     void lblWibrat_Click();
     void lblUdalit_Click();
 
+    // Feeds just written to the database join the list of all feeds of an
+    // open feed selection, each at its place in the order of the names.
+    static void listNewFeeds(const QStringList& names);
+
 protected:
     void closeEvent(QCloseEvent* e) override;
     // Enter or the arrow towards the other list moves the selected feed.
@@ -37,7 +43,8 @@ private:
     void cmdNasad_Click();
 
     std::unique_ptr<Adodc> Adodc1;
-    QListWidget* lstBasa = nullptr;
+    FeedNames* m_basa = nullptr;   // the names lstBasa shows
+    QListView* lstBasa = nullptr;
     QListWidget* lstWibor = nullptr;
     QPushButton* lblWibrat = nullptr;   // the arrows between the lists
     QPushButton* lblUdalit = nullptr;
