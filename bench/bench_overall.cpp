@@ -32,6 +32,7 @@
 #include "shell/MDIForm1.h"
 #include "shell/Navigation.h"
 #include "shell/Startup.h"
+#include "wizard/frmBasa.h"
 #include "wizard/frmRacion.h"
 
 #include <QApplication>
@@ -263,6 +264,7 @@ int childScreens(int argc, char** argv, const QString& which, int repeats)
             QWidget* screen = sub->widget();
             QStringList names;
             if (list) {
+                qobject_cast<frmBasa*>(screen)->readRest();
                 const QAbstractItemModel* model = screen->findChild<QListView*>(QStringLiteral("lstBasa"))->model();
                 for (int i = 0; i < model->rowCount(); ++i)
                     names << model->index(i, 0).data().toString();

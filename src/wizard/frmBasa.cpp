@@ -1,7 +1,9 @@
 #include "wizard/frmBasa.h"
 
 #include "data/Adodc.h"
+#include "data/Database.h"
 #include "data/RationState.h"
+#include "data/NumText.h"
 #include "data/mdlAddItem.h"
 #include "editors/ReferenceGrid.h"
 #include "shell/MenuRules.h"
@@ -14,13 +16,38 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QAbstractListModel>
+#include <QScrollBar>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTimer>
 #include <QListView>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QToolTip>
 
+#include <limits>
+
 namespace {
+
+const char* const kStatement = "Select basa_name_kormow from basa order by 1";
+constexpr int kFirstRows = 1000;    // the first screens of the list
+constexpr int kPiece = 4000;        // then read on in pieces of this many
+constexpr int kReadOnAfterMs = 100;
+
+// Whether basa has no more rows than the program works with. Counting reads
+// the whole table, so it is done only when the row ids, looked up at both
+// ends, span more than the limit.
+bool withinLimit(const QSqlDatabase& db)
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("select (select min(rowid) from basa), (select max(rowid) from basa)")) || !q.next())
+        return false;
+    if (q.value(1).isNull() || quint64(q.value(1).toLongLong()) - quint64(q.value(0).toLongLong()) < Database::kMaxRecords)
+        return true;
+    return q.exec(QStringLiteral("select count(*) from basa")) && q.next() && q.value(0).toLongLong() <= Database::kMaxRecords;
+}
 
 QLabel* heading(QWidget* parent, const char* name, const QString& text, QRect r)
 {
@@ -33,10 +60,42 @@ QLabel* heading(QWidget* parent, const char* name, const QString& text, QRect r)
 } // namespace
 
 // The names in the list of all feeds, held as one list of texts: tens of
-// thousands of them are shown without an object for each.
+// thousands of them are shown without an object for each. The first names
+// are read as the screen opens and the rest piece by piece (read()), so the
+// screen is shown at once even on the largest table.
 class FeedNames : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
+
+    // Starts reading the names, all but those in `skip` (one entry each), in
+    // the order of the statement; false when it cannot run.
+    bool start(const QSqlDatabase& db, const QString& sql, QStringList skip)
+    {
+        m_query = QSqlQuery(db);
+        m_query.setForwardOnly(true);
+        m_skip = std::move(skip);
+        return m_query.exec(sql);
+    }
+    bool reading() const { return m_query.isActive(); }
+    // Reads on for at most `rows` rows; false when a row cannot be read.
+    bool read(int rows)
+    {
+        QStringList piece;
+        while (rows-- > 0 && m_query.next()) {
+            const QString name = NumText::variantText(m_query.value(0));
+            if (!m_skip.removeOne(name))
+                piece << name;
+        }
+        const bool failed = m_query.lastError().isValid();
+        if (rows >= 0 || failed)
+            m_query = QSqlQuery();   // nothing stays open on the file
+        if (!piece.isEmpty()) {
+            beginInsertRows({}, int(m_names.size()), int(m_names.size() + piece.size() - 1));
+            m_names += piece;
+            endInsertRows();
+        }
+        return !failed;
+    }
 
     const QStringList& names() const { return m_names; }
     void reset(QStringList names)
@@ -72,6 +131,8 @@ public:
 
 private:
     QStringList m_names;
+    QSqlQuery m_query;
+    QStringList m_skip;
 };
 
 namespace {
@@ -195,6 +256,8 @@ frmBasa::frmBasa(QWidget* parent)
 
     lstBasa->installEventFilter(this);
     lstBasa->viewport()->installEventFilter(this);
+    lstBasa->verticalScrollBar()->installEventFilter(this);
+    lstBasa->horizontalScrollBar()->installEventFilter(this);
     lstWibor->installEventFilter(this);
     connect(lblWibrat, &QPushButton::clicked, this, &frmBasa::lblWibrat_Click);
     connect(lstBasa, &QListView::doubleClicked, this, &frmBasa::lblWibrat_Click);
@@ -211,15 +274,34 @@ frmBasa::~frmBasa() = default;
 
 void frmBasa::Form_Load()
 {
-    // Only the names are shown: only they are read.
-    Adodc1->setRecordSource(QStringLiteral("Select basa_name_kormow from basa order by 1"));
-    const bool refreshed = Adodc1->Refresh();
-    menuRules().report(MenuEvent::BasaLoaded);
     const RationState& s = ration();
     if (s.bNazad)
         for (int i = 0; i < s.feedCount(); ++i)
             lstWibor->addItem(s.sKorm[i]);
-    if (!refreshed) {
+    // Within the limit the first names are read now and the rest while the
+    // user looks at them (from the first touch of the list on, at once). A
+    // table over the limit, or one that cannot be read, takes the whole read,
+    // which says why.
+    QStringList chosen;
+    for (int i = 0; i < lstWibor->count(); ++i)
+        chosen << lstWibor->item(i)->text();
+    const bool quick = withinLimit(Adodc1->database())
+                       && m_basa->start(Adodc1->database(), QString::fromLatin1(kStatement), chosen)
+                       && m_basa->read(kFirstRows);
+    menuRules().report(MenuEvent::BasaLoaded);
+    if (!quick)
+        readAll();
+    else if (m_basa->reading())
+        QTimer::singleShot(kReadOnAfterMs, m_basa, [this] { readOn(); });
+    if (lstWibor->count() > 0)
+        cmdDalee->setEnabled(true);
+}
+
+void frmBasa::readAll()
+{
+    // Only the names are shown: only they are read.
+    Adodc1->setRecordSource(QString::fromLatin1(kStatement));
+    if (!Adodc1->Refresh()) {
         platform().message(Adodc1->lastError());
     } else {
         QStringList names;
@@ -232,12 +314,35 @@ void frmBasa::Form_Load()
                 names.removeAt(k);
         m_basa->reset(std::move(names));
     }
-    if (lstWibor->count() > 0)
-        cmdDalee->setEnabled(true);
+}
+
+void frmBasa::readOn()
+{
+    if (!m_basa->reading())
+        return;
+    if (!m_basa->read(kPiece))
+        readAll();
+    else if (m_basa->reading())
+        QTimer::singleShot(0, m_basa, [this] { readOn(); });
+}
+
+void frmBasa::readRest()
+{
+    // A piece that cannot be read leaves no part of the table passed off as
+    // the whole: the whole read then lists all or says why it cannot.
+    if (m_basa->reading() && !m_basa->read(std::numeric_limits<int>::max()))
+        readAll();
+}
+
+void frmBasa::Form_Deactivate()
+{
+    // Another screen may write to the file: the statement does not stay open.
+    readRest();
 }
 
 void frmBasa::lblWibrat_Click()
 {
+    readRest();
     if (lstWibor->count() >= kMaxChosen) {
         platform().message(QStringLiteral("Извените, не больше 10 видов кормов"));
         return;
@@ -257,6 +362,7 @@ void frmBasa::lblWibrat_Click()
 
 void frmBasa::lblUdalit_Click()
 {
+    readRest();
     const QString name = selectedText(lstWibor);
     if (name.isEmpty())
         return;
@@ -290,7 +396,8 @@ void frmBasa::lblUdalit_Click()
 void frmBasa::listNewFeeds(const QStringList& names)
 {
     for (QWidget* w : QApplication::allWidgets())
-        if (auto* basa = qobject_cast<frmBasa*>(w))
+        if (auto* basa = qobject_cast<frmBasa*>(w); basa && !names.isEmpty()) {
+            basa->readRest();
             for (const QString& name : names) {
                 const QStringList& all = basa->m_basa->names();
                 const QByteArray key = name.toUtf8();
@@ -299,6 +406,7 @@ void frmBasa::listNewFeeds(const QStringList& names)
                     ++at;
                 basa->m_basa->insert(at, name);
             }
+        }
 }
 
 void frmBasa::copyChoice()
@@ -327,6 +435,14 @@ void frmBasa::cmdNasad_Click() { leave(false); }
 
 bool frmBasa::eventFilter(QObject* watched, QEvent* event)
 {
+    // The list touched (a key, a click, the wheel, its scroll bars): every
+    // name is there for it, the last for End and each for type-to-search.
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::KeyPress || type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick
+         || type == QEvent::Wheel)
+        && (watched == lstBasa || watched == lstBasa->viewport() || watched == lstBasa->verticalScrollBar()
+            || watched == lstBasa->horizontalScrollBar()))
+        readRest();
     // The mouse resting on a feed shows its whole name.
     if (event->type() == QEvent::ToolTip && watched == lstBasa->viewport()) {
         const auto* help = static_cast<QHelpEvent*>(event);

@@ -28,6 +28,10 @@ public:
     // Feeds just written to the database join the list of all feeds of an
     // open feed selection, each at its place in the order of the names.
     static void listNewFeeds(const QStringList& names);
+    // Reads at once the names not read yet (the list reads on by itself
+    // while the screen waits for the user).
+    void readRest();
+    void Form_Deactivate() override;
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -36,6 +40,8 @@ protected:
 
 private:
     void Form_Load();
+    void readAll();
+    void readOn();
     void copyChoice();
     // Stores the choice and goes on to the worksheet, or back to the categories.
     void leave(bool forward);

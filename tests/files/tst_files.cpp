@@ -1051,6 +1051,7 @@ QMap<QString, std::function<void()>> tst_files::scenarios()
     s["db-over-32767"] = [this] {
         QVERIFY(runSql(u"delete from basa"_s) && addFeeds(in(0).toInt() - 1));
         QWidget* basa = openFeedSelection();
+        QTest::keyClick(find<QListView>(basa, u"lstBasa"_s), Qt::Key_End);
         QCOMPARE(itemTexts(find<QListView>(basa, u"lstBasa"_s)).size(), in(0).toInt() - 1);
         press(basa, "cmdExit");
         QVERIFY(runSql(u"insert into basa select 'Корм 32768', ob_en, protein, calciy_, pospor, natriy, A, D, B3, "

@@ -438,6 +438,8 @@ private Q_SLOTS:
                                     "insert into basa (basa_name_kormow) select printf('Ячмень партия %04d', i) from n "
                                     "union all select ?", {last}));
         auto* list = find<QListView>(openFeedSelection(), "lstBasa");
+        QTest::keyClick(list, Qt::Key_End);   // at once, before the list has read on by itself
+        QCOMPARE(list->currentIndex().data().toString(), last);
         QCOMPARE(itemTexts(list).size(), feeds);
         QCOMPARE(itemTexts(list).value(feeds - 2), "Ячмень партия 3000");
         QCOMPARE(cutEntries(list, {0, feeds - 1}), QStringList());
