@@ -32,6 +32,7 @@
 #include "shell/MDIForm1.h"
 #include "shell/Navigation.h"
 #include "shell/Startup.h"
+#include "wizard/frmBasa.h"
 #include "wizard/frmRacion.h"
 
 #include <QApplication>
@@ -263,9 +264,10 @@ int childScreens(int argc, char** argv, const QString& which, int repeats)
             QWidget* screen = sub->widget();
             QStringList names;
             if (list) {
-                const auto* lst = screen->findChild<QListWidget*>(QStringLiteral("lstBasa"));
-                for (int i = 0; i < lst->count(); ++i)
-                    names << lst->item(i)->text();
+                qobject_cast<frmBasa*>(screen)->readRest();
+                const QAbstractItemModel* model = screen->findChild<QListView*>(QStringLiteral("lstBasa"))->model();
+                for (int i = 0; i < model->rowCount(); ++i)
+                    names << model->index(i, 0).data().toString();
             } else {
                 QAbstractItemModel* model = prices ? qobject_cast<frmCena*>(screen)->grid()->model()
                                                    : qobject_cast<GridEditor*>(screen)->model();

@@ -57,9 +57,9 @@ int main(int argc, char** argv)
     {
         frmBasa basa;
         basa.show();
-        auto* list = basa.findChild<QListWidget*>(QStringLiteral("lstBasa"));
+        auto* list = basa.findChild<QListView*>(QStringLiteral("lstBasa"));
         for (int n = 0; n < 4; ++n) {
-            list->setCurrentRow(n * 3);
+            list->setCurrentIndex(list->model()->index(n * 3, 0));
             basa.lblWibrat_Click();
         }
         ok &= save(basa, out, QStringLiteral("frmBasa"));

@@ -61,16 +61,17 @@ T* child(QWidget* parent, const QString& name)
     return c;
 }
 
-void choose(QListWidget* list, const QString& text)
+void choose(QAbstractItemView* list, const QString& text)
 {
-    const auto items = list->findItems(text, Qt::MatchExactly);
+    QAbstractItemModel* model = list->model();
+    const auto items = model->match(model->index(0, 0), Qt::DisplayRole, text, 1, Qt::MatchExactly);
     if (items.isEmpty()) {
         std::fprintf(stderr, "no entry %s\n", qPrintable(text));
         std::exit(1);
     }
-    list->setCurrentItem(items.first());
-    list->scrollToItem(items.first());
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(items.first()).center());
+    list->setCurrentIndex(items.first());
+    list->scrollTo(items.first());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(items.first()).center());
 }
 
 // Messages are dropped and questions answered "Нет".
@@ -97,7 +98,7 @@ QWidget* openWorksheet(MDIForm1& w, const QString& category, const QStringList& 
     settle();
     QWidget* basa = screen(w, QStringLiteral("frmBasa"));
     for (const QString& feed : feeds) {
-        choose(child<QListWidget>(basa, QStringLiteral("lstBasa")), feed);
+        choose(child<QListView>(basa, QStringLiteral("lstBasa")), feed);
         QTest::mouseClick(child<QWidget>(basa, QStringLiteral("lblWibrat")), Qt::LeftButton);
     }
     child<QPushButton>(basa, QStringLiteral("cmdDalee"))->click();

@@ -3,6 +3,7 @@
 #include "data/ReferenceData.h"
 #include "shell/Platform.h"
 #include "shell/Screens.h"
+#include "wizard/frmBasa.h"
 #include "wizard/frmRacion.h"
 
 #include <QApplication>
@@ -158,16 +159,11 @@ void frmImport::cmdPrimenit_Click()
     // lists the new feeds among the others, in the order of their names.
     if (frmRacion* sheet = frmRacion::instance())
         sheet->Form_Activate();
-    for (QWidget* w : QApplication::allWidgets())
-        if (auto* list = qobject_cast<QListWidget*>(w); list && list->objectName() == QLatin1String("lstBasa"))
-            for (const FeedSheets::Entry& e : m_plan.added) {
-                if (e.table != 0)
-                    continue;
-                int at = 0;
-                while (at < list->count() && list->item(at)->text().toUtf8() < e.feed.toUtf8())
-                    ++at;
-                list->insertItem(at, e.feed);
-            }
+    QStringList feeds;
+    for (const FeedSheets::Entry& e : m_plan.added)
+        if (e.table == 0)
+            feeds << e.feed;
+    frmBasa::listNewFeeds(feeds);
     const FeedSheets::Plan& p = m_plan;
     platform().message(p.oldDatabase ? QStringLiteral("Записано в базу данных: новых кормов %1, категорий птицы %2, групп кормов %3; "
                                                       "изменено кормов %4, категорий птицы %5, групп кормов %6.")

@@ -5,6 +5,8 @@
 #include <memory>
 
 class Adodc;
+class FeedNames;
+class QListView;
 class QListWidget;
 class QPushButton;
 
@@ -23,6 +25,14 @@ public:
     void lblWibrat_Click();
     void lblUdalit_Click();
 
+    // Feeds just written to the database join the list of all feeds of an
+    // open feed selection, each at its place in the order of the names.
+    static void listNewFeeds(const QStringList& names);
+    // Reads at once the names not read yet (the list reads on by itself
+    // while the screen waits for the user).
+    void readRest();
+    void Form_Deactivate() override;
+
 protected:
     void closeEvent(QCloseEvent* e) override;
     // Enter or the arrow towards the other list moves the selected feed.
@@ -30,6 +40,8 @@ protected:
 
 private:
     void Form_Load();
+    void readAll();
+    void readOn();
     void copyChoice();
     // Stores the choice and goes on to the worksheet, or back to the categories.
     void leave(bool forward);
@@ -37,7 +49,8 @@ private:
     void cmdNasad_Click();
 
     std::unique_ptr<Adodc> Adodc1;
-    QListWidget* lstBasa = nullptr;
+    FeedNames* m_basa = nullptr;   // the names lstBasa shows
+    QListView* lstBasa = nullptr;
     QListWidget* lstWibor = nullptr;
     QPushButton* lblWibrat = nullptr;   // the arrows between the lists
     QPushButton* lblUdalit = nullptr;

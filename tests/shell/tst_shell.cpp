@@ -85,7 +85,7 @@ QStringList faultsOf(QWidget* screen)
 }
 
 // The longest texts of a list, longest first.
-QStringList longest(const QListWidget* list, int count)
+QStringList longest(const QAbstractItemView* list, int count)
 {
     QStringList all = itemTexts(list);
     std::stable_sort(all.begin(), all.end(), [](const QString& a, const QString& b) { return a.size() > b.size(); });
@@ -365,7 +365,7 @@ private Q_SLOTS:
         lookAt(kurwi);
         QTest::mouseClick(find<QPushButton>(kurwi, "cmdDalee"), Qt::LeftButton);
         QWidget* basa = liveScreen("frmBasa");
-        auto* feeds = find<QListWidget>(basa, "lstBasa");
+        auto* feeds = find<QListView>(basa, "lstBasa");
         for (const QString& feed : longest(feeds, 10)) {
             chooseFrom(feeds, feed);
             QTest::mouseClick(find(basa, "lblWibrat"), Qt::LeftButton);

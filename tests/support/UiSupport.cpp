@@ -99,11 +99,11 @@ QStringList textsOf(const QWidget* parent, const QString& pattern, int count)
     return out;
 }
 
-QStringList itemTexts(const QListWidget* list)
+QStringList itemTexts(const QAbstractItemView* list)
 {
     QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out << list->item(i)->text();
+    for (int i = 0; i < list->model()->rowCount(); ++i)
+        out << list->model()->index(i, 0).data().toString();
     return out;
 }
 
@@ -167,13 +167,14 @@ void typeIntoCell(QTableView* grid, const QModelIndex& cell, const QString& keys
     settle();   // the cell is put into the model from the event loop
 }
 
-void chooseFrom(QListWidget* list, const QString& text)
+void chooseFrom(QAbstractItemView* list, const QString& text)
 {
-    QListWidgetItem* item = list->findItems(text, Qt::MatchExactly).value(0);
-    if (!item)
+    const qsizetype row = itemTexts(list).indexOf(text);
+    if (row < 0)
         qFatal("no item %s", qPrintable(text));
-    list->scrollToItem(item);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+    const QModelIndex item = list->model()->index(int(row), 0);
+    list->scrollTo(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(item).center());
 }
 
 void press(QWidget* screen, const char* button)
@@ -210,7 +211,7 @@ QWidget* openWorksheet(const QStringList& feeds, const QString& category, const 
 {
     QWidget* basa = openFeedSelection(category);
     for (const QString& feed : feeds) {
-        chooseFrom(find<QListWidget>(basa, QStringLiteral("lstBasa")), feed);
+        chooseFrom(find<QListView>(basa, QStringLiteral("lstBasa")), feed);
         QTest::mouseClick(find(basa, QStringLiteral("lblWibrat")), Qt::LeftButton);
     }
     press(basa, "cmdDalee");

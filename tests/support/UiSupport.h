@@ -68,7 +68,7 @@ QRect reachablePart();
 // The text of a label or a box; of pattern.arg(0) .. pattern.arg(count - 1).
 QString textOf(const QWidget* parent, const QString& name);
 QStringList textsOf(const QWidget* parent, const QString& pattern, int count);
-QStringList itemTexts(const QListWidget* list);
+QStringList itemTexts(const QAbstractItemView* list);
 
 // Types over the box's whole text, as the user does after selecting it.
 void typeOver(QLineEdit* box, const QString& keys);
@@ -80,7 +80,7 @@ QLineEdit* openCell(QTableView* grid, const QModelIndex& cell, const QString& ke
 // The same, then Enter: the typed text is in the model when this returns.
 void typeIntoCell(QTableView* grid, const QModelIndex& cell, const QString& keys);
 // Clicks the list's item of that text.
-void chooseFrom(QListWidget* list, const QString& text);
+void chooseFrom(QAbstractItemView* list, const QString& text);
 // Clicks the screen's button and lets what it opens or closes settle.
 void press(QWidget* screen, const char* button);
 // The main window's menu item (or menu) of that name.
