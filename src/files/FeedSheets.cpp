@@ -26,6 +26,15 @@ constexpr QChar kSeparator = u';';
 
 using Rows = QList<QVariantList>;
 
+// The lines (or rows) a name stands on, as a refusal lists them: "3, 7".
+QString lineList(const QList<int>& lines)
+{
+    QStringList at;
+    for (int l : lines)
+        at << QString::number(l);
+    return at.join(QStringLiteral(", "));
+}
+
 // The first row of each name (as every lookup by name takes it).
 QHash<QString, QVariantList> byName(const Rows& rows)
 {
@@ -277,10 +286,7 @@ Plan plan(const QByteArray& bytes, ReferenceData& data, const QString& fileName)
             continue;
         }
         if (linesOf.value(name).size() > 1) {
-            QStringList at;
-            for (int l : linesOf.value(name))
-                at << QString::number(l);
-            refused(QStringLiteral("корм с этим названием встречается в файле не один раз (строки %1)").arg(at.join(QStringLiteral(", "))));
+            refused(QStringLiteral("корм с этим названием встречается в файле не один раз (строки %1)").arg(lineList(linesOf.value(name))));
             continue;
         }
         const bool isNew = !basa.contains(name);
@@ -402,11 +408,8 @@ Plan planOldDatabase(const QString& path, ReferenceData& data)
                 continue;
             }
             if (linesOf.value(name).size() > 1) {
-                QStringList at;
-                for (int l : linesOf.value(name))
-                    at << QString::number(l);
                 refused(QStringLiteral("это название встречается в таблице %1 не один раз (строки %2)")
-                            .arg(tables.at(t).name, at.join(QStringLiteral(", "))));
+                            .arg(tables.at(t).name, lineList(linesOf.value(name))));
                 continue;
             }
             const bool isNew = !stored.contains(name);

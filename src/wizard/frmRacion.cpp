@@ -845,17 +845,17 @@ SheetState frmRacion::sheetState() const
 // handling, and the screen shows where they ended once.
 void frmRacion::writeAll(const std::function<void(RacionSheet&)>& write)
 {
-    SheetBuffer buffer(*this, sheetState());
+    const SheetState before = sheetState();
+    SheetBuffer buffer(*this, before);
     write(buffer);
-    showState(buffer);
+    showState(before, buffer);
 }
 
 // Only what differs is written, so only that is repainted; the boxes' own
 // change handling has run on the copy already.
-void frmRacion::showState(const SheetBuffer& buffer)
+void frmRacion::showState(const SheetState& before, const SheetBuffer& buffer)
 {
     const SheetState& st = buffer.state();
-    const SheetState before = sheetState();
     m_showing = true;
     for (int i = 0; i < 10; ++i) {
         const auto n = std::size_t(i);

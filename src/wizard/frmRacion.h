@@ -131,9 +131,10 @@ private:
     void cmdDalee_Click();
     void cmdNasad_Click();
     void cmdS_Click();
-    // The sheet as the calculation sees it, and that state shown on the screen.
+    // The sheet as the calculation sees it; the copy's end state shown over
+    // `before`, what the screen holds.
     SheetState sheetState() const;
-    void showState(const SheetBuffer& buffer);
+    void showState(const SheetState& before, const SheetBuffer& buffer);
     // The weights in the boxes kept for the sheet's return (SaveWes, bNazad).
     void saveWeights();
     void takeFeed(const QString& name, int replaced);
