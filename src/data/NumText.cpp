@@ -8,11 +8,32 @@
 
 namespace NumText {
 
-QLocale locale()
+namespace {
+
+thread_local const QLocale* t_held = nullptr;
+
+QLocale freshLocale()
 {
     QLocale l;
     l.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
     return l;
+}
+
+} // namespace
+
+QLocale locale()
+{
+    return t_held ? *t_held : freshLocale();
+}
+
+LocaleScope::LocaleScope() : m_locale(locale()), m_outer(t_held)
+{
+    t_held = &m_locale;
+}
+
+LocaleScope::~LocaleScope()
+{
+    t_held = m_outer;
 }
 
 namespace {

@@ -15,6 +15,22 @@ namespace NumText {
 // The locale in use, with digit grouping switched off both ways.
 QLocale locale();
 
+// Holds the locale in use for as long as it lives, on this thread: a step that
+// turns hundreds of numbers into text and back (a recalculation, a click of
+// "Расчитать") looks the locale up once instead of at every number. Nothing
+// in such a step changes the locale. Scopes nest.
+class LocaleScope {
+public:
+    LocaleScope();
+    ~LocaleScope();
+    LocaleScope(const LocaleScope&) = delete;
+    LocaleScope& operator=(const LocaleScope&) = delete;
+
+private:
+    QLocale m_locale;
+    const QLocale* m_outer;
+};
+
 // The one "is this text a number" test of the screens: optional blanks around,
 // an optional sign, digits with at most one decimal separator of the locale,
 // an optional exponent ("1e3", "2,5E-2"). No grouping ("1 000" is not a

@@ -113,6 +113,7 @@ void checkGroupLimits(RacionSheet& sheet)
 
 void Rashet(RacionSheet& sheet, std::int16_t Index)
 {
+    const NumText::LocaleScope numbers;
     RationState& s = ration();
     s.iIndexWes = Index;
     if (Index < 0 || Index >= RationState::kMaxFeeds)
@@ -149,10 +150,8 @@ void Rashet(RacionSheet& sheet, std::int16_t Index)
                 total.reset();
             else
                 total = *total + s.VkladKorm[i][j];
-            sheet.setSumCaption(j - 1, total ? total->toText() : kUndefined);
         }
-        if (s.feedCount() == 0)
-            sheet.setSumCaption(j - 1, Fixed4().toText());
+        sheet.setSumCaption(j - 1, total ? total->toText() : kUndefined);
     }
 
     judgeDeviations(sheet);
@@ -235,6 +234,7 @@ void judgeAgain(RacionSheet& sheet)
     const SheetColor shown = sheet.procentColor(0);
     if (shown != SheetColor::LightRed && shown != SheetColor::LightGreen)
         return;
+    const NumText::LocaleScope numbers;
     RationState& s = ration();
     readTolerances(sheet);
     s.bNarushenie = false;
@@ -250,6 +250,7 @@ void judgeAgain(RacionSheet& sheet)
 
 WeightChange txtWes_Change(RacionSheet& sheet, std::int16_t Index)
 {
+    const NumText::LocaleScope numbers;
     const QString text = sheet.weightText(Index);
     if (text.isEmpty()) {
         sheet.setWeightText(Index, QStringLiteral("0"));
@@ -272,6 +273,7 @@ WeightChange txtWes_Change(RacionSheet& sheet, std::int16_t Index)
 
 void RashetSumWes(RacionSheet& sheet)
 {
+    const NumText::LocaleScope numbers;
     RationState& s = ration();
     s.SumWes = Fixed4();
     bool undefined = false;
@@ -282,10 +284,8 @@ void RashetSumWes(RacionSheet& sheet)
             s.SumWes = *sum;
         else
             undefined = true;
-        sheet.setSumWesCaption(undefined ? kUndefined : s.SumWes.toText());
     }
-    if (s.feedCount() == 0)
-        sheet.setSumWesCaption(s.SumWes.toText());
+    sheet.setSumWesCaption(undefined ? kUndefined : s.SumWes.toText());
     if (undefined || s.SumWes <= kHundred)
         return;
 

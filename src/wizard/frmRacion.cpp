@@ -597,6 +597,7 @@ void frmRacion::txtWes_Change(int index)
 {
     if (m_showing)
         return;
+    const NumText::LocaleScope numbers;
     switch (mdlRashet::txtWes_Change(*this, std::int16_t(index))) {
     case mdlRashet::WeightChange::Recalculated:
         menuRules().report(MenuEvent::RacionWeightChanged);
@@ -845,6 +846,7 @@ SheetState frmRacion::sheetState() const
 // handling, and the screen shows where they ended once.
 void frmRacion::writeAll(const std::function<void(RacionSheet&)>& write)
 {
+    const NumText::LocaleScope numbers;
     const SheetState before = sheetState();
     SheetBuffer buffer(*this, before);
     write(buffer);
