@@ -72,11 +72,22 @@ DiagnosisPane::DiagnosisPane(RacionSheet& sheet, QWidget* parent)
     cmdClose->setAccessibleName(cmdClose->toolTip());
     cmdClose->setAutoRaise(true);
 
-    lblDiagnosis = new DiagnosisLabel(this);
-    lblDiagnosis->setObjectName(QStringLiteral("lblDiagnosis"));
-    lblDiagnosis->setWordWrap(true);
-    lblDiagnosis->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    lblDiagnosis->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // What the sheet shows now, the analysis, and what the cheapest ration
+    // costs: three labels, so that a weight written lays out again only the
+    // lines that follow the weights, not the whole analysis.
+    const auto words = [this](const char* name, bool selectable) {
+        auto* label = new DiagnosisLabel(this);
+        label->setObjectName(QLatin1String(name));
+        label->setWordWrap(true);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        if (selectable)
+            label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        return label;
+    };
+    lblNaListe = words("lblNaListe", false);
+    lblDiagnosis = words("lblDiagnosis", true);
+    lblCenaRaciona = words("lblCenaRaciona", false);
+    lblCenaRaciona->hide();
 
     // Above the suggestions, and before them in the tab order.
     lstCeny = new QListWidget(this);
@@ -103,7 +114,9 @@ DiagnosisPane::DiagnosisPane(RacionSheet& sheet, QWidget* parent)
     bottom->addWidget(cmdPodstavit, 0, Qt::AlignTop);
     auto* layout = Wizard::column(this, QMargins(8, 4, 8, 8), 4);
     layout->addLayout(top);
+    layout->addWidget(lblNaListe);
     layout->addWidget(lblDiagnosis);
+    layout->addWidget(lblCenaRaciona);
     layout->addWidget(lstCeny);
     layout->addLayout(bottom);
 
@@ -188,13 +201,11 @@ void DiagnosisPane::refresh()
         m_costed = false;
     }
 
-    QStringList lines = QStringList{currentState()} + DiagnosisText::lines(m_reading, m_candidates, m_diagnosis);
     const QString cost = costLine();
-    if (!cost.isEmpty())
-        lines << cost;
-    const QString text = lines.join(QLatin1Char('\n'));
-    bool changed = text != lblDiagnosis->text();
-    lblDiagnosis->setText(text);
+    bool changed = showWords(lblNaListe, currentState());
+    changed = showWords(lblDiagnosis, DiagnosisText::lines(m_reading, m_candidates, m_diagnosis).join(QLatin1Char('\n')))
+              || changed;
+    changed = showWords(lblCenaRaciona, cost) || changed;
     cmdPodstavit->setEnabled(m_diagnosis.balanced.has_value());
     // Filled anew only when the suggestions change: a chosen one keeps its place.
     const QStringList suggestions = DiagnosisText::suggestions(m_reading.model, m_diagnosis);
@@ -210,6 +221,16 @@ void DiagnosisPane::refresh()
     // lines or the room for them changed.
     if (changed || m_fittedWidth != parentWidget()->width())
         fit();
+}
+
+// A label shown with `text`, hidden without; whether anything changed.
+bool DiagnosisPane::showWords(QLabel* label, const QString& text)
+{
+    if (label->text() == text && label->isVisibleTo(this) == !text.isEmpty())
+        return false;
+    label->setText(text);
+    label->setVisible(!text.isEmpty());
+    return true;
 }
 
 // What the worksheet shows now: every nutrient out of its tolerance, the
@@ -307,13 +328,21 @@ bool DiagnosisPane::showPrices(bool costed)
     return true;
 }
 
+// While the pane stays open at one width it only grows: a shorter text leaves
+// it as tall as it was, so the suggestions and «Подставить» stay where they
+// are under the mouse, and the sheet above is not laid out and drawn again at
+// every weight typed or click. Opened anew, or at another width, it fits its
+// text exactly.
 void DiagnosisPane::fit()
 {
+    const bool stays = m_open && m_fittedWidth == parentWidget()->width() && isVisible();
     m_fittedWidth = m_open ? parentWidget()->width() : -1;
     int h = 0;
     if (m_open) {
         const int width = parentWidget()->width() - 2 * x();
         h = std::max(layout()->totalHeightForWidth(width), layout()->totalMinimumSize().height());
+        if (stays)
+            h = std::max(h, height());
         setGeometry(x(), y(), width, h);
     }
     Q_EMIT roomWanted(h ? h + x() : 0);

@@ -14,7 +14,8 @@ class QToolButton;
 class RacionSheet;
 
 // The worksheet's diagnosis pane (pnlDiagnosis), below its other controls:
-// why the chosen feeds can or cannot be balanced (lblDiagnosis), the balanced
+// what the sheet shows now (lblNaListe), why the chosen feeds can or cannot
+// be balanced (lblDiagnosis), the balanced
 // ration closest to the requirement ("Подставить", cmdPodstavit) and the
 // feeds that would make one possible (lstSovet; a double click adds the feed,
 // or makes the replacement, on the worksheet). With a price for every chosen
@@ -56,13 +57,16 @@ private:
     void take(const Bands::Suggestion& s);
     QString currentState() const;
     QString costLine();
+    bool showWords(QLabel* label, const QString& text);
     // Whether the list changed.
     bool showPrices(bool costed);
     void fit();
 
     RacionSheet& m_sheet;
     std::unique_ptr<ReferenceData> m_data;   // the reference feeds for the suggestions
-    QLabel* lblDiagnosis;
+    QLabel* lblNaListe;       // what the sheet shows now
+    QLabel* lblDiagnosis;     // the analysis
+    QLabel* lblCenaRaciona;   // the cheapest ration's cost beside the sheet's
     QPushButton* cmdPodstavit;
     QListWidget* lstSovet;
     QListWidget* lstCeny;   // the cheapest ration's prices and limits (DiagnosisText::prices)

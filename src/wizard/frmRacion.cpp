@@ -26,6 +26,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTimer>
 #include <QToolButton>
@@ -582,7 +583,11 @@ std::optional<std::int16_t> frmRacion::groupLimit(const QString& group)
 
 GroupRecords frmRacion::groupRecords()
 {
-    return ReferenceData(*Adodc3).groupLimits();
+    if (!m_holdGroups)
+        return ReferenceData(*Adodc3).groupLimits();
+    if (!m_heldGroups)
+        m_heldGroups = ReferenceData(*Adodc3).groupLimits();
+    return *m_heldGroups;
 }
 
 void frmRacion::setKuriCaption(int k, const QString& text)
@@ -807,6 +812,11 @@ void frmRacion::cmdS_Click()
     // With the extra nutrients ticked the band model balances them all; the
     // specified composition knows only the eight.
     using BandComposition::Goal;
+    m_holdGroups = true;
+    const auto release = qScopeGuard([this] {
+        m_holdGroups = false;
+        m_heldGroups.reset();
+    });
     Composition::Outcome out;
     writeAll([&](RacionSheet& sheet) {
         out = chkCena->isChecked() ? BandComposition::compose(sheet, Goal::Cheapest)

@@ -167,6 +167,10 @@ private:
     int m_baseHeight = 0;                   // the sheet without either
     int m_paneRoom = 0;                     // what the pane asks for
     bool m_showing = false;          // showState writing the boxes: no change handling
+    // During a click of "Расчитать": the group limits as first read in it, so
+    // that the composition and the pane's analysis read them once between them.
+    bool m_holdGroups = false;
+    std::optional<GroupRecords> m_heldGroups;
     bool m_weightsKept = false;      // closing by "Назад": the weights live on in SaveWes
     QLineEdit* m_firstClick = nullptr;   // the weight box with the focus, not yet clicked or typed into
 };

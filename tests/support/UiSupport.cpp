@@ -91,6 +91,15 @@ QString textOf(const QWidget* parent, const QString& name)
     return find<QLabel>(parent, name)->text();
 }
 
+QString diagnosisText(const QWidget* sheet)
+{
+    QStringList said;
+    for (const char* name : {"lblNaListe", "lblDiagnosis", "lblCenaRaciona"})
+        if (auto* label = find<QLabel>(sheet, QLatin1String(name)); !label->isHidden())
+            said << label->text();
+    return said.join(QLatin1Char('\n'));
+}
+
 QStringList textsOf(const QWidget* parent, const QString& pattern, int count)
 {
     QStringList out;

@@ -68,6 +68,8 @@ QRect reachablePart();
 // The text of a label or a box; of pattern.arg(0) .. pattern.arg(count - 1).
 QString textOf(const QWidget* parent, const QString& name);
 QStringList textsOf(const QWidget* parent, const QString& pattern, int count);
+// What the worksheet's diagnosis pane says, its shown labels a paragraph each.
+QString diagnosisText(const QWidget* sheet);
 QStringList itemTexts(const QAbstractItemView* list);
 
 // Types over the box's whole text, as the user does after selecting it.

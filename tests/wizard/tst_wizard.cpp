@@ -941,25 +941,27 @@ private Q_SLOTS:
             QCOMPARE(*NumText::toDouble(wes(s, i)->text()), before[i]);
         QCOMPARE(wes(s, 8)->text(), "0");
         QVERIFY(bar->value() == std::min(scrolled, bar->maximum()) && placeOf(s).top() == top + scrolled - bar->value());
-        QVERIFY(textOf(s, "lblDiagnosis").contains("Сбалансированный рацион с этими кормами есть"));
+        QVERIFY(diagnosisText(s).contains("Сбалансированный рацион с этими кормами есть"));
 
         press(s, "cmdPodstavit");   // the sum 100, every main nutrient within; the vitamins not taken into account
-        QVERIFY(textOf(s, "lblDiagnosis").startsWith("На листе сейчас: вне нормы витамин A -95 %, витамин D3 -100 %"));
+        QVERIFY(diagnosisText(s).startsWith("На листе сейчас: вне нормы витамин A -95 %, витамин D3 -100 %"));
         QCOMPARE(fake().messages.size(), 1);
         // Ticked, the vitamins box brings them in, as the pane says.
+        const int tall = pane->height();
         QTest::mouseClick(find(s, "Check1"), Qt::LeftButton);
         press(s, "cmdS");
-        QVERIFY(textOf(s, "lblDiagnosis").startsWith("На листе сейчас: все вещества в норме."));
+        QVERIFY(diagnosisText(s).startsWith("На листе сейчас: все вещества в норме."));
+        QCOMPARE(pane->height(), tall);   // shorter words: the pane open keeps its height, the list stays put
         // A tolerance typed judges the sheet again at once, and the pane with it.
         typeOver(find<QComboBox>(s, "Combo1")->lineEdit(), "0");
         settle();
-        QVERIFY(textOf(s, "lblDiagnosis").startsWith("На листе сейчас: вне нормы обменная энергия -1 %, протеин -1 %"));
+        QVERIFY(diagnosisText(s).startsWith("На листе сейчас: вне нормы обменная энергия -1 %, протеин -1 %"));
 
         QTest::mouseClick(find(s, "cmdDiagnosisClose"), Qt::LeftButton);
         QVERIFY(!pane->isVisible());
         QCOMPARE(s->height(), closedHeight);
         press(s, "cmdPochemu");
-        QVERIFY(pane->isVisible());
+        QVERIFY(pane->isVisible() && pane->height() < tall);   // opened anew, it fits its words
         // Tab from the top of the sheet into the pane: each control it reaches is scrolled into view.
         bar->setValue(0);
         wes(s, 0)->setFocus();
@@ -1010,7 +1012,7 @@ private Q_SLOTS:
         QWidget* s = openWorksheet(feeds);
         QTest::mouseClick(find(s, "chkDop"), Qt::LeftButton);
         press(s, "cmdS");
-        const QString said = textOf(s, "lblDiagnosis");
+        const QString said = diagnosisText(s);
         if (!pane.isEmpty()) {
             QCOMPARE(fake().messages, QStringList{Composition::kNotSolved});
             QVERIFY2(said.contains(pane) && said.contains("нужно не менее 1,36 %"), qPrintable(said));
@@ -1024,7 +1026,7 @@ private Q_SLOTS:
             fake().messages.clear();
             press(s, "cmdS");
         }
-        QVERIFY2(fake().messages.isEmpty(), qPrintable(fake().messages.join("|") + textOf(s, "lblDiagnosis")));
+        QVERIFY2(fake().messages.isEmpty(), qPrintable(fake().messages.join("|") + diagnosisText(s)));
         QCOMPARE(textOf(s, "lblSumWes"), "100");
         for (int k = 0; k < 5; ++k)
             QCOMPARE(back(s, QString("lblProcent(%1)").arg(k)), kGreen);
@@ -1120,10 +1122,10 @@ private Q_SLOTS:
         press(sheet, "cmdS");
         QCOMPARE(fake().messages, left.isEmpty() ? QStringList() : QStringList{Composition::kNotSolved});
         QCOMPARE(find(sheet, "pnlDiagnosis")->isVisible(), !said.isEmpty());
-        QVERIFY2(textOf(sheet, "lblDiagnosis").contains(said), qPrintable(textOf(sheet, "lblDiagnosis")));
+        QVERIFY2(diagnosisText(sheet).contains(said), qPrintable(diagnosisText(sheet)));
         if (!left.isEmpty()) {
             QCOMPARE(textsOf(sheet, "txtWes(%1)", 2), left);
-            QVERIFY(!textOf(sheet, "lblDiagnosis").contains("Самый дешевый"));
+            QVERIFY(!diagnosisText(sheet).contains("Самый дешевый"));
             QVERIFY(!find(sheet, "lstCeny")->isVisible());
             QVERIFY(!find<QPushButton>(sheet, "cmdPodstavit")->isEnabled());
             return;
@@ -1152,8 +1154,8 @@ private Q_SLOTS:
         typeOver(wes(sheet, 0), "0");
         press(sheet, "cmdPochemu");
         const QString line = QString("Самый дешевый сбалансированный рацион: %1 руб./кг, на листе: %2 руб./кг");
-        QVERIFY2(textOf(sheet, "lblDiagnosis").contains(line.arg(NumText::format00(cost), NumText::format00(costOfSheet()))),
-                 qPrintable(textOf(sheet, "lblDiagnosis")));
+        QVERIFY2(diagnosisText(sheet).contains(line.arg(NumText::format00(cost), NumText::format00(costOfSheet()))),
+                 qPrintable(diagnosisText(sheet)));
 
         // A line for each feed, then the limits. Each price bound against the
         // test's own model: just inside it the cheapest ration keeps its
