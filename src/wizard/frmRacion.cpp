@@ -565,6 +565,14 @@ std::optional<std::int16_t> frmRacion::groupLimit(const QString& group)
 {
     if (mdlAddItem::lookupRefused(group))
         return std::nullopt;
+    // In a click the limits are taken from the groups it has read, the first
+    // record of the name as the statement would find it.
+    if (m_holdGroups && !group.isEmpty()) {
+        const GroupRecords held = groupRecords();
+        for (const GroupRecord& record : held.records)
+            if (held.ok && record.gruppa == group)
+                return record.procent.value ? NumText::toInt16(*record.procent.value) : std::nullopt;
+    }
     const auto found = ReferenceData(*Adodc3).groupLimit(group);
     if (!found.ok) {
         // Said once, not at every change of a weight; the group counts as
