@@ -1,6 +1,8 @@
 // Times what a user waits for, each measurement in a process of its own so
 // that its peak memory is its own, and prints one table:
 //
+//   floor       process start to a bare Qt main window shown: what any Qt
+//               program of this kind takes here (one run per process);
 //   startup     process start to the main window shown and the event loop
 //               idle, creating treba.mdb with the default data in a fresh
 //               directory (one run per process);
@@ -31,6 +33,7 @@
 #include "editors/frmCena.h"
 #include "shell/MDIForm1.h"
 #include "shell/Navigation.h"
+#include "shell/OneCopy.h"
 #include "shell/Startup.h"
 #include "wizard/frmBasa.h"
 #include "wizard/frmRacion.h"
@@ -45,10 +48,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProcess>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 
 #ifdef Q_OS_WIN
@@ -109,6 +115,7 @@ struct Measurement {
 };
 
 const Measurement kMeasurements[] = {
+    {"floor", "a bare Qt main window shown (this machine's floor)", true},
     {"startup", "start-up to the main window shown (new treba.mdb)", true},
     {"keystroke", "one keystroke in txtWes, 10 feeds (recalc + repaint)", false},
     {"calculate", "one click of \"Расчитать\", 10 feeds, Combo1 \"30\"", false},
@@ -146,20 +153,46 @@ frmRacion* openWorksheet()
 
 int childStartup(int argc, char** argv, std::int64_t startNs)
 {
+    // As the program starts: the one copy per database made sure of, the main
+    // window built while the database is made.
     QApplication app(argc, argv);
     Startup::configureApplication(app);
-    // As the program starts: the main window built while the database is made.
+    OneCopy oneCopy(Database::path());
+    if (oneCopy.start(QString()) == OneCopy::Outcome::HandedOver)
+        return fail("another copy runs on this treba.mdb");
     Startup::DatabaseCheck check;
     MDIForm1 w;
     if (!check.finish())
         return fail("treba.mdb could not be made");
     w.show();
+    oneCopy.serve([](const QString&) {});
     if (!Bench::waitPainted(&w))
         return fail("the main window was not painted");
     const double t = msSince(startNs);
     if (!QFile::exists(Database::path()))
         return fail("no treba.mdb after start-up");
     report({t});
+    return 0;
+}
+
+// What any Qt program of this kind takes on this machine, in this process
+// image (the same libraries loaded): a main window with a menu bar, a frame
+// for windows and a status line, shown and painted. Start-up less this is
+// what the program itself spends.
+int childFloor(int argc, char** argv, std::int64_t startNs)
+{
+    QApplication app(argc, argv);
+    QMainWindow w;
+    QMenu* menu = w.menuBar()->addMenu(QStringLiteral("&Файл"));
+    for (int i = 0; i < 10; ++i)
+        menu->addAction(QStringLiteral("Пункт %1").arg(i + 1));
+    w.setCentralWidget(new QMdiArea);
+    w.statusBar()->showMessage(QStringLiteral("Готово"));
+    w.resize(800, 600);
+    w.show();
+    if (!Bench::waitPainted(&w))
+        return fail("the window was not painted");
+    report({msSince(startNs)});
     return 0;
 }
 
@@ -405,8 +438,11 @@ int main(int argc, char** argv)
     if (argc >= 4 && std::strcmp(argv[1], "--child") == 0) {
         const QString which = QString::fromLatin1(argv[2]);
         const int repeats = std::max(1, std::atoi(argv[3]));
+        const std::int64_t start = argc >= 5 ? std::strtoll(argv[4], nullptr, 10) : monotonicNs();
         if (which == QLatin1String("startup"))
-            return childStartup(argc, argv, argc >= 5 ? std::strtoll(argv[4], nullptr, 10) : monotonicNs());
+            return childStartup(argc, argv, start);
+        if (which == QLatin1String("floor"))
+            return childFloor(argc, argv, start);
         return childScreens(argc, argv, which, repeats);
     }
     return parent(argc, argv);
