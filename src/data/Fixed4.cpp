@@ -40,28 +40,36 @@ std::optional<Fixed4> Fixed4::fromText(const QString& text, const QLocale& local
     if (t.isEmpty())
         return std::nullopt;
     const QString dec = locale.decimalPoint();
+    const QString minus = locale.negativeSign();
+    const QString plus = locale.positiveSign();
     int pos = 0;
     bool negative = false;
-    if (t.startsWith(locale.negativeSign()) || t.startsWith(QLatin1Char('-'))) {
+    if (t.startsWith(minus) || t.startsWith(QLatin1Char('-'))) {
         negative = true;
-        pos = t.startsWith(locale.negativeSign()) ? int(locale.negativeSign().size()) : 1;
-    } else if (t.startsWith(locale.positiveSign()) || t.startsWith(QLatin1Char('+'))) {
-        pos = t.startsWith(locale.positiveSign()) ? int(locale.positiveSign().size()) : 1;
+        pos = t.startsWith(minus) ? int(minus.size()) : 1;
+    } else if (t.startsWith(plus) || t.startsWith(QLatin1Char('+'))) {
+        pos = t.startsWith(plus) ? int(plus.size()) : 1;
     }
-    QString whole, frac;
-    bool seenSep = false;
+    // Digits, at most one separator, digits: the whole part and the fraction
+    // are the two runs of digits on either side of it.
+    const QStringView v(t);
+    const int start = pos;
+    int sepAt = -1, fracFrom = -1;
     for (; pos < t.size(); ++pos) {
         const QChar c = t.at(pos);
-        if (c.isDigit() && c.unicode() < 128) {
-            (seenSep ? frac : whole).append(c);
-        } else if (!seenSep && (t.mid(pos, dec.size()) == dec || (acceptPoint && c == QLatin1Char('.')))) {
-            seenSep = true;
+        if (c.isDigit() && c.unicode() < 128)
+            continue;
+        if (sepAt < 0 && (v.mid(pos, dec.size()) == dec || (acceptPoint && c == QLatin1Char('.')))) {
+            sepAt = pos;
             if (c != QLatin1Char('.') || dec == QLatin1String("."))
                 pos += int(dec.size()) - 1;
+            fracFrom = pos + 1;
         } else {
             break;
         }
     }
+    QStringView whole = v.mid(start, (sepAt < 0 ? pos : sepAt) - start);
+    const QStringView frac = sepAt < 0 ? QStringView() : v.mid(fracFrom, pos - fracFrom);
     if (pos < t.size()) {
         // An exponent or anything unusual: let the double reader decide.
         const auto d = acceptPoint ? NumText::toDoubleLenient(t) : NumText::toDouble(t);

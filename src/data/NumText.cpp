@@ -74,8 +74,48 @@ bool hasNumberShape(const QString& t, const QString& dec)
     return i == n;
 }
 
+// The common case read straight from the characters: an optional minus,
+// digits, at most one decimal mark with digits on both sides, nothing else.
+// nullopt: not of that plain form (which says nothing of whether it is a
+// number); the long way below decides.
+std::optional<double> readPlain(const QString& text, bool lenient)
+{
+    const qsizetype n = text.size();
+    if (n == 0 || n > 30)
+        return std::nullopt;
+    const QString dec = locale().decimalPoint();
+    if (dec.size() != 1)
+        return std::nullopt;
+    char buf[32];
+    qsizetype k = 0, i = 0, before = 0, after = 0;
+    bool mark = false;
+    if (text.at(0) == QLatin1Char('-'))
+        buf[k++] = '-', i = 1;
+    for (; i < n; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c >= u'0' && c <= u'9') {
+            buf[k++] = char(c);
+            ++(mark ? after : before);
+        } else if (!mark && (c == dec.at(0).unicode() || (lenient && c == u'.'))) {
+            buf[k++] = '.';
+            mark = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (before == 0 || (mark && after == 0))
+        return std::nullopt;
+    double v = 0.0;
+    const auto [end, error] = std::from_chars(buf, buf + k, v);
+    if (error != std::errc() || end != buf + k || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
 std::optional<double> readWith(const QString& text, bool lenient)
 {
+    if (const auto plain = readPlain(text, lenient))
+        return plain;
     QString t = text.trimmed();
     const QLocale l = locale();
     const QString dec = l.decimalPoint();
