@@ -574,6 +574,11 @@ private Q_SLOTS:
         QTest::newRow("read number: comma, blanks around") << "read number" << " 12,5 " << "12,5";
         QTest::newRow("read number: sign and exponent") << "read number" << "+1e3" << "1000";
         QTest::newRow("read number: point refused") << "read number" << "-12.5" << "";
+        QTest::newRow("read number: mark with no digits after") << "read number" << "5," << "5";
+        QTest::newRow("read number: mark with no digits before") << "read number" << "-,5" << "-0,5";
+        QTest::newRow("read number: two marks") << "read number" << "1,2,5" << "";
+        QTest::newRow("read number: a point and a comma") << "read lenient number" << "1.2,5" << "";
+        QTest::newRow("read number: longer than a plain read") << "read number" << QString(40, '0') + "1,5" << "1,5";
         QTest::newRow("read number: grouped with a no-break space") << "read lenient number" << "1\u00a0000" << "";
         QTest::newRow("read number: beyond a double") << "read lenient number" << "1e400" << "";
         QTest::newRow("read int16: tie to even down") << "read int16" << "2,5" << "2";
