@@ -1,5 +1,7 @@
 #include "shell/Colours.h"
 
+#include "shell/DeferredIcon.h"
+
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QColor>
@@ -43,6 +45,20 @@ public:
         painter->setBrush(Qt::NoBrush);
         painter->drawRect(QRectF(option->rect).adjusted(1, 1, -1, -1));
         painter->restore();
+    }
+    // The arrow every menu bar makes for itself at once, and seldom shows
+    // (only when the window is too narrow for the menus), is drawn by the
+    // style of the moment when it first is.
+    QIcon standardIcon(StandardPixmap icon, const QStyleOption* option, const QWidget* widget) const override
+    {
+        if (icon != SP_ToolBarHorizontalExtensionButton && icon != SP_ToolBarVerticalExtensionButton)
+            return QProxyStyle::standardIcon(icon, option, widget);
+        return deferredIcon([icon] {
+            QStyle* style = QApplication::style();
+            if (auto* mark = dynamic_cast<FocusMarkStyle*>(style))
+                style = mark->baseStyle();
+            return style->standardIcon(icon);
+        });
     }
 };
 } // namespace

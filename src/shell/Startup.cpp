@@ -3,6 +3,7 @@
 #include "data/Database.h"
 #include "data/JetFile.h"
 #include "shell/Colours.h"
+#include "shell/DeferredIcon.h"
 #include "shell/MenuRules.h"
 #include "shell/Navigation.h"
 #include "shell/Platform.h"
@@ -12,7 +13,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
-#include <QIconEngine>
 #include <QLibraryInfo>
 #include <QPointer>
 #include <QStandardPaths>
@@ -29,54 +29,23 @@ namespace {
 // match the windows to the entry by it.
 const QString kDesktopId = QStringLiteral("ru.racion.Racion");
 
-// The program's icon, in the sizes the resources hold. Its pictures are read
-// when a window first draws it or hands it to the desktop, not on the way to
-// the first window: decoding them all, with the look-up of Qt's image readers
-// that comes before, took a large part of the start-up.
-class AppIconEngine : public QIconEngine {
-public:
-    static constexpr int kSizes[] = {16, 32, 48, 64, 128, 256};
-
-    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
-    {
-        QList<QSize> out;
-        for (int size : kSizes)
-            out << QSize(size, size);
-        return out;
-    }
-    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override
-    {
-        return loaded().actualSize(size, mode, state);
-    }
-    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
-    {
-        return loaded().pixmap(size, mode, state);
-    }
-    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override
-    {
-        return loaded().pixmap(size, scale, mode, state);
-    }
-    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
-    {
-        loaded().paint(painter, rect, Qt::AlignCenter, mode, state);
-    }
-    QIconEngine* clone() const override { return new AppIconEngine; }
-    QString key() const override { return QStringLiteral("racion-app-icon"); }
-
-private:
-    const QIcon& loaded()
-    {
-        if (m_icon.isNull())
-            for (int size : kSizes)
-                m_icon.addFile(QStringLiteral(":/icons/racion-%1.png").arg(size), QSize(size, size));
-        return m_icon;
-    }
-    QIcon m_icon;
-};
-
+// The program's icon, in the sizes the resources hold, read when a window
+// first draws it or hands it to the desktop: decoding them all took a large
+// part of the start-up.
 QIcon appIcon()
 {
-    return QIcon(new AppIconEngine);
+    constexpr int kSizes[] = {16, 32, 48, 64, 128, 256};
+    QList<QSize> sizes;
+    for (int size : kSizes)
+        sizes << QSize(size, size);
+    return deferredIcon(
+        [sizes] {
+            QIcon icon;
+            for (const QSize& size : sizes)
+                icon.addFile(QStringLiteral(":/icons/racion-%1.png").arg(size.width()), size);
+            return icon;
+        },
+        sizes);
 }
 
 } // namespace

@@ -22,9 +22,11 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProcess>
+#include <QProxyStyle>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QStyleOption>
+#include <QToolButton>
 
 using namespace UiSupport;
 
@@ -121,6 +123,14 @@ private Q_SLOTS:
         MDIForm1& w = fresh.frame;
         const auto argb = QImage::Format_ARGB32_Premultiplied;
         QCOMPARE(w.windowIcon().pixmap(48).toImage().convertToFormat(argb), QImage(":/icons/racion-48.png").convertToFormat(argb));
+        // Too narrow for its menus, the menu bar shows its arrow with the style's own picture.
+        const QSize wide = w.size();
+        w.resize(Screens::scaled(90), wide.height());
+        QTRY_VERIFY(w.menuBar()->findChild<QToolButton*>("qt_menubar_ext_button")->isVisible());
+        const QIcon arrow = w.menuBar()->findChild<QToolButton*>("qt_menubar_ext_button")->icon();
+        const QStyle* base = qobject_cast<QProxyStyle*>(QApplication::style())->baseStyle();
+        QCOMPARE(arrow.pixmap(16).toImage(), base->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton).pixmap(16).toImage());
+        w.resize(wide);
         QCOMPARE(QDialogButtonBox(QDialogButtonBox::Cancel).buttons().value(0)->text(), "Отмена");
         // Centred before the window system adds its frame, so within a few pixels.
         const QPoint off = w.frameGeometry().center() - w.screen()->availableGeometry().center();
