@@ -74,7 +74,10 @@ DiagnosisPane::DiagnosisPane(RacionSheet& sheet, QWidget* parent)
 
     // What the sheet shows now, the analysis, and what the cheapest ration
     // costs: three labels, so that a weight written lays out again only the
-    // lines that follow the weights, not the whole analysis.
+    // lines that follow the weights, not the whole analysis. Those two lines
+    // change at every weight and are plain labels; the analysis can be
+    // selected and copied (a selectable label lays its words out as a
+    // document, three times over at each change).
     const auto words = [this](const char* name, bool selectable) {
         auto* label = new DiagnosisLabel(this);
         label->setObjectName(QLatin1String(name));
