@@ -114,18 +114,31 @@ void Pivot(Tableau& t, const Shape& s, int row, int column)
     // sub-steps in this order, each on the tableau the previous one left.
     // 1. Every other row, every other column. The quotients A(pr, j) / A(pr, pc)
     //    are the same for every row, so they are formed once.
-    std::vector<double> quotient(cols);
-    for (std::size_t j = 0; j < cols; ++j)
+    thread_local std::vector<double> quotient;
+    quotient.resize(cols);
+    bool finite = true;
+    for (std::size_t j = 0; j < cols; ++j) {
         quotient[j] = double(p[j]) / double(p[pc]);
+        finite = finite && std::isfinite(quotient[j]);
+    }
     for (std::size_t i = 0; i < rows; ++i) {
         if (i == pr)
             continue;
         std::vector<float>& r = t[i];
-        const double factor = double(r[pc]);
-        for (std::size_t j = 0; j < cols; ++j) {
-            if (j != pc)
-                r[j] = float(double(r[j]) - quotient[j] * factor);
-        }
+        const float kept = r[pc];
+        const double factor = double(kept);
+        // A row with 0 in the pivot column would have 0 subtracted from each
+        // value: it stays as it is (at most a zero's sign would have changed,
+        // which no comparison sees).
+        if (factor == 0.0 && finite)
+            continue;
+        // The whole row in one sweep, then the pivot column's own value put
+        // back: step 3 works it out from its old value.
+        float* values = r.data();
+        const double* q = quotient.data();
+        for (std::size_t j = 0; j < cols; ++j)
+            values[j] = float(double(values[j]) - q[j] * factor);
+        r[pc] = kept;
     }
     // 2. The pivot row, but for the pivot element.
     for (std::size_t j = 0; j < cols; ++j) {
