@@ -43,7 +43,9 @@ QString widestText(const QFontMetrics& fm, const QStringList& texts)
     // within a few characters of the greatest sum; texts of equal sums (names
     // numbered alike) are as wide as each other, and a few of them suffice.
     constexpr int kMeasured = 64;
-    std::vector<int> bmp(0x10000, -1);   // by UTF-16 unit; -1: not yet measured
+    // By UTF-16 unit, in pages of 256 made when a character of theirs comes
+    // (a name uses a page or two); -1: not yet measured.
+    std::vector<std::unique_ptr<int[]>> bmp(0x100);
     QHash<QString, int> others;          // characters beyond it, by their pair
     std::vector<std::pair<qint64, int>> sums;   // (sum of advances, index)
     sums.reserve(std::size_t(texts.size()));
@@ -61,7 +63,12 @@ QString widestText(const QFontMetrics& fm, const QStringList& texts)
                 sum += it.value();
                 continue;
             }
-            int& a = bmp[c.unicode()];
+            std::unique_ptr<int[]>& page = bmp[c.unicode() >> 8];
+            if (!page) {
+                page = std::make_unique<int[]>(0x100);
+                std::fill_n(page.get(), 0x100, -1);
+            }
+            int& a = page[c.unicode() & 0xff];
             if (a < 0)
                 a = fm.horizontalAdvance(c);
             sum += a;

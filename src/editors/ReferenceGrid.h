@@ -76,9 +76,10 @@ public:
     EditorModel(const QSqlDatabase& db, const QString& table, const QList<GridColumn>& columns,
                 QObject* parent = nullptr);
 
-    // The rows read at once on opening; a larger table is read on by
-    // readRest() and as the grid scrolls.
-    static constexpr int kFirstRows = 2000;
+    // The rows read at once on opening: more than the tallest grid shows (one
+    // batch of the SQL driver's); a larger table is read on by readRest()
+    // and as the grid scrolls.
+    static constexpr int kFirstRows = 250;
 
     // Reads the table, sorted by `sortColumn` (-1: table order), its first
     // kFirstRows rows at once, and the values of its choice columns. False
