@@ -25,6 +25,56 @@
 namespace {
 const char* const kNumberCell = "numberCell";
 const QString kRowId = QStringLiteral("rowid");
+
+// The row numbers beside the grid. Its width is found from the numbers of a
+// couple of hundred rows, again whenever rows come; where the font's digits
+// are all as wide (as in most fonts), numbers of as many digits are as wide,
+// and one of them is laid out for all.
+class RowNumbers : public QHeaderView {
+public:
+    explicit RowNumbers(QWidget* parent)
+        : QHeaderView(Qt::Vertical, parent)
+    {
+        setSectionsClickable(true);
+        setHighlightSections(true);
+    }
+
+protected:
+    QSize sectionSizeFromContents(int logicalIndex) const override
+    {
+        if (!model())
+            return QHeaderView::sectionSizeFromContents(logicalIndex);
+        if (!m_evenDigits) {
+            QFont bold = font();   // the font the sections are measured in
+            bold.setBold(true);
+            const QFontMetrics fm(bold);
+            const int zero = fm.horizontalAdvance(QLatin1Char('0'));
+            m_evenDigits = true;
+            for (char d = '1'; d <= '9'; ++d)
+                *m_evenDigits = *m_evenDigits && fm.horizontalAdvance(QLatin1Char(d)) == zero;
+        }
+        QString key = model()->headerData(logicalIndex, orientation()).toString();
+        for (QChar& c : key)
+            if (*m_evenDigits && c >= QLatin1Char('1') && c <= QLatin1Char('9'))
+                c = QLatin1Char('0');
+        auto it = m_sizes.constFind(key);
+        if (it == m_sizes.cend())
+            it = m_sizes.insert(key, QHeaderView::sectionSizeFromContents(logicalIndex));
+        return it.value();
+    }
+    void changeEvent(QEvent* event) override
+    {
+        if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+            m_sizes.clear();
+            m_evenDigits.reset();
+        }
+        QHeaderView::changeEvent(event);
+    }
+
+private:
+    mutable std::optional<bool> m_evenDigits;
+    mutable QHash<QString, QSize> m_sizes;   // by the text, its digits as '0' when they are even
+};
 }
 
 QList<GridColumn> nutrientColumns(QString Nutrients::Nutrient::*column, int width)
@@ -563,6 +613,7 @@ DataGrid::DataGrid(QWidget* parent)
     : QTableView(parent)
 {
     setObjectName(QStringLiteral("DataGrid1"));
+    setVerticalHeader(new RowNumbers(this));
     setItemDelegate(new CellDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setSelectionMode(QAbstractItemView::SingleSelection);
