@@ -76,9 +76,9 @@ public:
     EditorModel(const QSqlDatabase& db, const QString& table, const QList<GridColumn>& columns,
                 QObject* parent = nullptr);
 
-    // The rows read at once on opening: more than the tallest grid shows (one
-    // batch of the SQL driver's); a larger table is read on by readRest()
-    // and as the grid scrolls.
+    // The rows read at once on opening: more than the tallest grid shows (the
+    // model reads 256 rows in its first batch); a larger table is read on by
+    // readRest() and as the grid scrolls.
     static constexpr int kFirstRows = 250;
 
     // Reads the table, sorted by `sortColumn` (-1: table order), its first
