@@ -233,6 +233,15 @@ bool EditorModel::load(int sortColumn)
     // and other connections can write to it.
     while (canFetchMore() && rowCount() < kFirstRows)
         fetchMore();
+    if (canFetchMore()) {   // more than the first rows: is it more than kWholeRows?
+        QSqlQuery probe(database());
+        const bool large = probe.exec(QStringLiteral("SELECT 1 FROM %1 LIMIT 1 OFFSET %2")
+                                          .arg(database().driver()->escapeIdentifier(tableName(), QSqlDriver::TableName))
+                                          .arg(kWholeRows))
+            && probe.next();
+        while (!large && canFetchMore())
+            fetchMore();
+    }
     // A row that cannot be read (a damaged page) ends the fetch early; the
     // grid must not pass a part of the table off as the whole.
     if (query().lastError().isValid()) {

@@ -80,6 +80,9 @@ public:
     // model reads 256 rows in its first batch); a larger table is read on by
     // readRest() and as the grid scrolls.
     static constexpr int kFirstRows = 250;
+    // A table of no more rows than this is read whole on opening: a damaged
+    // page in it keeps the editor from opening, rather than from staying open.
+    static constexpr int kWholeRows = 2000;
 
     // Reads the table, sorted by `sortColumn` (-1: table order), its first
     // kFirstRows rows at once, and the values of its choice columns. False
