@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -184,12 +185,20 @@ GridEditor::GridEditor(const QString& table, const QList<GridColumn>& columns, i
         m_grid->setColumnWidth(c, width);
     }
     // The first rows give the widths; the rows read later widen a column
-    // whose longest text comes further down, so no text is ever cut.
-    connect(m_model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int last) {
-        for (int c = 0; c < m_model->columns().size(); ++c)
-            if (showsText(m_model->columns().at(c)))
-                m_grid->setColumnWidth(c, qMax(m_grid->columnWidth(c),
-                                               textWidth(*m_model, c, m_grid->fontMetrics(), first, last)));
+    // whose longest text comes further down, so no text is ever cut. They
+    // come in batches of a few hundred: all that came are measured together
+    // once the reading pauses.
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int) {
+        if (m_unmeasuredFrom < 0)
+            QTimer::singleShot(0, this, [this] {
+                const int from = std::exchange(m_unmeasuredFrom, -1);
+                for (int c = 0; c < m_model->columns().size() && from < m_model->rowCount(); ++c)
+                    if (showsText(m_model->columns().at(c)))
+                        m_grid->setColumnWidth(c, qMax(m_grid->columnWidth(c),
+                                                       textWidth(*m_model, c, m_grid->fontMetrics(), from,
+                                                                 m_model->rowCount() - 1)));
+            });
+        m_unmeasuredFrom = m_unmeasuredFrom < 0 ? first : qMin(m_unmeasuredFrom, first);
     });
     buildHeader(heading);
 
