@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -31,18 +32,23 @@ int widthFor(const QFontMetrics& fm, const GridColumn& col)
     return qMax(Screens::scaled(col.width), widest + 4);
 }
 
-// Names and groups are shown whole: their columns take the longest entry
-// (looked for among the first rows, and up to a limit, so that neither a huge
-// table nor one absurdly long name makes the editor unwieldy).
-int textWidth(const QAbstractItemModel& model, int column, const QFontMetrics& fm)
+// Names and groups are shown whole: their columns take the longest entry of
+// the rows first..last (up to a limit, so that one absurdly long name does not
+// make the editor unwieldy).
+int textWidth(const QAbstractItemModel& model, int column, const QFontMetrics& fm, int first, int last)
 {
-    constexpr int kRowsLooked = EditorModel::kFirstRows;
     const int kWidest = Screens::scaled(460);
     QStringList texts;
-    const int rows = qMin(model.rowCount(), kRowsLooked);
-    for (int r = 0; r < rows; ++r)
+    texts.reserve(last - first + 1);
+    for (int r = first; r <= last; ++r)
         texts << model.data(model.index(r, column)).toString();
     return qMin(fm.horizontalAdvance(widestText(fm, texts)) + 12, kWidest);
+}
+
+bool showsText(const GridColumn& col)
+{
+    return col.kind == EditorRules::Kind::Name || col.kind == EditorRules::Kind::Text
+        || col.kind == EditorRules::Kind::Choice;
 }
 
 } // namespace
@@ -174,11 +180,26 @@ GridEditor::GridEditor(const QString& table, const QList<GridColumn>& columns, i
     const QFontMetrics fm = fontMetrics();
     for (int c = 0; c < columns.size(); ++c) {
         int width = widthFor(fm, columns.at(c));
-        const EditorRules::Kind kind = columns.at(c).kind;
-        if (kind == EditorRules::Kind::Name || kind == EditorRules::Kind::Text || kind == EditorRules::Kind::Choice)
-            width = qMax(width, textWidth(*m_model, c, m_grid->fontMetrics()));
+        if (showsText(columns.at(c)))
+            width = qMax(width, textWidth(*m_model, c, m_grid->fontMetrics(), 0, m_model->rowCount() - 1));
         m_grid->setColumnWidth(c, width);
     }
+    // The first rows give the widths; the rows read later widen a column
+    // whose longest text comes further down, so no text is ever cut. They
+    // come in batches of a few hundred: all that came are measured together
+    // once the reading pauses.
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int) {
+        if (m_unmeasuredFrom < 0)
+            QTimer::singleShot(0, this, [this] {
+                const int from = std::exchange(m_unmeasuredFrom, -1);
+                for (int c = 0; c < m_model->columns().size() && from < m_model->rowCount(); ++c)
+                    if (showsText(m_model->columns().at(c)))
+                        m_grid->setColumnWidth(c, qMax(m_grid->columnWidth(c),
+                                                       textWidth(*m_model, c, m_grid->fontMetrics(), from,
+                                                                 m_model->rowCount() - 1)));
+            });
+        m_unmeasuredFrom = m_unmeasuredFrom < 0 ? first : qMin(m_unmeasuredFrom, first);
+    });
     buildHeader(heading);
 
     m_buttons = new QHBoxLayout;

@@ -104,4 +104,5 @@ private:
     QHBoxLayout* m_buttons = nullptr;
     bool m_ready = false;
     QString m_error;
+    int m_unmeasuredFrom = -1;   // the first row read since the widths were last fitted; -1: none
 };

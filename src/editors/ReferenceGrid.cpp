@@ -25,6 +25,56 @@
 namespace {
 const char* const kNumberCell = "numberCell";
 const QString kRowId = QStringLiteral("rowid");
+
+// The row numbers beside the grid. Its width is found from the numbers of a
+// couple of hundred rows, again whenever rows come; where the font's digits
+// are all as wide (as in most fonts), numbers of as many digits are as wide,
+// and one of them is laid out for all.
+class RowNumbers : public QHeaderView {
+public:
+    explicit RowNumbers(QWidget* parent)
+        : QHeaderView(Qt::Vertical, parent)
+    {
+        setSectionsClickable(true);
+        setHighlightSections(true);
+    }
+
+protected:
+    QSize sectionSizeFromContents(int logicalIndex) const override
+    {
+        if (!model())
+            return QHeaderView::sectionSizeFromContents(logicalIndex);
+        if (!m_evenDigits) {
+            QFont bold = font();   // the font the sections are measured in
+            bold.setBold(true);
+            const QFontMetrics fm(bold);
+            const int zero = fm.horizontalAdvance(QLatin1Char('0'));
+            m_evenDigits = true;
+            for (char d = '1'; d <= '9'; ++d)
+                *m_evenDigits = *m_evenDigits && fm.horizontalAdvance(QLatin1Char(d)) == zero;
+        }
+        QString key = model()->headerData(logicalIndex, orientation()).toString();
+        for (QChar& c : key)
+            if (*m_evenDigits && c >= QLatin1Char('1') && c <= QLatin1Char('9'))
+                c = QLatin1Char('0');
+        auto it = m_sizes.constFind(key);
+        if (it == m_sizes.cend())
+            it = m_sizes.insert(key, QHeaderView::sectionSizeFromContents(logicalIndex));
+        return it.value();
+    }
+    void changeEvent(QEvent* event) override
+    {
+        if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+            m_sizes.clear();
+            m_evenDigits.reset();
+        }
+        QHeaderView::changeEvent(event);
+    }
+
+private:
+    mutable std::optional<bool> m_evenDigits;
+    mutable QHash<QString, QSize> m_sizes;   // by the text, its digits as '0' when they are even
+};
 }
 
 QList<GridColumn> nutrientColumns(QString Nutrients::Nutrient::*column, int width)
@@ -43,7 +93,9 @@ QString widestText(const QFontMetrics& fm, const QStringList& texts)
     // within a few characters of the greatest sum; texts of equal sums (names
     // numbered alike) are as wide as each other, and a few of them suffice.
     constexpr int kMeasured = 64;
-    std::vector<int> bmp(0x10000, -1);   // by UTF-16 unit; -1: not yet measured
+    // By UTF-16 unit, in pages of 256 made when a character of theirs comes
+    // (a name uses a page or two); -1: not yet measured.
+    std::vector<std::unique_ptr<int[]>> bmp(0x100);
     QHash<QString, int> others;          // characters beyond it, by their pair
     std::vector<std::pair<qint64, int>> sums;   // (sum of advances, index)
     sums.reserve(std::size_t(texts.size()));
@@ -61,7 +113,12 @@ QString widestText(const QFontMetrics& fm, const QStringList& texts)
                 sum += it.value();
                 continue;
             }
-            int& a = bmp[c.unicode()];
+            std::unique_ptr<int[]>& page = bmp[c.unicode() >> 8];
+            if (!page) {
+                page = std::make_unique<int[]>(0x100);
+                std::fill_n(page.get(), 0x100, -1);
+            }
+            int& a = page[c.unicode() & 0xff];
             if (a < 0)
                 a = fm.horizontalAdvance(c);
             sum += a;
@@ -176,6 +233,15 @@ bool EditorModel::load(int sortColumn)
     // and other connections can write to it.
     while (canFetchMore() && rowCount() < kFirstRows)
         fetchMore();
+    if (canFetchMore()) {   // more than the first rows: is it more than kWholeRows?
+        QSqlQuery probe(database());
+        const bool large = probe.exec(QStringLiteral("SELECT 1 FROM %1 LIMIT 1 OFFSET %2")
+                                          .arg(database().driver()->escapeIdentifier(tableName(), QSqlDriver::TableName))
+                                          .arg(kWholeRows))
+            && probe.next();
+        while (!large && canFetchMore())
+            fetchMore();
+    }
     // A row that cannot be read (a damaged page) ends the fetch early; the
     // grid must not pass a part of the table off as the whole.
     if (query().lastError().isValid()) {
@@ -556,6 +622,7 @@ DataGrid::DataGrid(QWidget* parent)
     : QTableView(parent)
 {
     setObjectName(QStringLiteral("DataGrid1"));
+    setVerticalHeader(new RowNumbers(this));
     setItemDelegate(new CellDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setSelectionMode(QAbstractItemView::SingleSelection);

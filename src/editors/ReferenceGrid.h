@@ -76,9 +76,13 @@ public:
     EditorModel(const QSqlDatabase& db, const QString& table, const QList<GridColumn>& columns,
                 QObject* parent = nullptr);
 
-    // The rows read at once on opening; a larger table is read on by
+    // The rows read at once on opening: more than the tallest grid shows (the
+    // model reads 256 rows in its first batch); a larger table is read on by
     // readRest() and as the grid scrolls.
-    static constexpr int kFirstRows = 2000;
+    static constexpr int kFirstRows = 250;
+    // A table of no more rows than this is read whole on opening: a damaged
+    // page in it keeps the editor from opening, rather than from staying open.
+    static constexpr int kWholeRows = 2000;
 
     // Reads the table, sorted by `sortColumn` (-1: table order), its first
     // kFirstRows rows at once, and the values of its choice columns. False

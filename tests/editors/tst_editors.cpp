@@ -198,14 +198,16 @@ private Q_SLOTS:
     }
 
     // Thousands of feeds: Ctrl+End until the end stays brings every row into
-    // the grid, an edit of the last one is written when the row is left, and
-    // a row added comes after it.
+    // the grid, the longest name, far down, shown whole; an edit of the last
+    // row is written when the row is left, and a row added comes after it.
     void largeFeedTable()
     {
         FreshFrame fresh;
+        const QString longest = "Яя партия 2999, премикс для бройлеров и родительского стада";
         QVERIFY(runSql("with recursive n(i) as (select 1 union all select i + 1 from n where i < 3000) "
                        "insert into basa select printf('Яя партия %04d', i), ob_en, protein, calciy_, pospor, natriy, "
                        "A, D, B3, granic, gruppa from basa, n where basa_name_kormow = 'Кукуруза'"));
+        QVERIFY(runSql("insert into basa (basa_name_kormow) values ('" + longest + "')"));
         const int rows = readBack("select count(*) from basa").toInt();
         menuItem("mnuKorm")->trigger();
         auto* editor = qobject_cast<GridEditor*>(liveScreen("frmBasaKorm"));
@@ -217,6 +219,8 @@ private Q_SLOTS:
             settle();
         }
         QCOMPARE(grid->model()->rowCount(), rows);
+        const int margins = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1);
+        QVERIFY(grid->fontMetrics().horizontalAdvance(longest) + margins <= grid->columnWidth(0));
         QCOMPARE(grid->currentIndex().siblingAtColumn(0).data().toString(), "Яя партия 3000");
         typeIntoCell(grid, grid->currentIndex().siblingAtColumn(2), "7.25");
         QTest::keyClick(grid, Qt::Key_Up);
