@@ -383,11 +383,27 @@ std::optional<Ration> leastCost(const Model& m, const std::vector<double>& price
     if (pricePerKg.size() != m.feeds.size()
         || std::any_of(pricePerKg.begin(), pricePerKg.end(), [](double c) { return !std::isfinite(c); }))
         return std::nullopt;
+    // The cheapest ration follows from the model and the prices alone. A
+    // click of "Расчитать" and the diagnosis pane ask for the same one in
+    // turn, as does a click again before anything it depends on changed: the
+    // last one found is kept.
+    thread_local struct {
+        bool found = false;
+        Model model;
+        std::vector<double> prices;
+        std::optional<Ration> ration;
+    } last;
+    if (last.found && last.prices == pricePerKg && last.model == m)
+        return last.ration;
     // x grams in 100 g are x / 100 kg in 1 kg.
-    return solveWritten(m, [&](Programme& p) {
+    last.ration = solveWritten(m, [&](Programme& p) {
         for (std::size_t i = 0; i < pricePerKg.size(); ++i)
             p.lp.columns[i].cost = pricePerKg[i] / 100.0;
     }, true);
+    last.model = m;
+    last.prices = pricePerKg;
+    last.found = true;
+    return last.ration;
 }
 
 double costPerKg(const std::vector<double>& grams, const std::vector<double>& pricePerKg)

@@ -505,6 +505,13 @@ private Q_SLOTS:
         }
         QCOMPARE(r->written[2], 33.34);   // the hundredth the rounding left goes where it fits
         QVERIFY(qAbs(r->objective - (200.0 / 3 + 1000.0 / 3) / 100) < 0.01);
+        // Other prices, another ration; a feeding limit changed, another again;
+        // the first prices and model again, the first ration.
+        QCOMPARE(Bands::leastCost(m, {10, 10, 1})->written, (std::vector<double>{0, 0, 100}));
+        m.feeds[2].limit = 50;
+        QCOMPARE(Bands::leastCost(m, {10, 10, 1})->written[2], 50.0);
+        m.feeds[2].limit = 100;
+        QCOMPARE(Bands::leastCost(m, {1, 1, 10})->written, r->written);
     }
 
     // The cheapest ration's prices and limits in words, worked by hand: A at
