@@ -115,29 +115,37 @@ void Pivot(Tableau& t, const Shape& s, int row, int column)
     // 1. Every other row, every other column. The quotients A(pr, j) / A(pr, pc)
     //    are the same for every row, so they are formed once.
     thread_local std::vector<double> quotient;
+    thread_local std::vector<std::size_t> nonZero;
     quotient.resize(cols);
+    nonZero.clear();
     bool finite = true;
     for (std::size_t j = 0; j < cols; ++j) {
         quotient[j] = double(p[j]) / double(p[pc]);
         finite = finite && std::isfinite(quotient[j]);
+        if (quotient[j] != 0.0)
+            nonZero.push_back(j);
     }
+    // Where the quotient is 0, or the row's factor is, a finite product is 0
+    // and the value stays as it is (at most a zero's sign would change, which
+    // no comparison sees); such values are left alone.
     for (std::size_t i = 0; i < rows; ++i) {
         if (i == pr)
             continue;
         std::vector<float>& r = t[i];
         const float kept = r[pc];
         const double factor = double(kept);
-        // A row with 0 in the pivot column would have 0 subtracted from each
-        // value: it stays as it is (at most a zero's sign would have changed,
-        // which no comparison sees).
-        if (factor == 0.0 && finite)
+        if (finite && factor == 0.0)
             continue;
-        // The whole row in one sweep, then the pivot column's own value put
-        // back: step 3 works it out from its old value.
         float* values = r.data();
         const double* q = quotient.data();
-        for (std::size_t j = 0; j < cols; ++j)
-            values[j] = float(double(values[j]) - q[j] * factor);
+        if (finite && std::isfinite(factor)) {
+            for (std::size_t j : nonZero)
+                values[j] = float(double(values[j]) - q[j] * factor);
+        } else {
+            for (std::size_t j = 0; j < cols; ++j)
+                values[j] = float(double(values[j]) - q[j] * factor);
+        }
+        // The pivot column's own value back: step 3 works it out from it.
         r[pc] = kept;
     }
     // 2. The pivot row, but for the pivot element.
