@@ -120,6 +120,7 @@ DiagnosisPane::DiagnosisPane(RacionSheet& sheet, QWidget* parent)
     layout->addWidget(lblNaListe);
     layout->addWidget(lblDiagnosis);
     layout->addWidget(lblCenaRaciona);
+    layout->addStretch(1);   // room the pane keeps from taller words, above the lists
     layout->addWidget(lstCeny);
     layout->addLayout(bottom);
 
@@ -332,10 +333,10 @@ bool DiagnosisPane::showPrices(bool costed)
 }
 
 // While the pane stays open at one width it only grows: a shorter text leaves
-// it as tall as it was, so the suggestions and «Подставить» stay where they
-// are under the mouse, and the sheet above is not laid out and drawn again at
-// every weight typed or click. Opened anew, or at another width, it fits its
-// text exactly.
+// it as tall as it was (the room left over goes above the lists), so the
+// suggestions and «Подставить» stay where they are under the mouse, and the
+// sheet above is not laid out and drawn again at every weight typed or click.
+// Opened anew, or at another width, it fits its text exactly.
 void DiagnosisPane::fit()
 {
     const bool stays = m_open && m_fittedWidth == parentWidget()->width() && isVisible();
@@ -343,6 +344,11 @@ void DiagnosisPane::fit()
     int h = 0;
     if (m_open) {
         const int width = parentWidget()->width() - 2 * x();
+        // So does the room of what the sheet shows now, so that the analysis
+        // below it stays in its place too.
+        const QMargins m = layout()->contentsMargins();
+        const int need = lblNaListe->heightForWidth(width - 2 * frameWidth() - m.left() - m.right());
+        lblNaListe->setMinimumHeight(stays ? std::max(lblNaListe->minimumHeight(), need) : need);
         h = std::max(layout()->totalHeightForWidth(width), layout()->totalMinimumSize().height());
         if (stays)
             h = std::max(h, height());
