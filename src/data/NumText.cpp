@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <string>
 
@@ -153,8 +154,72 @@ std::optional<double> toDoubleLenient(const QString& text)
 
 namespace {
 
+// The 'g' form of a double that has at most `digits` significant digits in
+// its shortest form: those digits, since a double is closer to its shortest
+// form than to any other decimal of that many digits (for 15 and fewer, and
+// for normal doubles). Empty
+// when the shortest form is longer.
+QString shortG(double value, int digits)
+{
+    char buf[40];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
+    const char* p = buf;
+    const bool negative = *p == '-';
+    p += negative ? 1 : 0;
+    char mant[24];
+    int count = 0;
+    for (; p < res.ptr && *p != 'e'; ++p)
+        if (*p != '.')
+            mant[count++] = *p;
+    if (count > digits)
+        return QString();
+    int e = 0;
+    std::from_chars(p + 1 + (p[1] == '+' ? 1 : 0), res.ptr, e);
+    char out[48];
+    int n = 0;
+    if (negative && !(count == 1 && mant[0] == '0'))
+        out[n++] = '-';
+    if (e < -4 || e >= digits) {
+        out[n++] = mant[0];
+        if (count > 1) {
+            out[n++] = '.';
+            for (int i = 1; i < count; ++i)
+                out[n++] = mant[i];
+        }
+        n += std::snprintf(out + n, sizeof out - std::size_t(n), "E%c%02d", e < 0 ? '-' : '+', e < 0 ? -e : e);
+    } else if (e < 0) {
+        out[n++] = '0';
+        out[n++] = '.';
+        for (int i = -1; i > e; --i)
+            out[n++] = '0';
+        for (int i = 0; i < count; ++i)
+            out[n++] = mant[i];
+    } else {
+        for (int i = 0; i <= e; ++i)
+            out[n++] = i < count ? mant[i] : '0';
+        if (count > e + 1) {
+            out[n++] = '.';
+            for (int i = e + 1; i < count; ++i)
+                out[n++] = mant[i];
+        }
+    }
+    return QString::fromLatin1(out, n);
+}
+
 QString significant(double value, int digits)
 {
+    // Not below the smallest normal double, where the shortest form has
+    // fewer digits than the double's own precision.
+    if (digits <= 15 && std::isfinite(value)
+        && (value == 0 || std::fabs(value) >= std::numeric_limits<double>::min())) {
+        QString s = shortG(value, digits);
+        if (!s.isEmpty()) {
+            const QString dec = locale().decimalPoint();
+            if (dec != QLatin1String("."))
+                s.replace(QLatin1Char('.'), dec);
+            return s;
+        }
+    }
     // 'g' already drops trailing zeros and switches to an exponent only below
     // 1e-4 or from 10^digits on, as the plain conversion does.
     QString s = QLocale::c().toString(value, 'g', digits);

@@ -567,6 +567,13 @@ private Q_SLOTS:
         QTest::newRow("fixed product at the edge of the range") << "×10000" << "92233720368.5477" << "922337203685477";
         QTest::newRow("fixed sum beyond the range") << "+max" << "0.0001" << "—";
         QTest::newRow("plain: double to 15 digits") << "plain" << QString::number(2.0 / 3.0, 'g', 17) << "0,666666666666667";
+        QTest::newRow("plain: noise of a sum dropped") << "plain" << QString::number(0.1 + 0.2, 'g', 17) << "0,3";
+        QTest::newRow("plain: 15 whole digits") << "plain" << "123456789012345" << "123456789012345";
+        QTest::newRow("plain: 16 whole digits, exponent") << "plain" << "1234567890123456" << "1,23456789012346E+15";
+        QTest::newRow("plain: small, exponent") << "plain" << "-0.00001" << "-1E-05";
+        QTest::newRow("plain: small, no exponent") << "plain" << "0.000123" << "0,000123";
+        QTest::newRow("plain: minus zero") << "plain" << "-0" << "0";
+        QTest::newRow("plain: below the normal doubles") << "plain" << "4.6670655158606916e-310" << "4,66706551586069E-310";
         QTest::newRow("0.00: tie away from zero") << "0.00" << "0.125" << "0,13";
         QTest::newRow("0.00: printed tie, binary value below") << "0.00" << "2.675" << "2,68";
         QTest::newRow("0.00: a float judged on its own digits") << "0.00F" << "33.335" << "33,34";
