@@ -81,4 +81,9 @@ public:
     {
         return {false, {}, QStringLiteral("ограничения групп кормов недоступны")};
     }
+
+    // What tells whether another connection has changed treba.mdb since it
+    // was last asked (SQLite's data_version through Adodc3), so that what was
+    // read from it may be kept. Invalid: unknown, read everything again.
+    virtual QVariant fileVersion() { return QVariant(); }
 };

@@ -171,7 +171,7 @@ void DiagnosisPane::refresh()
                                          m_sheet.vitaminSurplusText(), m_sheet.vitaminsChecked());
     if (!groups.ok)
         reading.faults.prepend(QStringLiteral("ограничения групп кормов (%1)").arg(groups.error));
-    const QVariant version = m_data->dataVersion();
+    const QVariant version = m_sheet.fileVersion();
     const bool reread = !m_tableRead || !version.isValid() || version != m_tableVersion;
     if (reread) {
         m_table = m_data->feeds();

@@ -589,13 +589,29 @@ std::optional<std::int16_t> frmRacion::groupLimit(const QString& group)
     return NumText::toInt16(*found.row->value);
 }
 
+QVariant frmRacion::fileVersion()
+{
+    if (m_holdGroups && m_heldVersion)
+        return *m_heldVersion;
+    const QVariant version = ReferenceData(*Adodc3).dataVersion();
+    if (m_holdGroups)
+        m_heldVersion = version;
+    return version;
+}
+
 GroupRecords frmRacion::groupRecords()
 {
-    if (!m_holdGroups)
-        return ReferenceData(*Adodc3).groupLimits();
-    if (!m_heldGroups)
-        m_heldGroups = ReferenceData(*Adodc3).groupLimits();
-    return *m_heldGroups;
+    if (m_holdGroups && m_heldGroups)
+        return *m_heldGroups;
+    const QVariant version = fileVersion();
+    // A failed read is not kept: the next one tries again and says why.
+    if (!m_groups.ok || !version.isValid() || version != m_groupsVersion) {
+        m_groups = ReferenceData(*Adodc3).groupLimits();
+        m_groupsVersion = version;
+    }
+    if (m_holdGroups)
+        m_heldGroups = m_groups;
+    return m_groups;
 }
 
 void frmRacion::setKuriCaption(int k, const QString& text)
@@ -824,6 +840,7 @@ void frmRacion::cmdS_Click()
     const auto release = qScopeGuard([this] {
         m_holdGroups = false;
         m_heldGroups.reset();
+        m_heldVersion.reset();
     });
     Composition::Outcome out;
     writeAll([&](RacionSheet& sheet) {

@@ -99,6 +99,7 @@ public:
     bool vitaminsChecked() const override;
     std::optional<std::int16_t> groupLimit(const QString& group) override;
     GroupRecords groupRecords() override;
+    QVariant fileVersion() override;
     void writeAll(const std::function<void(RacionSheet&)>& write) override;
 
     // RequirementCaptions
@@ -167,10 +168,16 @@ private:
     int m_baseHeight = 0;                   // the sheet without either
     int m_paneRoom = 0;                     // what the pane asks for
     bool m_showing = false;          // showState writing the boxes: no change handling
-    // During a click of "Расчитать": the group limits as first read in it, so
-    // that the composition and the pane's analysis read them once between them.
+    // During a click of "Расчитать": the file's version and the group limits
+    // as first read in it, so that the composition and the pane's analysis
+    // ask the file once between them.
     bool m_holdGroups = false;
     std::optional<GroupRecords> m_heldGroups;
+    std::optional<QVariant> m_heldVersion;
+    // The group limits last read whole, and the file's version then: read
+    // again only when another connection has changed the file since.
+    GroupRecords m_groups;
+    QVariant m_groupsVersion;
     bool m_weightsKept = false;      // closing by "Назад": the weights live on in SaveWes
     QLineEdit* m_firstClick = nullptr;   // the weight box with the focus, not yet clicked or typed into
 };

@@ -715,6 +715,14 @@ private Q_SLOTS:
             QCOMPARE(sheet.procentColor(k), SheetColor::LightGreen);
         for (int i = 0; i < feeds.size(); ++i)
             QCOMPARE(sheet.weightText(i), NumText::format00F(ration().SimplexRez[std::size_t(i)] * 100.0f));
+        // The meals' limit lowered elsewhere between two clicks: the next click keeps to it.
+        const auto meals = [&] { return *NumText::toDouble(sheet.weightText(2)) + *NumText::toDouble(sheet.weightText(3)); };
+        const int limit = int(meals()) - 3;
+        QVERIFY(limit > 5);
+        QVERIFY(TestSupport::runSql("update granica set procent = ? where gruppa = 'Шроты и жмыхи'", {limit}));
+        press(w, "cmdS");
+        QCOMPARE(fake().messages, QStringList());
+        QVERIFY(meals() <= limit + 0.005);
     }
 
     // A click writes its weights on a copy of the sheet and shows the end
