@@ -5,15 +5,29 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
 
+#include <optional>
 #include <utility>
 
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_WIN
+#include <QLocalServer>
+#include <QLocalSocket>
+#else
+#include <QFile>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <cstring>
+#include <map>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 #endif
 
@@ -36,7 +50,113 @@ QString userKey()
 #endif
 }
 
+QByteArray requestBytes(const QString& file)
+{
+    QByteArray request;
+    QDataStream out(&request, QIODevice::WriteOnly);
+    out << file;
+    return request;
+}
+
+// A request as it came: a file name written with QDataStream. nullopt: not
+// whole yet, or (`corrupt`) no request of this program.
+std::optional<QString> requestOf(const QByteArray& bytes, bool* corrupt)
+{
+    *corrupt = bytes.size() > kMaxRequestBytes;
+    if (*corrupt)
+        return std::nullopt;
+    QDataStream in(bytes);
+    QString file;
+    in >> file;
+    *corrupt = in.status() == QDataStream::ReadCorruptData;
+    if (in.status() != QDataStream::Ok)
+        return std::nullopt;
+    return file;
+}
+
+#ifndef Q_OS_WIN
+// The socket's file: a bare name lies in the temporary folder, as Qt's local
+// sockets have it.
+bool addressOf(const QString& name, sockaddr_un& address)
+{
+    const QByteArray path = QFile::encodeName(name.contains(QLatin1Char('/')) ? name : QDir(QDir::tempPath()).filePath(name));
+    std::memset(&address, 0, sizeof address);
+    address.sun_family = AF_UNIX;
+    if (path.isEmpty() || std::size_t(path.size()) >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, path.constData(), std::size_t(path.size()));
+    return true;
+}
+
+// Waits for `events` on `fd` until `deadline`; false on time out or error.
+bool waitFor(int fd, short events, const QDeadlineTimer& deadline)
+{
+    for (;;) {
+        pollfd p{fd, events, 0};
+        const int r = ::poll(&p, 1, int(std::max<qint64>(0, deadline.remainingTime())));
+        if (r > 0)
+            return !(p.revents & (POLLERR | POLLNVAL)) && (p.revents & (events | POLLHUP));
+        if (r == 0 || errno != EINTR)
+            return false;
+    }
+}
+
+// A socket closed when it goes out of scope.
+struct Fd {
+    int fd = -1;
+    explicit Fd(int f) : fd(f) {}
+    ~Fd()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+};
+#endif
+
 } // namespace
+
+#ifdef Q_OS_WIN
+
+struct OneCopy::Server {
+    QObject context;   // of what is taken later
+    QLocalServer server;
+};
+
+#else
+
+struct OneCopy::Server {
+    struct Peer {
+        std::unique_ptr<QSocketNotifier> notifier;
+        QByteArray bytes;
+        bool answered = false;
+    };
+    QObject context;   // of what is taken later
+    int fd = -1;
+    std::unique_ptr<QSocketNotifier> notifier;
+    std::map<int, Peer> peers;
+
+    ~Server()
+    {
+        for (auto& [peer, state] : peers)
+            ::close(peer);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    void drop(int peer)
+    {
+        // Deleting the notifier that is signalling is left to the event loop.
+        if (auto it = peers.find(peer); it != peers.end()) {
+            it->second.notifier->setEnabled(false);
+            it->second.notifier.release()->deleteLater();
+            peers.erase(it);
+        }
+        ::close(peer);
+    }
+};
+
+#endif
 
 QString OneCopy::serverName(const QString& databasePath)
 {
@@ -76,22 +196,11 @@ OneCopy::Outcome OneCopy::start(const QString& file)
     const QDeadlineTimer deadline(kWaitMs);
     do {
         if (m_lock.tryLock(0)) {
-            // A socket left by a copy that crashed would stand in the way.
-            QLocalServer::removeServer(m_name);
-            m_server = std::make_unique<QLocalServer>();
-            m_server->setSocketOptions(QLocalServer::UserAccessOption);
-            if (!m_server->listen(m_name)) {
+            if (!listen()) {
                 m_server.reset();
                 m_lock.unlock();
                 return Outcome::Alone;
             }
-            QObject::connect(m_server.get(), &QLocalServer::newConnection, m_server.get(), [this] {
-                while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-                    QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-                    QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket] { read(socket); });
-                    read(socket);
-                }
-            });
             return Outcome::First;
         }
         if (m_lock.error() != QLockFile::LockFailedError)   // no lock can be made here
@@ -103,16 +212,50 @@ OneCopy::Outcome OneCopy::start(const QString& file)
     return Outcome::Alone;
 }
 
+#ifdef Q_OS_WIN
+
+bool OneCopy::listen()
+{
+    // A socket left by a copy that crashed would stand in the way.
+    QLocalServer::removeServer(m_name);
+    m_server = std::make_unique<Server>();
+    QLocalServer* server = &m_server->server;
+    server->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!server->listen(m_name))
+        return false;
+    QObject::connect(server, &QLocalServer::newConnection, server, [this, server] {
+        while (QLocalSocket* socket = server->nextPendingConnection()) {
+            QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            const auto read = [this, socket] {
+                bool corrupt = false;
+                const auto file = requestOf(socket->peek(kMaxRequestBytes + 1), &corrupt);
+                if (corrupt) {
+                    socket->abort();
+                } else if (file) {
+                    socket->readAll();
+                    // The later copy hangs up once it has the answer. Hanging up here could
+                    // lose the answer: a Windows pipe drops what its reader has not read yet
+                    // when its server disconnects, and the later copy, taking the silence for
+                    // a refusal, would hand the same file over again.
+                    socket->write(kTaken);
+                    socket->flush();
+                    take(*file);
+                }   // else the rest is still on its way
+            };
+            QObject::connect(socket, &QLocalSocket::readyRead, socket, read);
+            read();
+        }
+    });
+    return true;
+}
+
 bool OneCopy::handOver(const QString& file)
 {
     QLocalSocket socket;
     socket.connectToServer(m_name);
     if (!socket.waitForConnected(kConnectMs))
         return false;
-    QByteArray request;
-    QDataStream out(&request, QIODevice::WriteOnly);
-    out << file;
-    socket.write(request);
+    socket.write(requestBytes(file));
     if (!socket.waitForBytesWritten(kWaitMs))
         return false;
     QByteArray answer;
@@ -123,29 +266,115 @@ bool OneCopy::handOver(const QString& file)
     return answer == kTaken;
 }
 
-void OneCopy::read(QLocalSocket* socket)
+#else
+
+bool OneCopy::listen()
 {
-    if (socket->bytesAvailable() > kMaxRequestBytes) {
-        socket->abort();
-        return;
+    sockaddr_un address;
+    if (!addressOf(m_name, address))
+        return false;
+    // A socket left by a copy that crashed would stand in the way; the lock
+    // says none runs.
+    ::unlink(address.sun_path);
+    m_server = std::make_unique<Server>();
+    Server& s = *m_server;
+    s.fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    // The user's own: no one else may connect (before listen() no one can).
+    if (s.fd < 0 || ::bind(s.fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0
+        || ::chmod(address.sun_path, S_IRUSR | S_IWUSR) != 0 || ::listen(s.fd, 16) != 0)
+        return false;
+    s.notifier = std::make_unique<QSocketNotifier>(s.fd, QSocketNotifier::Read);
+    QObject::connect(s.notifier.get(), &QSocketNotifier::activated, s.notifier.get(), [this] {
+        Server& s = *m_server;
+        int peer;
+        while ((peer = ::accept4(s.fd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0) {
+            Server::Peer& state = s.peers[peer];
+            state.notifier = std::make_unique<QSocketNotifier>(peer, QSocketNotifier::Read);
+            QObject::connect(state.notifier.get(), &QSocketNotifier::activated, state.notifier.get(), [this, peer] {
+                Server& s = *m_server;
+                const auto found = s.peers.find(peer);
+                if (found == s.peers.end())
+                    return;
+                Server::Peer& state = found->second;
+                char buffer[4096];
+                for (;;) {
+                    const ssize_t n = ::recv(peer, buffer, sizeof buffer, 0);
+                    if (n > 0 && !state.answered) {
+                        state.bytes.append(buffer, qsizetype(n));
+                        if (state.bytes.size() > kMaxRequestBytes)
+                            break;
+                        continue;
+                    }
+                    if (n > 0)
+                        continue;   // nothing more is asked on an answered connection
+                    if (n < 0 && errno == EINTR)
+                        continue;
+                    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && !state.answered) {
+                        bool corrupt = false;
+                        const auto file = requestOf(state.bytes, &corrupt);
+                        if (corrupt)
+                            break;
+                        if (file) {
+                            // The later copy hangs up once it has the answer.
+                            state.answered = true;
+                            ::send(peer, kTaken.constData(), std::size_t(kTaken.size()), MSG_NOSIGNAL);
+                            take(*file);
+                        }
+                        return;   // else the rest is still on its way
+                    }
+                    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+                        return;
+                    break;   // hung up, or failed
+                }
+                s.drop(peer);
+            });
+        }
+    });
+    return true;
+}
+
+bool OneCopy::handOver(const QString& file)
+{
+    sockaddr_un address;
+    if (!addressOf(m_name, address))
+        return false;
+    Fd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (socket.fd < 0)
+        return false;
+    if (::connect(socket.fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        int error = 0;
+        socklen_t size = sizeof error;
+        if ((errno != EINPROGRESS && errno != EAGAIN) || !waitFor(socket.fd, POLLOUT, QDeadlineTimer(kConnectMs))
+            || ::getsockopt(socket.fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0 || error != 0)
+            return false;
     }
-    QDataStream in(socket);
-    in.startTransaction();
-    QString file;
-    in >> file;
-    if (!in.commitTransaction()) {
-        if (in.status() == QDataStream::ReadCorruptData)
-            socket->abort();
-        return;   // else the rest is still on its way
+    const QByteArray request = requestBytes(file);
+    const QDeadlineTimer deadline(kWaitMs);
+    for (qsizetype sent = 0; sent < request.size();) {
+        const ssize_t n = ::send(socket.fd, request.constData() + sent, std::size_t(request.size() - sent), MSG_NOSIGNAL);
+        if (n > 0)
+            sent += n;
+        else if (n < 0 && errno != EINTR && !((errno == EAGAIN || errno == EWOULDBLOCK) && waitFor(socket.fd, POLLOUT, deadline)))
+            return false;
     }
-    // The later copy hangs up once it has the answer. Hanging up here could
-    // lose the answer: a Windows pipe drops what its reader has not read yet
-    // when its server disconnects, and the later copy, taking the silence for
-    // a refusal, would hand the same file over again.
-    socket->write(kTaken);
-    socket->flush();
+    QByteArray answer;
+    char buffer[16];
+    while (answer.size() < kTaken.size()) {
+        const ssize_t n = ::recv(socket.fd, buffer, sizeof buffer, 0);
+        if (n > 0)
+            answer.append(buffer, qsizetype(n));
+        else if (n == 0 || (errno != EINTR && !((errno == EAGAIN || errno == EWOULDBLOCK) && waitFor(socket.fd, POLLIN, deadline))))
+            break;
+    }
+    return answer == kTaken;
+}
+
+#endif
+
+void OneCopy::take(const QString& file)
+{
     // Taken once the socket is done with: opening a file may show a message.
-    QTimer::singleShot(0, m_server.get(), [this, file] {
+    QTimer::singleShot(0, &m_server->context, [this, file] {
         if (m_take)
             m_take(file);
         else

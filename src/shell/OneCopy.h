@@ -7,9 +7,6 @@
 #include <functional>
 #include <memory>
 
-class QLocalServer;
-class QLocalSocket;
-
 // One running copy of the program per database and user. The first start on
 // a database holds a lock named after the database's full path and listens on
 // a local socket of the same name; a later start on that database hands its
@@ -45,12 +42,19 @@ public:
     void serve(std::function<void(const QString& file)> take);
 
 private:
+    // The listening socket and the starts connected to it: a Unix socket of
+    // the system's own on Linux (Qt Network and the libraries it loads would
+    // cost every start milliseconds and megabytes), Qt's local server on
+    // Windows, where its named pipe is the same thing.
+    struct Server;
+
+    bool listen();
     bool handOver(const QString& file);
-    void read(QLocalSocket* socket);
+    void take(const QString& file);   // a request read whole, answered
 
     QString m_name;
     QLockFile m_lock;
-    std::unique_ptr<QLocalServer> m_server;
+    std::unique_ptr<Server> m_server;
     std::function<void(const QString&)> m_take;
     QStringList m_waiting;
 };

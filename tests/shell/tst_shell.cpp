@@ -234,6 +234,56 @@ private Q_SLOTS:
         QVERIFY(QLocalServer::removeServer(left) && (QFile::remove(left + ".lock") || !left.contains('/')));
     }
 
+    // What reaches the copy running on its socket: a request in pieces is
+    // taken once whole and answered; bytes of no request, or more than a file
+    // name, close the connection and take nothing. The copy keeps serving.
+    void oneCopyRequests_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("pieces");   // written one after another
+        QTest::addColumn<QString>("taken");              // "-": nothing
+        const auto request = [](const QString& file) {
+            QByteArray bytes;
+            QDataStream out(&bytes, QIODevice::WriteOnly);
+            out << file;
+            return bytes;
+        };
+        const QByteArray whole = request("/tmp/r.kalk");
+        QTest::newRow("whole") << QList<QByteArray>{whole} << "/tmp/r.kalk";
+        QTest::newRow("no file: to the front") << QList<QByteArray>{request(QString())} << "";
+        QTest::newRow("in three pieces") << QList<QByteArray>{whole.left(2), whole.mid(2, 9), whole.mid(11)} << "/tmp/r.kalk";
+        QTest::newRow("an odd length") << QList<QByteArray>{QByteArray::fromHex("00000003616263")} << "-";
+        QTest::newRow("a length beyond a file name") << QList<QByteArray>{QByteArray::fromHex("00100000") + QByteArray(70000, 'a')} << "-";
+    }
+    void oneCopyRequests()
+    {
+        QFETCH(QList<QByteArray>, pieces);
+        QFETCH(QString, taken);
+        Fresh fresh;
+        OneCopy one(Database::path());
+        QCOMPARE(one.start(QString()), OneCopy::Outcome::First);
+        QStringList files;
+        one.serve([&](const QString& file) { files << file; });
+        for (int round = 0; round < 2; ++round) {   // the second: the copy still serves
+            QLocalSocket socket;
+            socket.connectToServer(OneCopy::serverName(Database::path()));
+            QVERIFY(socket.waitForConnected(5000));
+            for (const QByteArray& piece : pieces) {
+                socket.write(piece);
+                QVERIFY(socket.waitForBytesWritten(5000));
+                QTest::qWait(20);
+            }
+            if (taken == "-") {
+                QTRY_COMPARE(socket.state(), QLocalSocket::UnconnectedState);
+                QTest::qWait(50);
+                QVERIFY(files.isEmpty());
+            } else {
+                QByteArray answer;
+                QTRY_COMPARE(answer += socket.readAll(), QByteArray("ok\n"));
+                QTRY_COMPARE(files, QStringList(round + 1, taken));
+            }
+        }
+    }
+
     // Weights changed since the last save or open are not lost without a
     // word: "Сохранить расчет?" before the worksheet or the program closes.
     void unsavedWorkIsAsked_data()
