@@ -8,6 +8,7 @@
 #include <QAtomicInt>
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
@@ -238,7 +239,14 @@ void removeLeftovers(const QString& target)
     const QFileInfo t(target);
     const QString prefix = t.fileName() + QStringLiteral(".new-");
     const QString journal = QStringLiteral("-journal");
-    const QFileInfoList found = t.dir().entryInfoList({prefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden);
+    // Matched by hand: a name filter is a regular expression, whose library
+    // costs a start half a megabyte.
+    QFileInfoList found;
+    for (QDirIterator it(t.absolutePath(), QDir::Files | QDir::Hidden); it.hasNext();) {
+        it.next();
+        if (it.fileName().startsWith(prefix))
+            found << it.fileInfo();
+    }
     for (const QFileInfo& f : found) {
         const QString id = f.fileName().mid(prefix.size());
         if (id.size() != 36 || QUuid::fromString(id).isNull())
