@@ -56,6 +56,8 @@ struct Solution {
     std::vector<Bounds> costRange;
 };
 
+struct Glpk;   // GLPK's functions (LinearProgramme.cpp)
+
 // Solves programmes by the primal simplex method. A programme of the same
 // shape as the one solved before starts from where that one ended and is
 // loaded only where it differs (a bound, a cost, a row): a run of programmes
@@ -71,6 +73,8 @@ public:
 
 private:
     Bounds costRange(int j, double cost, Status status, double dual, bool maximise) const;
+
+    const Glpk* m_api;   // nullptr when GLPK cannot be loaded
 
     glp_prob* m_lp;
     Programme m_loaded;
