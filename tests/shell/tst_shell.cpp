@@ -269,7 +269,7 @@ private Q_SLOTS:
             QVERIFY(socket.waitForConnected(5000));
             for (const QByteArray& piece : pieces) {
                 socket.write(piece);
-                QVERIFY(socket.waitForBytesWritten(5000));
+                QTRY_COMPARE(socket.bytesToWrite(), 0);   // this thread's event loop serves the copy too
                 QTest::qWait(20);
             }
             if (taken == "-") {
