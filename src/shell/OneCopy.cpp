@@ -139,8 +139,12 @@ struct OneCopy::Server {
 
     ~Server()
     {
-        for (auto& [peer, state] : peers)
+        // Each notifier goes before its socket is closed.
+        for (auto& [peer, state] : peers) {
+            state.notifier.reset();
             ::close(peer);
+        }
+        notifier.reset();
         if (fd >= 0)
             ::close(fd);
     }
