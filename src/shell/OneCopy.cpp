@@ -15,9 +15,12 @@
 #ifdef Q_OS_WIN
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QLockFile>
 #else
+#include <QCoreApplication>
 #include <QFile>
 #include <QSocketNotifier>
+#include <QSysInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -25,6 +28,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -119,12 +123,64 @@ struct Fd {
 
 #ifdef Q_OS_WIN
 
+struct OneCopy::Lock {
+    explicit Lock(const QString& path) : file(path)
+    {
+        // Held as long as the copy runs: only a copy that has ended leaves a stale lock.
+        file.setStaleLockTime(0);
+    }
+    QLockFile file;
+    enum class Taken { Yes, HeldElsewhere, Impossible };
+    Taken take()
+    {
+        if (file.tryLock(0))
+            return Taken::Yes;
+        return file.error() == QLockFile::LockFailedError ? Taken::HeldElsewhere : Taken::Impossible;
+    }
+    void release() { file.unlock(); }
+};
+
 struct OneCopy::Server {
     QObject context;   // of what is taken later
     QLocalServer server;
 };
 
 #else
+
+struct OneCopy::Lock {
+    explicit Lock(const QString& path) : path(QFile::encodeName(path)) {}
+    ~Lock() { release(); }
+    QByteArray path;
+    int fd = -1;
+    enum class Taken { Yes, HeldElsewhere, Impossible };
+    // What Qt's lock files hold (process, program, host), so that a copy of
+    // an earlier version, which makes one, reads it as held; it takes the
+    // same flock first. Nothing is synced to disk: the lock lives in the
+    // system, not in the file.
+    Taken take()
+    {
+        fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0)
+            return Taken::Impossible;
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const bool held = errno == EWOULDBLOCK;
+            release();
+            return held ? Taken::HeldElsewhere : Taken::Impossible;
+        }
+        const QByteArray contents = QByteArray::number(QCoreApplication::applicationPid()) + '\n'
+                                    + QCoreApplication::applicationName().toUtf8() + '\n'
+                                    + QSysInfo::machineHostName().toUtf8() + '\n';
+        if (::ftruncate(fd, 0) == 0)
+            (void)!::write(fd, contents.constData(), std::size_t(contents.size()));
+        return Taken::Yes;
+    }
+    void release()
+    {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
+};
 
 struct OneCopy::Server {
     struct Peer {
@@ -186,11 +242,9 @@ QString OneCopy::serverName(const QString& databasePath)
 
 OneCopy::OneCopy(const QString& databasePath)
     : m_name(serverName(databasePath))
-    , m_lock((m_name.contains(QLatin1Char('/')) ? m_name : QDir(QDir::tempPath()).filePath(m_name))
-             + QStringLiteral(".lock"))
+    , m_lock(std::make_unique<Lock>((m_name.contains(QLatin1Char('/')) ? m_name : QDir(QDir::tempPath()).filePath(m_name))
+                                    + QStringLiteral(".lock")))
 {
-    // Held as long as the copy runs: only a copy that has ended leaves a stale lock.
-    m_lock.setStaleLockTime(0);
 }
 
 OneCopy::~OneCopy() = default;
@@ -199,15 +253,16 @@ OneCopy::Outcome OneCopy::start(const QString& file)
 {
     const QDeadlineTimer deadline(kWaitMs);
     do {
-        if (m_lock.tryLock(0)) {
+        const Lock::Taken taken = m_lock->take();
+        if (taken == Lock::Taken::Yes) {
             if (!listen()) {
                 m_server.reset();
-                m_lock.unlock();
+                m_lock->release();
                 return Outcome::Alone;
             }
             return Outcome::First;
         }
-        if (m_lock.error() != QLockFile::LockFailedError)   // no lock can be made here
+        if (taken == Lock::Taken::Impossible)   // no lock can be made here
             return Outcome::Alone;
         if (handOver(file))
             return Outcome::HandedOver;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QLockFile>
 #include <QString>
 #include <QStringList>
 
@@ -47,13 +46,17 @@ private:
     // cost every start milliseconds and megabytes), Qt's local server on
     // Windows, where its named pipe is the same thing.
     struct Server;
+    // Held as long as the copy runs, given up by the system when it ends, even
+    // by a crash: a lock of the system's own on a file (flock) elsewhere than
+    // on Windows, where Qt's lock file is kept.
+    struct Lock;
 
     bool listen();
     bool handOver(const QString& file);
     void take(const QString& file);   // a request read whole, answered
 
     QString m_name;
-    QLockFile m_lock;
+    std::unique_ptr<Lock> m_lock;
     std::unique_ptr<Server> m_server;
     std::function<void(const QString&)> m_take;
     QStringList m_waiting;

@@ -18,6 +18,7 @@
 #include <QDialogButtonBox>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -261,6 +262,10 @@ private Q_SLOTS:
         Fresh fresh;
         OneCopy one(Database::path());
         QCOMPARE(one.start(QString()), OneCopy::Outcome::First);
+        // A copy of an earlier version, which keeps a lock file of Qt's, finds the lock held.
+        const QString name = OneCopy::serverName(Database::path());
+        QLockFile earlier((name.contains('/') ? name : QDir(QDir::tempPath()).filePath(name)) + ".lock");
+        QVERIFY(!earlier.tryLock(0) && earlier.error() == QLockFile::LockFailedError);
         QStringList files;
         one.serve([&](const QString& file) { files << file; });
         for (int round = 0; round < 2; ++round) {   // the second: the copy still serves
