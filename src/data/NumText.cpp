@@ -157,8 +157,7 @@ namespace {
 // The 'g' form of a double that has at most `digits` significant digits in
 // its shortest form: those digits, since a double is closer to its shortest
 // form than to any other decimal of that many digits (for 15 and fewer, and
-// for normal doubles). Empty
-// when the shortest form is longer.
+// for normal doubles). Empty when the shortest form is longer.
 QString shortG(double value, int digits)
 {
     char buf[40];
