@@ -5,6 +5,7 @@
 #include "data/mdlAddItem.h"
 #include "engine/BandAnalyses.h"
 #include "engine/ExtraNorms.h"
+#include "engine/LinearProgramme.h"
 
 namespace BandComposition {
 
@@ -69,6 +70,10 @@ Composition::Outcome compose(RacionSheet& sheet, Goal goal)
             faults << QStringLiteral("недопустимое значение: ") + v;
         return refused(QStringLiteral("%1 не рассчитан: %2.").arg(what, faults.join(QStringLiteral("; "))));
     }
+
+    if (!Lp::available())
+        return refused(QStringLiteral("%1 не рассчитан: не загружена библиотека GLPK (libglpk.so.40), "
+                                      "которой он считается. Переустановите программу.").arg(what));
 
     Composition::Outcome out;
     out.passes = 1;

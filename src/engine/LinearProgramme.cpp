@@ -4,6 +4,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstdlib>
 #include <optional>
 
 #ifndef _WIN32
@@ -55,9 +56,12 @@ std::optional<Glpk> loadGlpk()
     RACION_GLPK_FUNCTIONS(RACION_GLPK_TAKE)
 #undef RACION_GLPK_TAKE
 #else
+    // RACION_GLPK names another build of GLPK to load (an empty or missing
+    // one leaves the analyses without it).
+    const char* chosen = std::getenv("RACION_GLPK");
     void* library = nullptr;
-    for (const char* name : {"libglpk.so.40", "libglpk.so"})
-        if ((library = dlopen(name, RTLD_NOW | RTLD_LOCAL)))
+    for (const char* name : {chosen ? chosen : "libglpk.so.40", chosen ? nullptr : "libglpk.so"})
+        if (name && *name && (library = dlopen(name, RTLD_NOW | RTLD_LOCAL)))
             break;
     if (!library)
         return std::nullopt;
@@ -214,6 +218,11 @@ Bounds Solver::costRange(int j, double cost, Status status, double dual, bool ma
 Solution solve(const Programme& p, bool ranged)
 {
     return Solver().solve(p, ranged);
+}
+
+bool available()
+{
+    return glpk() != nullptr;
 }
 
 } // namespace Lp

@@ -83,4 +83,8 @@ private:
 // One programme on its own.
 Solution solve(const Programme& p, bool ranged = false);
 
+// Whether GLPK could be loaded (it is, on the first ask). Without it no
+// programme is solved: the analyses must say so rather than find nothing.
+bool available();
+
 } // namespace Lp

@@ -3,6 +3,7 @@
 #include "data/NumText.h"
 #include "data/RationState.h"
 #include "engine/DiagnosisText.h"
+#include "engine/LinearProgramme.h"
 #include "engine/RacionSheet.h"
 #include "engine/mdlRashet.h"
 #include "shell/Screens.h"
@@ -171,6 +172,10 @@ void DiagnosisPane::refresh()
                                          m_sheet.vitaminSurplusText(), m_sheet.vitaminsChecked());
     if (!groups.ok)
         reading.faults.prepend(QStringLiteral("ограничения групп кормов (%1)").arg(groups.error));
+    const bool solvable = Lp::available();
+    if (!solvable)
+        reading.faults.prepend(QStringLiteral("не загружена библиотека GLPK (libglpk.so.40), которой идет разбор; "
+                                              "переустановите программу"));
     const QVariant version = m_sheet.fileVersion();
     const bool reread = !m_tableRead || !version.isValid() || version != m_tableVersion;
     if (reread) {
@@ -196,7 +201,7 @@ void DiagnosisPane::refresh()
     if (!same || reread)
         candidates = Bands::candidates(m_table, reading.model, extras);
     if (!same || (candidates && !(*candidates == m_candidates))) {
-        if (!groups.ok)
+        if (!groups.ok || !solvable)
             reading.limitsUnknown = true;
         m_diagnosis = Bands::diagnose(reading, *candidates);
         m_reading = std::move(reading);

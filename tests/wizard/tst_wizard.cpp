@@ -5,6 +5,7 @@
 #include "editors/GridEditor.h"
 #include "engine/BandComposition.h"
 #include "engine/Composition.h"
+#include "engine/LinearProgramme.h"
 #include "shell/Colours.h"
 #include "shell/MDIForm1.h"
 #include "shell/Screens.h"
@@ -1100,6 +1101,29 @@ private Q_SLOTS:
         QCOMPARE(back(s, name), QApplication::palette().color(QPalette::Button));
         QTest::mouseClick(find(s, "chkDop"), Qt::LeftButton);
         QCOMPARE(back(s, name), kRed);
+    }
+
+    // Run on its own with RACION_GLPK naming no library (CTest's
+    // tst_wizard_without_glpk): the least-cost click refuses with the reason
+    // and leaves the weights, and the pane says it cannot analyse rather than
+    // that no ration exists.
+    void withoutGlpk()
+    {
+        if (qEnvironmentVariableIsEmpty("RACION_GLPK") || Lp::available())
+            QSKIP("GLPK is loaded: run with RACION_GLPK naming no library");
+        const QStringList feeds{"Кукуруза", "Пшеница", "Шрот соевый", "Известняк (известняковая мука)"};
+        QVERIFY(TestSupport::runSql("insert into cena select basa_name_kormow, 10 from basa"));
+        QWidget* sheet = openWorksheet(feeds, kBroilers, {"50"});
+        QTest::mouseClick(find(sheet, "chkCena"), Qt::LeftButton);
+        press(sheet, "cmdS");
+        QCOMPARE(fake().messages.size(), 1);
+        QVERIFY2(fake().messages[0].startsWith("Рацион по наименьшей стоимости не рассчитан: не загружена библиотека GLPK"),
+                 qPrintable(fake().messages[0]));
+        QCOMPARE(textsOf(sheet, "txtWes(%1)", 2), (QStringList{"50", "0"}));
+        press(sheet, "cmdPochemu");
+        QVERIFY2(diagnosisText(sheet).contains("Без этих данных разбор невозможен.")
+                     && !diagnosisText(sheet).contains("сбалансировать рацион нельзя"),
+                 qPrintable(diagnosisText(sheet)));
     }
 
     void leastCost_data()
