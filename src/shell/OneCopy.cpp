@@ -78,12 +78,18 @@ std::optional<QString> requestOf(const QByteArray& bytes, bool* corrupt)
     return file;
 }
 
+// Where the files of that name lie: a bare name in the temporary folder, as
+// Qt's local sockets have it.
+QString pathOf(const QString& name)
+{
+    return name.contains(QLatin1Char('/')) ? name : QDir(QDir::tempPath()).filePath(name);
+}
+
 #ifndef Q_OS_WIN
-// The socket's file: a bare name lies in the temporary folder, as Qt's local
-// sockets have it.
+// The socket's file.
 bool addressOf(const QString& name, sockaddr_un& address)
 {
-    const QByteArray path = QFile::encodeName(name.contains(QLatin1Char('/')) ? name : QDir(QDir::tempPath()).filePath(name));
+    const QByteArray path = QFile::encodeName(pathOf(name));
     std::memset(&address, 0, sizeof address);
     address.sun_family = AF_UNIX;
     if (path.isEmpty() || std::size_t(path.size()) >= sizeof address.sun_path)
@@ -242,8 +248,7 @@ QString OneCopy::serverName(const QString& databasePath)
 
 OneCopy::OneCopy(const QString& databasePath)
     : m_name(serverName(databasePath))
-    , m_lock(std::make_unique<Lock>((m_name.contains(QLatin1Char('/')) ? m_name : QDir(QDir::tempPath()).filePath(m_name))
-                                    + QStringLiteral(".lock")))
+    , m_lock(std::make_unique<Lock>(pathOf(m_name) + QStringLiteral(".lock")))
 {
 }
 
@@ -358,32 +363,31 @@ bool OneCopy::listen()
                 char buffer[4096];
                 for (;;) {
                     const ssize_t n = ::recv(peer, buffer, sizeof buffer, 0);
-                    if (n > 0 && !state.answered) {
-                        state.bytes.append(buffer, qsizetype(n));
+                    if (n > 0) {   // nothing more is asked on an answered connection
+                        if (!state.answered)
+                            state.bytes.append(buffer, qsizetype(n));
                         if (state.bytes.size() > kMaxRequestBytes)
-                            break;
+                            break;   // no request of this program
                         continue;
                     }
-                    if (n > 0)
-                        continue;   // nothing more is asked on an answered connection
                     if (n < 0 && errno == EINTR)
                         continue;
-                    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && !state.answered) {
-                        bool corrupt = false;
-                        const auto file = requestOf(state.bytes, &corrupt);
-                        if (corrupt)
-                            break;
-                        if (file) {
-                            // The later copy hangs up once it has the answer.
-                            state.answered = true;
-                            ::send(peer, kTaken.constData(), std::size_t(kTaken.size()), MSG_NOSIGNAL);
-                            take(*file);
-                        }
-                        return;   // else the rest is still on its way
-                    }
-                    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+                    if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
+                        break;   // hung up, or failed
+                    // All there is for now.
+                    if (state.answered)
                         return;
-                    break;   // hung up, or failed
+                    bool corrupt = false;
+                    const auto file = requestOf(state.bytes, &corrupt);
+                    if (corrupt)
+                        break;
+                    if (file) {
+                        // The later copy hangs up once it has the answer.
+                        state.answered = true;
+                        ::send(peer, kTaken.constData(), std::size_t(kTaken.size()), MSG_NOSIGNAL);
+                        take(*file);
+                    }
+                    return;   // else the rest is still on its way
                 }
                 s.drop(peer);
             });
